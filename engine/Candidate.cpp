@@ -1,0 +1,25 @@
+#include "Candidate.h"
+#include "ScanTexts.h"
+
+void CandidateList::append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name)
+{
+    Candidate c;
+    c.identity = identity;
+    c.pathOffset = pool_.size();
+    c.pathLength = static_cast<std::uint32_t>(directoryPrefix.size() + name.size());
+    pool_.append(directoryPrefix);
+    pool_.append(name);
+    items_.push_back(c);
+}
+
+std::string_view CandidateList::path(const Candidate &c) const
+{
+    return std::string_view(pool_).substr(c.pathOffset, c.pathLength);
+}
+
+std::string_view CandidateList::path(std::size_t i) const { return path(items_[i]); }
+
+std::string CandidateList::line(std::size_t i) const
+{
+    return SizeField(items_[i].identity.size) + " " + std::string(path(i));
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include "ResultRow.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One accepted file of the walk. Paths live in the list's shared byte pool so
+// that a million candidates cost one allocation pattern, not a million.
+struct Candidate {
+    FileIdentity identity;
+    std::uint64_t pathOffset = 0;
+    std::uint32_t pathLength = 0;
+};
+
+class CandidateList {
+public:
+    void append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name);
+    std::size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    const Candidate &operator[](std::size_t i) const { return items_[i]; }
+    std::string_view path(std::size_t i) const;
+    std::string_view path(const Candidate &c) const;
+    std::vector<Candidate> &items() { return items_; }
+    const std::vector<Candidate> &items() const { return items_; }
+
+    // The candidate line of the file: the size right-aligned in 10 characters,
+    // a blank, then the path.
+    std::string line(std::size_t i) const;
+
+private:
+    std::vector<Candidate> items_;
+    std::string pool_;
+};

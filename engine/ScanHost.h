@@ -1,0 +1,31 @@
+#pragma once
+#include "ResultRow.h"
+
+#include <cstdint>
+#include <string>
+
+// The window state the scan reads and the window operations it drives.
+// Every call is made from the scan's worker thread; an implementation must
+// make each one safe there and let each operation take effect on its own
+// thread in the order issued.
+class ScanHost {
+public:
+    virtual ~ScanHost() = default;
+
+    // Reads.
+    virtual std::string filterText() = 0;
+    virtual bool stopFlag() = 0;
+    virtual std::int64_t totalBytes() = 0;
+    virtual int keepRule() = 0; // 0: check older files, 1: check newer files
+    virtual int rowCount() = 0;
+
+    // Operations.
+    virtual int progressPosition() = 0;
+    virtual void setProgressPosition(int position) = 0;
+    virtual void setProgressMaximum(int maximum) = 0;
+    virtual void setElapsedText(const std::string &text) = 0;
+    virtual void addResultRow(ResultRow row) = 0;
+    // The summary of a finished pass. The host reads its own row count when it
+    // shows the box, so the figure covers every row it has taken in.
+    virtual void showSummary(int groupCount) = 0;
+};

@@ -1,0 +1,59 @@
+#include "ScanTexts.h"
+
+#include <chrono>
+#include <cstdio>
+
+std::string SizeField(std::int64_t size)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%10lld", static_cast<long long>(size));
+    return text;
+}
+
+std::string ElapsedText(std::int64_t elapsedMs)
+{
+    using namespace std::chrono;
+    if (elapsedMs < 0)
+        elapsedMs = 0;
+    const std::int64_t totalSeconds = elapsedMs / 1000;
+    const int hours = int((totalSeconds / 3600) % 24);
+    const int minutes = int((totalSeconds / 60) % 60);
+    const int seconds = int(totalSeconds % 60);
+    const auto day = sys_days{year{1899} / December / 30} + days{totalSeconds / 86400};
+    const unsigned month = unsigned(year_month_day{day}.month());
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%u", hours, minutes, seconds, month);
+    return text;
+}
+
+std::string SummaryText(int groups, int rows)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%d duplicate groups and %d duplicate files found", groups, rows);
+    return text;
+}
+
+std::string UpperFilter(std::string_view filterText)
+{
+    std::string upper(filterText);
+    for (char &c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return upper;
+}
+
+bool ExtensionPasses(std::string_view name, std::string_view upperFilter)
+{
+    if (upperFilter.find("*.*") != std::string_view::npos)
+        return true;
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    const std::string_view ext = name.substr(dot);
+    char upper[256]; // a file name holds at most 255 bytes
+    if (ext.size() > sizeof upper)
+        return upperFilter.find(UpperFilter(ext)) != std::string_view::npos;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        upper[i] = (ext[i] >= 'a' && ext[i] <= 'z') ? char(ext[i] - 'a' + 'A') : ext[i];
+    return upperFilter.find(std::string_view(upper, ext.size())) != std::string_view::npos;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The size right-aligned in a 10-character field; wider numbers are not cut.
+std::string SizeField(std::int64_t size);
+
+// "hh:nn:ss:m" of an elapsed time: hours modulo 24, minutes, seconds, and the
+// month of the elapsed value read as a date counted from 30 December 1899
+// (so 12 for anything under two days).
+std::string ElapsedText(std::int64_t elapsedMs);
+
+// "%d duplicate groups and %d duplicate files found"
+std::string SummaryText(int groups, int rows);
+inline constexpr const char *kSummaryCaption = "Congratulation!";
+
+// The filter text as the walk compares it: a to z upper-cased, nothing else.
+std::string UpperFilter(std::string_view filterText);
+
+// Whether a file name passes an upper-cased filter text: its extension (from
+// the last ".", dot included) occurs anywhere in the text, or the text holds "*.*".
+bool ExtensionPasses(std::string_view name, std::string_view upperFilter);

@@ -1,0 +1,323 @@
+#include "uScanThread_Short.h"
+#include "CRC32Pas.h"
+#include "ContentGrouper.h"
+#include "DirectoryReader.h"
+#include "LocalTime.h"
+#include "LocaleCompare.h"
+#include "OpenedFile.h"
+#include "PseudoFileSystems.h"
+#include "ScanTexts.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <numeric>
+
+ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
+    : host(h), abort(a), pseudo(std::make_unique<PseudoFileSystems>())
+{
+}
+
+ScanContext::~ScanContext() = default;
+
+void ScanContext::showElapsed(std::int64_t startMs)
+{
+    const std::int64_t elapsed = MonotonicMs() - startMs;
+    if (elapsed / 1000 == lastLabelSecond)
+        return; // the text only changes once a second
+    lastLabelSecond = elapsed / 1000;
+    host.setElapsedText(ElapsedText(elapsed));
+}
+
+std::uint32_t FileCRC32(const std::string &path)
+{
+    OpenedFile file;
+    if (!file.open(path))
+        return 0;
+    std::vector<char> block(65536);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    std::int64_t offset = 0;
+    for (;;) {
+        const long n = file.readAt(offset, block.data(), block.size());
+        if (n <= 0)
+            break; // the end, or a read error: what was read counts
+        crc = UpdateCRC32(crc, block.data(), static_cast<std::int32_t>(n));
+        offset += n;
+    }
+    return ~crc;
+}
+
+std::int64_t GetFileSize64(const std::string &path)
+{
+    OpenedFile file;
+    if (!file.open(path))
+        return 0;
+    return StatOpenFile(file.fd()).identity.size;
+}
+
+namespace {
+
+void advanceProgress(ScanHost &host, std::int64_t size)
+{
+    const std::int64_t total = host.totalBytes();
+    if (total <= 0 || size <= 0)
+        return; // no estimate to measure against: the bar stays put
+    const double step = std::ceil(double(size) * 1000.0 / double(total));
+    const std::int64_t position = std::int64_t(host.progressPosition()) + std::int64_t(std::min(step, double(INT_MAX)));
+    host.setProgressPosition(int(std::min<std::int64_t>(position, INT_MAX)));
+}
+
+// One folder level: its own filter copy and its own start time for the label.
+void collectDirectory(ScanContext &ctx, DirectoryReader &dir, std::uint64_t device, std::string &prefix,
+                      CandidateList &list)
+{
+    const std::int64_t start = MonotonicMs();
+    const std::string filter = UpperFilter(ctx.host.filterText());
+    DirectoryReader::Entry entry;
+    while (dir.next(entry)) {
+        if (ctx.aborted())
+            return;
+        PathStatus status;
+        auto type = entry.type;
+        if (type == DirectoryReader::EntryType::Unknown) {
+            status = dir.statEntry(entry.name);
+            type = status.kind == FileKind::Directory ? DirectoryReader::EntryType::Directory
+                 : status.kind == FileKind::Regular   ? DirectoryReader::EntryType::Regular
+                                                      : DirectoryReader::EntryType::Other;
+        }
+        if (type == DirectoryReader::EntryType::Directory) {
+            DirectoryReader child;
+            if (child.openChild(dir, entry.name)) {
+                const std::uint64_t childDevice = child.status().identity.device;
+                if (childDevice == device || !ctx.pseudo->isPseudo(childDevice, child.fd())) {
+                    const std::size_t keep = prefix.size();
+                    prefix.append(entry.name).push_back('/');
+                    collectDirectory(ctx, child, childDevice, prefix, list);
+                    prefix.resize(keep);
+                }
+            }
+        } else if (type == DirectoryReader::EntryType::Regular && ExtensionPasses(entry.name, filter)) {
+            if (status.kind == FileKind::Missing)
+                status = dir.statEntry(entry.name);
+            // A file gone since the listing is still taken, as an empty one;
+            // it cannot be opened later and so never joins a group.
+            if (status.kind == FileKind::Regular || status.kind == FileKind::Missing) {
+                advanceProgress(ctx.host, status.identity.size);
+                list.append(status.identity, prefix, entry.name);
+            }
+        }
+        // Links, FIFOs, sockets and devices are skipped without being touched.
+        if (ctx.host.stopFlag() || ctx.aborted())
+            return;
+        ctx.showElapsed(start);
+    }
+}
+
+struct GroupMember {
+    std::uint32_t index; // into the sorted list
+    std::string timeText;
+    QCollatorSortKey key;
+};
+
+bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list)
+{
+    if (a.timeText != b.timeText)
+        return a.timeText < b.timeText;
+    const int c = a.key.compare(b.key);
+    if (c != 0)
+        return c < 0;
+    return list.path(a.index) < list.path(b.index);
+}
+
+bool pathBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list)
+{
+    const int c = a.key.compare(b.key);
+    if (c != 0)
+        return c < 0;
+    return list.path(a.index) < list.path(b.index);
+}
+
+} // namespace
+
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list)
+{
+    DirectoryReader dir;
+    if (!dir.open(folder))
+        return;
+    const std::uint64_t device = dir.status().identity.device;
+    if (context.pseudo->isPseudo(device, dir.fd()))
+        return;
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '/')
+        prefix.push_back('/');
+    collectDirectory(context, dir, device, prefix, list);
+}
+
+void SortCandidates(CandidateList &list)
+{
+    auto &items = list.items();
+    std::vector<std::uint32_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0u);
+    auto sameFileOrder = [&](std::uint32_t a, std::uint32_t b) {
+        const auto &x = items[a].identity, &y = items[b].identity;
+        if (x.size != y.size) return x.size < y.size;
+        if (x.device != y.device) return x.device < y.device;
+        if (x.inode != y.inode) return x.inode < y.inode;
+        return a < b;
+    };
+    std::sort(order.begin(), order.end(), sameFileOrder);
+    // Hard links and folders met twice: one candidate per file, the first met.
+    std::vector<std::uint32_t> kept;
+    kept.reserve(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto &id = items[order[k]].identity;
+        if (!kept.empty()) {
+            const auto &prev = items[kept.back()].identity;
+            if (prev.size == id.size && prev.device == id.device && prev.inode == id.inode && id.inode != 0)
+                continue;
+        }
+        kept.push_back(order[k]);
+    }
+    std::sort(kept.begin(), kept.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const auto sa = items[a].identity.size, sb = items[b].identity.size;
+        return sa != sb ? sa < sb : a < b;
+    });
+    std::vector<Candidate> sorted;
+    sorted.reserve(kept.size());
+    for (std::uint32_t k : kept)
+        sorted.push_back(items[k]);
+    items.swap(sorted);
+}
+
+void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
+{
+    const std::int64_t start = MonotonicMs();
+    ctx.lastLabelSecond = -1;
+    const std::size_t n = sorted.size();
+    ScanHost &host = ctx.host;
+    host.setProgressPosition(1);
+    host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
+
+    const LocaleCompare locale;
+    ContentGrouper grouper(ctx.abort, ctx.stats.bytesRead);
+    int groupNumber = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const std::int64_t size = sorted[i].identity.size;
+        std::size_t j = i + 1;
+        while (j < n && sorted[j].identity.size == size)
+            ++j;
+        if (j - i < 2) {
+            i = j; // a size no other file shares: never opened
+            continue;
+        }
+        std::vector<ContentGrouper::File> files;
+        files.reserve(j - i);
+        for (std::size_t k = i; k < j; ++k)
+            files.push_back({std::string(sorted.path(k)), sorted[k].identity});
+        auto groups = grouper.group(files, size);
+        if (ctx.aborted())
+            return;
+
+        // Groups of one size follow the locale order of their first path;
+        // rows of a group follow modification time, then path.
+        std::vector<std::vector<GroupMember>> ordered;
+        for (const auto &g : groups) {
+            std::vector<GroupMember> members;
+            for (std::uint32_t m : g.members) {
+                const auto index = std::uint32_t(i + m);
+                members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), locale.sortKey(sorted.path(index))});
+            }
+            std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted); });
+            ordered.push_back(std::move(members));
+        }
+        auto firstPath = [&](const std::vector<GroupMember> &g) {
+            return std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted); });
+        };
+        std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(*firstPath(a), *firstPath(b), sorted); });
+
+        for (const auto &members : ordered) {
+            ++groupNumber;
+            for (std::size_t r = 0; r < members.size(); ++r) {
+                const auto &c = sorted[members[r].index];
+                ResultRow row;
+                row.path = std::string(sorted.path(members[r].index));
+                row.sizeText = SizeField(c.identity.size);
+                row.timeText = members[r].timeText;
+                row.group = groupNumber;
+                row.checked = host.keepRule() == 0 ? r + 1 != members.size() : r != 0;
+                row.identity = c.identity;
+                host.addResultRow(std::move(row));
+                ctx.stats.rows++;
+            }
+        }
+        host.setProgressPosition(int(std::min<std::size_t>(j, INT_MAX)));
+        i = j;
+        if (host.stopFlag())
+            break;
+        ctx.showElapsed(start);
+    }
+    if (i >= n)
+        host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
+    ctx.stats.groups = groupNumber;
+    host.showSummary(groupNumber);
+}
+
+TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,
+                                     BeforeWalk beforeWalk, Finished finished)
+    : folders_(std::move(folders)), beforeWalk_(std::move(beforeWalk)), onFinished_(std::move(finished)),
+      context_(host, abort_)
+{
+    if (!createSuspended)
+        Start();
+}
+
+TScanThread_Short::~TScanThread_Short()
+{
+    Abort();
+    WaitFor();
+}
+
+void TScanThread_Short::Start()
+{
+    if (!thread_.joinable() && !finished_.load())
+        thread_ = std::thread([this] { run(); });
+}
+
+void TScanThread_Short::WaitFor()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+void TScanThread_Short::run()
+{
+    try {
+        Execute();
+    } catch (...) {
+        // An error ends the job where it stands: rows already added stay,
+        // no summary is shown.
+    }
+    finished_.store(true);
+    if (onFinished_)
+        onFinished_();
+}
+
+void TScanThread_Short::Execute()
+{
+    if (folders_.empty())
+        return;
+    if (beforeWalk_)
+        beforeWalk_(folders_, abort_);
+    CandidateList list;
+    for (const auto &folder : folders_) {
+        if (context_.aborted())
+            return;
+        CollectFiles(context_, folder, list);
+    }
+    if (context_.aborted())
+        return;
+    SortCandidates(list);
+    context_.stats.candidates = list.size();
+    FindDuplicateGroups(context_, list);
+}

@@ -1,0 +1,86 @@
+#pragma once
+#include "Candidate.h"
+#include "ScanHost.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class PseudoFileSystems;
+
+// Figures of one scan, for the benchmark and the tests.
+struct ScanStats {
+    std::atomic<std::uint64_t> bytesRead{0};
+    std::size_t candidates = 0;
+    int groups = 0;
+    int rows = 0;
+};
+
+// What one scan works with besides the candidate list.
+struct ScanContext {
+    ScanContext(ScanHost &h, const std::atomic<bool> &a);
+    ~ScanContext();
+    ScanHost &host;
+    const std::atomic<bool> &abort; // closing the program: stop everything now
+    ScanStats stats;
+    std::unique_ptr<PseudoFileSystems> pseudo;
+    std::int64_t lastLabelSecond = -1;
+
+    bool aborted() const { return abort.load(std::memory_order_relaxed); }
+    // Sets the elapsed-time label when its text changes.
+    void showElapsed(std::int64_t startMs);
+};
+
+// The checksum of a whole file, read in 64 KiB blocks; 0 when it cannot be read.
+std::uint32_t FileCRC32(const std::string &path);
+// The size of a regular file; 0 when it is missing, a folder or cannot be opened.
+std::int64_t GetFileSize64(const std::string &path);
+
+// Appends the accepted files of a folder and all folders below it.
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list);
+// Keeps one candidate per file (device and inode), the first met, and orders
+// the rest by size; equal sizes keep walk order.
+void SortCandidates(CandidateList &list);
+// Forms the duplicate groups of a sorted list and adds their rows.
+void FindDuplicateGroups(ScanContext &context, const CandidateList &sorted);
+
+// One scan on a worker thread of its own: walk, sort, group.
+class TScanThread_Short {
+public:
+    // Runs on the worker before the walk, e.g. to measure the folders.
+    using BeforeWalk = std::function<void(const std::vector<std::string> &folders, const std::atomic<bool> &abort)>;
+    // Runs on the worker as the very last thing it does, however the job ended.
+    using Finished = std::function<void()>;
+
+    TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended = false,
+                      BeforeWalk beforeWalk = {}, Finished finished = {});
+    // Aborts the job and waits for it.
+    ~TScanThread_Short();
+    TScanThread_Short(const TScanThread_Short &) = delete;
+    TScanThread_Short &operator=(const TScanThread_Short &) = delete;
+
+    void Start();
+    // Ends the job at its next check, within one block of reading: no more
+    // rows and no summary.
+    void Abort() { abort_.store(true); }
+    void WaitFor();
+    bool Finished() const { return finished_.load(); }
+    const ScanStats &Stats() const { return context_.stats; }
+
+protected:
+    void Execute();
+
+private:
+    void run();
+    std::vector<std::string> folders_;
+    BeforeWalk beforeWalk_;
+    Finished onFinished_;
+    std::atomic<bool> abort_{false};
+    std::atomic<bool> finished_{false};
+    ScanContext context_;
+    std::thread thread_;
+};

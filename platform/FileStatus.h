@@ -1,0 +1,19 @@
+#pragma once
+#include "../engine/ResultRow.h"
+
+#include <string>
+#include <sys/stat.h>
+
+enum class FileKind { Missing, Regular, Directory, Other };
+
+struct PathStatus {
+    FileKind kind = FileKind::Missing;
+    FileIdentity identity;
+};
+
+// Status of a path without following a final symbolic link.
+PathStatus StatPathNoFollow(const std::string &path);
+// Status of an open file.
+PathStatus StatOpenFile(int fd);
+// Translate a stat record into our identity and kind.
+PathStatus FromStat(const struct stat &st);

@@ -1,0 +1,99 @@
+#include "OpenedFile.h"
+#include "FileStatus.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+int openForReading(const std::string &path)
+{
+    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    // Reading must not touch access times where the kernel lets us say so.
+    int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(path.c_str(), flags);
+    return fd;
+}
+} // namespace
+
+OpenedFile::OpenedFile(OpenedFile &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+OpenedFile &OpenedFile::operator=(OpenedFile &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+bool OpenedFile::open(const std::string &path)
+{
+    close();
+    fd_ = openForReading(path);
+    if (fd_ < 0)
+        return false;
+    if (StatOpenFile(fd_).kind != FileKind::Regular) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity &expected)
+{
+    close();
+    fd_ = openForReading(path);
+    if (fd_ < 0)
+        return Outcome::Failed;
+    PathStatus now = StatOpenFile(fd_);
+    if (now.kind != FileKind::Regular || !(now.identity == expected)) {
+        close();
+        return Outcome::Changed;
+    }
+    return Outcome::Opened;
+}
+
+long OpenedFile::readAt(std::int64_t offset, char *buffer, std::size_t length)
+{
+    for (;;) {
+        ssize_t n = ::pread(fd_, buffer, length, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return static_cast<long>(n);
+    }
+}
+
+bool OpenedFile::readFullyAt(std::int64_t offset, char *buffer, std::size_t length)
+{
+    while (length > 0) {
+        long n = readAt(offset, buffer, length);
+        if (n <= 0)
+            return false;
+        offset += n;
+        buffer += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool OpenedFile::unchangedSince(const FileIdentity &expected) const
+{
+    PathStatus now = StatOpenFile(fd_);
+    return now.kind == FileKind::Regular && now.identity == expected;
+}
+
+void OpenedFile::adviseSequential()
+{
+    if (fd_ >= 0)
+        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void OpenedFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}

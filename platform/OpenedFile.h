@@ -1,0 +1,39 @@
+#pragma once
+#include "../engine/ResultRow.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A regular file opened for reading, checked to be the file a scan saw.
+// Never opens through a link and never blocks on a FIFO swapped in.
+class OpenedFile {
+public:
+    enum class Outcome { Opened, Failed, Changed };
+
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile &) = delete;
+    OpenedFile &operator=(const OpenedFile &) = delete;
+    OpenedFile(OpenedFile &&other) noexcept;
+    OpenedFile &operator=(OpenedFile &&other) noexcept;
+    ~OpenedFile() { close(); }
+
+    // Opens any regular file (no identity check).
+    bool open(const std::string &path);
+    // Opens and checks device, inode, size and modification time.
+    Outcome open(const std::string &path, const FileIdentity &expected);
+    // Reads up to len bytes at offset; the count read, 0 at the end, -1 on error.
+    long readAt(std::int64_t offset, char *buffer, std::size_t length);
+    // Reads exactly len bytes at offset.
+    bool readFullyAt(std::int64_t offset, char *buffer, std::size_t length);
+    // True when the open file still has the expected size and time.
+    bool unchangedSince(const FileIdentity &expected) const;
+    // Tells the kernel we will read from start to end.
+    void adviseSequential();
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,81 @@
+#include "PseudoFileSystems.h"
+
+#include <array>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+constexpr std::array<std::string_view, 22> kPseudoTypes = {
+    "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs",
+    "securityfs", "pstore", "bpf", "configfs", "fusectl", "mqueue", "binfmt_misc",
+    "autofs", "efivarfs", "selinuxfs", "rpc_pipefs", "nsfs", "hugetlbfs", "nfsd"};
+
+// Magic numbers for when the mount table cannot be read.
+constexpr std::array<long, 13> kPseudoMagics = {
+    0x9fa0,     /* proc */       0x62656572, /* sysfs */    0x1cd1,     /* devpts */
+    0x27e0eb,   /* cgroup */     0x63677270, /* cgroup2 */  0x64626720, /* debugfs */
+    0x74726163, /* tracefs */    0x73636673, /* securityfs */ 0x6165676c, /* pstore */
+    0xcafe4a11, /* bpf */        0x62656570, /* configfs */ 0x42494e4d, /* binfmt_misc */
+    0x6e736673, /* nsfs */
+};
+
+} // namespace
+
+bool PseudoFileSystems::isPseudoType(const std::string &fsType)
+{
+    for (auto t : kPseudoTypes)
+        if (fsType == t)
+            return true;
+    return false;
+}
+
+void PseudoFileSystems::loadMountTable()
+{
+    loaded_ = true;
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(in, line)) {
+        // id parent major:minor root mountpoint options [optional...] - fstype source superopts
+        std::istringstream fields(line);
+        std::string id, parent, majmin;
+        fields >> id >> parent >> majmin;
+        auto colon = majmin.find(':');
+        auto dash = line.find(" - ");
+        if (colon == std::string::npos || dash == std::string::npos)
+            continue;
+        std::istringstream tail(line.substr(dash + 3));
+        std::string type;
+        tail >> type;
+        unsigned major = std::stoul(majmin.substr(0, colon));
+        unsigned minor = std::stoul(majmin.substr(colon + 1));
+        std::uint64_t dev = makedev(major, minor);
+        // A device mounted as data somewhere counts as data.
+        bool pseudo = isPseudoType(type);
+        auto it = byDevice_.find(dev);
+        if (it == byDevice_.end())
+            byDevice_.emplace(dev, pseudo);
+        else
+            it->second = it->second && pseudo;
+    }
+}
+
+bool PseudoFileSystems::isPseudo(std::uint64_t device, int fd)
+{
+    if (!loaded_)
+        loadMountTable();
+    auto it = byDevice_.find(device);
+    if (it != byDevice_.end())
+        return it->second;
+    bool pseudo = false;
+    struct statfs fs;
+    if (fd >= 0 && ::fstatfs(fd, &fs) == 0)
+        for (long magic : kPseudoMagics)
+            if (static_cast<long>(fs.f_type) == magic)
+                pseudo = true;
+    byDevice_.emplace(device, pseudo);
+    return pseudo;
+}

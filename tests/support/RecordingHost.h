@@ -1,0 +1,61 @@
+#pragma once
+#include "ScanHost.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A ScanHost that keeps everything the engine tells it, for the tests.
+class RecordingHost : public ScanHost {
+public:
+    std::string filter = "*.*";
+    std::atomic<bool> stop{false};
+    std::int64_t total = 0;
+    std::atomic<int> rule{0};
+
+    std::vector<ResultRow> rows;
+    std::vector<std::string> labels;
+    std::vector<int> positions;
+    int maximum = 1000;
+    int position = 0;
+    int summaries = 0;
+    int summaryGroups = -1;
+    int summaryRows = -1;
+    // Called after each row is added, e.g. to press Stop at a chosen moment.
+    std::function<void(const ResultRow &)> onRow;
+    // Called after each label update.
+    std::function<void()> onLabel;
+
+    std::string filterText() override { return filter; }
+    bool stopFlag() override { return stop.load(); }
+    std::int64_t totalBytes() override { return total; }
+    int keepRule() override { return rule.load(); }
+    int rowCount() override { return int(rows.size()); }
+    int progressPosition() override { return position; }
+    void setProgressPosition(int p) override
+    {
+        position = p < 0 ? 0 : (p > maximum ? maximum : p);
+        positions.push_back(position);
+    }
+    void setProgressMaximum(int m) override { maximum = m; }
+    void setElapsedText(const std::string &text) override
+    {
+        labels.push_back(text);
+        if (onLabel)
+            onLabel();
+    }
+    void addResultRow(ResultRow row) override
+    {
+        rows.push_back(std::move(row));
+        if (onRow)
+            onRow(rows.back());
+    }
+    void showSummary(int groups) override
+    {
+        ++summaries;
+        summaryGroups = groups;
+        summaryRows = rowCount();
+    }
+};

@@ -1,0 +1,82 @@
+#include "TempTree.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TempTree::TempTree()
+{
+    std::string pattern = (fs::temp_directory_path() / "varnok-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+}
+
+TempTree::~TempTree()
+{
+    std::error_code ec;
+    // Tests may take permissions away; give them back so removal works.
+    for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            ::chmod(it->path().c_str(), 0755);
+    ::chmod(root_.c_str(), 0755);
+    fs::remove_all(root_, ec);
+}
+
+std::string TempTree::write(const std::string &relative, const std::string &content)
+{
+    const fs::path p = path(relative);
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), std::streamsize(content.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + p.string());
+    return p.string();
+}
+
+void TempTree::setTime(const std::string &relative, std::int64_t seconds)
+{
+    struct timeval times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
+    if (::lutimes(path(relative).c_str(), times) != 0)
+        throw std::runtime_error("lutimes failed");
+}
+
+std::string TempTree::mkdir(const std::string &relative)
+{
+    fs::create_directories(path(relative));
+    return path(relative);
+}
+
+void TempTree::symlink(const std::string &target, const std::string &relative)
+{
+    fs::create_directories(fs::path(path(relative)).parent_path());
+    fs::create_symlink(target, path(relative));
+}
+
+void TempTree::hardlink(const std::string &existing, const std::string &relative)
+{
+    fs::create_hard_link(path(existing), path(relative));
+}
+
+void TempTree::fifo(const std::string &relative)
+{
+    fs::create_directories(fs::path(path(relative)).parent_path());
+    if (::mkfifo(path(relative).c_str(), 0644) != 0)
+        throw std::runtime_error("mkfifo failed");
+}
+
+std::string TempTree::read(const std::string &relative) const
+{
+    std::ifstream in(path(relative), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}

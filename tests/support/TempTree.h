@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// A real temporary folder for a test, removed with everything below it.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree &) = delete;
+    TempTree &operator=(const TempTree &) = delete;
+
+    const std::string &root() const { return root_; }
+    std::string path(const std::string &relative) const { return root_ + "/" + relative; }
+
+    // Writes a file (creating its folders); returns its full path.
+    std::string write(const std::string &relative, const std::string &content);
+    // Sets a file's modification time, seconds since the epoch.
+    void setTime(const std::string &relative, std::int64_t seconds);
+    std::string mkdir(const std::string &relative);
+    void symlink(const std::string &target, const std::string &relative);
+    void hardlink(const std::string &existing, const std::string &relative);
+    void fifo(const std::string &relative);
+    std::string read(const std::string &relative) const;
+
+private:
+    std::string root_;
+};

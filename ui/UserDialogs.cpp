@@ -1,0 +1,31 @@
+#include "UserDialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+QByteArray QtUserDialogs::pickFolder(QWidget *owner, const QString &prompt)
+{
+    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
+    return folder.isEmpty() ? QByteArray() : QFile::encodeName(folder);
+}
+
+void QtUserDialogs::messageBox(QWidget *owner, const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtUserDialogs::information(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool QtUserDialogs::confirm(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text,
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
