@@ -1,0 +1,71 @@
+#pragma once
+// TPNGObject: a picture decoded with libpng, as the image button and the
+// windows need it: size, drawing blended by opacity, copying, and write
+// access to the per-pixel opacity.
+
+#include "PNGCodec.h"
+#include "PNGRaster.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QPainter;
+
+class TPNGObject
+{
+public:
+    TPNGObject() = default;
+    explicit TPNGObject(TPNGRaster raster);
+
+    // Each throws EPNGError with libpng's message when the data is not a sound PNG.
+    static TPNGObject FromFile(const std::string &path);
+    static TPNGObject FromData(const QByteArray &data);
+    static TPNGObject FromResource(const QString &resourcePath);  // e.g. ":/pictures/scan.png"
+    // Colour picture from a QImage, with or without its opacity.
+    static TPNGObject FromImage(const QImage &image, bool keepAlpha);
+
+    void LoadFromFile(const std::string &path);
+    void LoadFromData(const QByteArray &data);
+    void LoadFromData(const std::uint8_t *data, std::size_t size);
+    std::vector<std::uint8_t> SaveToData(const TPNGWriteOptions &options = {}) const;
+    void SaveToFile(const std::string &path, const TPNGWriteOptions &options = {}) const;
+
+    bool Empty() const { return Raster_.Empty(); }
+    int Width() const { return Empty() ? 0 : Raster_.Width; }
+    int Height() const { return Empty() ? 0 : Raster_.Height; }
+    TPNGColorKind ColorKind() const { return Raster_.Kind; }
+    bool IsPalette() const { return Raster_.Kind == TPNGColorKind::Palette; }
+    bool HasAlpha() const { return Raster_.HasAlpha(); }
+    const TPNGRaster &Raster() const { return Raster_; }
+
+    // Natural size at a point, or stretched over a rectangle, blended over
+    // what the painter already holds. An empty picture draws nothing.
+    void Draw(QPainter &painter, QPoint at) const;
+    void StretchDraw(QPainter &painter, const QRect &target) const;
+    QImage ToImage() const;
+    QRgb Pixel(int x, int y) const;  // not premultiplied
+
+    // Gives the picture opacity where it has none: grey and colour pictures
+    // get a fully opaque channel, a palette picture a fully opaque tRNS table.
+    void CreateAlpha();
+    // Opacity of row y, one byte per pixel; nullptr when there is no channel.
+    std::uint8_t *AlphaScanline(int y);
+
+private:
+    QRgb ColourAt(std::size_t pixel) const;
+    void Invalidate() { Cache_ = QImage(); }
+
+    TPNGRaster Raster_;
+    mutable QImage Cache_;
+};
+
+// The look of a disabled button: a copy of the source with opacity added
+// where missing and, unless palette-based, every opacity divided by 3.
+void BuildDisabledImage(const TPNGObject &source, TPNGObject &target);
