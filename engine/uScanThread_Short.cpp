@@ -116,25 +116,21 @@ void collectDirectory(ScanContext &ctx, DirectoryReader &dir, std::uint64_t devi
 struct GroupMember {
     std::uint32_t index; // into the sorted list
     std::string timeText;
-    QCollatorSortKey key;
+    QString display; // converted once, compared many times
 };
 
-bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list)
+bool pathBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
 {
-    if (a.timeText != b.timeText)
-        return a.timeText < b.timeText;
-    const int c = a.key.compare(b.key);
-    if (c != 0)
+    if (const int c = locale.compareDisplay(a.display, b.display))
         return c < 0;
     return list.path(a.index) < list.path(b.index);
 }
 
-bool pathBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list)
+bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
 {
-    const int c = a.key.compare(b.key);
-    if (c != 0)
-        return c < 0;
-    return list.path(a.index) < list.path(b.index);
+    if (a.timeText != b.timeText)
+        return a.timeText < b.timeText;
+    return pathBefore(a, b, list, locale);
 }
 
 } // namespace
@@ -226,15 +222,15 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
             std::vector<GroupMember> members;
             for (std::uint32_t m : g.members) {
                 const auto index = std::uint32_t(i + m);
-                members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), locale.sortKey(sorted.path(index))});
+                members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
             }
-            std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted); });
+            std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted, locale); });
             ordered.push_back(std::move(members));
         }
         auto firstPath = [&](const std::vector<GroupMember> &g) {
-            return std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted); });
+            return std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
         };
-        std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(*firstPath(a), *firstPath(b), sorted); });
+        std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(*firstPath(a), *firstPath(b), sorted, locale); });
 
         for (const auto &members : ordered) {
             ++groupNumber;
@@ -264,7 +260,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
 }
 
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,
-                                     BeforeWalk beforeWalk, Finished finished)
+                                     BeforeWalk beforeWalk, FinishedCallback finished)
     : folders_(std::move(folders)), beforeWalk_(std::move(beforeWalk)), onFinished_(std::move(finished)),
       context_(host, abort_)
 {

@@ -54,10 +54,10 @@ public:
     // Runs on the worker before the walk, e.g. to measure the folders.
     using BeforeWalk = std::function<void(const std::vector<std::string> &folders, const std::atomic<bool> &abort)>;
     // Runs on the worker as the very last thing it does, however the job ended.
-    using Finished = std::function<void()>;
+    using FinishedCallback = std::function<void()>;
 
     TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended = false,
-                      BeforeWalk beforeWalk = {}, Finished finished = {});
+                      BeforeWalk beforeWalk = {}, FinishedCallback finished = {});
     // Aborts the job and waits for it.
     ~TScanThread_Short();
     TScanThread_Short(const TScanThread_Short &) = delete;
@@ -78,7 +78,7 @@ private:
     void run();
     std::vector<std::string> folders_;
     BeforeWalk beforeWalk_;
-    Finished onFinished_;
+    FinishedCallback onFinished_;
     std::atomic<bool> abort_{false};
     std::atomic<bool> finished_{false};
     ScanContext context_;

@@ -3,7 +3,7 @@
 #include <QLocale>
 
 LocaleCompare::LocaleCompare()
-    : collator_(QLocale::system())
+    : collator_(QLocale::system()), plain_(QLocale::system().language() == QLocale::C)
 {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
 }
@@ -13,17 +13,17 @@ QString LocaleCompare::toDisplay(std::string_view path)
     return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
 }
 
+int LocaleCompare::compareDisplay(const QString &a, const QString &b) const
+{
+    const int c = plain_ ? QString::compare(a, b, Qt::CaseInsensitive) : collator_.compare(a, b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
 int LocaleCompare::compare(std::string_view a, std::string_view b) const
 {
     if (a == b)
         return 0;
-    int c = collator_.compare(toDisplay(a), toDisplay(b));
-    if (c != 0)
-        return c < 0 ? -1 : 1;
+    if (const int c = compareDisplay(toDisplay(a), toDisplay(b)))
+        return c;
     return a < b ? -1 : 1;
-}
-
-QCollatorSortKey LocaleCompare::sortKey(std::string_view path) const
-{
-    return collator_.sortKey(toDisplay(path));
 }

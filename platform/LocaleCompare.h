@@ -1,6 +1,6 @@
 #pragma once
 #include <QCollator>
-#include <QCollatorSortKey>
+#include <QString>
 #include <string_view>
 
 // Case-insensitive ordering of paths under the user's locale. Raw bytes break
@@ -10,11 +10,13 @@ public:
     LocaleCompare();
     int compare(std::string_view a, std::string_view b) const;
     bool less(std::string_view a, std::string_view b) const { return compare(a, b) < 0; }
-    QCollatorSortKey sortKey(std::string_view path) const;
+    // The same on texts already converted for display; no byte tie-break.
+    int compareDisplay(const QString &a, const QString &b) const;
 
     // Paths are raw bytes; the user's locale decides how they read.
     static QString toDisplay(std::string_view path);
 
 private:
     QCollator collator_;
+    bool plain_; // the C locale: no collation rules, just case folding
 };

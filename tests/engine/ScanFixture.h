@@ -1,0 +1,59 @@
+#pragma once
+#include "RecordingHost.h"
+#include "TempTree.h"
+#include "uScanThread_Short.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+// Runs the engine's phases on a real temporary tree with a recording host.
+class ScanFixture : public ::testing::Test {
+protected:
+    TempTree tree;
+    RecordingHost host;
+    std::atomic<bool> abortFlag{false};
+
+    // The paths the walk accepts from the given folders, relative to the tree.
+    std::vector<std::string> walk(std::vector<std::string> folders = {})
+    {
+        if (folders.empty())
+            folders.push_back(tree.root());
+        ScanContext ctx(host, abortFlag);
+        CandidateList list;
+        for (const auto &f : folders)
+            CollectFiles(ctx, f, list);
+        std::vector<std::string> paths;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            paths.push_back(relative(std::string(list.path(i))));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    // A whole scan job, run to its end.
+    void scan(std::vector<std::string> folders = {})
+    {
+        if (folders.empty())
+            folders.push_back(tree.root());
+        TScanThread_Short job(host, folders);
+        job.WaitFor();
+        candidates = job.Stats().candidates;
+        bytesRead = job.Stats().bytesRead.load();
+    }
+
+    // Rows as "group:relative path" in row order.
+    std::vector<std::string> rows() const
+    {
+        std::vector<std::string> out;
+        for (const auto &r : host.rows)
+            out.push_back(std::to_string(r.group) + ":" + relative(r.path));
+        return out;
+    }
+
+    std::string relative(const std::string &path) const
+    {
+        return path.rfind(tree.root() + "/", 0) == 0 ? path.substr(tree.root().size() + 1) : path;
+    }
+
+    std::size_t candidates = 0;
+    std::uint64_t bytesRead = 0;
+};

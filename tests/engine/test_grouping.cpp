@@ -1,0 +1,258 @@
+#include "CRC32Pas.h"
+#include "ScanFixture.h"
+
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Grouping = ScanFixture;
+using V = std::vector<std::string>;
+
+namespace {
+std::string bytes(std::size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (auto &c : s)
+        c = char(gen());
+    return s;
+}
+} // namespace
+
+TEST_F(Grouping, TwoCopiesFollowTimeAndTheKeepRule)
+{
+    tree.write("new", "same");
+    tree.write("old", "same");
+    tree.write("other", "diff");
+    tree.setTime("new", 2000000000);
+    tree.setTime("old", 1000000000);
+    scan();
+    EXPECT_EQ(rows(), (V{"1:old", "1:new"}));
+    EXPECT_TRUE(host.rows[0].checked);  // older copy goes
+    EXPECT_FALSE(host.rows[1].checked); // newest stays
+    EXPECT_EQ(host.rows[0].sizeText, "         4");
+    EXPECT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summaryGroups, 1);
+    EXPECT_EQ(host.summaryRows, 2);
+
+    host.rows.clear();
+    host.rule = 1;
+    scan();
+    EXPECT_FALSE(host.rows[0].checked); // oldest stays
+    EXPECT_TRUE(host.rows[1].checked);
+}
+
+TEST_F(Grouping, EveryCopyIsFoundWhereverItSortsAndGroupsFollowSizeThenPath)
+{
+    // x, x, y, x and x, x, y, y in path order, all of one size.
+    tree.write("a1", "xxxx");
+    tree.write("a2", "xxxx");
+    tree.write("a3", "yyyy");
+    tree.write("a4", "xxxx");
+    tree.write("b1", "ppppp");
+    tree.write("b2", "ppppp");
+    tree.write("b3", "qqqqq");
+    tree.write("b4", "qqqqq");
+    tree.write("B0", "qqqqq"); // case is ignored in path order
+    tree.write("empty1", "");
+    tree.write("empty2", "");
+    scan();
+    EXPECT_EQ(rows(), (V{"1:empty1", "1:empty2", "2:a1", "2:a2", "2:a4", "3:B0", "3:b3", "3:b4", "4:b1", "4:b2"}));
+    EXPECT_EQ(host.summaryGroups, 4);
+}
+
+TEST_F(Grouping, SameTimeCopiesFollowPathIgnoringCase)
+{
+    for (auto n : {"c", "B", "a"}) {
+        tree.write(n, "dup");
+        tree.setTime(n, 1500000000);
+    }
+    scan();
+    EXPECT_EQ(rows(), (V{"1:a", "1:B", "1:c"}));
+}
+
+TEST_F(Grouping, EqualChecksumIsNotEnough)
+{
+    // b differs from a by a pattern whose CRC is zero, so both share size and CRC.
+    const std::string a = bytes(5000, 1);
+    std::string d = bytes(996, 2);
+    std::uint32_t r = UpdateCRC32(0, d.data(), std::int32_t(d.size()));
+    for (int k = 0; k < 4; ++k)
+        d.push_back(char((r >> (8 * k)) & 0xFF));
+    std::string b = a;
+    for (std::size_t i = 0; i < d.size(); ++i)
+        b[1000 + i] ^= d[i];
+    ASSERT_NE(a, b);
+    ASSERT_EQ(FileCRC32(tree.write("a", a)), FileCRC32(tree.write("b", b)));
+    tree.write("c", a);
+    scan();
+    EXPECT_EQ(rows(), (V{"1:a", "1:c"}));
+    EXPECT_EQ(FileCRC32(tree.path("a")), FileCRC32(tree.path("c")));
+}
+
+TEST_F(Grouping, TheSameFileIsNeverItsOwnCopy)
+{
+    tree.write("d/only", "lonely content");
+    tree.write("d/sub/single", "another lonely one");
+    tree.write("h/orig", "linked");
+    tree.hardlink("h/orig", "h/link");
+    // Listed twice, listed with its own subfolder, and hard links.
+    scan({tree.path("d"), tree.path("d"), tree.path("d/sub"), tree.path("h")});
+    EXPECT_TRUE(host.rows.empty());
+    EXPECT_EQ(candidates, 3u);
+    EXPECT_EQ(host.summaryGroups, 0);
+}
+
+TEST_F(Grouping, FilesThatVanishOrChangeAfterTheWalkAreLeftOut)
+{
+    tree.write("keep1", "same-content");
+    tree.write("keep2", "same-content");
+    tree.write("gone", "same-content");
+    tree.write("changed", "same-content");
+    tree.write("swapped", "same-content");
+    ScanContext ctx(host, abortFlag);
+    CandidateList list;
+    CollectFiles(ctx, tree.root(), list);
+    ::unlink(tree.path("gone").c_str());
+    tree.setTime("changed", 1234567890);  // same bytes, new time
+    ::unlink(tree.path("swapped").c_str());
+    tree.symlink(tree.path("keep1"), "swapped");
+    SortCandidates(list);
+    FindDuplicateGroups(ctx, list);
+    EXPECT_EQ(rows(), (V{"1:keep1", "1:keep2"}));
+}
+
+TEST_F(Grouping, UnreadableFilesNeverJoinAGroup)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    tree.write("r1", "data");
+    tree.write("r2", "data");
+    ::chmod(tree.path("r2").c_str(), 0);
+    scan();
+    EXPECT_TRUE(host.rows.empty());
+}
+
+TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
+{
+    const std::string big = bytes(3 * 1024 * 1024 + 17, 3);
+    std::string lastByte = big, middle = big, early = big;
+    lastByte.back() ^= 1;
+    middle[big.size() / 2 + 100] ^= 1;
+    early[70000] ^= 1;
+    tree.write("big1", big);
+    tree.write("big2", big);
+    tree.write("big3", lastByte);
+    tree.write("big4", middle);
+    tree.write("big5", early);
+    tree.write("lonely", "a size nobody shares");
+    scan();
+    EXPECT_EQ(rows(), (V{"1:big1", "1:big2"}));
+    // The copies are read once in full; each differing file only up to its difference.
+    EXPECT_LE(bytesRead, 2 * big.size() + 3 * 128 * 1024 + 80000);
+    EXPECT_GE(bytesRead, 2 * big.size());
+}
+
+TEST_F(Grouping, NamesThatAreNotUtf8AreGroupedByTheirBytes)
+{
+    tree.write("caf\xe9-1", "payload");
+    tree.write("caf\xe9-2", "payload");
+    scan();
+    ASSERT_EQ(host.rows.size(), 2u);
+    EXPECT_EQ(host.rows[0].path.substr(tree.root().size()), "/caf\xe9-1");
+    EXPECT_EQ(host.rows[0].identity.size, 7);
+}
+
+TEST_F(Grouping, RowsCarryWhatTheScanSaw)
+{
+    tree.write("x1", "abc");
+    tree.write("x2", "abc");
+    scan();
+    ASSERT_EQ(host.rows.size(), 2u);
+    struct stat st;
+    ASSERT_EQ(::lstat(host.rows[0].path.c_str(), &st), 0);
+    EXPECT_EQ(host.rows[0].identity.inode, st.st_ino);
+    EXPECT_EQ(host.rows[0].identity.device, st.st_dev);
+    EXPECT_EQ(host.rows[0].identity.mtimeNs, std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+    EXPECT_EQ(host.rows[0].timeText.size(), 19u);
+}
+
+TEST_F(Grouping, SameTreeSameRows)
+{
+    for (int i = 0; i < 60; ++i)
+        tree.write("d" + std::to_string(i % 7) + "/f" + std::to_string(i), std::string(size_t(i % 5), char('a' + i % 3)));
+    scan();
+    const auto first = rows();
+    host.rows.clear();
+    scan();
+    EXPECT_EQ(rows(), first);
+    EXPECT_FALSE(first.empty());
+}
+
+TEST_F(Grouping, StopDuringTheWalkStillGroupsTheFirstSizeAndReports)
+{
+    for (int i = 0; i < 10; ++i)
+        tree.write("f" + std::to_string(i), "same");
+    host.stop = true;
+    scan();
+    EXPECT_EQ(host.summaries, 1);
+    EXPECT_LE(host.rows.size(), 1u); // at most one file came through the walk
+}
+
+TEST_F(Grouping, StopDuringGroupingEndsAfterTheCurrentSize)
+{
+    for (int s = 1; s <= 5; ++s)
+        for (int k = 0; k < 3; ++k)
+            tree.write("s" + std::to_string(s) + "-" + std::to_string(k), std::string(std::size_t(s), 'z'));
+    host.onRow = [this](const ResultRow &) { host.stop = true; };
+    scan();
+    EXPECT_EQ(rows(), (V{"1:s1-0", "1:s1-1", "1:s1-2"}));
+    EXPECT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summaryGroups, 1);
+}
+
+TEST_F(Grouping, ProgressEndsAtTheNumberOfCandidates)
+{
+    for (int i = 0; i < 5; ++i)
+        tree.write("f" + std::to_string(i), std::string(std::size_t(i), 'q'));
+    tree.write("copy", "qq");
+    scan();
+    EXPECT_EQ(host.maximum, 6);
+    EXPECT_EQ(host.position, 6);
+}
+
+TEST_F(Grouping, EmptyListsStillReport)
+{
+    scan();
+    EXPECT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summaryGroups, 0);
+    TScanThread_Short none(host, {});
+    none.WaitFor();
+    EXPECT_EQ(host.summaries, 1); // no folders: no output at all
+}
+
+TEST_F(Grouping, AFifoInTheTreeDoesNotHangTheScan)
+{
+    tree.fifo("pipe");
+    tree.write("a", "1");
+    tree.write("b", "1");
+    scan();
+    EXPECT_EQ(rows(), (V{"1:a", "1:b"}));
+}
+
+TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
+{
+    // Two big copies of zeros: the reading is stopped part way.
+    for (auto n : {"z1", "z2"}) {
+        tree.write(n, "");
+        ASSERT_EQ(::truncate(tree.path(n).c_str(), 512LL << 20), 0);
+    }
+    {
+        TScanThread_Short job(host, {tree.root()});
+        // Leave as soon as the grouping stage has begun reading.
+        while (job.Stats().bytesRead.load() == 0 && !job.Finished())
+            std::this_thread::yield();
+    } // the destructor aborts and waits
+    EXPECT_EQ(host.summaries, 0);
+    EXPECT_TRUE(host.rows.empty());
+}

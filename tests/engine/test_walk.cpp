@@ -1,0 +1,89 @@
+#include "ScanFixture.h"
+
+using Walk = ScanFixture;
+using V = std::vector<std::string>;
+
+TEST_F(Walk, FilterDecidesWhichFilesBecomeCandidates)
+{
+    for (auto n : {"photo.jpg", "logo.Gif", "README", "notes.txt", "image.jp", "sub/deep/x.JPG"})
+        tree.write(n, "x");
+    host.filter = "*.JPG;*.GIF";
+    EXPECT_EQ(walk(), (V{"image.jp", "logo.Gif", "photo.jpg", "sub/deep/x.JPG"}));
+    host.filter = "*.*";
+    EXPECT_EQ(walk().size(), 6u);
+    host.filter = "";
+    EXPECT_TRUE(walk().empty());
+}
+
+TEST_F(Walk, HiddenFilesCountAndOddFilesAreSkippedUntouched)
+{
+    tree.write(".hidden", "x");
+    tree.write(".hidden-dir/inside", "x");
+    tree.write("plain", "x");
+    tree.fifo("pipe");                       // opening it would block
+    tree.symlink(tree.path("plain"), "file-link");
+    tree.symlink(tree.root(), "dir-link");   // a loop if followed
+    EXPECT_EQ(walk(), (V{".hidden", ".hidden-dir/inside", "plain"}));
+}
+
+TEST_F(Walk, PathsJoinWithOneDelimiterAndMissingFoldersAddNothing)
+{
+    tree.write("a/f", "x");
+    ScanContext ctx(host, abortFlag);
+    CandidateList list;
+    CollectFiles(ctx, tree.path("a/"), list);
+    CollectFiles(ctx, tree.path("a"), list);
+    CollectFiles(ctx, tree.path("missing"), list);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list.path(0), tree.path("a/f"));
+    EXPECT_EQ(list.path(1), tree.path("a/f"));
+    EXPECT_EQ(list.line(0), "         1 " + tree.path("a/f"));
+}
+
+TEST_F(Walk, KernelFileSystemsAreNotEntered)
+{
+    EXPECT_TRUE(walk({"/proc"}).empty());
+    EXPECT_TRUE(walk({"/sys"}).empty());
+}
+
+TEST_F(Walk, ProgressAdvancesByEachFilesShareRoundedUp)
+{
+    tree.write("one", "1");
+    host.total = 2000;
+    walk();
+    EXPECT_EQ(host.position, 1);
+
+    tree.write("one", "123");
+    host.position = 0;
+    walk();
+    EXPECT_EQ(host.position, 2);
+
+    host.position = 0;
+    host.total = 0; // no estimate: the bar stays put and the walk goes on
+    EXPECT_EQ(walk().size(), 1u);
+    EXPECT_EQ(host.position, 0);
+    host.total = -1;
+    EXPECT_EQ(walk().size(), 1u);
+    EXPECT_EQ(host.position, 0);
+}
+
+TEST_F(Walk, StopEndsEachLevelAfterItsCurrentEntry)
+{
+    for (int i = 0; i < 20; ++i)
+        tree.write("a/b/f" + std::to_string(i), "x");
+    for (int i = 0; i < 20; ++i)
+        tree.write("top" + std::to_string(i), "x");
+    host.stop = true;
+    // Each level handles one entry before it sees the flag, so at most one
+    // file comes through along the first path down.
+    EXPECT_LE(walk().size(), 1u);
+    EXPECT_LE(walk({tree.root(), tree.path("a")}).size(), 2u);
+}
+
+TEST_F(Walk, LabelShowsElapsedTimeOfTheFolder)
+{
+    tree.write("f", "x");
+    walk();
+    ASSERT_FALSE(host.labels.empty());
+    EXPECT_EQ(host.labels.front(), "00:00:00:12");
+}

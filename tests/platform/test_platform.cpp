@@ -1,0 +1,91 @@
+#include "FileStatus.h"
+#include "FolderSize.h"
+#include "LocalTime.h"
+#include "LocaleCompare.h"
+#include "OpenedFile.h"
+#include "PseudoFileSystems.h"
+#include "TempTree.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+
+TEST(FolderSize, SumsRegularFilesAndFailsOnMissingFolders)
+{
+    TempTree t;
+    EXPECT_EQ(GetFolderSize(t.root()), 0);
+    t.write("a", std::string(100, 'x'));
+    t.write("sub/deeper/b", std::string(23, 'y'));
+    t.symlink(t.path("a"), "link-to-a");      // not followed
+    t.symlink(t.root(), "sub/link-to-root");  // not followed either
+    t.fifo("sub/pipe");
+    EXPECT_EQ(GetFolderSize(t.root()), 123);
+    EXPECT_EQ(GetFolderSize(t.path("missing")), -1);
+}
+
+TEST(FolderSize, RootOfAFileSystemIsItsUsedSpace)
+{
+    EXPECT_TRUE(IsMountPoint("/"));
+    EXPECT_GT(GetFolderSize("/"), 0);
+    TempTree t;
+    EXPECT_FALSE(IsMountPoint(t.root()));
+}
+
+TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)
+{
+    EXPECT_TRUE(PseudoFileSystems::isPseudoType("proc"));
+    EXPECT_TRUE(PseudoFileSystems::isPseudoType("sysfs"));
+    EXPECT_TRUE(PseudoFileSystems::isPseudoType("cgroup2"));
+    EXPECT_FALSE(PseudoFileSystems::isPseudoType("ext4"));
+    EXPECT_FALSE(PseudoFileSystems::isPseudoType("tmpfs"));
+}
+
+TEST(LocaleCompare, IgnoresCaseAndStaysTotal)
+{
+    LocaleCompare c;
+    EXPECT_LT(c.compare("/a/apple", "/a/Banana"), 0);
+    EXPECT_LT(c.compare("/a/Apple", "/a/banana"), 0);
+    EXPECT_EQ(c.compare("/same", "/same"), 0);
+    // Equal but for case: still ordered, and consistently so.
+    const int ab = c.compare("/x/FILE", "/x/file");
+    EXPECT_NE(ab, 0);
+    EXPECT_EQ(c.compare("/x/file", "/x/FILE"), -ab);
+    // Bytes that are not UTF-8 still compare.
+    EXPECT_NE(c.compare("/x/\xff", "/x/\xfe"), 0);
+}
+
+TEST(LocalTime, WritesYearToSecondWithoutFractions)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(LocalTimeText(0), "1970/01/01 00:00:00");
+    EXPECT_EQ(LocalTimeText(1700000000LL * 1000000000 + 999999999), "2023/11/14 22:13:20");
+}
+
+TEST(OpenedFile, RefusesFilesThatAreNotWhatWasSeen)
+{
+    TempTree t;
+    const std::string path = t.write("f", "hello");
+    OpenedFile probe;
+    ASSERT_TRUE(probe.open(path));
+    struct stat st;
+    ASSERT_EQ(::fstat(probe.fd(), &st), 0);
+    const PathStatus seen = FromStat(st);
+    probe.close();
+
+    OpenedFile f;
+    EXPECT_EQ(f.open(path, seen.identity), OpenedFile::Outcome::Opened);
+    char buf[5];
+    EXPECT_TRUE(f.readFullyAt(0, buf, 5));
+    EXPECT_FALSE(f.readFullyAt(1, buf, 5)); // past the end
+    f.close();
+
+    t.write("f", "hello, longer");
+    EXPECT_EQ(f.open(path, seen.identity), OpenedFile::Outcome::Changed);
+    EXPECT_EQ(f.open(t.path("gone"), seen.identity), OpenedFile::Outcome::Failed);
+
+    t.fifo("pipe");
+    EXPECT_FALSE(f.open(t.path("pipe"))); // does not block, is not a file
+    t.symlink(path, "link");
+    EXPECT_FALSE(f.open(t.path("link")));
+}
