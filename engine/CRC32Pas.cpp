@@ -1,4 +1,7 @@
 #include "CRC32Pas.h"
+#include "CRC32Clmul.h"
+
+#include <bit>
 
 #include <cstring>
 
@@ -8,7 +11,13 @@ std::uint32_t UpdateCRC32Large(std::uint32_t crc, const void *buf, std::size_t l
         return crc;
     const auto &t = crc32detail::kTables;
     auto p = static_cast<const unsigned char *>(buf);
-    while (len >= 8) {
+    if (len >= 256 && CRC32ClmulAvailable()) {
+        const std::size_t folded = len & ~std::size_t(15);
+        crc = UpdateCRC32Clmul(crc, p, folded);
+        p += folded;
+        len -= folded;
+    }
+    while (std::endian::native == std::endian::little && len >= 8) {
         std::uint32_t lo, hi;
         std::memcpy(&lo, p, 4);
         std::memcpy(&hi, p + 4, 4);

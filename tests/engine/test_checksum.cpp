@@ -80,3 +80,15 @@ TEST(GetFileSize64, SizesFilesOnly)
     EXPECT_EQ(GetFileSize64(t.path("missing")), 0);
     EXPECT_EQ(GetFileSize64(t.mkdir("d")), 0);
 }
+
+TEST(CRC32, LongBuffersMatchTheByteTableAtEveryTailLength)
+{
+    const std::string data = randomBytes(70000, 11);
+    for (std::size_t len : {255u, 256u, 257u, 271u, 320u, 1000u, 4096u, 65536u, 69999u})
+        for (std::size_t start : {0u, 3u}) {
+            std::uint32_t slow = 0x1234567u;
+            for (std::size_t i = start; i < start + len; ++i)
+                slow = (slow >> 8) ^ CRC32Table[(slow ^ std::uint8_t(data[i])) & 0xFF];
+            EXPECT_EQ(UpdateCRC32(0x1234567u, data.data() + start, std::int32_t(len)), slow) << len;
+        }
+}
