@@ -4,6 +4,7 @@
 #include "DirectoryReader.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
+#include "OrderedParallel.h"
 #include "OpenedFile.h"
 #include "PseudoFileSystems.h"
 #include "ScanTexts.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <mutex>
 #include <numeric>
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
@@ -185,6 +187,76 @@ void SortCandidates(CandidateList &list)
     items.swap(sorted);
 }
 
+namespace {
+
+struct SizeClass {
+    std::size_t begin, end; // a run of the sorted list sharing one size
+};
+
+using OrderedGroups = std::vector<std::vector<ResultRow>>;
+
+// The groups of one size, in the order the result list shows them: groups
+// follow the locale order of their first path, rows follow modification
+// time, then path. Rows still lack their group number and check mark.
+OrderedGroups groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
+                             const LocaleCompare &locale)
+{
+    std::vector<ContentGrouper::File> files;
+    files.reserve(sc.end - sc.begin);
+    for (std::size_t k = sc.begin; k < sc.end; ++k)
+        files.push_back({std::string(sorted.path(k)), sorted[k].identity});
+    const std::int64_t size = sorted[sc.begin].identity.size;
+
+    std::vector<std::vector<GroupMember>> ordered;
+    for (const auto &g : grouper.group(files, size)) {
+        std::vector<GroupMember> members;
+        for (std::uint32_t m : g.members) {
+            const auto index = std::uint32_t(sc.begin + m);
+            members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
+        }
+        std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted, locale); });
+        ordered.push_back(std::move(members));
+    }
+    auto firstPath = [&](const std::vector<GroupMember> &g) {
+        return *std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
+    };
+    std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(firstPath(a), firstPath(b), sorted, locale); });
+
+    OrderedGroups out;
+    for (const auto &members : ordered) {
+        std::vector<ResultRow> rows;
+        for (const auto &m : members) {
+            ResultRow row;
+            row.path = std::string(sorted.path(m.index));
+            row.sizeText = SizeField(size);
+            row.timeText = m.timeText;
+            row.identity = sorted[m.index].identity;
+            rows.push_back(std::move(row));
+        }
+        out.push_back(std::move(rows));
+    }
+    return out;
+}
+
+std::vector<SizeClass> sharedSizes(const CandidateList &sorted)
+{
+    std::vector<SizeClass> classes;
+    for (std::size_t i = 0, j; i < sorted.size(); i = j) {
+        for (j = i + 1; j < sorted.size() && sorted[j].identity.size == sorted[i].identity.size; ++j) {
+        }
+        if (j - i >= 2)
+            classes.push_back({i, j}); // a size no other file shares is never opened
+    }
+    return classes;
+}
+
+unsigned readerCount()
+{
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+}
+
+} // namespace
+
 void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
 {
     const std::int64_t start = MonotonicMs();
@@ -194,66 +266,46 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     host.setProgressPosition(1);
     host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
 
-    const LocaleCompare locale;
-    ContentGrouper grouper(ctx.abort, ctx.stats.bytesRead);
-    int groupNumber = 0;
-    std::size_t i = 0;
-    while (i < n) {
-        const std::int64_t size = sorted[i].identity.size;
-        std::size_t j = i + 1;
-        while (j < n && sorted[j].identity.size == size)
-            ++j;
-        if (j - i < 2) {
-            i = j; // a size no other file shares: never opened
-            continue;
-        }
-        std::vector<ContentGrouper::File> files;
-        files.reserve(j - i);
-        for (std::size_t k = i; k < j; ++k)
-            files.push_back({std::string(sorted.path(k)), sorted[k].identity});
-        auto groups = grouper.group(files, size);
-        if (ctx.aborted())
-            return;
-
-        // Groups of one size follow the locale order of their first path;
-        // rows of a group follow modification time, then path.
-        std::vector<std::vector<GroupMember>> ordered;
-        for (const auto &g : groups) {
-            std::vector<GroupMember> members;
-            for (std::uint32_t m : g.members) {
-                const auto index = std::uint32_t(i + m);
-                members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
-            }
-            std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted, locale); });
-            ordered.push_back(std::move(members));
-        }
-        auto firstPath = [&](const std::vector<GroupMember> &g) {
-            return std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
-        };
-        std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(*firstPath(a), *firstPath(b), sorted, locale); });
-
-        for (const auto &members : ordered) {
-            ++groupNumber;
-            for (std::size_t r = 0; r < members.size(); ++r) {
-                const auto &c = sorted[members[r].index];
-                ResultRow row;
-                row.path = std::string(sorted.path(members[r].index));
-                row.sizeText = SizeField(c.identity.size);
-                row.timeText = members[r].timeText;
-                row.group = groupNumber;
-                row.checked = host.keepRule() == 0 ? r + 1 != members.size() : r != 0;
-                row.identity = c.identity;
-                host.addResultRow(std::move(row));
-                ctx.stats.rows++;
-            }
-        }
-        host.setProgressPosition(int(std::min<std::size_t>(j, INT_MAX)));
-        i = j;
-        if (host.stopFlag())
-            break;
-        ctx.showElapsed(start);
+    const auto classes = sharedSizes(sorted);
+    const unsigned readers = readerCount();
+    // Each reader thread has its own grouper and collator; neither is shared.
+    std::vector<std::unique_ptr<ContentGrouper>> groupers;
+    std::vector<std::unique_ptr<LocaleCompare>> locales;
+    for (unsigned r = 0; r < readers; ++r) {
+        groupers.push_back(std::make_unique<ContentGrouper>(ctx.abort, ctx.stats.bytesRead));
+        locales.push_back(std::make_unique<LocaleCompare>());
     }
-    if (i >= n)
+
+    int groupNumber = 0;
+    bool stopped = false;
+    RunOrderedParallel<OrderedGroups>(
+        classes.size(), readers, 64,
+        [&](std::size_t k, unsigned reader) {
+            return groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
+        },
+        [&](std::size_t k, OrderedGroups &groups) {
+            if (ctx.aborted())
+                return false;
+            for (auto &rows : groups) {
+                ++groupNumber;
+                for (std::size_t r = 0; r < rows.size(); ++r) {
+                    rows[r].group = groupNumber;
+                    rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
+                    host.addResultRow(std::move(rows[r]));
+                    ctx.stats.rows++;
+                }
+            }
+            host.setProgressPosition(int(std::min<std::size_t>(classes[k].end, INT_MAX)));
+            if (host.stopFlag()) {
+                stopped = true;
+                return false;
+            }
+            ctx.showElapsed(start);
+            return true;
+        });
+    if (ctx.aborted())
+        return;
+    if (!stopped)
         host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
     ctx.stats.groups = groupNumber;
     host.showSummary(groupNumber);

@@ -1,0 +1,86 @@
+#pragma once
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// Runs produce(k, worker) for k = 0 .. count-1 on a few worker threads and hands each
+// result to consume(k, result) on the calling thread in ascending k, so the
+// outcome does not depend on timing. consume returns false to stop early;
+// workers then finish their current item and the rest is skipped. Workers run
+// at most `lookahead` items ahead of consume, which bounds the memory held.
+template <typename T>
+void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahead,
+                        const std::function<T(std::size_t, unsigned)> &produce,
+                        const std::function<bool(std::size_t, T &)> &consume)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::optional<T>> results(count);
+    std::size_t nextToTake = 0, nextToConsume = 0;
+    bool stopping = false;
+    std::exception_ptr failure;
+
+    auto work = [&](unsigned worker) {
+        for (;;) {
+            std::size_t k;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stopping || nextToTake >= count || nextToTake < nextToConsume + lookahead; });
+                if (stopping || nextToTake >= count)
+                    return;
+                k = nextToTake++;
+            }
+            try {
+                T result = produce(k, worker);
+                std::lock_guard lock(mutex);
+                results[k].emplace(std::move(result));
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                failure = std::current_exception();
+                stopping = true;
+            }
+            changed.notify_all();
+        }
+    };
+
+    std::vector<std::thread> pool;
+    for (unsigned w = 0; w < std::max(1u, workers); ++w)
+        pool.emplace_back(work, w);
+    while (nextToConsume < count) {
+        T item;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return failure || results[nextToConsume].has_value(); });
+            if (failure) {
+                stopping = true;
+                break;
+            }
+            item = std::move(*results[nextToConsume]);
+            results[nextToConsume].reset();
+        }
+        const bool goOn = consume(nextToConsume, item);
+        {
+            std::lock_guard lock(mutex);
+            ++nextToConsume;
+            stopping = !goOn;
+        }
+        changed.notify_all();
+        if (!goOn)
+            break;
+    }
+    {
+        std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    for (auto &t : pool)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
