@@ -1,0 +1,259 @@
+// The libpng picture class: decoding, drawing, resources and the disabled look.
+
+#include "PNGError.h"
+#include "PNGTestFiles.h"
+#include "pngextra.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TPNGRaster PaletteRaster(std::vector<std::uint8_t> transparency)
+{
+    TPNGRaster raster;
+    raster.Width = 3;
+    raster.Height = 1;
+    raster.Kind = TPNGColorKind::Palette;
+    raster.Palette = {{{200, 10, 10}}, {{10, 200, 10}}, {{10, 10, 200}}};
+    raster.Samples = {0, 1, 2};
+    raster.Transparency = std::move(transparency);
+    return raster;
+}
+
+int Corrected(int sample, double fileGamma)
+{
+    return int(std::lround(255.0 * std::pow(sample / 255.0, 1.0 / (fileGamma * 2.2))));
+}
+
+class PNGDecoding : public ::testing::Test
+{
+protected:
+    TPNGObject RoundTrip(const TPNGRaster &raster, const TPNGWriteOptions &options = {})
+    {
+        return TPNGObject::FromFile(Files.Write("picture.png", raster, options));
+    }
+
+    TPNGTestFiles Files;
+};
+
+} // namespace
+
+TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamples)
+{
+    struct Case { TPNGColorKind kind; bool alpha; };
+    for (const Case c : {Case{TPNGColorKind::Grey, false}, Case{TPNGColorKind::Grey, true},
+                         Case{TPNGColorKind::Colour, false}, Case{TPNGColorKind::Colour, true}}) {
+        const TPNGRaster written = TPNGTestFiles::Ramp(3, 2, c.kind, c.alpha);
+        const TPNGObject picture = RoundTrip(written);
+        SCOPED_TRACE(int(c.kind) * 2 + c.alpha);
+        EXPECT_EQ(picture.Width(), 3);
+        EXPECT_EQ(picture.Height(), 2);
+        EXPECT_EQ(picture.ColorKind(), c.kind);
+        EXPECT_EQ(picture.HasAlpha(), c.alpha);
+        EXPECT_EQ(picture.Raster().Samples, written.Samples);
+        EXPECT_EQ(picture.Raster().Alpha, written.Alpha);
+    }
+    const TPNGObject grey = RoundTrip(TPNGTestFiles::Ramp(2, 1, TPNGColorKind::Grey, true));
+    EXPECT_EQ(grey.Pixel(1, 0), qRgba(17, 17, 17, 225));
+    const TPNGObject colour = RoundTrip(TPNGTestFiles::Ramp(2, 1, TPNGColorKind::Colour, false));
+    EXPECT_EQ(colour.Pixel(1, 0), qRgba(31, 38, 45, 255));
+}
+
+TEST_F(PNGDecoding, PaletteWithShortTransparencyTable)
+{
+    const TPNGObject picture = RoundTrip(PaletteRaster({0, 128}));
+    ASSERT_TRUE(picture.IsPalette());
+    EXPECT_FALSE(picture.HasAlpha());
+    EXPECT_EQ(picture.Pixel(0, 0), qRgba(200, 10, 10, 0));
+    EXPECT_EQ(picture.Pixel(1, 0), qRgba(10, 200, 10, 128));
+    EXPECT_EQ(picture.Pixel(2, 0), qRgba(10, 10, 200, 255));  // beyond the table: opaque
+}
+
+TEST_F(PNGDecoding, AppliesFileGammaForDisplayGammaOf22)
+{
+    TPNGWriteOptions linear;
+    linear.FileGamma = 1.0;
+    const TPNGObject colour = RoundTrip(TPNGTestFiles::Solid(1, 1, 128, 64, 0, 77), linear);
+    const QRgb pixel = colour.Pixel(0, 0);
+    EXPECT_NEAR(qRed(pixel), Corrected(128, 1.0), 1);
+    EXPECT_NEAR(qGreen(pixel), Corrected(64, 1.0), 1);
+    EXPECT_EQ(qBlue(pixel), 0);
+    EXPECT_EQ(qAlpha(pixel), 77);  // opacity is not a colour: no correction
+
+    const TPNGObject palette = RoundTrip(PaletteRaster({}), linear);
+    EXPECT_NEAR(qRed(palette.Pixel(0, 0)), Corrected(200, 1.0), 1);
+
+    TPNGWriteOptions matching;
+    matching.FileGamma = 1.0 / 2.2;
+    EXPECT_EQ(qRed(RoundTrip(TPNGTestFiles::Solid(1, 1, 128, 64, 0), matching).Pixel(0, 0)), 128);
+    EXPECT_EQ(qRed(RoundTrip(TPNGTestFiles::Solid(1, 1, 128, 64, 0)).Pixel(0, 0)), 128);  // no gAMA
+}
+
+TEST_F(PNGDecoding, ReadsAdam7InterlacedPictures)
+{
+    TPNGWriteOptions interlaced;
+    interlaced.Interlaced = true;
+    const TPNGRaster written = TPNGTestFiles::Ramp(13, 11, TPNGColorKind::Colour, true);
+    const std::string path = Files.Write("interlaced.png", written, interlaced);
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    ASSERT_EQ(bytes[28], 1);  // IHDR interlace method
+    const TPNGObject picture = TPNGObject::FromFile(path);
+    EXPECT_EQ(picture.Raster().Samples, written.Samples);
+    EXPECT_EQ(picture.Raster().Alpha, written.Alpha);
+}
+
+TEST_F(PNGDecoding, DamagedOrMissingDataThrowsWithLibpngMessage)
+{
+    const std::string good = Files.Write("good.png", TPNGTestFiles::Ramp(40, 40, TPNGColorKind::Colour, true));
+    std::vector<std::uint8_t> bytes = ReadWholeFile(good);
+    ASSERT_GT(bytes.size(), 100u);
+
+    auto messageOf = [](const std::vector<std::uint8_t> &data) -> std::string {
+        try {
+            TPNGObject::FromData(QByteArray(reinterpret_cast<const char *>(data.data()), qsizetype(data.size())));
+        } catch (const EPNGError &error) {
+            return error.what();
+        }
+        return "no error";
+    };
+    const std::vector<std::uint8_t> truncated(bytes.begin(), bytes.begin() + bytes.size() / 2);
+    EXPECT_EQ(messageOf(truncated), "Read Error");
+    const std::vector<std::uint8_t> headerOnly(bytes.begin(), bytes.begin() + 33);
+    EXPECT_EQ(messageOf(headerOnly), "Read Error");
+    std::vector<std::uint8_t> notPNG = bytes;
+    notPNG[1] = 'X';
+    EXPECT_NE(messageOf(notPNG), "no error");
+    std::vector<std::uint8_t> badCrc = bytes;
+    badCrc[bytes.size() / 2] ^= 0x5a;  // inside IDAT
+    EXPECT_NE(messageOf(badCrc), "no error");
+    EXPECT_NE(messageOf({}), "no error");
+
+    const std::string truncatedPath = Files.WriteBytes("truncated.png", truncated);
+    EXPECT_THROW(TPNGObject::FromFile(truncatedPath), EPNGError);
+    EXPECT_THROW(TPNGObject::FromFile(truncatedPath + ".missing"), EPNGError);
+    EXPECT_THROW(TPNGObject::FromResource(":/pictures/no-such-picture.png"), EPNGError);
+}
+
+TEST(PNGObject, EmptyPictureIsHarmless)
+{
+    TPNGObject empty;
+    EXPECT_TRUE(empty.Empty());
+    EXPECT_EQ(empty.Width(), 0);
+    EXPECT_EQ(empty.Height(), 0);
+    QImage canvas(4, 4, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    empty.Draw(painter, QPoint(0, 0));
+    empty.StretchDraw(painter, QRect(0, 0, 4, 4));
+    painter.end();
+    EXPECT_EQ(canvas.pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_THROW(empty.SaveToData(), EPNGError);
+}
+
+TEST(PNGObject, DrawsBlendedByOpacityAndStretches)
+{
+    TPNGRaster raster = TPNGTestFiles::Solid(3, 1, 255, 0, 0, 255);
+    raster.Alpha = {255, 0, 85};
+    const TPNGObject picture(raster);
+    QImage canvas(6, 4, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    picture.Draw(painter, QPoint(1, 2));
+    painter.end();
+    EXPECT_EQ(canvas.pixel(1, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(2, 2), qRgb(255, 255, 255));
+    EXPECT_NEAR(qGreen(canvas.pixel(3, 2)), 170, 1);
+    EXPECT_EQ(canvas.pixel(0, 2), qRgb(255, 255, 255));
+
+    const TPNGObject blue(TPNGTestFiles::Solid(1, 1, 0, 0, 255));
+    QPainter stretch(&canvas);
+    blue.StretchDraw(stretch, QRect(0, 0, 6, 4));
+    stretch.end();
+    EXPECT_EQ(canvas.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(canvas.pixel(5, 3), qRgb(0, 0, 255));
+}
+
+TEST(PNGObject, CopiesAreIndependent)
+{
+    TPNGObject original(TPNGTestFiles::Solid(2, 2, 1, 2, 3, 200));
+    (void)original.ToImage();  // fill the drawing cache first
+    TPNGObject copy = original;
+    copy.AlphaScanline(1)[1] = 7;
+    EXPECT_EQ(qAlpha(copy.Pixel(1, 1)), 7);
+    EXPECT_EQ(qAlpha(copy.ToImage().pixel(1, 1)), 7);
+    EXPECT_EQ(qAlpha(original.Pixel(1, 1)), 200);
+    EXPECT_EQ(qAlpha(original.ToImage().pixel(1, 1)), 200);
+    EXPECT_EQ(TPNGObject(TPNGTestFiles::Solid(1, 1, 0, 0, 0)).AlphaScanline(0), nullptr);
+}
+
+TEST(DisabledImage, ColourPicturesGetOneThirdOfTheirOpacity)
+{
+    TPNGObject rgb(TPNGTestFiles::Solid(2, 1, 10, 20, 30));
+    TPNGObject disabled;
+    BuildDisabledImage(rgb, disabled);
+    EXPECT_TRUE(disabled.HasAlpha());
+    EXPECT_EQ(disabled.Pixel(0, 0), qRgba(10, 20, 30, 85));
+    EXPECT_FALSE(rgb.HasAlpha());  // the source is untouched
+
+    TPNGRaster raster = TPNGTestFiles::Solid(4, 1, 10, 20, 30, 0);
+    raster.Alpha = {255, 2, 100, 0};
+    BuildDisabledImage(TPNGObject(raster), disabled);
+    EXPECT_EQ(disabled.Raster().Alpha, (std::vector<std::uint8_t>{85, 0, 33, 0}));
+    EXPECT_EQ(disabled.Raster().Samples, raster.Samples);
+
+    BuildDisabledImage(TPNGObject(TPNGTestFiles::Ramp(2, 1, TPNGColorKind::Grey, false)), disabled);
+    EXPECT_EQ(disabled.ColorKind(), TPNGColorKind::Grey);
+    EXPECT_EQ(disabled.Raster().Alpha, (std::vector<std::uint8_t>{85, 85}));
+}
+
+TEST(DisabledImage, PalettePicturesKeepTheirLook)
+{
+    TPNGObject disabled;
+    BuildDisabledImage(TPNGObject(PaletteRaster({})), disabled);
+    ASSERT_TRUE(disabled.IsPalette());
+    EXPECT_EQ(disabled.Raster().Transparency, (std::vector<std::uint8_t>{255, 255, 255}));
+    EXPECT_EQ(disabled.Pixel(1, 0), qRgba(10, 200, 10, 255));
+
+    BuildDisabledImage(TPNGObject(PaletteRaster({0, 128})), disabled);
+    EXPECT_EQ(disabled.Raster().Transparency, (std::vector<std::uint8_t>{0, 128}));
+
+    BuildDisabledImage(TPNGObject(), disabled);
+    EXPECT_TRUE(disabled.Empty());
+}
+
+TEST(ProgramPictures, AllLoadFromResourcesWithTheirSizesAndTypes)
+{
+    struct Picture { const char *name; int w, h; bool alpha; };
+    const Picture pictures[] = {
+        {"banner", 829, 81, false},          {"panel-left", 212, 491, false},
+        {"panel-right", 612, 491, false},    {"separator-left", 209, 5, false},
+        {"separator-right", 681, 5, false},  {"bar", 5, 491, false},
+        {"dialog-gradient", 4, 91, false},   {"dialog-strip", 66, 5, false},
+        {"note", 16, 16, true},              {"glyph-add-folder", 48, 48, true},
+        {"glyph-filter", 48, 48, true},      {"glyph-scan", 48, 48, true},
+        {"glyph-stop", 48, 48, true},        {"glyph-delete", 48, 48, true},
+        {"glyph-help", 48, 48, true},        {"glyph-home", 48, 48, true},
+        {"glyph-scan-now", 48, 48, true},    {"glyph-add", 32, 32, true},
+        {"glyph-remove", 32, 32, true},      {"glyph-filter-small", 16, 16, true},
+        {"app-icon-48", 48, 48, true},       {"app-icon-256", 256, 256, true}};
+    for (const Picture &p : pictures) {
+        SCOPED_TRACE(p.name);
+        const TPNGObject picture = TPNGObject::FromResource(QString(":/pictures/%1.png").arg(p.name));
+        EXPECT_EQ(picture.Width(), p.w);
+        EXPECT_EQ(picture.Height(), p.h);
+        EXPECT_EQ(picture.ColorKind(), TPNGColorKind::Colour);
+        EXPECT_EQ(picture.HasAlpha(), p.alpha);
+    }
+    QFile help(":/pictures/glyph-help.png");
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    EXPECT_EQ(help.readAll().at(28), 1);  // the one Adam7-interlaced glyph
+    const TPNGObject gradient = TPNGObject::FromResource(":/pictures/dialog-gradient.png");
+    EXPECT_EQ(gradient.Pixel(0, 0), qRgba(0xdb, 0xef, 0xfc, 255));
+    EXPECT_EQ(gradient.Pixel(3, 68), qRgba(0xa6, 0xd6, 0xf7, 255));
+    EXPECT_EQ(gradient.Pixel(0, 90), qRgba(0xb2, 0xdc, 0xf8, 255));
+}

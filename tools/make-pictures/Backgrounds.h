@@ -1,0 +1,23 @@
+#pragma once
+// The window backgrounds, separator strips and the dialogs' gradient.
+
+#include <QColor>
+#include <QImage>
+
+struct TPanelShade
+{
+    QColor Top;
+    QColor Bottom;
+    QColor At(int y, int height) const;
+};
+
+extern const TPanelShade LeftPanelShade;
+extern const TPanelShade RightPanelShade;
+
+QImage MakeBanner(int width, int height);
+QImage MakePanelBackground(int width, int height, const TPanelShade &shade);
+// A 5-pixel groove that fades out at both ends into the given background.
+QImage MakeSeparator(int width, const QColor &background);
+QImage MakeVerticalBar(int height, const TPanelShade &shade);
+QImage MakeDialogGradient();
+QImage MakeDialogStrip();
