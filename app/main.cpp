@@ -1,12 +1,23 @@
+// Program start: the main window first, so it is the application's main
+// window, then the filter dialogs, then the message loop until it closes.
+#include "Unit1.h"
+#include "UserDialogs.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Varnok 2.1");
-    window.resize(829, 572);
-    window.show();
+    QCoreApplication::setOrganizationName(QStringLiteral("Varnok"));
+    QCoreApplication::setApplicationName(QStringLiteral("Varnok"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.1"));
+
+    QtUserDialogs dialogs;
+    TForm1 form1(dialogs);
+
+    // The mask list and mask editor dialogs go here, created hidden and handed
+    // to the main window with form1.setFilterDialog(...).
+
+    form1.show();
     return app.exec();
 }

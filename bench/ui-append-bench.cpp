@@ -1,0 +1,170 @@
+// Feeds a million result rows through the main window's scan host from a
+// worker thread while the window's event loop runs, and reports how long the
+// loop was kept from turning at worst. Also times re-marking the full list and
+// closing the window in the middle of a scan.
+#include "RadioGroup.h"
+#include "ResultModel.h"
+#include "Unit1.h"
+#include "UserDialogs.h"
+#include "WindowScanHost.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+class QuietDialogs : public UserDialogs {
+public:
+    std::function<void()> onBox;
+    QByteArray folder;
+    QByteArray pickFolder(QWidget *, const QString &) override { return folder; }
+    void messageBox(QWidget *, const QString &, const QString &) override
+    {
+        if (onBox)
+            onBox();
+    }
+    void information(QWidget *, const QString &) override {}
+    bool confirm(QWidget *, const QString &) override { return false; }
+};
+
+// Measures the longest pause between turns of the event loop with a 1 ms timer.
+class LoopWatch {
+public:
+    LoopWatch()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.nsecsElapsed();
+            worstNs_ = std::max(worstNs_, now - lastNs_);
+            if (now - lastNs_ > 16'000'000)
+                ++framesMissed_;
+            lastNs_ = now;
+        });
+        clock_.start();
+        timer_.start(1);
+    }
+    double worstMs() const { return double(worstNs_) / 1e6; }
+    int framesMissed() const { return framesMissed_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 lastNs_ = 0;
+    qint64 worstNs_ = 0;
+    int framesMissed_ = 0;
+};
+
+ResultRow MakeRow(int i)
+{
+    ResultRow row;
+    row.path = "/home/user/Pictures/holiday-" + std::to_string(i / 1000) + "/IMG_" + std::to_string(i) + ".jpg";
+    row.sizeText = "   1048576";
+    row.timeText = "2023/07/14 12:34:56";
+    row.group = i / 2 + 1;
+    row.checked = i % 2 == 0;
+    row.identity = {1, std::uint64_t(i + 1), 1048576, 0};
+    return row;
+}
+
+void BenchAppend(int rowCount)
+{
+    QuietDialogs dialogs;
+    TForm1 form(dialogs);
+    form.show();
+    auto *view = form.findChild<QTableView *>(QStringLiteral("ListView2"));
+    QTimer follow; // keep the view painting the newest rows
+    QObject::connect(&follow, &QTimer::timeout, view, &QTableView::scrollToBottom);
+    follow.start(100);
+
+    WindowScanHost &host = form.scanHost();
+    QElapsedTimer clock;
+    qint64 summaryMs = 0, feedMs = 0;
+    dialogs.onBox = [&] {
+        summaryMs = clock.elapsed();
+        QCoreApplication::quit();
+    };
+    LoopWatch watch;
+    clock.start();
+    std::thread worker([&] {
+        host.setProgressPosition(1);
+        host.setProgressMaximum(rowCount);
+        for (int i = 0; i < rowCount; ++i) {
+            host.addResultRow(MakeRow(i));
+            if (i % 1000 == 0) {
+                host.setProgressPosition(host.progressPosition() + 1000);
+                host.setElapsedText("00:00:0" + std::to_string(i / 200000) + ":12");
+            }
+        }
+        feedMs = clock.elapsed();
+        host.showSummary(rowCount / 2);
+    });
+    QApplication::exec();
+    worker.join();
+    std::printf("append: %d rows in the list, worker fed them in %lld ms, summary after %lld ms\n",
+                form.resultModel().rowCount(), feedMs, summaryMs);
+    std::printf("append: worst event-loop blockage %.1f ms, %d turns later than 16 ms\n", watch.worstMs(),
+                watch.framesMissed());
+
+    QElapsedTimer remark;
+    remark.start();
+    form.findChild<QAbstractButton *>(QStringLiteral("RadioGroup1Item1"))->click();
+    const qint64 remarkMs = remark.elapsed();
+    remark.restart();
+    form.resultModel().clear();
+    std::printf("re-mark of %d rows: %lld ms; emptying the list: %lld ms\n", rowCount, remarkMs, remark.elapsed());
+}
+
+void BenchCloseDuringScan()
+{
+    namespace fs = std::filesystem;
+    std::string root = (fs::temp_directory_path() / "varnok-bench-XXXXXX").string();
+    if (!::mkdtemp(root.data()))
+        return;
+    for (const char *name : {"/a.bin", "/b.bin"}) {
+        const int fd = ::open((root + name).c_str(), O_WRONLY | O_CREAT, 0644);
+        if (fd >= 0 && ::ftruncate(fd, off_t(16) << 30) == 0)
+            ::close(fd);
+    }
+    QuietDialogs dialogs;
+    dialogs.folder = QByteArray::fromStdString(root);
+    auto form = std::make_unique<TForm1>(dialogs);
+    form->show();
+    form->findChild<QAbstractButton *>(QStringLiteral("PNGButton13"))->click();
+    form->findChild<QAbstractButton *>(QStringLiteral("PNGButton10"))->click();
+    auto *bar = form->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+    while (bar->maximum() != 2) // the contents are being compared now
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    QElapsedTimer clock;
+    clock.start();
+    form->close();
+    form.reset();
+    std::printf("closing during a scan of two 16 GiB files: %lld ms\n", clock.elapsed());
+    fs::remove_all(root);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    BenchAppend(rows);
+    BenchCloseDuringScan();
+    return 0;
+}

@@ -1,0 +1,488 @@
+// The main window driven through its own controls, with scripted dialogs.
+#include "FolderListView.h"
+#include "RadioGroup.h"
+#include "ResultModel.h"
+#include "TempTree.h"
+#include "Unit1.h"
+#include "UserDialogs.h"
+#include "WindowScanHost.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTableView>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <fcntl.h>
+#include <functional>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Box {
+        QString text;
+        QString caption;
+    };
+    std::deque<QByteArray> foldersToPick; // an empty answer is a cancel
+    QStringList prompts;
+    std::vector<Box> boxes;
+    QStringList notices;
+    std::function<void()> onBox;
+
+    QByteArray pickFolder(QWidget *, const QString &prompt) override
+    {
+        prompts << prompt;
+        if (foldersToPick.empty())
+            return {};
+        QByteArray folder = foldersToPick.front();
+        foldersToPick.pop_front();
+        return folder;
+    }
+    void messageBox(QWidget *, const QString &text, const QString &caption) override
+    {
+        boxes.push_back({text, caption});
+        if (onBox)
+            onBox();
+    }
+    void information(QWidget *, const QString &text) override { notices << text; }
+    bool confirm(QWidget *, const QString &) override { return false; }
+};
+
+// A filter dialog that does what the mask list does: writes the filter edit.
+class FilterDialogStub : public QDialog {
+public:
+    QLineEdit *edit = nullptr;
+    QString filter;
+    int exec() override
+    {
+        edit->setText(filter);
+        return QDialog::Accepted;
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(dialogs);
+
+    template <class T>
+    T *child(const char *name)
+    {
+        T *found = form->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "no control " << name;
+        return found;
+    }
+    void click(const char *name) { child<QAbstractButton>(name)->click(); }
+    void trigger(const char *name) { child<QAction>(name)->trigger(); }
+    FolderListView *folders() { return child<FolderListView>("ListView1"); }
+    ResultModel &results() { return form->resultModel(); }
+
+    void addFolder(const std::string &path)
+    {
+        dialogs.foldersToPick.push_back(QByteArray::fromStdString(path));
+        click("PNGButton13");
+    }
+    static bool waitUntil(const std::function<bool()> &done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > 60000)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        return true;
+    }
+    // Presses Scan Now and lets the window run until the job has ended.
+    void scanToEnd()
+    {
+        click("PNGButton10");
+        ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    }
+    std::vector<ScriptedDialogs::Box> summaries() const
+    {
+        std::vector<ScriptedDialogs::Box> found;
+        for (const auto &box : dialogs.boxes)
+            if (box.caption == QLatin1String("Congratulation!"))
+                found.push_back(box);
+        return found;
+    }
+    std::vector<bool> marks()
+    {
+        std::vector<bool> checked;
+        for (int i = 0; i < results().rowCount(); ++i)
+            checked.push_back(results().isChecked(i));
+        return checked;
+    }
+};
+
+// Two groups (5 and 7 bytes) and a single file; times order the copies.
+void WriteTwoGroups(TempTree &tree, const std::string &folder)
+{
+    tree.write(folder + "/old.txt", "hello");
+    tree.write(folder + "/sub/new.txt", "hello");
+    tree.write(folder + "/mid.txt", "hello");
+    tree.write(folder + "/a.dat", "worlds!");
+    tree.write(folder + "/b.dat", "worlds!");
+    tree.write(folder + "/single.txt", "unique");
+    tree.setTime(folder + "/old.txt", 1000000000);
+    tree.setTime(folder + "/mid.txt", 1100000000);
+    tree.setTime(folder + "/sub/new.txt", 1200000000);
+    tree.setTime(folder + "/a.dat", 1000000000);
+    tree.setTime(folder + "/b.dat", 1200000000);
+}
+
+// Many groups of two, each of its own size, so a scan adds rows for a while.
+void WriteManyGroups(TempTree &tree, int groups)
+{
+    for (int g = 0; g < groups; ++g) {
+        const std::string content(std::size_t(g + 1), char('a' + g % 26));
+        tree.write("many/" + std::to_string(g) + "-x.bin", content);
+        tree.write("many/" + std::to_string(g) + "-y.bin", content);
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, WindowHasItsControlsAndStartState)
+{
+    EXPECT_EQ(form->windowTitle(), "Varnok 2.1");
+    EXPECT_EQ(form->size(), QSize(829, 572));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    const std::pair<const char *, const char *> buttons[] = {
+        {"PNGButton2", "Add Folder"}, {"PNGButton3", "Filter"},    {"PNGButton1", "Scan"},
+        {"PNGButton4", "Stop"},       {"PNGButton5", "Delete"},    {"PNGButton6", "Help"},
+        {"PNGButton9", "Home"},       {"PNGButton13", "Add"},      {"PNGButton14", "Remove"},
+        {"PNGButton15", "Filter"},    {"PNGButton10", "Scan Now"}, {"PNGButton11", "Stop"},
+        {"PNGButton12", "Delete"}};
+    for (const auto &[name, caption] : buttons)
+        EXPECT_EQ(child<QAbstractButton>(name)->text(), caption) << name;
+    const std::pair<const char *, const char *> entries[] = {
+        {"DeletetoRecycle1", "Delete Selected Files to Recycle"},
+        {"DeleteForever1", "Delete Selected Files Forever"},
+        {"DeleteCheckedtoRecycle1", "Delete Checked Files to Recycle"},
+        {"DeleteCheckedForever1", "Delete Checked Files Forever"},
+        {"AddFolder1", "Add Folder"},
+        {"RemoveFolder1", "Remove Folder"},
+        {"Clear1", "Clear"}};
+    for (const auto &[name, caption] : entries)
+        EXPECT_EQ(child<QAction>(name)->text(), caption) << name;
+    EXPECT_EQ(child<QLineEdit>("Edit1")->text(), "*.*");
+    EXPECT_EQ(child<QLabel>("Label1")->text(), "0:0:0");
+    EXPECT_EQ(child<RadioGroup>("RadioGroup1")->itemIndex(), 0);
+    EXPECT_EQ(child<RadioGroup>("RadioGroup2")->itemIndex(), 0);
+    EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
+    EXPECT_EQ(folders()->headerItem()->text(0), QString(21, ' ') + "Folders");
+    const QStringList headers = {"Path", "Size", "Modify Time", "Group"};
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(results().headerData(c, Qt::Horizontal).toString(), headers[c]);
+    EXPECT_FALSE(form->StopFlag());
+}
+
+TEST_F(MainWindowTest, FolderListAddCancelRemoveAndClear)
+{
+    addFolder("/first");
+    addFolder("/second");
+    addFolder("/first"); // the same folder again is a second row
+    click("PNGButton2"); // nothing scripted: the picker is cancelled
+    ASSERT_EQ(folders()->folderCount(), 3);
+    EXPECT_EQ(dialogs.prompts.size(), 4);
+    EXPECT_EQ(dialogs.prompts.front(), "Please select a folder:");
+
+    click("PNGButton14");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Please selcect a folder first!");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Note:");
+    EXPECT_EQ(folders()->folderCount(), 3);
+
+    folders()->topLevelItem(0)->setSelected(true);
+    folders()->topLevelItem(2)->setSelected(true);
+    trigger("RemoveFolder1");
+    ASSERT_EQ(folders()->folderCount(), 1);
+    EXPECT_EQ(folders()->folderAt(0), "/second");
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+
+    trigger("Clear1");
+    EXPECT_EQ(folders()->folderCount(), 0);
+    click("PNGButton1");
+    EXPECT_EQ(dialogs.notices, QStringList{"Please add a folder first!"});
+    EXPECT_FALSE(form->scanRunning());
+    EXPECT_TRUE(dialogs.boxes.size() == 1u);
+}
+
+TEST_F(MainWindowTest, FolderCaptionEditedInPlaceBecomesThePath)
+{
+    const std::string raw = "/tmp/caf\xe9"; // not valid in UTF-8: must survive untouched
+    addFolder(raw);
+    addFolder("/old");
+    EXPECT_EQ(folders()->folders(), (std::vector<std::string>{raw, "/old"}));
+    folders()->topLevelItem(1)->setText(0, "/new");
+    EXPECT_EQ(folders()->folders(), (std::vector<std::string>{raw, "/new"}));
+}
+
+TEST_F(MainWindowTest, ScanFillsResultsAndShowsSummary)
+{
+    TempTree tree;
+    const std::string folderName = "d\xf6r"; // raw bytes end to end
+    WriteTwoGroups(tree, folderName);
+    addFolder(tree.path(folderName));
+    scanToEnd();
+
+    const auto shown = summaries();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "2 duplicate groups and 5 duplicate files found");
+    ASSERT_EQ(results().rowCount(), 5);
+    const std::string base = tree.path(folderName);
+    const std::vector<std::string> paths = {base + "/old.txt", base + "/mid.txt", base + "/sub/new.txt",
+                                            base + "/a.dat", base + "/b.dat"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(results().row(i).path, paths[std::size_t(i)]);
+        EXPECT_EQ(results().row(i).group, i < 3 ? 1 : 2);
+        EXPECT_NE(results().row(i).identity.inode, 0u);
+    }
+    EXPECT_EQ(results().data(results().index(0, ResultModel::SizeColumn)).toString(), "         5");
+    EXPECT_EQ(results().data(results().index(3, ResultModel::GroupColumn)).toString(), "2");
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, false, true, false}));
+    EXPECT_EQ(form->TotalBytes(), 5 * 3 + 7 * 2 + 6);
+    auto *bar = child<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(bar->maximum(), 6); // the grouping pass counts the candidates
+    EXPECT_EQ(bar->value(), 6);
+    EXPECT_TRUE(child<QAbstractButton>("PNGButton10")->isEnabled());
+
+    // A second scan replaces the results, it does not add to them.
+    scanToEnd();
+    EXPECT_EQ(results().rowCount(), 5);
+    EXPECT_EQ(summaries().size(), 2u);
+}
+
+TEST_F(MainWindowTest, ResultRowsAreNotEditableInPlace)
+{
+    TempTree tree;
+    WriteTwoGroups(tree, "t");
+    addFolder(tree.path("t"));
+    scanToEnd();
+    ASSERT_GT(results().rowCount(), 0);
+    auto *view = child<QTableView>("ListView2");
+    EXPECT_EQ(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    for (int c = 0; c < ResultModel::ColumnCount; ++c) {
+        const QModelIndex cell = results().index(0, c);
+        EXPECT_FALSE(results().flags(cell) & Qt::ItemIsEditable);
+        view->edit(cell);
+        EXPECT_FALSE(results().setData(cell, "/etc/passwd", Qt::EditRole));
+    }
+    EXPECT_TRUE(view->findChildren<QLineEdit *>().isEmpty());
+    EXPECT_EQ(results().row(0).path, tree.path("t") + "/old.txt");
+    // The check box is the one thing the user changes by hand.
+    EXPECT_TRUE(results().setData(results().index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(results().isChecked(0));
+}
+
+TEST_F(MainWindowTest, KeepRuleSwitchReMarksEveryGroup)
+{
+    TempTree tree;
+    WriteTwoGroups(tree, "t");
+    addFolder(tree.path("t"));
+    scanToEnd();
+    int changes = 0;
+    QObject::connect(&results(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+
+    click("RadioGroup1Item1");
+    EXPECT_EQ(marks(), (std::vector<bool>{false, true, true, false, true}));
+    EXPECT_EQ(changes, 1); // one signal for the whole column
+    EXPECT_EQ(form->scanHost().keepRule(), 1);
+
+    results().setChecked(0, true); // a hand-made mark is reset by the next switch
+    click("RadioGroup1Item0");
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, false, true, false}));
+
+    // The newest copy of group 1 deleted: the newest left keeps the unchecked mark.
+    results().removeRows(2, 1);
+    click("RadioGroup1Item1");
+    click("RadioGroup1Item0");
+    EXPECT_EQ(marks(), (std::vector<bool>{true, false, true, false}));
+}
+
+TEST(ResultModelTest, KeepRuleOnEdgeLists)
+{
+    ResultModel model;
+    int changes = 0;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    model.applyKeepRule(1);
+    EXPECT_EQ(changes, 0);
+
+    std::vector<ResultRow> rows(1);
+    rows[0].group = 4;
+    rows[0].checked = true;
+    model.appendRows(rows);
+    for (int rule : {0, 1}) {
+        model.setChecked(0, true);
+        model.applyKeepRule(rule);
+        EXPECT_FALSE(model.isChecked(0)) << rule;
+    }
+}
+
+TEST_F(MainWindowTest, RowsOnTheirWayAreReMarkedToo)
+{
+    TempTree tree;
+    WriteManyGroups(tree, 300);
+    addFolder(tree.path("many"));
+    click("PNGButton10");
+    // Without the event loop nothing reaches the list: rows pile up in transit.
+    WindowScanHost &host = form->scanHost();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (host.rowCount() < 40 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(results().rowCount(), 0);
+    click("RadioGroup1Item1");
+    EXPECT_GE(results().rowCount(), 40);
+    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+
+    ASSERT_EQ(results().rowCount(), 600);
+    for (int i = 0; i < 600; i += 2) {
+        EXPECT_FALSE(results().isChecked(i)) << i; // the oldest copy stays
+        EXPECT_TRUE(results().isChecked(i + 1)) << i;
+    }
+    EXPECT_EQ(summaries().size(), 1u);
+}
+
+TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
+{
+    WindowScanHost &host = form->scanHost();
+    int rowsAtSummary = -1;
+    dialogs.onBox = [&] { rowsAtSummary = results().rowCount(); };
+    std::thread worker([&] {
+        host.setProgressMaximum(50);
+        host.setProgressPosition(5000); // clamped to the maximum
+        EXPECT_EQ(host.progressPosition(), 50);
+        host.setProgressPosition(-3);
+        EXPECT_EQ(host.progressPosition(), 0);
+        for (int i = 0; i < 30000; ++i) {
+            ResultRow row;
+            row.path = "/f" + std::to_string(i);
+            row.group = i / 2 + 1;
+            host.addResultRow(std::move(row));
+        }
+        EXPECT_EQ(host.rowCount(), 30000);
+        host.setElapsedText("00:00:01:12");
+        host.showSummary(15000);
+    });
+    worker.join();
+    ASSERT_TRUE(waitUntil([&] { return !dialogs.boxes.empty(); }));
+    EXPECT_EQ(rowsAtSummary, 30000);
+    EXPECT_EQ(dialogs.boxes[0].text, "15000 duplicate groups and 30000 duplicate files found");
+    EXPECT_EQ(results().row(29999).path, "/f29999");
+    EXPECT_EQ(child<QLabel>("Label1")->text(), "00:00:01:12");
+    EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilItEnds)
+{
+    TempTree tree;
+    WriteManyGroups(tree, 50);
+    addFolder(tree.path("many"));
+    click("PNGButton1");
+    ASSERT_TRUE(form->scanRunning());
+    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
+        EXPECT_FALSE(child<QAbstractButton>(name)->isEnabled()) << name;
+    for (const char *name : {"DeletetoRecycle1", "DeleteForever1"})
+        EXPECT_FALSE(child<QAction>(name)->isEnabled()) << name;
+    for (const char *name : {"PNGButton4", "PNGButton11", "PNGButton13", "PNGButton15"})
+        EXPECT_TRUE(child<QAbstractButton>(name)->isEnabled()) << name;
+    click("PNGButton10"); // refused while the job runs: no second job, no reset
+    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    EXPECT_EQ(summaries().size(), 1u);
+    EXPECT_EQ(results().rowCount(), 100);
+    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
+        EXPECT_TRUE(child<QAbstractButton>(name)->isEnabled()) << name;
+    EXPECT_TRUE(child<QAction>("DeleteForever1")->isEnabled());
+}
+
+TEST_F(MainWindowTest, StopEndsTheScanWithASummaryAndIsClearedByTheNextScan)
+{
+    click("PNGButton11"); // Stop before any scan only raises the flag
+    EXPECT_TRUE(form->StopFlag());
+    TempTree tree;
+    WriteManyGroups(tree, 200);
+    addFolder(tree.path("many"));
+
+    click("PNGButton10");
+    EXPECT_FALSE(form->StopFlag());
+    click("PNGButton4");
+    EXPECT_TRUE(form->StopFlag());
+    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    EXPECT_EQ(summaries().size(), 1u); // a stopped scan still reports
+    EXPECT_LT(results().rowCount(), 400);
+    EXPECT_TRUE(form->StopFlag());
+
+    scanToEnd();
+    EXPECT_EQ(results().rowCount(), 400);
+}
+
+TEST_F(MainWindowTest, FilterDialogChangesWhatTheScanAccepts)
+{
+    FilterDialogStub filterDialog;
+    filterDialog.edit = child<QLineEdit>("Edit1");
+    filterDialog.filter = "*.dat;";
+    form->setFilterDialog(&filterDialog);
+    click("PNGButton3");
+    EXPECT_EQ(child<QLineEdit>("Edit1")->text(), "*.dat;");
+
+    TempTree tree;
+    WriteTwoGroups(tree, "t");
+    addFolder(tree.path("t"));
+    scanToEnd();
+    ASSERT_EQ(results().rowCount(), 2);
+    EXPECT_EQ(results().row(0).path, tree.path("t") + "/a.dat");
+}
+
+TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddresses)
+{
+    std::vector<QUrl> opened;
+    form->setUrlOpener([&](const QUrl &address) { opened.push_back(address); });
+    click("PNGButton6");
+    click("PNGButton9");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/varnok.html"));
+    EXPECT_TRUE(QFileInfo::exists(opened[0].toLocalFile())); // the build puts the page there
+    EXPECT_EQ(opened[1], QUrl("https://varnok.example.org/"));
+}
+
+TEST_F(MainWindowTest, ClosingDuringAScanAbortsAndWaits)
+{
+    TempTree tree;
+    // Two large sparse copies: reading them takes far longer than the test.
+    for (const char *name : {"big/a.bin", "big/b.bin"}) {
+        tree.write(name, "");
+        const int fd = ::open(tree.path(name).c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t(8) << 30), 0);
+        ::close(fd);
+    }
+    addFolder(tree.path("big"));
+    form->show();
+    click("PNGButton10");
+    auto *bar = child<QProgressBar>("ProgressBar1");
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() == 2; })); // comparing contents now
+    ASSERT_TRUE(form->scanRunning());
+    QElapsedTimer clock;
+    clock.start();
+    form->close();
+    form.reset();
+    std::cout << "[ closed during a scan in " << clock.elapsed() << " ms ]\n";
+    EXPECT_TRUE(summaries().empty());
+}

@@ -1,0 +1,149 @@
+#include "ResultModel.h"
+#include "LocaleCompare.h"
+
+#include <limits>
+
+ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+int ResultModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(entries_.size());
+}
+
+int ResultModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ResultModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Entry &entry = entries_[std::size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(entry.row, index.column());
+    case Qt::CheckStateRole:
+        if (index.column() == PathColumn)
+            return entry.row.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::DecorationRole:
+        return index.column() == PathColumn ? iconOf(entry) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant ResultModel::displayText(const ResultRow &row, int column) const
+{
+    switch (column) {
+    case PathColumn:
+        return LocaleCompare::toDisplay(row.path);
+    case SizeColumn:
+        return QString::fromStdString(row.sizeText);
+    case TimeColumn:
+        return QString::fromStdString(row.timeText);
+    case GroupColumn:
+        return QString::number(row.group);
+    default:
+        return {};
+    }
+}
+
+QVariant ResultModel::iconOf(const Entry &entry) const
+{
+    if (entry.iconSlot == 0) {
+        const int slot = icons_.slotFor(entry.row.path);
+        if (slot > std::numeric_limits<std::uint16_t>::max())
+            return {};
+        entry.iconSlot = std::uint16_t(slot);
+    }
+    return icons_.icon(entry.iconSlot);
+}
+
+bool ResultModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.column() != PathColumn || role != Qt::CheckStateRole)
+        return false;
+    setChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
+void ResultModel::setChecked(int i, bool checked)
+{
+    entries_[std::size_t(i)].row.checked = checked;
+    const QModelIndex cell = index(i, PathColumn);
+    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char *const titles[ColumnCount] = {"Path", "Size", "Modify Time", "Group"};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+        return {};
+    return QString::fromLatin1(titles[section]);
+}
+
+Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == PathColumn)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+bool ResultModel::removeRows(int row, int count, const QModelIndex &parent)
+{
+    if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
+        return false;
+    beginRemoveRows({}, row, row + count - 1);
+    entries_.erase(entries_.begin() + row, entries_.begin() + row + count);
+    endRemoveRows();
+    return true;
+}
+
+void ResultModel::appendRows(std::span<ResultRow> rows)
+{
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    for (ResultRow &row : rows)
+        entries_.push_back({std::move(row)});
+    endInsertRows();
+}
+
+void ResultModel::clear()
+{
+    beginResetModel();
+    std::deque<Entry>().swap(entries_);
+    endResetModel();
+}
+
+void ResultModel::applyKeepRule(int keepRule)
+{
+    if (entries_.empty())
+        return;
+    if (keepRule == 0)
+        markLastOfGroupUnchecked();
+    else
+        markFirstOfGroupUnchecked();
+    emit dataChanged(index(0, PathColumn), index(rowCount() - 1, PathColumn), {Qt::CheckStateRole});
+}
+
+void ResultModel::markLastOfGroupUnchecked()
+{
+    const std::size_t n = entries_.size();
+    entries_[n - 1].row.checked = false;
+    for (std::size_t i = n - 1; i-- > 0;)
+        entries_[i].row.checked = entries_[i].row.group == entries_[i + 1].row.group;
+}
+
+void ResultModel::markFirstOfGroupUnchecked()
+{
+    entries_[0].row.checked = false;
+    for (std::size_t i = 1; i < entries_.size(); ++i)
+        entries_[i].row.checked = entries_[i].row.group == entries_[i - 1].row.group;
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include "FileTypeIcons.h"
+#include "ResultRow.h"
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <deque>
+#include <span>
+
+// The result list: one row per file of a duplicate group, in the order the
+// scan added them. It never sorts itself and no cell is editable in place;
+// only the check mark in the Path column can be changed by the user.
+class ResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { PathColumn, SizeColumn, TimeColumn, GroupColumn, ColumnCount };
+
+    explicit ResultModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+
+    // Appends the rows after all present ones, taking them over.
+    void appendRows(std::span<ResultRow> rows);
+    void clear();
+
+    const ResultRow &row(int i) const { return entries_[std::size_t(i)].row; }
+    bool isChecked(int i) const { return entries_[std::size_t(i)].row.checked; }
+    void setChecked(int i, bool checked);
+
+    // Applies the keep rule to every row from the rows' order and group
+    // numbers alone: 0 leaves the last row of each group unchecked, any other
+    // value the first.
+    void applyKeepRule(int keepRule);
+
+    static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
+
+private:
+    struct Entry {
+        ResultRow row;
+        mutable std::uint16_t iconSlot = 0; // 0: not looked up yet
+    };
+    QVariant displayText(const ResultRow &row, int column) const;
+    QVariant iconOf(const Entry &entry) const;
+    void markLastOfGroupUnchecked();
+    void markFirstOfGroupUnchecked();
+
+    std::deque<Entry> entries_; // grows without moving the rows already held
+    mutable FileTypeIcons icons_;
+};

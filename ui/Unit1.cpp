@@ -1,0 +1,454 @@
+#include "Unit1.h"
+#include "FolderListView.h"
+#include "FolderSize.h"
+#include "RadioGroup.h"
+#include "ResultModel.h"
+#include "ScanTexts.h"
+#include "UserDialogs.h"
+#include "WindowLook.h"
+#include "WindowScanHost.h"
+#include "uScanThread_Short.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTableView>
+
+using namespace WindowLook;
+
+namespace {
+
+constexpr int kClientWidth = 829;
+constexpr int kClientHeight = 572;
+constexpr int kBandHeight = 81;
+constexpr int kPanel1Width = 212;
+constexpr int kBarWidth = 5;
+constexpr int kPanel2Width = 612;
+constexpr int kPanelHeight = kClientHeight - kBandHeight; // 491
+constexpr int kScanProgressMaximum = 1000;
+
+// Bytes under all folders. Cancelled by Stop, which closing also raises.
+std::int64_t SumFolderSizes(const std::vector<std::string> &folders, const std::atomic<bool> &cancel)
+{
+    std::int64_t total = 0;
+    for (const auto &folder : folders)
+        total += GetFolderSize(folder, &cancel);
+    return total;
+}
+
+} // namespace
+
+TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent), dialogs_(dialogs), model_(new ResultModel(this)), host_(new WindowScanHost(*model_, this)),
+      urlOpener_([](const QUrl &address) { QDesktopServices::openUrl(address); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildWindow();
+    buildTopBand();
+    buildPanel1();
+    buildPanel2();
+    buildMenus();
+    showPictures();
+    connectScanHost();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    abortScan();
+}
+
+bool TForm1::StopFlag() const
+{
+    return host_->stopFlagRef().load();
+}
+
+std::int64_t TForm1::TotalBytes() const
+{
+    return host_->totalBytes();
+}
+
+void TForm1::setFilterDialog(QDialog *dialog)
+{
+    filterDialog_ = dialog;
+}
+
+QString TForm1::helpFilePath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/varnok.html");
+}
+
+// ---- Building the window ----
+
+void TForm1::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Varnok 2.1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    move(248, 109);
+    setFont(DesktopSans());
+    FillWith(this, palette().color(QPalette::Button));
+}
+
+QLabel *TForm1::makePicture(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *picture = new QLabel(parent);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(geometry);
+    picture->setScaledContents(true);
+    return picture;
+}
+
+CommandButton *TForm1::makeCommandButton(QWidget *parent, const char *name, const QString &caption,
+                                         const QRect &geometry, const ButtonLook &look, Handler action)
+{
+    auto *button = new CommandButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setGeometry(geometry);
+    button->setFont(look.font);
+    SetTextColour(button, QPalette::ButtonText, look.colour);
+    button->setToolButtonStyle(look.place == GlyphPlace::Above ? Qt::ToolButtonTextUnderIcon
+                                                               : Qt::ToolButtonTextBesideIcon);
+    button->setIconSize(QSize(look.glyphSize, look.glyphSize));
+    button->setAutoRaise(look.frame != ButtonFrame::Default);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &CommandButton::clicked, this, action);
+    return button;
+}
+
+void TForm1::buildTopBand()
+{
+    Image1 = makePicture(this, "Image1", QRect(0, 0, kClientWidth, kBandHeight));
+    const ButtonLook look{ArialBlack(), kYellow, GlyphPlace::Above, ButtonFrame::None, 48};
+    auto band = [&](const char *name, const char *caption, int left, int width, Handler action) {
+        return makeCommandButton(this, name, QString::fromLatin1(caption), QRect(left, 0, width, kBandHeight), look,
+                                 action);
+    };
+    PNGButton2 = band("PNGButton2", "Add Folder", 8, 81, &TForm1::PNGButton13Click);
+    PNGButton3 = band("PNGButton3", "Filter", 88, 73, &TForm1::PNGButton15Click);
+    PNGButton1 = band("PNGButton1", "Scan", 168, 65, &TForm1::PNGButton10Click);
+    PNGButton4 = band("PNGButton4", "Stop", 240, 73, &TForm1::PNGButton11Click);
+    PNGButton5 = band("PNGButton5", "Delete", 312, 73, &TForm1::PNGButton12Click);
+    PNGButton6 = band("PNGButton6", "Help", 392, 73, &TForm1::PNGButton6Click);
+    PNGButton9 = band("PNGButton9", "Home", 472, 73, &TForm1::PNGButton9Click);
+}
+
+void TForm1::buildPanel1()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, kBandHeight, kPanel1Width, kPanelHeight);
+    Image2 = makePicture(Panel1, "Image2", QRect(0, 0, kPanel1Width, kPanelHeight));
+    Image4 = makePicture(this, "Image4", QRect(kPanel1Width, kBandHeight, kBarWidth, kPanelHeight));
+
+    ListView1 = new FolderListView(Panel1);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(0, 0, kPanel1Width, 193);
+    ListView1->setHeaderLabels({QStringLiteral("                     Folders")});
+    ListView1->setColumnWidth(0, 210);
+    SetTextColour(ListView1, QPalette::Text, kMaroon);
+
+    const ButtonLook look{Arial(), kGreen, GlyphPlace::Left, ButtonFrame::Flat, 32};
+    PNGButton13 = makeCommandButton(Panel1, "PNGButton13", QStringLiteral("Add"), QRect(0, 197, 97, 41), look,
+                                    &TForm1::PNGButton13Click);
+    PNGButton14 = makeCommandButton(Panel1, "PNGButton14", QStringLiteral("Remove"), QRect(104, 197, 105, 41), look,
+                                    &TForm1::PNGButton14Click);
+    Image6 = makePicture(Panel1, "Image6", QRect(0, 240, 209, 5));
+
+    RadioGroup1 = new RadioGroup(QStringLiteral("Check Options"),
+                                 {QStringLiteral("Check Older Files"), QStringLiteral("Check Newer Files")}, Panel1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setGeometry(16, 256, 185, 105);
+    RadioGroup1->setFont(Arial());
+    SetTextColour(RadioGroup1, QPalette::WindowText, kBlack);
+    connect(RadioGroup1, &RadioGroup::clicked, this, &TForm1::RadioGroup1Click);
+
+    RadioGroup2 = new RadioGroup(QStringLiteral("Delete Options"),
+                                 {QStringLiteral("Delete to Recycle Bin"), QStringLiteral("Delete Permanently")},
+                                 Panel1);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup2->setGeometry(16, 376, 185, 105);
+    RadioGroup2->setFont(Arial());
+    for (RadioGroup *group : {RadioGroup1, RadioGroup2})
+        for (int i = 0; i < 2; ++i)
+            group->item(i)->setObjectName(group->objectName() + QStringLiteral("Item") + QString::number(i));
+}
+
+void TForm1::buildPanel2()
+{
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(kPanel1Width + kBarWidth, kBandHeight, kPanel2Width, kPanelHeight);
+    Image3 = makePicture(Panel2, "Image3", QRect(0, 0, kPanel2Width, kPanelHeight));
+    buildResultList();
+
+    ProgressBar1 = new QProgressBar(Panel2);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(8, 292, 481, 17);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+
+    Label1 = new QLabel(QStringLiteral("0:0:0"), Panel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(521, 292);
+    Label1->adjustSize();
+
+    Edit1 = new QLineEdit(QStringLiteral("*.*"), Panel2);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 320, 481, 21);
+
+    PNGButton15 = makeCommandButton(Panel2, "PNGButton15", QStringLiteral("Filter"), QRect(496, 320, 73, 23),
+                                    {Arial(13), kMaroon, GlyphPlace::Left, ButtonFrame::Default, 16},
+                                    &TForm1::PNGButton15Click);
+    Image5 = makePicture(Panel2, "Image5", QRect(8, 368, 681, 5));
+
+    const ButtonLook big{ArialBlack(), kGreen, GlyphPlace::Above, ButtonFrame::Flat, 48};
+    PNGButton10 = makeCommandButton(Panel2, "PNGButton10", QStringLiteral("Scan Now"), QRect(80, 376, 97, 73), big,
+                                    &TForm1::PNGButton10Click);
+    PNGButton11 = makeCommandButton(Panel2, "PNGButton11", QStringLiteral("Stop"), QRect(272, 376, 97, 73), big,
+                                    &TForm1::PNGButton11Click);
+    PNGButton12 = makeCommandButton(Panel2, "PNGButton12", QStringLiteral("Delete"), QRect(456, 376, 97, 73), big,
+                                    &TForm1::PNGButton12Click);
+
+    Image7 = makePicture(Panel2, "Image7", QRect(24, 464, 16, 16));
+    StaticText3 = new QLabel(QStringLiteral("Note: System files are not included for safe reason. "), Panel2);
+    StaticText3->setObjectName(QStringLiteral("StaticText3"));
+    StaticText3->setGeometry(43, 464, 258, 18);
+    QFont note = Arial();
+    note.setItalic(true);
+    StaticText3->setFont(note);
+    SetTextColour(StaticText3, QPalette::WindowText, kBlack);
+}
+
+void TForm1::buildResultList()
+{
+    ListView2 = new QTableView(Panel2);
+    ListView2->setObjectName(QStringLiteral("ListView2"));
+    ListView2->setGeometry(0, 0, kPanel2Width, 273);
+    ListView2->setModel(model_);
+    ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView2->setSortingEnabled(false);
+    ListView2->setShowGrid(false);
+    ListView2->setWordWrap(false);
+    ListView2->setIconSize(QSize(16, 16));
+    ListView2->verticalHeader()->hide();
+    ListView2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView2->verticalHeader()->setDefaultSectionSize(ListView2->fontMetrics().height() + 4);
+    ListView2->horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < ResultModel::ColumnCount; ++column)
+        ListView2->setColumnWidth(column, ResultModel::kColumnWidths[column]);
+    SetTextColour(ListView2, QPalette::Text, kMaroon);
+}
+
+void TForm1::buildMenus()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto entry = [](QMenu *menu, const char *name, const char *caption) {
+        QAction *action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    DeletetoRecycle1 = entry(PopupMenu1, "DeletetoRecycle1", "Delete Selected Files to Recycle");
+    DeleteForever1 = entry(PopupMenu1, "DeleteForever1", "Delete Selected Files Forever");
+    PopupMenu1->addSeparator();
+    DeleteCheckedtoRecycle1 = entry(PopupMenu1, "DeleteCheckedtoRecycle1", "Delete Checked Files to Recycle");
+    DeleteCheckedForever1 = entry(PopupMenu1, "DeleteCheckedForever1", "Delete Checked Files Forever");
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    connect(entry(PopupMenu2, "AddFolder1", "Add Folder"), &QAction::triggered, this, &TForm1::PNGButton13Click);
+    connect(entry(PopupMenu2, "RemoveFolder1", "Remove Folder"), &QAction::triggered, this, &TForm1::PNGButton14Click);
+    connect(entry(PopupMenu2, "Clear1", "Clear"), &QAction::triggered, this, &TForm1::Clear1Click);
+
+    auto attach = [](QAbstractItemView *view, QMenu *menu) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, menu,
+                [view, menu](const QPoint &at) { menu->popup(view->viewport()->mapToGlobal(at)); });
+    };
+    attach(ListView2, PopupMenu1);
+    attach(ListView1, PopupMenu2);
+}
+
+// Flat colours stand in for the window's pictures until they are drawn.
+void TForm1::showPictures()
+{
+    const QColor banner(0x1F, 0x3A, 0x5F), backdrop(0xDD, 0xE6, 0xEF), line(0x8F, 0xA6, 0xBF),
+        note(0x2E, 0x6D, 0xB4);
+    FillWith(Image1, banner);
+    FillWith(Image2, backdrop);
+    FillWith(Image3, backdrop);
+    FillWith(Image4, banner);
+    FillWith(Image5, line);
+    FillWith(Image6, line);
+    FillWith(Image7, note);
+    for (QLabel *background : {Image1, Image2, Image3})
+        background->lower();
+}
+
+void TForm1::connectScanHost()
+{
+    connect(host_, &WindowScanHost::progressPositionChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(host_, &WindowScanHost::progressMaximumChanged, this, &TForm1::showProgressMaximum);
+    connect(host_, &WindowScanHost::elapsedTextChanged, this, &TForm1::showElapsedText);
+    connect(host_, &WindowScanHost::summaryReady, this, &TForm1::showScanSummary);
+    connect(host_, &WindowScanHost::scanEnded, this, &TForm1::scanEnded);
+    connect(Edit1, &QLineEdit::textChanged, host_, &WindowScanHost::setFilterText);
+    host_->setFilterText(Edit1->text());
+}
+
+// ---- Handlers ----
+
+void TForm1::FormCreate()
+{
+    host_->setStopFlag(false);
+    host_->setKeepRule(RadioGroup1->itemIndex());
+}
+
+void TForm1::PNGButton10Click()
+{
+    if (job_)
+        return; // one job at a time; the scan buttons are disabled meanwhile
+    host_->setTotalBytes(0);
+    host_->setStopFlag(false);
+    if (ListView1->folderCount() == 0) {
+        dialogs_.information(this, QStringLiteral("Please add a folder first!"));
+        return;
+    }
+    std::vector<std::string> folders = ListView1->folders();
+    ProgressBar1->setRange(0, kScanProgressMaximum);
+    ProgressBar1->setValue(0);
+    host_->resetProgress(kScanProgressMaximum);
+    model_->clear();
+    setScanning(true);
+    // The folders are measured on the worker, so the window answers at once.
+    WindowScanHost *host = host_;
+    job_ = std::make_unique<TScanThread_Short>(
+        *host_, std::move(folders), false,
+        [host](const std::vector<std::string> &list, const std::atomic<bool> &) {
+            host->setTotalBytes(SumFolderSizes(list, host->stopFlagRef()));
+        },
+        [host] { host->jobEnded(); });
+}
+
+void TForm1::PNGButton11Click()
+{
+    host_->setStopFlag(true);
+}
+
+void TForm1::PNGButton12Click()
+{
+}
+
+void TForm1::PNGButton13Click()
+{
+    const QByteArray folder = dialogs_.pickFolder(this, QStringLiteral("Please select a folder:"));
+    if (!folder.isEmpty())
+        ListView1->appendFolder(folder);
+}
+
+void TForm1::PNGButton14Click()
+{
+    if (!ListView1->removeSelectedFolders())
+        dialogs_.messageBox(this, QStringLiteral("Please selcect a folder first!"), QStringLiteral("Note:"));
+}
+
+void TForm1::Clear1Click()
+{
+    ListView1->clear();
+}
+
+void TForm1::PNGButton15Click()
+{
+    if (filterDialog_)
+        filterDialog_->exec();
+}
+
+void TForm1::PNGButton6Click()
+{
+    openAddress(QUrl::fromLocalFile(helpFilePath()));
+}
+
+void TForm1::PNGButton9Click()
+{
+    openAddress(QUrl(QString::fromLatin1(kHomePage)));
+}
+
+void TForm1::RadioGroup1Click()
+{
+    // Rows the scan issues from now on follow the new rule; rows already
+    // issued but still on their way are brought in first and re-marked here.
+    host_->setKeepRule(RadioGroup1->itemIndex());
+    host_->catchUp();
+    model_->applyKeepRule(RadioGroup1->itemIndex());
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    abortScan();
+    event->accept();
+}
+
+// ---- Scan state ----
+
+void TForm1::setScanning(bool running)
+{
+    for (QWidget *button : {PNGButton1, PNGButton10, PNGButton5, PNGButton12})
+        button->setEnabled(!running);
+    for (QAction *action : {DeletetoRecycle1, DeleteForever1, DeleteCheckedtoRecycle1, DeleteCheckedForever1})
+        action->setEnabled(!running);
+}
+
+void TForm1::abortScan()
+{
+    if (!job_)
+        return;
+    host_->setStopFlag(true); // also ends a folder measurement in progress
+    job_.reset();             // aborts within one block of reading and joins
+    host_->discardPending();
+    setScanning(false);
+}
+
+void TForm1::scanEnded()
+{
+    job_.reset(); // its thread has done its last act; this only joins it
+    setScanning(false);
+}
+
+void TForm1::showScanSummary(int groupCount)
+{
+    const std::string text = SummaryText(groupCount, model_->rowCount());
+    dialogs_.messageBox(this, QString::fromStdString(text), QString::fromLatin1(kSummaryCaption));
+}
+
+void TForm1::showProgressMaximum(int maximum)
+{
+    // A range of 0 to 0 would turn the bar into a busy indicator.
+    ProgressBar1->setRange(0, std::max(maximum, 1));
+}
+
+void TForm1::showElapsedText(const QString &text)
+{
+    Label1->setText(text);
+    Label1->adjustSize();
+}
+
+void TForm1::openAddress(const QUrl &address)
+{
+    if (urlOpener_)
+        urlOpener_(address);
+}

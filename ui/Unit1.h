@@ -1,0 +1,130 @@
+#pragma once
+#include <QPointer>
+#include <QToolButton>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class FolderListView;
+class QAction;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QTableView;
+class RadioGroup;
+class ResultModel;
+class TScanThread_Short;
+class UserDialogs;
+class WindowScanHost;
+
+// The command buttons of the main window. One alias and one factory, so the
+// image button can take their place in a single spot.
+using CommandButton = QToolButton;
+
+// The main window: folder list, filter, scan control, result list with keep marks.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(UserDialogs &dialogs, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The mask list dialog that Filter shows modally; it writes Edit1 itself.
+    void setFilterDialog(QDialog *dialog);
+    // How Help and Home open an address; the desktop's handler unless replaced.
+    using UrlOpener = std::function<void(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
+
+    QLineEdit *filterEdit() const { return Edit1; }
+    ResultModel &resultModel() const { return *model_; }
+    WindowScanHost &scanHost() const { return *host_; }
+    bool StopFlag() const;
+    std::int64_t TotalBytes() const;
+    bool scanRunning() const { return job_ != nullptr; }
+
+    static constexpr const char *kHomePage = "https://varnok.example.org/";
+    static QString helpFilePath();
+
+public slots:
+    void FormCreate();
+    void PNGButton10Click(); // Scan Now, and Scan in the top band
+    void PNGButton11Click(); // Stop
+    void PNGButton12Click(); // Delete
+    void PNGButton13Click(); // Add Folder
+    void PNGButton14Click(); // Remove
+    void PNGButton15Click(); // Filter
+    void PNGButton6Click();  // Help
+    void PNGButton9Click();  // Home
+    void Clear1Click();
+    void RadioGroup1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    enum class GlyphPlace { Above, Left };
+    enum class ButtonFrame { None, Flat, Default };
+    struct ButtonLook {
+        QFont font;
+        QColor colour;
+        GlyphPlace place;
+        ButtonFrame frame;
+        int glyphSize;
+    };
+    using Handler = void (TForm1::*)();
+
+    CommandButton *makeCommandButton(QWidget *parent, const char *name, const QString &caption,
+                                     const QRect &geometry, const ButtonLook &look, Handler action);
+    QLabel *makePicture(QWidget *parent, const char *name, const QRect &geometry);
+    void buildWindow();
+    void buildTopBand();
+    void buildPanel1();
+    void buildPanel2();
+    void buildResultList();
+    void buildMenus();
+    void showPictures();
+
+    void connectScanHost();
+    void setScanning(bool running);
+    void abortScan();
+    void scanEnded();
+    void showScanSummary(int groupCount);
+    void showProgressMaximum(int maximum);
+    void showElapsedText(const QString &text);
+    void openAddress(const QUrl &address);
+
+    UserDialogs &dialogs_;
+    ResultModel *model_;
+    WindowScanHost *host_;
+    std::unique_ptr<TScanThread_Short> job_;
+    QPointer<QDialog> filterDialog_;
+    UrlOpener urlOpener_;
+
+    // Top band.
+    QLabel *Image1 = nullptr;
+    CommandButton *PNGButton1 = nullptr, *PNGButton2 = nullptr, *PNGButton3 = nullptr, *PNGButton4 = nullptr,
+                  *PNGButton5 = nullptr, *PNGButton6 = nullptr, *PNGButton9 = nullptr;
+    // Left panel.
+    QWidget *Panel1 = nullptr;
+    QLabel *Image2 = nullptr, *Image4 = nullptr, *Image6 = nullptr;
+    FolderListView *ListView1 = nullptr;
+    CommandButton *PNGButton13 = nullptr, *PNGButton14 = nullptr;
+    RadioGroup *RadioGroup1 = nullptr, *RadioGroup2 = nullptr;
+    // Right panel.
+    QWidget *Panel2 = nullptr;
+    QLabel *Image3 = nullptr, *Image5 = nullptr, *Image7 = nullptr;
+    QTableView *ListView2 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    CommandButton *PNGButton10 = nullptr, *PNGButton11 = nullptr, *PNGButton12 = nullptr, *PNGButton15 = nullptr;
+    QLabel *StaticText3 = nullptr;
+    // Popup menus.
+    QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
+    QAction *DeletetoRecycle1 = nullptr, *DeleteForever1 = nullptr, *DeleteCheckedtoRecycle1 = nullptr,
+            *DeleteCheckedForever1 = nullptr;
+};

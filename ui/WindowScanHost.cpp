@@ -1,0 +1,275 @@
+#include "WindowScanHost.h"
+#include "ResultModel.h"
+
+#include <QElapsedTimer>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <span>
+
+namespace {
+// A drain hands control back to the event loop after this long, so a flood of
+// rows never freezes the window; the rest follows on the next turn.
+constexpr qint64 kDrainBudgetMs = 8;
+// Rows inserted with one beginInsertRows/endInsertRows.
+constexpr std::size_t kRowsPerInsert = 20000;
+} // namespace
+
+WindowScanHost::WindowScanHost(ResultModel &model, QObject *parent) : QObject(parent), model_(model)
+{
+    drainTimer_.setSingleShot(true);
+    connect(&drainTimer_, &QTimer::timeout, this, &WindowScanHost::drain);
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, &WindowScanHost::syncRowMirror);
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, &WindowScanHost::syncRowMirror);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &WindowScanHost::syncRowMirror);
+}
+
+WindowScanHost::~WindowScanHost() = default;
+
+void WindowScanHost::setFilterText(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::lock_guard lock(mutex_);
+    filter_.assign(bytes.constData(), std::size_t(bytes.size()));
+}
+
+void WindowScanHost::resetProgress(int maximum)
+{
+    std::lock_guard lock(mutex_);
+    maximum_ = maximum;
+    position_ = 0;
+}
+
+void WindowScanHost::discardPending()
+{
+    {
+        std::lock_guard lock(mutex_);
+        pending_.clear();
+        queuedRows_ = 0;
+        wakePosted_ = false;
+    }
+    backlog_.clear();
+    next_ = 0;
+    drainTimer_.stop();
+}
+
+void WindowScanHost::syncRowMirror()
+{
+    std::lock_guard lock(mutex_);
+    modelRows_ = model_.rowCount();
+}
+
+std::string WindowScanHost::filterText()
+{
+    std::lock_guard lock(mutex_);
+    return filter_;
+}
+
+int WindowScanHost::rowCount()
+{
+    // What the list will hold once everything issued so far has arrived.
+    std::lock_guard lock(mutex_);
+    return modelRows_ + queuedRows_;
+}
+
+int WindowScanHost::progressPosition()
+{
+    std::lock_guard lock(mutex_);
+    return position_;
+}
+
+void WindowScanHost::setProgressPosition(int position)
+{
+    int clamped;
+    {
+        std::lock_guard lock(mutex_);
+        position_ = std::clamp(position, 0, std::max(maximum_, 0));
+        clamped = position_;
+    }
+    push(Position{clamped});
+}
+
+void WindowScanHost::setProgressMaximum(int maximum)
+{
+    int clamped;
+    {
+        std::lock_guard lock(mutex_);
+        maximum_ = maximum;
+        position_ = std::clamp(position_, 0, std::max(maximum_, 0));
+        clamped = position_;
+    }
+    push(Maximum{maximum});
+    push(Position{clamped});
+}
+
+void WindowScanHost::setElapsedText(const std::string &text)
+{
+    push(Label{text});
+}
+
+void WindowScanHost::addResultRow(ResultRow row)
+{
+    enqueue([&](std::vector<Operation> &pending) {
+        // Consecutive rows travel as one batch and enter the model together.
+        Rows *batch = pending.empty() ? nullptr : std::get_if<Rows>(&pending.back());
+        if (!batch)
+            batch = &std::get<Rows>(pending.emplace_back(Rows{}));
+        batch->rows.push_back(std::move(row));
+        ++queuedRows_;
+    });
+}
+
+void WindowScanHost::showSummary(int groupCount)
+{
+    push(Summary{groupCount});
+}
+
+void WindowScanHost::jobEnded()
+{
+    push(Ended{});
+}
+
+void WindowScanHost::push(Operation operation)
+{
+    enqueue([&](std::vector<Operation> &pending) {
+        // Only the last position and the last label of a run can ever be seen.
+        Operation *last = pending.empty() ? nullptr : &pending.back();
+        const bool replaces = last && last->index() == operation.index() &&
+                              (std::holds_alternative<Position>(operation) || std::holds_alternative<Label>(operation));
+        if (replaces)
+            *last = std::move(operation);
+        else
+            pending.push_back(std::move(operation));
+    });
+}
+
+template <class Change>
+void WindowScanHost::enqueue(Change &&change)
+{
+    bool wake;
+    {
+        std::lock_guard lock(mutex_);
+        change(pending_);
+        wake = !std::exchange(wakePosted_, true);
+    }
+    if (wake)
+        wakeWindow();
+}
+
+void WindowScanHost::wakeWindow()
+{
+    QMetaObject::invokeMethod(this, &WindowScanHost::armTimer, Qt::QueuedConnection);
+}
+
+void WindowScanHost::armTimer()
+{
+    if (!drainTimer_.isActive())
+        drainTimer_.start(kDrainIntervalMs);
+}
+
+bool WindowScanHost::takePending()
+{
+    std::lock_guard lock(mutex_);
+    wakePosted_ = false;
+    if (pending_.empty())
+        return false;
+    if (next_ >= backlog_.size()) {
+        backlog_.clear();
+        next_ = 0;
+        backlog_.swap(pending_);
+    } else {
+        std::move(pending_.begin(), pending_.end(), std::back_inserter(backlog_));
+        pending_.clear();
+    }
+    return true;
+}
+
+void WindowScanHost::drain()
+{
+    // A summary box runs a local event loop; the outer drain goes on after it.
+    if (draining_)
+        return;
+    QScopedValueRollback guard(draining_, true);
+    if (applyQueued(kDrainBudgetMs, false) == Stopped::BudgetSpent)
+        drainTimer_.start(0);
+}
+
+void WindowScanHost::catchUp()
+{
+    if (draining_)
+        return; // inside a summary box: every row is in already
+    QScopedValueRollback guard(draining_, true);
+    if (applyQueued(-1, true) == Stopped::BeforeScanEnd)
+        drainTimer_.start(kDrainIntervalMs);
+}
+
+WindowScanHost::Stopped WindowScanHost::applyQueued(qint64 budgetMs, bool holdScanEnd)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (next_ >= backlog_.size() && !takePending())
+            break;
+        if (budgetMs >= 0 && clock.elapsed() >= budgetMs)
+            return Stopped::BudgetSpent;
+        if (holdScanEnd && frontEndsScan())
+            return Stopped::BeforeScanEnd;
+        if (applyFront())
+            ++next_;
+    }
+    backlog_.clear();
+    next_ = 0;
+    return Stopped::Empty;
+}
+
+bool WindowScanHost::frontEndsScan() const
+{
+    const Operation &front = backlog_[next_];
+    return std::holds_alternative<Summary>(front) || std::holds_alternative<Ended>(front);
+}
+
+bool WindowScanHost::applyFront()
+{
+    Operation &front = backlog_[next_];
+    if (Rows *rows = std::get_if<Rows>(&front))
+        return applyRows(*rows);
+    // Moved out first: applying may re-enter the event loop.
+    Operation operation = std::move(front);
+    apply(operation);
+    return true;
+}
+
+bool WindowScanHost::applyRows(Rows &batch)
+{
+    const std::size_t count = std::min(kRowsPerInsert, batch.rows.size() - batch.applied);
+    model_.appendRows(std::span<ResultRow>(batch.rows.data() + batch.applied, count));
+    batch.applied += count;
+    {
+        std::lock_guard lock(mutex_);
+        queuedRows_ -= int(count);
+        modelRows_ = model_.rowCount();
+    }
+    if (batch.applied < batch.rows.size())
+        return false;
+    std::vector<ResultRow>().swap(batch.rows);
+    return true;
+}
+
+void WindowScanHost::apply(Operation &operation)
+{
+    std::visit(
+        [this](auto &op) {
+            using T = std::decay_t<decltype(op)>;
+            if constexpr (std::is_same_v<T, Position>)
+                emit progressPositionChanged(op.value);
+            else if constexpr (std::is_same_v<T, Maximum>)
+                emit progressMaximumChanged(op.value);
+            else if constexpr (std::is_same_v<T, Label>)
+                emit elapsedTextChanged(QString::fromStdString(op.text));
+            else if constexpr (std::is_same_v<T, Summary>)
+                emit summaryReady(op.groups);
+            else if constexpr (std::is_same_v<T, Ended>)
+                emit scanEnded();
+        },
+        operation);
+}
