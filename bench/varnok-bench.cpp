@@ -1,6 +1,5 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost.
-#include "FolderSize.h"
 #include "uScanThread_Short.h"
 
 #include <chrono>
@@ -22,7 +21,12 @@ public:
     int rowCount() override { return int(rows_.size()); }
     int progressPosition() override { return position_; }
     void setProgressPosition(int p) override { position_ = p < 0 ? 0 : (p > maximum_ ? maximum_ : p); }
-    void setProgressMaximum(int m) override { maximum_ = m; }
+    // The grouping stage opens by setting the bar's maximum.
+    void setProgressMaximum(int m) override
+    {
+        maximum_ = m;
+        groupingStarted_ = std::chrono::steady_clock::now();
+    }
     void setElapsedText(const std::string &) override {}
     void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
     void showSummary(int groups) override { groups_ = groups; }
@@ -30,6 +34,7 @@ public:
     std::int64_t total_ = 0;
     std::vector<ResultRow> rows_;
     int groups_ = 0;
+    std::chrono::steady_clock::time_point walkStarted_, groupingStarted_;
 
 private:
     std::string filter_;
@@ -68,12 +73,16 @@ int main(int argc, char **argv)
     raiseOpenFileLimit();
     ConsoleHost host(filter);
     const auto start = std::chrono::steady_clock::now();
-    TScanThread_Short job(host, folders, false, [&host](const std::vector<std::string> &list, const std::atomic<bool> &abort) {
-        for (const auto &folder : list)
-            host.total_ += GetFolderSize(folder, &abort);
+    TScanThread_Short job(host, folders, false, [&host](std::int64_t total) {
+        host.total_ = total;
+        host.walkStarted_ = std::chrono::steady_clock::now();
     });
     job.WaitFor();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto end = std::chrono::steady_clock::now();
+    auto secondsBetween = [](auto a, auto b) { return std::chrono::duration<double>(b - a).count(); };
+    const double seconds = secondsBetween(start, end);
+    std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, host.walkStarted_),
+                 secondsBetween(host.walkStarted_, host.groupingStarted_), secondsBetween(host.groupingStarted_, end));
 
     if (printGroups) {
         for (std::size_t r = 0; r < host.rows_.size(); ++r) {

@@ -2,6 +2,8 @@
 #include "CRC32Pas.h"
 #include "ContentGrouper.h"
 #include "DirectoryReader.h"
+#include "FolderListing.h"
+#include "FolderSize.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "OrderedParallel.h"
@@ -69,40 +71,118 @@ void advanceProgress(ScanHost &host, std::int64_t size)
     host.setProgressPosition(int(std::min<std::int64_t>(position, INT_MAX)));
 }
 
+struct WalkEntry {
+    const char *name = nullptr;
+    FileKind kind = FileKind::Other;
+};
+
+// A folder read from the disk as the walk goes.
+class LiveFolder {
+public:
+    explicit LiveFolder(ScanContext &ctx) : ctx_(ctx) {}
+    LiveFolder emptyChild() const { return LiveFolder(ctx_); }
+    bool open(const std::string &path)
+    {
+        if (!dir_.open(path))
+            return false;
+        device_ = dir_.status().identity.device;
+        return !ctx_.pseudo->isPseudo(device_, dir_.fd());
+    }
+    bool next(WalkEntry &e)
+    {
+        DirectoryReader::Entry d;
+        if (!dir_.next(d))
+            return false;
+        e.name = d.name;
+        status_ = {};
+        switch (d.type) {
+        case DirectoryReader::EntryType::Directory: e.kind = FileKind::Directory; break;
+        case DirectoryReader::EntryType::Regular: e.kind = FileKind::Regular; break;
+        case DirectoryReader::EntryType::Other: e.kind = FileKind::Other; break;
+        case DirectoryReader::EntryType::Unknown:
+            status_ = dir_.statEntry(d.name);
+            e.kind = status_.kind == FileKind::Missing ? FileKind::Other : status_.kind;
+            break;
+        }
+        return true;
+    }
+    PathStatus status(const WalkEntry &e)
+    {
+        return status_.kind != FileKind::Missing ? status_ : dir_.statEntry(e.name);
+    }
+    bool enter(const WalkEntry &e, LiveFolder &child)
+    {
+        if (!child.dir_.openChild(dir_, e.name))
+            return false;
+        child.device_ = child.dir_.status().identity.device;
+        return child.device_ == device_ || !ctx_.pseudo->isPseudo(child.device_, child.dir_.fd());
+    }
+
+private:
+    ScanContext &ctx_;
+    DirectoryReader dir_;
+    std::uint64_t device_ = 0;
+    PathStatus status_;
+};
+
+// A folder as measuring the folders read it a moment ago.
+class ListedFolder {
+public:
+    ListedFolder(const FolderListing &listing, std::uint32_t index) : listing_(listing) { seek(index); }
+    explicit ListedFolder(const FolderListing &listing) : listing_(listing) {}
+    ListedFolder emptyChild() const { return ListedFolder(listing_); }
+    bool next(WalkEntry &e)
+    {
+        if (position_ == end_)
+            return false;
+        current_ = &listing_.entry(position_++);
+        e.name = listing_.name(*current_).data(); // names are stored NUL-terminated
+        e.kind = current_->kind;
+        return true;
+    }
+    PathStatus status(const WalkEntry &) const { return {current_->kind, current_->identity}; }
+    bool enter(const WalkEntry &, ListedFolder &child) const
+    {
+        if (current_->child == FolderListing::kNotEntered)
+            return false;
+        child.seek(current_->child);
+        return true;
+    }
+
+private:
+    void seek(std::uint32_t index)
+    {
+        const auto &d = listing_.directory(index);
+        position_ = d.firstEntry;
+        end_ = d.firstEntry + d.entryCount;
+    }
+    const FolderListing &listing_;
+    std::uint64_t position_ = 0, end_ = 0;
+    const FolderListing::Entry *current_ = nullptr;
+};
+
 // One folder level: its own filter copy and its own start time for the label.
-void collectDirectory(ScanContext &ctx, DirectoryReader &dir, std::uint64_t device, std::string &prefix,
-                      CandidateList &list)
+template <typename Folder>
+void collectDirectory(ScanContext &ctx, Folder &dir, std::string &prefix, CandidateList &list)
 {
     const std::int64_t start = MonotonicMs();
     const std::string filter = UpperFilter(ctx.host.filterText());
-    DirectoryReader::Entry entry;
+    WalkEntry entry;
     while (dir.next(entry)) {
         if (ctx.aborted())
             return;
-        PathStatus status;
-        auto type = entry.type;
-        if (type == DirectoryReader::EntryType::Unknown) {
-            status = dir.statEntry(entry.name);
-            type = status.kind == FileKind::Directory ? DirectoryReader::EntryType::Directory
-                 : status.kind == FileKind::Regular   ? DirectoryReader::EntryType::Regular
-                                                      : DirectoryReader::EntryType::Other;
-        }
-        if (type == DirectoryReader::EntryType::Directory) {
-            DirectoryReader child;
-            if (child.openChild(dir, entry.name)) {
-                const std::uint64_t childDevice = child.status().identity.device;
-                if (childDevice == device || !ctx.pseudo->isPseudo(childDevice, child.fd())) {
-                    const std::size_t keep = prefix.size();
-                    prefix.append(entry.name).push_back('/');
-                    collectDirectory(ctx, child, childDevice, prefix, list);
-                    prefix.resize(keep);
-                }
+        if (entry.kind == FileKind::Directory) {
+            Folder child = dir.emptyChild();
+            if (dir.enter(entry, child)) {
+                const std::size_t keep = prefix.size();
+                prefix.append(entry.name).push_back('/');
+                collectDirectory(ctx, child, prefix, list);
+                prefix.resize(keep);
             }
-        } else if (type == DirectoryReader::EntryType::Regular && ExtensionPasses(entry.name, filter)) {
-            if (status.kind == FileKind::Missing)
-                status = dir.statEntry(entry.name);
+        } else if (entry.kind == FileKind::Regular && ExtensionPasses(entry.name, filter)) {
             // A file gone since the listing is still taken, as an empty one;
             // it cannot be opened later and so never joins a group.
+            const PathStatus status = dir.status(entry);
             if (status.kind == FileKind::Regular || status.kind == FileKind::Missing) {
                 advanceProgress(ctx.host, status.identity.size);
                 list.append(status.identity, prefix, entry.name);
@@ -137,18 +217,19 @@ bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateLis
 
 } // namespace
 
-void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list)
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list, const FolderListing *listing)
 {
-    DirectoryReader dir;
-    if (!dir.open(folder))
-        return;
-    const std::uint64_t device = dir.status().identity.device;
-    if (context.pseudo->isPseudo(device, dir.fd()))
-        return;
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/')
         prefix.push_back('/');
-    collectDirectory(context, dir, device, prefix, list);
+    if (listing && !listing->empty()) {
+        ListedFolder root(*listing, 0);
+        collectDirectory(context, root, prefix, list);
+        return;
+    }
+    LiveFolder root(context);
+    if (root.open(folder))
+        collectDirectory(context, root, prefix, list);
 }
 
 void SortCandidates(CandidateList &list)
@@ -312,8 +393,8 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
 }
 
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,
-                                     BeforeWalk beforeWalk, FinishedCallback finished)
-    : folders_(std::move(folders)), beforeWalk_(std::move(beforeWalk)), onFinished_(std::move(finished)),
+                                     EstimateReady estimateReady, FinishedCallback finished)
+    : folders_(std::move(folders)), estimateReady_(std::move(estimateReady)), onFinished_(std::move(finished)),
       context_(host, abort_)
 {
     if (!createSuspended)
@@ -355,13 +436,19 @@ void TScanThread_Short::Execute()
 {
     if (folders_.empty())
         return;
-    if (beforeWalk_)
-        beforeWalk_(folders_, abort_);
+    std::vector<FolderListing> listings(folders_.size());
+    if (estimateReady_) {
+        std::int64_t total = 0;
+        for (std::size_t i = 0; i < folders_.size() && !context_.aborted(); ++i)
+            total += GetFolderSize(folders_[i], &abort_, &listings[i]);
+        estimateReady_(total);
+    }
     CandidateList list;
-    for (const auto &folder : folders_) {
+    for (std::size_t i = 0; i < folders_.size(); ++i) {
         if (context_.aborted())
             return;
-        CollectFiles(context_, folder, list);
+        CollectFiles(context_, folders_[i], list, &listings[i]);
+        listings[i].clear(); // walked: its memory is better spent on candidates
     }
     if (context_.aborted())
         return;

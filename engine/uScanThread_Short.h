@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+class FolderListing;
 class PseudoFileSystems;
 
 // Figures of one scan, for the benchmark and the tests.
@@ -40,8 +41,10 @@ std::uint32_t FileCRC32(const std::string &path);
 // The size of a regular file; 0 when it is missing, a folder or cannot be opened.
 std::int64_t GetFileSize64(const std::string &path);
 
-// Appends the accepted files of a folder and all folders below it.
-void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list);
+// Appends the accepted files of a folder and all folders below it. With a
+// listing of the folder already taken, walks that instead of the disk.
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list,
+                  const FolderListing *listing = nullptr);
 // Keeps one candidate per file (device and inode), the first met, and orders
 // the rest by size; equal sizes keep walk order.
 void SortCandidates(CandidateList &list);
@@ -51,13 +54,15 @@ void FindDuplicateGroups(ScanContext &context, const CandidateList &sorted);
 // One scan on a worker thread of its own: walk, sort, group.
 class TScanThread_Short {
 public:
-    // Runs on the worker before the walk, e.g. to measure the folders.
-    using BeforeWalk = std::function<void(const std::vector<std::string> &folders, const std::atomic<bool> &abort)>;
+    // Given, the job first measures the listed folders (GetFolderSize of each,
+    // summed) on its own thread and reports the estimate here before the walk
+    // reads TotalBytes; the walk then reuses the listing that measuring took.
+    using EstimateReady = std::function<void(std::int64_t totalBytes)>;
     // Runs on the worker as the very last thing it does, however the job ended.
     using FinishedCallback = std::function<void()>;
 
     TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended = false,
-                      BeforeWalk beforeWalk = {}, FinishedCallback finished = {});
+                      EstimateReady estimateReady = {}, FinishedCallback finished = {});
     // Aborts the job and waits for it.
     ~TScanThread_Short();
     TScanThread_Short(const TScanThread_Short &) = delete;
@@ -77,7 +82,7 @@ protected:
 private:
     void run();
     std::vector<std::string> folders_;
-    BeforeWalk beforeWalk_;
+    EstimateReady estimateReady_;
     FinishedCallback onFinished_;
     std::atomic<bool> abort_{false};
     std::atomic<bool> finished_{false};

@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <string>
 
+class FolderListing;
+
 // Bytes under a folder: for the root of a file system the volume's used
 // space, otherwise the sizes of the regular files below it (links not
 // followed, pseudo file systems not entered). -1 when it cannot be measured.
-// Returns early, with what it has, once cancel is set.
-std::int64_t GetFolderSize(const std::string &path, const std::atomic<bool> *cancel = nullptr);
+// Returns early, with what it has, once cancel is set. When listing is given
+// and the folder was walked, the tree read is recorded there.
+std::int64_t GetFolderSize(const std::string &path, const std::atomic<bool> *cancel = nullptr,
+                           FolderListing *listing = nullptr);
 
 // True when the folder is the root of the file system it lives on.
 bool IsMountPoint(const std::string &path);

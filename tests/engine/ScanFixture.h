@@ -29,12 +29,13 @@ protected:
         return paths;
     }
 
-    // A whole scan job, run to its end.
+    // A whole scan job, run to its end, measuring the folders first as the
+    // program does.
     void scan(std::vector<std::string> folders = {})
     {
         if (folders.empty())
             folders.push_back(tree.root());
-        TScanThread_Short job(host, folders);
+        TScanThread_Short job(host, folders, false, [this](std::int64_t total) { host.total = total; });
         job.WaitFor();
         candidates = job.Stats().candidates;
         bytesRead = job.Stats().bytesRead.load();

@@ -1,4 +1,8 @@
+#include "FolderListing.h"
+#include "FolderSize.h"
 #include "ScanFixture.h"
+
+#include <cstring>
 
 using Walk = ScanFixture;
 using V = std::vector<std::string>;
@@ -86,4 +90,26 @@ TEST_F(Walk, LabelShowsElapsedTimeOfTheFolder)
     walk();
     ASSERT_FALSE(host.labels.empty());
     EXPECT_EQ(host.labels.front(), "00:00:00:12");
+}
+
+TEST_F(Walk, AListingTakenWhileMeasuringWalksLikeTheDisk)
+{
+    for (auto n : {"a.jpg", "b/c.txt", "b/d/e.JPG", "b/d/f", ".h/g.jpg", "z"})
+        tree.write(n, std::string(std::strlen(n), 'x'));
+    tree.fifo("b/pipe");
+    tree.symlink(tree.root(), "b/loop");
+    host.filter = "*.JPG;*.TXT";
+    FolderListing listing;
+    EXPECT_EQ(GetFolderSize(tree.root(), nullptr, &listing), 5 + 7 + 9 + 5 + 8 + 1);
+
+    ScanContext ctx(host, abortFlag);
+    CandidateList live, listed;
+    CollectFiles(ctx, tree.root(), live);
+    CollectFiles(ctx, tree.root(), listed, &listing);
+    ASSERT_EQ(live.size(), 4u);
+    ASSERT_EQ(listed.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        EXPECT_EQ(listed.path(i), live.path(i));
+        EXPECT_EQ(listed[i].identity, live[i].identity);
+    }
 }

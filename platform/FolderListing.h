@@ -1,0 +1,43 @@
+#pragma once
+#include "FileStatus.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A folder tree as one measuring pass read it: every directory's entries in
+// listing order, with the status of each regular file. The scan walks it
+// instead of listing and stat-ing the same tree a second time.
+class FolderListing {
+public:
+    static constexpr std::uint32_t kNotEntered = 0xFFFFFFFFu;
+
+    struct Entry {
+        std::uint64_t nameOffset = 0;
+        std::uint32_t nameLength = 0;
+        FileKind kind = FileKind::Other;
+        std::uint32_t child = kNotEntered; // directories: index of its listing
+        FileIdentity identity;              // regular files
+    };
+    struct Directory {
+        std::uint64_t firstEntry = 0;
+        std::uint32_t entryCount = 0;
+    };
+
+    // Directories are added once all their entries are known; children after.
+    std::uint32_t addDirectory(const std::vector<Entry> &entries);
+    void setChild(std::uint64_t entry, std::uint32_t child) { entries_[entry].child = child; }
+    std::uint64_t appendName(std::string_view name);
+
+    const Directory &directory(std::uint32_t index) const { return directories_[index]; }
+    const Entry &entry(std::uint64_t index) const { return entries_[index]; }
+    std::string_view name(const Entry &e) const { return std::string_view(names_).substr(e.nameOffset, e.nameLength); }
+    bool empty() const { return directories_.empty(); }
+    void clear();
+
+private:
+    std::vector<Directory> directories_;
+    std::vector<Entry> entries_;
+    std::string names_;
+};
