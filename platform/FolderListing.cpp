@@ -17,7 +17,5 @@ std::uint64_t FolderListing::appendName(std::string_view name)
 
 void FolderListing::clear()
 {
-    directories_.clear();
-    entries_.clear();
-    names_.clear();
+    *this = FolderListing(); // gives the memory back, not just the contents
 }

@@ -1,6 +1,5 @@
 #include "Unit1.h"
 #include "FolderListView.h"
-#include "FolderSize.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -34,15 +33,6 @@ constexpr int kBarWidth = 5;
 constexpr int kPanel2Width = 612;
 constexpr int kPanelHeight = kClientHeight - kBandHeight; // 491
 constexpr int kScanProgressMaximum = 1000;
-
-// Bytes under all folders. Cancelled by Stop, which closing also raises.
-std::int64_t SumFolderSizes(const std::vector<std::string> &folders, const std::atomic<bool> &cancel)
-{
-    std::int64_t total = 0;
-    for (const auto &folder : folders)
-        total += GetFolderSize(folder, &cancel);
-    return total;
-}
 
 } // namespace
 
@@ -335,13 +325,10 @@ void TForm1::PNGButton10Click()
     host_->resetProgress(kScanProgressMaximum);
     model_->clear();
     setScanning(true);
-    // The folders are measured on the worker, so the window answers at once.
+    // The job measures the folders on its own thread, so the window answers at once.
     WindowScanHost *host = host_;
     job_ = std::make_unique<TScanThread_Short>(
-        *host_, std::move(folders), false,
-        [host](const std::vector<std::string> &list, const std::atomic<bool> &) {
-            host->setTotalBytes(SumFolderSizes(list, host->stopFlagRef()));
-        },
+        *host_, std::move(folders), false, [host](std::int64_t total) { host->setTotalBytes(total); },
         [host] { host->jobEnded(); });
 }
 
@@ -417,8 +404,8 @@ void TForm1::abortScan()
 {
     if (!job_)
         return;
-    host_->setStopFlag(true); // also ends a folder measurement in progress
-    job_.reset();             // aborts within one block of reading and joins
+    host_->setStopFlag(true);
+    job_.reset(); // aborts within one block of reading and joins
     host_->discardPending();
     setScanning(false);
 }
