@@ -1,7 +1,9 @@
 #include "CRC32Pas.h"
 #include "ScanFixture.h"
 
+#include <map>
 #include <random>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -255,4 +257,56 @@ TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
     } // the destructor aborts and waits
     EXPECT_EQ(host.summaries, 0);
     EXPECT_TRUE(host.rows.empty());
+}
+
+TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOther)
+{
+    // Many sizes, copies, and same-size files that differ at the start, in
+    // the middle, in the last byte, or somewhere in between.
+    std::mt19937 gen(42);
+    std::vector<std::string> originals;
+    std::map<std::string, std::set<std::string>> byContent;
+    for (int i = 0; i < 160; ++i) {
+        std::string content;
+        const int pick = int(gen() % 10);
+        if (pick < 3 && !originals.empty()) {
+            content = originals[gen() % originals.size()];
+        } else if (pick < 6 && !originals.empty()) {
+            content = originals[gen() % originals.size()];
+            if (!content.empty()) {
+                const std::size_t places[] = {0, content.size() / 2, content.size() - 1, gen() % content.size()};
+                content[places[gen() % 4]] ^= 0x20;
+            }
+        } else {
+            const std::size_t sizes[] = {0, 1, 100, 4096, 16384, 16385, 70000, 300000};
+            content = bytes(sizes[gen() % 8], unsigned(gen()));
+            originals.push_back(content);
+        }
+        const std::string name = "d" + std::to_string(gen() % 5) + "/f" + std::to_string(i);
+        tree.write(name, content);
+        tree.setTime(name, 1600000000 + std::int64_t(gen() % 3));
+        byContent[content].insert(name);
+    }
+    std::set<std::set<std::string>> expected;
+    for (auto &[content, names] : byContent)
+        if (names.size() > 1)
+            expected.insert(names);
+
+    scan();
+    std::map<int, std::set<std::string>> found;
+    for (const auto &r : host.rows)
+        found[r.group].insert(relative(r.path));
+    std::set<std::set<std::string>> actual;
+    for (auto &[g, names] : found)
+        actual.insert(names);
+    EXPECT_EQ(actual, expected);
+
+    // Sizes ascend from group to group; times ascend within a group.
+    for (std::size_t i = 1; i < host.rows.size(); ++i) {
+        const auto &a = host.rows[i - 1], &b = host.rows[i];
+        if (a.group == b.group)
+            EXPECT_LE(a.timeText, b.timeText);
+        else
+            EXPECT_LE(a.identity.size, b.identity.size);
+    }
 }
