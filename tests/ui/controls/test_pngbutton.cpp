@@ -153,8 +153,11 @@ TEST_F(PNGButtonTest, DisabledButtonIgnoresThePointerAndFadesItsPicture)
     EXPECT_EQ(At(shot, 79, 59), White);
     EXPECT_EQ(At(shot, 30, 20), qRgb(255, 170, 170));
 
+    Mouse->Move(Host.get(), Outside);
     Button->setEnabled(true);
     EXPECT_EQ(Button->ButtonState(), TPNGButtonState::Normal);
+    Mouse->Move(Button, Inside);
+    EXPECT_EQ(Events, (Trace{"enter"}));
 }
 
 TEST_F(PNGButtonTest, FlatFrameRaisedOnHoverSunkenWhenPushed)
