@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks that everything a
+# desktop needs lands where it looks for it.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d); trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/varnok share/varnok/varnok.html share/applications/varnok.desktop \
+         share/icons/hicolor/48x48/apps/varnok.png share/icons/hicolor/256x256/apps/varnok.png; do
+  [ -e "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
+done
+# A PNG's width and height are the big-endian words at bytes 16 and 20.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 "x" $7*256+$8}'; }
+for s in 48 256; do
+  got=$(png_size "$prefix/share/icons/hicolor/${s}x${s}/apps/varnok.png")
+  [ "$got" = "${s}x${s}" ] || { echo "the ${s} px icon is $got"; exit 1; }
+done
+echo "install layout ok"
