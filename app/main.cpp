@@ -4,6 +4,7 @@
 #include "UserDialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -11,6 +12,11 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Varnok"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnok"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.1"));
+    // The desktop entry's name, so the taskbar matches the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnok"));
+    QIcon icon(QStringLiteral(":/pictures/app-icon-256.png"));
+    icon.addFile(QStringLiteral(":/pictures/app-icon-48.png"));
+    QApplication::setWindowIcon(icon);
 
     QtUserDialogs dialogs;
     TForm1 form1(dialogs);

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QHeaderView>
@@ -73,7 +74,11 @@ void TForm1::setFilterDialog(QDialog *dialog)
 
 QString TForm1::helpFilePath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/varnok.html");
+    // Beside the executable in a build tree; under share/varnok once installed.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/varnok.html");
+    const QString installed = dir + QStringLiteral("/../share/varnok/varnok.html");
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
 }
 
 // ---- Building the window ----
