@@ -1,0 +1,81 @@
+#include "FolderHandle.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+// The longest leading run of whole components of `rest` that fits one call.
+std::string::size_type PieceLength(const std::string &rest, std::string::size_type from)
+{
+    const std::string::size_type limit = PATH_MAX - 1;
+    if (rest.size() - from <= limit)
+        return rest.size() - from;
+    const std::string::size_type cut = rest.rfind('/', from + limit);
+    // A single component longer than the limit: let the kernel refuse it.
+    return cut == std::string::npos || cut <= from ? limit : cut - from;
+}
+
+} // namespace
+
+FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int FolderHandle::open(const std::string &path)
+{
+    close();
+    if (path.empty())
+        return ENOENT;
+    int fd = ::open(path[0] == '/' ? "/" : ".", kFolderFlags);
+    std::string::size_type from = path.find_first_not_of('/');
+    while (fd >= 0 && from != std::string::npos && from < path.size()) {
+        const std::string::size_type length = PieceLength(path, from);
+        const int next = ::openat(fd, path.substr(from, length).c_str(), kFolderFlags);
+        const int error = errno;
+        ::close(fd);
+        fd = next;
+        errno = error;
+        from = path.find_first_not_of('/', from + length);
+    }
+    if (fd < 0)
+        return errno;
+    fd_ = fd;
+    return 0;
+}
+
+int FolderHandle::openChild(const FolderHandle &parent, const std::string &name, bool create)
+{
+    close();
+    if (create && ::mkdirat(parent.fd(), name.c_str(), 0700) != 0 && errno != EEXIST)
+        return errno;
+    const int fd = ::openat(parent.fd(), name.c_str(), kFolderFlags | O_NOFOLLOW);
+    if (fd < 0)
+        return errno == ELOOP ? ENOTDIR : errno;
+    fd_ = fd;
+    return 0;
+}
+
+int FolderHandle::release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void FolderHandle::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+// An open descriptor of a folder (O_PATH), closed when the handle goes.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    explicit FolderHandle(int fd) : fd_(fd) {}
+    FolderHandle(const FolderHandle &) = delete;
+    FolderHandle &operator=(const FolderHandle &) = delete;
+    FolderHandle(FolderHandle &&other) noexcept : fd_(other.release()) {}
+    FolderHandle &operator=(FolderHandle &&other) noexcept;
+    ~FolderHandle() { close(); }
+
+    // Opens a folder path of any length, a piece at a time when it is longer
+    // than the kernel takes in one call. Returns 0 or the errno value.
+    int open(const std::string &path);
+    // Opens (creating it with mode 0700 when missing) the subfolder `name`;
+    // never through a link. Returns 0 or the errno value.
+    int openChild(const FolderHandle &parent, const std::string &name, bool create);
+
+    int fd() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    int release();
+    void close();
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,238 @@
+#include "FreedesktopTrash.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+struct FreedesktopTrash::Place {
+    FolderHandle trash, files, info;
+    std::string top; // paths recorded relative to this folder; empty: absolute
+};
+
+namespace {
+
+constexpr std::size_t kNameMax = NAME_MAX;
+constexpr const char kInfoSuffix[] = ".trashinfo";
+constexpr std::size_t kInfoSuffixLength = sizeof kInfoSuffix - 1;
+constexpr int kMaxNameTries = 100000;
+
+std::uint64_t DeviceOf(int fd)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 ? std::uint64_t(st.st_dev) : ~std::uint64_t(0);
+}
+
+std::string ParentOf(const std::string &path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
+}
+
+// The device of the path, or of its nearest folder that exists yet.
+std::uint64_t DeviceOfNearest(std::string path)
+{
+    for (;;) {
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0)
+            return std::uint64_t(st.st_dev);
+        if (path == "/")
+            return ~std::uint64_t(0);
+        path = ParentOf(path);
+    }
+}
+
+// rename() that never replaces an entry already there.
+int RenameNoReplace(const FolderHandle &from, const std::string &name, const FolderHandle &to,
+                    const std::string &newName)
+{
+    if (::renameat2(from.fd(), name.c_str(), to.fd(), newName.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // File systems without the flag: the exclusive info file already keeps
+    // other trashers off this name, so a check first is enough.
+    struct stat st;
+    if (::fstatat(to.fd(), newName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    return ::renameat(from.fd(), name.c_str(), to.fd(), newName.c_str()) == 0 ? 0 : errno;
+}
+
+// Creates every missing folder of an absolute path (mode 0700).
+int MakeFolders(const std::string &path)
+{
+    for (std::string::size_type slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return errno;
+        if (slash == std::string::npos)
+            return 0;
+    }
+}
+
+// The top folder of the mount that holds `absolutePath`.
+std::string MountTopOf(const std::string &absolutePath, std::uint64_t device)
+{
+    std::string top = ParentOf(absolutePath);
+    while (top != "/") {
+        const std::string up = ParentOf(top);
+        struct stat st;
+        if (::stat(up.c_str(), &st) != 0 || std::uint64_t(st.st_dev) != device)
+            break;
+        top = up;
+    }
+    return top;
+}
+
+// The name the file takes in files/: its own, made unique by a counter and
+// kept short enough that its .trashinfo name is still a valid name.
+std::string TrashName(const std::string &name, int attempt)
+{
+    const std::string counter = attempt == 0 ? std::string() : "." + std::to_string(attempt);
+    const std::size_t room = kNameMax - kInfoSuffixLength - counter.size();
+    return name.substr(0, room) + counter;
+}
+
+bool WriteAll(int fd, const std::string &text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string FreedesktopTrash::homeTrashPath()
+{
+    const char *dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome && dataHome[0] == '/')
+        return std::string(dataHome) + "/Trash";
+    const char *home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd *user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : "/";
+    }
+    return std::string(home) + "/.local/share/Trash";
+}
+
+std::string FreedesktopTrash::escapePath(const std::string &path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
+        if (plain) {
+            out += char(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string FreedesktopTrash::infoText(const std::string &recordedPath, std::int64_t deletedAtSeconds)
+{
+    const std::time_t when = std::time_t(deletedAtSeconds);
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    return "[Trash Info]\nPath=" + escapePath(recordedPath) + "\nDeletionDate=" + date + "\n";
+}
+
+int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string &name,
+                                  const std::string &absolutePath, std::uint64_t device)
+{
+    // Files on the home trash's file system go there; others to their mount's.
+    Place place;
+    const bool home = DeviceOfNearest(homeTrashPath()) == device;
+    if (int error = home ? openHomeTrash(device, place) : openMountTrash(absolutePath, device, place))
+        return error;
+    const std::string recorded =
+        place.top.empty() ? absolutePath : absolutePath.substr(place.top == "/" ? 1 : place.top.size() + 1);
+    return moveInto(place, folder, name, recorded);
+}
+
+int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
+{
+    const std::string path = homeTrashPath();
+    if (int error = MakeFolders(path))
+        return error;
+    if (int error = place.trash.open(path))
+        return error;
+    return openFilesAndInfo(place, device);
+}
+
+int FreedesktopTrash::openMountTrash(const std::string &absolutePath, std::uint64_t device, Place &place)
+{
+    place.top = MountTopOf(absolutePath, device);
+    FolderHandle top;
+    if (int error = top.open(place.top))
+        return error;
+    const std::string uid = std::to_string(::getuid());
+    // A shared .Trash is only trusted when it is a real, sticky folder.
+    struct stat st;
+    if (::fstatat(top.fd(), ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+        (st.st_mode & S_ISVTX)) {
+        FolderHandle shared;
+        if (shared.openChild(top, ".Trash", false) == 0 && place.trash.openChild(shared, uid, true) == 0 &&
+            openFilesAndInfo(place, device) == 0)
+            return 0;
+    }
+    if (int error = place.trash.openChild(top, ".Trash-" + uid, true))
+        return error;
+    return openFilesAndInfo(place, device);
+}
+
+int FreedesktopTrash::openFilesAndInfo(Place &place, std::uint64_t device)
+{
+    if (int error = place.files.openChild(place.trash, "files", true))
+        return error;
+    if (int error = place.info.openChild(place.trash, "info", true))
+        return error;
+    // A rename cannot cross file systems, and a copy is not what was asked.
+    return DeviceOf(place.files.fd()) == device ? 0 : EXDEV;
+}
+
+int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name,
+                               const std::string &recordedPath)
+{
+    const std::string text = infoText(recordedPath, std::int64_t(std::time(nullptr)));
+    for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
+        const std::string trashName = TrashName(name, attempt);
+        const std::string infoName = trashName + kInfoSuffix;
+        // The info file is made first and exclusively: it claims the name.
+        const int info = ::openat(place.info.fd(), infoName.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (info < 0 && errno == EEXIST)
+            continue;
+        if (info < 0)
+            return errno;
+        const bool written = WriteAll(info, text);
+        ::close(info);
+        int error = written ? 0 : EIO;
+        if (written)
+            error = RenameNoReplace(folder, name, place.files, trashName);
+        if (error == 0)
+            return 0;
+        ::unlinkat(place.info.fd(), infoName.c_str(), 0);
+        if (error != EEXIST)
+            return error; // a stale entry in files/ only asks for another name
+    }
+    return EEXIST;
+}

@@ -1,0 +1,391 @@
+#include "FileRemoval.h"
+#include "FileStatus.h"
+#include "FormatByteSize.h"
+#include "FreedesktopTrash.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TEST(FormatByteSize, WritesUnitsAboveTheirBoundaries)
+{
+    const std::pair<std::int64_t, const char *> cases[] = {
+        {0, "0 bytes"},       {1, "1 bytes"},          {1024, "1024 bytes"}, {1025, "1 KB"},
+        {1536, "1.5 KB"},     {1048576, "1024 KB"},    {1048577, "1 MB"},    {1073741824, "1024 MB"},
+        {1610612736, "1.5 GB"}, {4096, "4 KB"},        {1280, "1.25 KB"},    {3000000000LL, "2.79 GB"},
+        {1048575, "1024 KB"}, {-5, "-5 bytes"}};
+    for (const auto &[bytes, text] : cases)
+        EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
+}
+
+namespace {
+
+FileIdentity IdentityOf(const std::string &path)
+{
+    return StatPathNoFollow(path).identity;
+}
+
+bool Exists(const std::string &path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string ReadText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A folder whose entries cannot be removed: immutable for root (who ignores
+// permissions), read-only for anyone else. Undone when it goes.
+class FrozenFolder {
+public:
+    explicit FrozenFolder(std::string path) : path_(std::move(path))
+    {
+        if (::geteuid() == 0)
+            immutable_ = std::system(("chattr +i '" + path_ + "' 2>/dev/null").c_str()) == 0;
+        else
+            ::chmod(path_.c_str(), 0555);
+    }
+    ~FrozenFolder()
+    {
+        if (immutable_)
+            std::system(("chattr -i '" + path_ + "'").c_str());
+        ::chmod(path_.c_str(), 0755);
+    }
+    // Whether removal is really barred here (a probe cannot be created).
+    bool holds() const
+    {
+        const std::string probe = path_ + "/.probe";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0)
+            return true;
+        ::close(fd);
+        ::unlink(probe.c_str());
+        return false;
+    }
+
+private:
+    std::string path_;
+    bool immutable_ = false;
+};
+
+// Builds a file below folders whose whole path is longer than PATH_MAX, one
+// folder at a time; returns the file's full path.
+std::string WriteDeepFile(const std::string &root, const std::string &name)
+{
+    std::string path = root;
+    int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY);
+    const std::string folder(200, 'd');
+    while (path.size() < PATH_MAX + 200) {
+        ::mkdirat(fd, folder.c_str(), 0755);
+        const int next = ::openat(fd, folder.c_str(), O_PATH | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        path += "/" + folder;
+    }
+    const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT, 0644);
+    EXPECT_EQ(::write(file, "deep", 4), 4);
+    ::close(file);
+    ::close(fd);
+    return path + "/" + name;
+}
+
+// Status of an entry at a path longer than PATH_MAX, reached a folder at a
+// time; false when nothing is there.
+bool StatDeep(const std::string &path, struct stat &st)
+{
+    const std::string::size_type slash = path.rfind('/');
+    int fd = ::open("/", O_PATH | O_DIRECTORY);
+    std::stringstream parts(path.substr(1, slash - 1));
+    for (std::string part; fd >= 0 && std::getline(parts, part, '/');) {
+        const int next = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    const bool found = fd >= 0 && ::fstatat(fd, path.substr(slash + 1).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return found;
+}
+
+bool DeepExists(const std::string &path)
+{
+    struct stat st;
+    return StatDeep(path, st);
+}
+
+FileIdentity DeepIdentity(const std::string &path)
+{
+    struct stat st {};
+    StatDeep(path, st);
+    return FromStat(st).identity;
+}
+
+class RemovalTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    std::string trash = tree.path("data/Trash");
+
+    void SetUp() override { ::setenv("XDG_DATA_HOME", tree.path("data").c_str(), 1); }
+    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
+
+    RemovalOutcome remove(const std::string &path, bool recycle)
+    {
+        return ShellDeleteFile(path, IdentityOf(path), recycle);
+    }
+    std::string trashedInfo(const std::string &trashName) const
+    {
+        return ReadText(trash + "/info/" + trashName + ".trashinfo");
+    }
+};
+
+// "[Trash Info]" with the given escaped path and a local deletion time.
+::testing::AssertionResult IsTrashInfo(const std::string &text, const std::string &escapedPath)
+{
+    const std::regex form("\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
+    std::smatch match;
+    if (!std::regex_match(text, match, form))
+        return ::testing::AssertionFailure() << "not a trash info: " << text;
+    if (match[1] != escapedPath)
+        return ::testing::AssertionFailure() << "path " << match[1] << " instead of " << escapedPath;
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST_F(RemovalTest, PermanentDeletionUnlinksWithoutTrash)
+{
+    const std::string file = tree.write("a b.txt", "hello");
+    EXPECT_EQ(remove(file, false), RemovalOutcome::Removed);
+    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(Exists(trash + "/files/a b.txt"));
+}
+
+TEST_F(RemovalTest, RecycledFileLandsInTheHomeTrashWithItsInfo)
+{
+    const std::string first = tree.write("x/same name.txt", "one");
+    const std::string second = tree.write("y/same name.txt", "two");
+    EXPECT_EQ(remove(first, true), RemovalOutcome::Removed);
+    EXPECT_EQ(remove(second, true), RemovalOutcome::Removed);
+    EXPECT_FALSE(Exists(first));
+    EXPECT_FALSE(Exists(second));
+    EXPECT_EQ(ReadText(trash + "/files/same name.txt"), "one");
+    EXPECT_EQ(ReadText(trash + "/files/same name.txt.1"), "two");
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt"), FreedesktopTrash::escapePath(first)));
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt.1"), FreedesktopTrash::escapePath(second)));
+    EXPECT_NE(trashedInfo("same name.txt").find("same%20name.txt"), std::string::npos);
+}
+
+TEST_F(RemovalTest, RelativePathIsRecordedAsAbsolute)
+{
+    const std::string file = tree.write("rel.txt", "r");
+    const fs::path before = fs::current_path();
+    fs::current_path(tree.root());
+    EXPECT_EQ(remove("rel.txt", true), RemovalOutcome::Removed);
+    fs::current_path(before);
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("rel.txt"), FreedesktopTrash::escapePath(file)));
+}
+
+TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
+{
+    const std::string raw = std::string("caf\xE9-\xFF\xFE.txt");
+    const std::string odd = tree.write(raw, "latin1");
+    EXPECT_EQ(remove(odd, true), RemovalOutcome::Removed);
+    EXPECT_FALSE(Exists(odd));
+    EXPECT_EQ(ReadText(trash + "/files/" + raw), "latin1");
+    EXPECT_TRUE(IsTrashInfo(trashedInfo(raw), FreedesktopTrash::escapePath(tree.root()) + "/caf%E9-%FF%FE.txt"));
+
+    // The longest name a folder takes still gets an info file beside it.
+    const std::string longName(NAME_MAX, 'n');
+    const std::string full = tree.write(longName, "long");
+    EXPECT_EQ(remove(full, true), RemovalOutcome::Removed);
+    const std::string trashName = longName.substr(0, NAME_MAX - 10);
+    EXPECT_EQ(ReadText(trash + "/files/" + trashName), "long");
+    EXPECT_TRUE(IsTrashInfo(trashedInfo(trashName), FreedesktopTrash::escapePath(full)));
+
+    const std::string over300 = tree.write(std::string(150, 'p') + "/" + std::string(150, 'q') + "/f.txt", "far");
+    ASSERT_GT(over300.size(), 300u);
+    EXPECT_EQ(remove(over300, true), RemovalOutcome::Removed);
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("f.txt"), FreedesktopTrash::escapePath(over300)));
+}
+
+TEST_F(RemovalTest, PathsLongerThanTheKernelTakesAtOnce)
+{
+    const std::string forever = WriteDeepFile(tree.root(), "forever.txt");
+    const std::string recycled = WriteDeepFile(tree.root(), "recycled.txt");
+    ASSERT_GT(forever.size(), std::size_t(PATH_MAX));
+    ASSERT_TRUE(DeepExists(forever));
+    struct stat st;
+    ASSERT_NE(::lstat(forever.c_str(), &st), 0); // the plain call cannot reach it
+
+    EXPECT_EQ(ShellDeleteFile(forever, DeepIdentity(forever), false), RemovalOutcome::Removed);
+    EXPECT_FALSE(DeepExists(forever));
+    EXPECT_EQ(ShellDeleteFile(recycled, DeepIdentity(recycled), true), RemovalOutcome::Removed);
+    EXPECT_FALSE(DeepExists(recycled));
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("recycled.txt"), FreedesktopTrash::escapePath(recycled)));
+}
+
+TEST_F(RemovalTest, GoneFilesAreReportedAsSuch)
+{
+    const std::string file = tree.write("gone.txt", "x");
+    const FileIdentity seen = IdentityOf(file);
+    ::unlink(file.c_str());
+    EXPECT_EQ(ShellDeleteFile(file, seen, true), RemovalOutcome::Gone);
+    EXPECT_EQ(ShellDeleteFile(file, seen, false), RemovalOutcome::Gone);
+
+    // Its folder turned into a file: the path leads nowhere now.
+    const std::string inner = tree.write("folder/inner.txt", "y");
+    const FileIdentity innerSeen = IdentityOf(inner);
+    fs::remove_all(tree.path("folder"));
+    tree.write("folder", "now a file");
+    EXPECT_EQ(ShellDeleteFile(inner, innerSeen, false), RemovalOutcome::Gone);
+    EXPECT_EQ(tree.read("folder"), "now a file");
+}
+
+TEST_F(RemovalTest, ChangedFilesAreLeftAlone)
+{
+    const std::string rewritten = tree.write("rewritten.txt", "before");
+    const FileIdentity rewrittenSeen = IdentityOf(rewritten);
+    tree.write("rewritten.txt", "after!"); // same size, new time
+    tree.setTime("rewritten.txt", 1500000000);
+
+    const std::string replaced = tree.write("replaced.txt", "same");
+    const FileIdentity replacedSeen = IdentityOf(replaced);
+    tree.write("other.txt", "same");
+    fs::rename(tree.path("other.txt"), replaced); // a new file under the old name
+
+    const std::string linked = tree.write("linked.txt", "target");
+    const FileIdentity linkedSeen = IdentityOf(linked);
+    fs::rename(linked, tree.path("moved.txt"));
+    tree.symlink(tree.path("moved.txt"), "linked.txt");
+
+    const std::string folder = tree.write("became-folder", "z");
+    const FileIdentity folderSeen = IdentityOf(folder);
+    fs::remove(folder);
+    tree.mkdir("became-folder");
+
+    for (bool recycle : {true, false}) {
+        EXPECT_EQ(ShellDeleteFile(rewritten, rewrittenSeen, recycle), RemovalOutcome::Changed);
+        EXPECT_EQ(ShellDeleteFile(replaced, replacedSeen, recycle), RemovalOutcome::Changed);
+        EXPECT_EQ(ShellDeleteFile(linked, linkedSeen, recycle), RemovalOutcome::Changed);
+        EXPECT_EQ(ShellDeleteFile(folder, folderSeen, recycle), RemovalOutcome::Changed);
+    }
+    EXPECT_EQ(tree.read("rewritten.txt"), "after!");
+    EXPECT_EQ(tree.read("replaced.txt"), "same");
+    EXPECT_TRUE(fs::is_symlink(linked));
+    EXPECT_EQ(tree.read("moved.txt"), "target");
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_FALSE(Exists(trash + "/files"));
+}
+
+TEST_F(RemovalTest, RefusedDeletionLeavesTheFile)
+{
+    const std::string file = tree.write("locked/keep.txt", "keep");
+    FrozenFolder frozen(tree.path("locked"));
+    if (!frozen.holds())
+        GTEST_SKIP() << "no means to bar a removal here";
+    EXPECT_EQ(remove(file, false), RemovalOutcome::Refused);
+    EXPECT_EQ(remove(file, true), RemovalOutcome::Refused);
+    EXPECT_TRUE(Exists(file));
+    // The claim on the trash name is given back.
+    EXPECT_TRUE(fs::is_empty(trash + "/info"));
+}
+
+TEST_F(RemovalTest, UnusableTrashNeverMeansDeletedForGood)
+{
+    const std::string file = tree.write("precious.txt", "precious");
+    tree.write("data/Trash", "a file where the trash should be");
+    EXPECT_EQ(remove(file, true), RemovalOutcome::Refused);
+    EXPECT_EQ(tree.read("precious.txt"), "precious");
+
+    fs::remove(trash);
+    tree.mkdir("data/Trash/info");
+    FrozenFolder frozen(trash + "/info");
+    if (!frozen.holds())
+        GTEST_SKIP() << "no means to bar the info folder here";
+    EXPECT_EQ(remove(file, true), RemovalOutcome::Refused);
+    EXPECT_EQ(tree.read("precious.txt"), "precious");
+}
+
+namespace {
+
+// A tmpfs mount of its own, for the trash at the top of another mount.
+class OtherMountTest : public RemovalTest {
+protected:
+    std::string top = "/dev/shm";
+    std::string uid = std::to_string(::getuid());
+    std::string folder;
+    std::string file;
+
+    void SetUp() override
+    {
+        RemovalTest::SetUp();
+        struct stat shm, home;
+        if (::stat(top.c_str(), &shm) != 0 || ::access(top.c_str(), W_OK) != 0 ||
+            ::stat(tree.root().c_str(), &home) != 0 || shm.st_dev == home.st_dev)
+            GTEST_SKIP() << "no writable second mount";
+        char pattern[] = "/dev/shm/varnok-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        file = folder + "/moved.txt";
+        std::ofstream(file) << "elsewhere";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        if (!folder.empty()) {
+            fs::remove_all(folder, ignored);
+            for (const std::string &trashDir : {top + "/.Trash-" + uid, top + "/.Trash/" + uid}) {
+                fs::remove(trashDir + "/files/moved.txt", ignored);
+                fs::remove(trashDir + "/info/moved.txt.trashinfo", ignored);
+            }
+        }
+        RemovalTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMount)
+{
+    const bool hadTrash = Exists(top + "/.Trash-" + uid);
+    if (Exists(top + "/.Trash"))
+        GTEST_SKIP() << "a shared trash is already there";
+    EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
+    EXPECT_FALSE(Exists(file));
+    const std::string trashDir = top + "/.Trash-" + uid;
+    EXPECT_EQ(ReadText(trashDir + "/files/moved.txt"), "elsewhere");
+    // Paths in a mount's trash are relative to the top of the mount.
+    EXPECT_TRUE(IsTrashInfo(ReadText(trashDir + "/info/moved.txt.trashinfo"),
+                            FreedesktopTrash::escapePath(file.substr(top.size() + 1))));
+    EXPECT_FALSE(Exists(trash + "/files"));
+    if (!hadTrash)
+        fs::remove_all(trashDir);
+}
+
+TEST_F(OtherMountTest, PrefersASharedStickyTrash)
+{
+    if (Exists(top + "/.Trash"))
+        GTEST_SKIP() << "a shared trash is already there";
+    ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
+    ::chmod((top + "/.Trash").c_str(), 01777);
+    EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
+    EXPECT_EQ(ReadText(top + "/.Trash/" + uid + "/files/moved.txt"), "elsewhere");
+    fs::remove_all(top + "/.Trash");
+}
