@@ -1,0 +1,505 @@
+// The mask list and mask editor, driven as a user would: clicks on the check
+// boxes and rows, the space bar, the buttons, the context menu and the close
+// boxes; then the filter text they leave is fed to a real walk.
+#include "RecordingHost.h"
+#include "TempTree.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "UserDialogs.h"
+#include "uScanThread_Short.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <set>
+
+namespace {
+
+// Input as the window system would deliver it to the widget under the pointer
+// or with the keyboard focus.
+void SendMouse(QWidget *widget, QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+void MouseClick(QWidget *widget, QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {})
+{
+    SendMouse(widget, QEvent::MouseButtonPress, button, modifiers, at);
+    SendMouse(widget, QEvent::MouseButtonRelease, button, modifiers, at);
+}
+
+void MouseDoubleClick(QWidget *widget, QPoint at)
+{
+    MouseClick(widget, at);
+    SendMouse(widget, QEvent::MouseButtonDblClick, Qt::LeftButton, {}, at);
+    SendMouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, {}, at);
+}
+
+void KeyClick(QWidget *widget, int key, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+void TypeInto(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    KeyClick(edit, Qt::Key_Delete);
+    for (const QChar ch : text)
+        KeyClick(edit, ch.toUpper().unicode(), QString(ch));
+}
+
+void Click(QPushButton *button)
+{
+    MouseClick(button, button->rect().center());
+}
+
+class RecordingDialogs : public UserDialogs {
+public:
+    QStringList notices;
+    QByteArray pickFolder(QWidget *, const QString &) override { return {}; }
+    void messageBox(QWidget *, const QString &text, const QString &) override { notices << text; }
+    void information(QWidget *, const QString &text) override { notices << text; }
+    bool confirm(QWidget *, const QString &) override { return false; }
+};
+
+const QString kSelectFirst = QStringLiteral("Please click to select a line first!");
+
+enum class Answer { Ok, Cancel, CloseBox };
+
+class MaskDialogs : public ::testing::Test {
+protected:
+    RecordingDialogs dialogs;
+    QLineEdit filterEdit{QStringLiteral("*.*")}; // the main window's filter edit
+    TForm2 list{dialogs};
+    TForm3 *editor = new TForm3(list);
+    QTreeWidget *view = list.ListView1;
+
+    int editorOpenings = 0;
+    MaskRow editorShowed;
+
+    void SetUp() override { list.setFilterEdit(&filterEdit); }
+
+    void showList()
+    {
+        list.show();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(list.isVisible());
+    }
+    void reshowList()
+    {
+        list.hide();
+        showList();
+    }
+
+    int rows() const { return view->topLevelItemCount(); }
+    QTreeWidgetItem *row(int index) const { return view->topLevelItem(index); }
+    MaskRow texts(int index) const { return TForm2::RowTexts(row(index)); }
+
+    // Indices of the checked rows.
+    std::vector<int> checkedRows() const
+    {
+        std::vector<int> checked;
+        for (int i = 0; i < rows(); ++i)
+            if (row(i)->checkState(0) == Qt::Checked)
+                checked.push_back(i);
+        return checked;
+    }
+
+    // Where the style puts the row's check box, found independently of the dialog.
+    QPoint checkBoxCentre(int index) const
+    {
+        const QModelIndex cell = view->model()->index(index, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(view->viewport());
+        option.rect = view->visualRect(cell);
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        option.text = cell.data().toString();
+        const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+        EXPECT_FALSE(box.isEmpty());
+        EXPECT_TRUE(option.rect.contains(box));
+        return box.center();
+    }
+    // A point of the row away from its check box: the middle of its masks.
+    QPoint rowTextPoint(int index) const { return view->visualRect(view->model()->index(index, 1)).center(); }
+
+    void clickCheckBox(int index) { MouseClick(view->viewport(), checkBoxCentre(index)); }
+    void clickRow(int index, Qt::KeyboardModifiers modifiers = {})
+    {
+        MouseClick(view->viewport(), rowTextPoint(index), Qt::LeftButton, modifiers);
+    }
+    void pressSpace() { KeyClick(view, Qt::Key_Space, QStringLiteral(" ")); }
+    static void click(QPushButton *button) { Click(button); }
+
+    // Answers the modal editor once it is up: notes what it shows, types the
+    // texts and leaves it the chosen way.
+    void answerEditor(Answer answer, const MaskRow &typed = {})
+    {
+        QTimer::singleShot(0, editor, [this, answer, typed] {
+            if (!editor->isVisible())
+                return;
+            ++editorOpenings;
+            editorShowed = {editor->LabeledEdit1->text(), editor->LabeledEdit2->text()};
+            TypeInto(editor->LabeledEdit1, typed.files);
+            TypeInto(editor->LabeledEdit2, typed.masks);
+            if (answer == Answer::Ok)
+                click(editor->BitBtn1);
+            else if (answer == Answer::Cancel)
+                click(editor->BitBtn2);
+            else
+                editor->close();
+        });
+    }
+
+    // Opens the context menu on a row and picks one of its items.
+    void contextMenu(int index, const QString &item)
+    {
+        const QPoint at = rowTextPoint(index);
+        MouseClick(view->viewport(), at, Qt::RightButton);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &event);
+        ASSERT_TRUE(list.PopupMenu1->isVisible());
+        const QList<QAction *> actions = list.PopupMenu1->actions();
+        const auto found = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == item; });
+        ASSERT_NE(found, actions.end());
+        MouseClick(list.PopupMenu1, list.PopupMenu1->actionGeometry(*found).center());
+    }
+
+    // The modal path: runs the step inside the list's own loop.
+    int execList(std::function<void()> step)
+    {
+        QTimer::singleShot(0, &list, [this, step] {
+            if (list.isVisible())
+                step();
+            if (list.isVisible()) // never leave the test hanging in exec
+                list.reject();
+        });
+        return list.exec();
+    }
+};
+
+TEST_F(MaskDialogs, StartsWithTheTenDefaultRowsUncheckedAndTheirLayout)
+{
+    const QStringList files = {"All Files",    "Adobe Acrobat Files", "JPG Files",   "MP3 Files",    "TXT File",
+                               "Photo Images", "Video Files",         "Audio Files", "Office Files", "Web Files"};
+    ASSERT_EQ(rows(), 10);
+    for (int i = 0; i < rows(); ++i)
+        EXPECT_EQ(texts(i).files, files[i]);
+    EXPECT_EQ(texts(0).masks, "*.*");
+    EXPECT_EQ(texts(2).masks, "*.JPG;*.JPEG");
+    EXPECT_EQ(texts(4).masks, "*.TXT;*.RTF");
+    EXPECT_TRUE(texts(5).masks.startsWith("*.BMP;*.GIF;") && texts(5).masks.endsWith(";*.SFW;*.WMF"));
+    EXPECT_TRUE(texts(8).masks.contains("*.ADE;*.XL;*.XLA;*.XLS*;") && texts(8).masks.endsWith("*.DOC*;*.WRI"));
+    EXPECT_EQ(texts(9).masks, "*.ASP;*.CSS;*.HTML;*.HTM;*.PHP;*.XHTML;*.JS");
+    for (int i = 0; i < rows(); ++i)
+        EXPECT_FALSE(texts(i).masks.endsWith(';')) << i;
+    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_FALSE(list.EditMode);
+
+    EXPECT_EQ(list.windowTitle(), "File Masks");
+    EXPECT_EQ(list.size(), QSize(655, 328));
+    EXPECT_EQ(view->geometry(), QRect(0, 0, 529, 241));
+    EXPECT_EQ(view->headerItem()->text(0), "Files");
+    EXPECT_EQ(view->headerItem()->text(1), "Masks");
+    EXPECT_EQ(view->columnWidth(0), 150);
+    EXPECT_EQ(view->columnWidth(1), 400);
+    EXPECT_EQ(list.Image5->geometry(), QRect(-1, 256, 706, 5));
+    EXPECT_EQ(list.Image1->geometry(), list.rect());
+    EXPECT_FALSE(list.Image1->pixmap().isNull());
+    EXPECT_EQ(list.BitBtn3->text(), "Edit");
+    EXPECT_EQ(list.BitBtn2->geometry(), QRect(560, 104, 75, 25));
+    EXPECT_EQ(list.BitBtn1->text(), "Remove");
+    EXPECT_EQ(list.Button1->geometry(), QRect(328, 280, 75, 25));
+
+    EXPECT_EQ(editor->windowTitle(), "Masks");
+    EXPECT_EQ(editor->size(), QSize(409, 216));
+    EXPECT_EQ(editor->LabeledEdit1->geometry(), QRect(104, 56, 265, 21));
+    EXPECT_EQ(editor->LabeledEdit2->geometry(), QRect(104, 104, 265, 21));
+    const auto *label = editor->findChild<QLabel *>("LabeledEdit1Label");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Description:   ");
+    EXPECT_LE(label->geometry().right(), 104);
+    EXPECT_EQ(editor->BitBtn2->text(), "Cancel");
+}
+
+TEST_F(MaskDialogs, OkAtOnceWritesAllFilesOverWhatTheUserTyped)
+{
+    filterEdit.setText("*.TXT");
+    EXPECT_EQ(execList([&] { click(list.Button1); }), QDialog::Accepted);
+    EXPECT_EQ(filterEdit.text(), "*.*;");
+    EXPECT_FALSE(list.isVisible());
+}
+
+TEST_F(MaskDialogs, MouseClicksOnCheckBoxesKeepTheFirstRowExclusive)
+{
+    showList();
+    ASSERT_EQ(checkedRows(), std::vector<int>{0});
+
+    clickCheckBox(2); // JPG Files clears All Files
+    EXPECT_EQ(checkedRows(), (std::vector<int>{2}));
+    clickCheckBox(3);
+    EXPECT_EQ(checkedRows(), (std::vector<int>{2, 3}));
+    clickCheckBox(3); // unchecking touches nothing else
+    EXPECT_EQ(checkedRows(), (std::vector<int>{2}));
+    clickCheckBox(3);
+    clickCheckBox(7);
+    clickCheckBox(0); // All Files clears every other row
+    EXPECT_EQ(checkedRows(), (std::vector<int>{0}));
+    clickCheckBox(0); // and unchecking it leaves nothing checked
+    EXPECT_TRUE(checkedRows().empty());
+
+    // Clicks beside the box select without checking.
+    clickRow(4);
+    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_TRUE(row(4)->isSelected());
+
+    clickCheckBox(2);
+    clickCheckBox(3);
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "*.JPG;*.JPEG;*.MP3;");
+    EXPECT_FALSE(list.isVisible());
+
+    // The next showing starts again from the first row alone.
+    showList();
+    EXPECT_EQ(checkedRows(), std::vector<int>{0});
+    clickCheckBox(0);
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "");
+}
+
+TEST_F(MaskDialogs, SpaceTogglesTheCurrentRowAndLeavesTheOthers)
+{
+    showList();
+    clickRow(2);
+    pressSpace();
+    EXPECT_EQ(checkedRows(), (std::vector<int>{0, 2}));
+    clickRow(0);
+    pressSpace();
+    pressSpace(); // off and on again: the other rows stay
+    EXPECT_EQ(checkedRows(), (std::vector<int>{0, 2}));
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "*.*;*.JPG;*.JPEG;");
+}
+
+TEST_F(MaskDialogs, RemoveNeedsASelectionAndTheNewFirstRowTakesOver)
+{
+    showList();
+    click(list.BitBtn1);
+    EXPECT_EQ(dialogs.notices, QStringList{kSelectFirst});
+    EXPECT_EQ(rows(), 10);
+
+    clickRow(0);
+    clickRow(4, Qt::ControlModifier);
+    click(list.BitBtn1);
+    ASSERT_EQ(rows(), 8);
+    EXPECT_EQ(texts(0).files, "Adobe Acrobat Files");
+    EXPECT_EQ(texts(3).files, "Photo Images");
+
+    reshowList();
+    EXPECT_EQ(checkedRows(), std::vector<int>{0});
+    clickCheckBox(2); // MP3 Files clears the new first row
+    EXPECT_EQ(checkedRows(), std::vector<int>{2});
+    clickCheckBox(0);
+    EXPECT_EQ(checkedRows(), std::vector<int>{0});
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "*.PDF;");
+}
+
+TEST_F(MaskDialogs, AnEmptiedListWritesNothingAndAsksForASelection)
+{
+    showList();
+    clickRow(0);
+    clickRow(rows() - 1, Qt::ShiftModifier);
+    click(list.BitBtn1);
+    ASSERT_EQ(rows(), 0);
+
+    reshowList();
+    click(list.BitBtn3);
+    click(list.BitBtn1);
+    MouseDoubleClick(view->viewport(), QPoint(40, 40));
+    EXPECT_EQ(dialogs.notices, QStringList({kSelectFirst, kSelectFirst, kSelectFirst}));
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "");
+}
+
+TEST_F(MaskDialogs, EditOpensTheEditorOnTheFirstSelectedRowInListOrder)
+{
+    showList();
+    click(list.BitBtn3);
+    EXPECT_EQ(dialogs.notices, QStringList{kSelectFirst});
+    EXPECT_EQ(editorOpenings, 0);
+
+    clickCheckBox(3);
+    clickRow(5);
+    clickRow(3, Qt::ControlModifier);
+    answerEditor(Answer::Ok, {"Sounds", "*.OGG"});
+    click(list.BitBtn3);
+    ASSERT_EQ(editorOpenings, 1);
+    EXPECT_TRUE(list.EditMode);
+    EXPECT_EQ(editorShowed.files, "MP3 Files");
+    EXPECT_EQ(editorShowed.masks, "*.MP3");
+    EXPECT_EQ(texts(3).files, "Sounds");
+    EXPECT_EQ(texts(3).masks, "*.OGG");
+    EXPECT_EQ(texts(5).files, "Photo Images");
+    EXPECT_EQ(checkedRows(), std::vector<int>{3}); // the edit keeps the mark
+    EXPECT_EQ(rows(), 10);
+
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "*.OGG;");
+}
+
+TEST_F(MaskDialogs, CancelAndTheEditorsCloseBoxChangeNothing)
+{
+    showList();
+    clickRow(1);
+    answerEditor(Answer::Cancel, {"x", "y"});
+    click(list.BitBtn3);
+    answerEditor(Answer::CloseBox, {"x", "y"});
+    click(list.BitBtn2);
+    EXPECT_EQ(editorOpenings, 2);
+    EXPECT_FALSE(list.EditMode);
+    EXPECT_EQ(editorShowed.files, ""); // Add starts empty even after an edit
+    EXPECT_EQ(rows(), 10);
+    EXPECT_EQ(texts(1).files, "Adobe Acrobat Files");
+    EXPECT_EQ(texts(1).masks, "*.PDF");
+}
+
+TEST_F(MaskDialogs, AddedRowsJoinTheFilterAsTyped)
+{
+    showList();
+    answerEditor(Answer::Ok, {"", ""});
+    click(list.BitBtn2);
+    answerEditor(Answer::Ok, {" Mine ", "*.ABC;"});
+    click(list.BitBtn2);
+    ASSERT_EQ(rows(), 12);
+    EXPECT_EQ(texts(10).files, "");
+    EXPECT_EQ(texts(11).files, " Mine ");
+    EXPECT_EQ(row(11)->checkState(0), Qt::Unchecked);
+    EXPECT_FALSE(row(11)->isSelected());
+
+    clickCheckBox(10); // the empty row alone gives a lone ";"
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), ";");
+
+    showList();
+    clickCheckBox(11); // a trailing ";" is kept, not doubled
+    clickCheckBox(3);
+    click(list.Button1);
+    EXPECT_EQ(filterEdit.text(), "*.MP3;*.ABC;");
+}
+
+TEST_F(MaskDialogs, DoubleClickAndTheContextMenuRunTheSameCommands)
+{
+    showList();
+    answerEditor(Answer::Ok, {"Papers", "*.PDF;*.PS"});
+    MouseDoubleClick(view->viewport(), rowTextPoint(1));
+    ASSERT_EQ(editorOpenings, 1);
+    EXPECT_EQ(editorShowed.files, "Adobe Acrobat Files");
+    EXPECT_EQ(texts(1).masks, "*.PDF;*.PS");
+
+    answerEditor(Answer::Ok, {"Archives", "*.ZIP"});
+    contextMenu(4, "Add");
+    ASSERT_EQ(editorOpenings, 2);
+    EXPECT_EQ(texts(10).files, "Archives");
+
+    answerEditor(Answer::Ok, {"Text", "*.TXT"});
+    contextMenu(4, "Edit");
+    ASSERT_EQ(editorOpenings, 3);
+    EXPECT_EQ(editorShowed.files, "TXT File");
+    EXPECT_EQ(texts(4).files, "Text");
+
+    contextMenu(2, "Remove");
+    EXPECT_EQ(rows(), 10);
+    EXPECT_EQ(texts(2).files, "MP3 Files");
+    EXPECT_TRUE(dialogs.notices.isEmpty());
+}
+
+TEST_F(MaskDialogs, TheListsCloseBoxKeepsTheFilterButNotTheRowsBack)
+{
+    filterEdit.setText("*.TXT");
+    const int result = execList([&] {
+        clickCheckBox(2);
+        clickRow(9);
+        click(list.BitBtn1);
+        list.close();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(filterEdit.text(), "*.TXT");
+    EXPECT_EQ(rows(), 9);
+
+    execList([&] {
+        EXPECT_EQ(checkedRows(), std::vector<int>{0});
+        EXPECT_EQ(texts(8).files, "Office Files");
+        click(list.Button1);
+    });
+    EXPECT_EQ(filterEdit.text(), "*.*;");
+}
+
+// What a scan run after OK takes in, seen through the walk itself.
+class MaskFilterScan : public MaskDialogs {
+protected:
+    TempTree tree;
+
+    void SetUp() override
+    {
+        MaskDialogs::SetUp();
+        for (const char *name : {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README",
+                                 "crop.jp", "clip.mpeg"})
+            tree.write(name, "x");
+    }
+
+    std::set<std::string> walk()
+    {
+        RecordingHost host;
+        host.filter = filterEdit.text().toStdString();
+        std::atomic<bool> abort{false};
+        ScanContext context(host, abort);
+        CandidateList found;
+        CollectFiles(context, tree.root(), found);
+        std::set<std::string> names;
+        for (std::size_t i = 0; i < found.size(); ++i)
+            names.insert(std::string(found.path(i)).substr(tree.root().size() + 1));
+        return names;
+    }
+};
+
+TEST_F(MaskFilterScan, TheWalkAcceptsWhatTheCheckedMasksLetThrough)
+{
+    execList([&] { click(list.Button1); });
+    EXPECT_EQ(walk().size(), 8u); // "*.*;" takes everything, README too
+
+    showList();
+    clickCheckBox(2);
+    clickCheckBox(3);
+    click(list.Button1);
+    ASSERT_EQ(filterEdit.text(), "*.JPG;*.JPEG;*.MP3;");
+    // Extensions match as parts of the text: ".jp" is inside ".JPG".
+    EXPECT_EQ(walk(), (std::set<std::string>{"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "crop.jp"}));
+
+    showList();
+    clickCheckBox(0);
+    click(list.Button1);
+    ASSERT_EQ(filterEdit.text(), "");
+    EXPECT_TRUE(walk().empty());
+}
+
+} // namespace
