@@ -1,6 +1,8 @@
 // Program start: the main window first, so it is the application's main
 // window, then the filter dialogs, then the message loop until it closes.
 #include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
 #include "UserDialogs.h"
 
 #include <QApplication>
@@ -21,8 +23,11 @@ int main(int argc, char **argv)
     QtUserDialogs dialogs;
     TForm1 form1(dialogs);
 
-    // The mask list and mask editor dialogs go here, created hidden and handed
-    // to the main window with form1.setFilterDialog(...).
+    // The filter dialogs: created once, hidden, and kept for the whole run.
+    auto *form2 = new TForm2(dialogs, &form1);
+    form2->setFilterEdit(form1.filterEdit());
+    new TForm3(*form2); // the editor attaches itself to the list
+    form1.setFilterDialog(form2);
 
     form1.show();
     return app.exec();
