@@ -122,28 +122,23 @@ void ResultModel::clear()
     endResetModel();
 }
 
-void ResultModel::applyKeepRule(int keepRule)
+void ResultModel::applyKeepRule(int keepRule, int firstRow)
 {
-    if (entries_.empty())
+    const int n = rowCount();
+    if (firstRow >= n)
         return;
-    if (keepRule == 0)
-        markLastOfGroupUnchecked();
-    else
-        markFirstOfGroupUnchecked();
-    emit dataChanged(index(0, PathColumn), index(rowCount() - 1, PathColumn), {Qt::CheckStateRole});
+    const int from = std::max(firstRow - 1, 0);
+    for (std::size_t i = std::size_t(from); i < std::size_t(n); ++i)
+        entries_[i].row.checked = keepRule == 0 ? sameGroupAsNext(i) : sameGroupAsPrevious(i);
+    emit dataChanged(index(from, PathColumn), index(n - 1, PathColumn), {Qt::CheckStateRole});
 }
 
-void ResultModel::markLastOfGroupUnchecked()
+bool ResultModel::sameGroupAsNext(std::size_t i) const
 {
-    const std::size_t n = entries_.size();
-    entries_[n - 1].row.checked = false;
-    for (std::size_t i = n - 1; i-- > 0;)
-        entries_[i].row.checked = entries_[i].row.group == entries_[i + 1].row.group;
+    return i + 1 < entries_.size() && entries_[i].row.group == entries_[i + 1].row.group;
 }
 
-void ResultModel::markFirstOfGroupUnchecked()
+bool ResultModel::sameGroupAsPrevious(std::size_t i) const
 {
-    entries_[0].row.checked = false;
-    for (std::size_t i = 1; i < entries_.size(); ++i)
-        entries_[i].row.checked = entries_[i].row.group == entries_[i - 1].row.group;
+    return i > 0 && entries_[i].row.group == entries_[i - 1].row.group;
 }

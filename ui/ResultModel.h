@@ -34,10 +34,11 @@ public:
     bool isChecked(int i) const { return entries_[std::size_t(i)].row.checked; }
     void setChecked(int i, bool checked);
 
-    // Applies the keep rule to every row from the rows' order and group
-    // numbers alone: 0 leaves the last row of each group unchecked, any other
-    // value the first.
-    void applyKeepRule(int keepRule);
+    // Applies the keep rule to the rows from firstRow on (and the row before,
+    // whose mark depends on them) from the rows' order and group numbers
+    // alone: 0 leaves the last row of each group unchecked, any other value
+    // the first.
+    void applyKeepRule(int keepRule, int firstRow = 0);
 
     static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
 
@@ -48,8 +49,8 @@ private:
     };
     QVariant displayText(const ResultRow &row, int column) const;
     QVariant iconOf(const Entry &entry) const;
-    void markLastOfGroupUnchecked();
-    void markFirstOfGroupUnchecked();
+    bool sameGroupAsNext(std::size_t i) const;
+    bool sameGroupAsPrevious(std::size_t i) const;
 
     std::deque<Entry> entries_; // grows without moving the rows already held
     mutable FileTypeIcons icons_;

@@ -382,10 +382,8 @@ void TForm1::PNGButton9Click()
 
 void TForm1::RadioGroup1Click()
 {
-    // Rows the scan issues from now on follow the new rule; rows already
-    // issued but still on their way are brought in first and re-marked here.
+    // Rows still on their way are re-marked as they arrive (see the host).
     host_->setKeepRule(RadioGroup1->itemIndex());
-    host_->catchUp();
     model_->applyKeepRule(RadioGroup1->itemIndex());
 }
 

@@ -11,8 +11,9 @@ namespace {
 // A drain hands control back to the event loop after this long, so a flood of
 // rows never freezes the window; the rest follows on the next turn.
 constexpr qint64 kDrainBudgetMs = 8;
-// Rows inserted with one beginInsertRows/endInsertRows.
-constexpr std::size_t kRowsPerInsert = 20000;
+// Rows travel and enter the model in batches of at most this many, so no
+// batch is costly to grow on the worker or to insert on the window's thread.
+constexpr std::size_t kRowsPerBatch = 4096;
 } // namespace
 
 WindowScanHost::WindowScanHost(ResultModel &model, QObject *parent) : QObject(parent), model_(model)
@@ -31,6 +32,19 @@ void WindowScanHost::setFilterText(const QString &text)
     const QByteArray bytes = text.toLocal8Bit();
     std::lock_guard lock(mutex_);
     filter_.assign(bytes.constData(), std::size_t(bytes.size()));
+}
+
+void WindowScanHost::setKeepRule(int rule)
+{
+    const std::uint64_t epoch = (ruleState_.load() >> 32) + 1;
+    ruleState_.store(epoch << 32 | std::uint32_t(rule));
+}
+
+int WindowScanHost::keepRule()
+{
+    const std::uint64_t rule = ruleState_.load();
+    epochRead_.store(std::uint32_t(rule >> 32));
+    return int(std::int32_t(rule));
 }
 
 void WindowScanHost::resetProgress(int maximum)
@@ -109,11 +123,14 @@ void WindowScanHost::setElapsedText(const std::string &text)
 
 void WindowScanHost::addResultRow(ResultRow row)
 {
+    const std::uint32_t epoch = epochRead_.load();
     enqueue([&](std::vector<Operation> &pending) {
         // Consecutive rows travel as one batch and enter the model together.
         Rows *batch = pending.empty() ? nullptr : std::get_if<Rows>(&pending.back());
-        if (!batch)
-            batch = &std::get<Rows>(pending.emplace_back(Rows{}));
+        if (!batch || batch->rows.size() >= kRowsPerBatch || batch->ruleEpoch != epoch) {
+            batch = &std::get<Rows>(pending.emplace_back(Rows{{}, epoch}));
+            batch->rows.reserve(kRowsPerBatch);
+        }
         batch->rows.push_back(std::move(row));
         ++queuedRows_;
     });
@@ -190,69 +207,46 @@ void WindowScanHost::drain()
     if (draining_)
         return;
     QScopedValueRollback guard(draining_, true);
-    if (applyQueued(kDrainBudgetMs, false) == Stopped::BudgetSpent)
+    if (!applyQueued(kDrainBudgetMs))
         drainTimer_.start(0);
 }
 
-void WindowScanHost::catchUp()
-{
-    if (draining_)
-        return; // inside a summary box: every row is in already
-    QScopedValueRollback guard(draining_, true);
-    if (applyQueued(-1, true) == Stopped::BeforeScanEnd)
-        drainTimer_.start(kDrainIntervalMs);
-}
-
-WindowScanHost::Stopped WindowScanHost::applyQueued(qint64 budgetMs, bool holdScanEnd)
+bool WindowScanHost::applyQueued(qint64 budgetMs)
 {
     QElapsedTimer clock;
     clock.start();
     for (;;) {
         if (next_ >= backlog_.size() && !takePending())
             break;
-        if (budgetMs >= 0 && clock.elapsed() >= budgetMs)
-            return Stopped::BudgetSpent;
-        if (holdScanEnd && frontEndsScan())
-            return Stopped::BeforeScanEnd;
-        if (applyFront())
-            ++next_;
+        if (clock.elapsed() >= budgetMs)
+            return false;
+        applyFront();
     }
     backlog_.clear();
     next_ = 0;
-    return Stopped::Empty;
+    return true;
 }
 
-bool WindowScanHost::frontEndsScan() const
+void WindowScanHost::applyFront()
 {
-    const Operation &front = backlog_[next_];
-    return std::holds_alternative<Summary>(front) || std::holds_alternative<Ended>(front);
-}
-
-bool WindowScanHost::applyFront()
-{
-    Operation &front = backlog_[next_];
-    if (Rows *rows = std::get_if<Rows>(&front))
-        return applyRows(*rows);
     // Moved out first: applying may re-enter the event loop.
-    Operation operation = std::move(front);
+    Operation operation = std::move(backlog_[next_]);
+    ++next_;
     apply(operation);
-    return true;
 }
 
-bool WindowScanHost::applyRows(Rows &batch)
+void WindowScanHost::applyRows(Rows &batch)
 {
-    const std::size_t count = std::min(kRowsPerInsert, batch.rows.size() - batch.applied);
-    model_.appendRows(std::span<ResultRow>(batch.rows.data() + batch.applied, count));
-    batch.applied += count;
-    {
-        std::lock_guard lock(mutex_);
-        queuedRows_ -= int(count);
-        modelRows_ = model_.rowCount();
-    }
-    if (batch.applied < batch.rows.size())
-        return false;
-    std::vector<ResultRow>().swap(batch.rows);
-    return true;
+    const int first = model_.rowCount();
+    model_.appendRows(batch.rows);
+    // Marked by a rule that changed before they arrived: in the list they
+    // count as present at the change, so the current rule marks them now.
+    const std::uint64_t rule = ruleState_.load();
+    if (batch.ruleEpoch != std::uint32_t(rule >> 32))
+        model_.applyKeepRule(int(std::int32_t(rule)), first);
+    std::lock_guard lock(mutex_);
+    queuedRows_ -= int(batch.rows.size());
+    modelRows_ = model_.rowCount();
 }
 
 void WindowScanHost::apply(Operation &operation)
@@ -260,7 +254,9 @@ void WindowScanHost::apply(Operation &operation)
     std::visit(
         [this](auto &op) {
             using T = std::decay_t<decltype(op)>;
-            if constexpr (std::is_same_v<T, Position>)
+            if constexpr (std::is_same_v<T, Rows>)
+                applyRows(op);
+            else if constexpr (std::is_same_v<T, Position>)
                 emit progressPositionChanged(op.value);
             else if constexpr (std::is_same_v<T, Maximum>)
                 emit progressMaximumChanged(op.value);

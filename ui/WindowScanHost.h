@@ -27,16 +27,15 @@ public:
     // Window side: the copies the worker reads.
     void setFilterText(const QString &text);
     void setStopFlag(bool stop) { stop_.store(stop); }
-    void setKeepRule(int rule) { keepRule_.store(rule); }
+    // A new rule also starts a new rule epoch: rows marked under an older one
+    // are re-marked when they reach the list.
+    void setKeepRule(int rule);
     void setTotalBytes(std::int64_t total) { totalBytes_.store(total); }
     const std::atomic<bool> &stopFlagRef() const { return stop_; }
     // Sets the worker's view of the progress bar before a job starts.
     void resetProgress(int maximum);
     // Forgets every operation not yet applied (the job is gone).
     void discardPending();
-    // Applies at once everything issued so far, up to a summary or the end
-    // of the job, so the window's own handlers see every row already sent.
-    void catchUp();
 
     // Worker side: the job has ended; queued behind everything it issued.
     void jobEnded();
@@ -45,7 +44,7 @@ public:
     std::string filterText() override;
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return totalBytes_.load(); }
-    int keepRule() override { return keepRule_.load(); }
+    int keepRule() override;
     int rowCount() override;
     int progressPosition() override;
     void setProgressPosition(int position) override;
@@ -70,7 +69,7 @@ private:
     struct Label { std::string text; };
     struct Rows {
         std::vector<ResultRow> rows;
-        std::size_t applied = 0;
+        std::uint32_t ruleEpoch = 0; // the rule its rows were marked by
     };
     struct Summary { int groups; };
     struct Ended {};
@@ -82,15 +81,11 @@ private:
     void wakeWindow();
     void armTimer();
     void drain();
-    enum class Stopped { Empty, BudgetSpent, BeforeScanEnd };
-    // Applies queued operations in order until none is left, the budget
-    // (negative: none) is spent, or, if asked, the next one ends the scan.
-    Stopped applyQueued(qint64 budgetMs, bool holdScanEnd);
+    // Applies queued operations in order; false when the budget ran out first.
+    bool applyQueued(qint64 budgetMs);
     bool takePending();
-    // Applies the front operation or a slice of it; false when it is not done.
-    bool applyFront();
-    bool frontEndsScan() const;
-    bool applyRows(Rows &rows);
+    void applyFront();
+    void applyRows(Rows &batch);
     void apply(Operation &operation);
     void syncRowMirror();
 
@@ -100,7 +95,8 @@ private:
 
     std::atomic<bool> stop_{false};
     std::atomic<std::int64_t> totalBytes_{0};
-    std::atomic<int> keepRule_{0};
+    std::atomic<std::uint64_t> ruleState_{0};  // epoch in the high half, rule in the low
+    std::atomic<std::uint32_t> epochRead_{0};  // the epoch of the rule the worker read last
 
     std::mutex mutex_; // guards everything below
     std::string filter_;
