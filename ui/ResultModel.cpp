@@ -2,6 +2,7 @@
 #include "LocaleCompare.h"
 
 #include <limits>
+#include <vector>
 
 ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -102,6 +103,46 @@ bool ResultModel::removeRows(int row, int count, const QModelIndex &parent)
     entries_.erase(entries_.begin() + row, entries_.begin() + row + count);
     endRemoveRows();
     return true;
+}
+
+void ResultModel::removeRowSet(std::span<const int> rows)
+{
+    if (rows.empty())
+        return;
+    const int count = int(rows.size());
+    if (rows.back() - rows.front() + 1 == count) {
+        removeRows(rows.front(), count);
+        return;
+    }
+    gatherAtEnd(rows);
+    removeRows(rowCount() - count, count);
+}
+
+// Moves the given rows behind all others, in order, as one layout change:
+// one pass over the list instead of a removal per scattered row.
+void ResultModel::gatherAtEnd(std::span<const int> rows)
+{
+    const int n = rowCount();
+    std::vector<bool> leaving(std::size_t(n), false);
+    for (int row : rows)
+        leaving[std::size_t(row)] = true;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> moved(static_cast<std::size_t>(n));
+    std::deque<Entry> reordered;
+    for (const bool taking : {false, true})
+        for (int i = 0; i < n; ++i)
+            if (leaving[std::size_t(i)] == taking) {
+                moved[std::size_t(i)] = int(reordered.size());
+                reordered.push_back(std::move(entries_[std::size_t(i)]));
+            }
+    entries_.swap(reordered);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &old : before)
+        after.append(index(moved[std::size_t(old.row())], old.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ResultModel::appendRows(std::span<ResultRow> rows)

@@ -25,6 +25,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+    // Removes many rows at once (ascending row numbers, no repeats), telling
+    // the view once per call however scattered they are.
+    void removeRowSet(std::span<const int> rows);
 
     // Appends the rows after all present ones, taking them over.
     void appendRows(std::span<ResultRow> rows);
@@ -43,6 +46,8 @@ public:
     static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
 
 private:
+    void gatherAtEnd(std::span<const int> rows);
+
     struct Entry {
         ResultRow row;
         mutable std::uint16_t iconSlot = 0; // 0: not looked up yet

@@ -1,4 +1,5 @@
 #include "Unit1.h"
+#include "DeleteRunner.h"
 #include "FolderListView.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
@@ -49,6 +50,7 @@ TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     buildMenus();
     showPictures();
     connectScanHost();
+    connectDeleteCommands();
     FormCreate();
 }
 
@@ -316,8 +318,8 @@ void TForm1::FormCreate()
 
 void TForm1::PNGButton10Click()
 {
-    if (job_)
-        return; // one job at a time; the scan buttons are disabled meanwhile
+    if (job_ || deleter_->isRunning())
+        return; // one job at a time, and never while files are being deleted; the buttons are disabled meanwhile
     host_->setTotalBytes(0);
     host_->setStopFlag(false);
     if (ListView1->folderCount() == 0) {
@@ -340,10 +342,7 @@ void TForm1::PNGButton10Click()
 void TForm1::PNGButton11Click()
 {
     host_->setStopFlag(true);
-}
-
-void TForm1::PNGButton12Click()
-{
+    deleter_->stop();
 }
 
 void TForm1::PNGButton13Click()
@@ -390,6 +389,7 @@ void TForm1::RadioGroup1Click()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     abortScan();
+    deleter_->abandon();
     event->accept();
 }
 

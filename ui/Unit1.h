@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class DeleteRunner;
 class FolderListView;
 class QAction;
 class QDialog;
@@ -21,6 +23,7 @@ class ResultModel;
 class TScanThread_Short;
 class UserDialogs;
 class WindowScanHost;
+struct DeletionTally;
 
 // The command buttons of the main window. One alias and one factory, so the
 // image button can take their place in a single spot.
@@ -45,6 +48,7 @@ public:
     bool StopFlag() const;
     std::int64_t TotalBytes() const;
     bool scanRunning() const { return job_ != nullptr; }
+    bool deletionRunning() const;
 
     static constexpr const char *kHomePage = "https://varnok.example.org/";
     static QString helpFilePath();
@@ -61,6 +65,12 @@ public slots:
     void PNGButton9Click();  // Home
     void Clear1Click();
     void RadioGroup1Click();
+    void DeleteCheckedToRecycleBin();
+    void DeleteCheckedPermanently();
+    void DeletetoRecycle1Click();
+    void DeleteForever1Click();
+    void DeleteCheckedtoRecycle1Click();
+    void DeleteCheckedForever1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -97,12 +107,24 @@ private:
     void showElapsedText(const QString &text);
     void openAddress(const QUrl &address);
 
+    enum class DeleteReport { Summary, FailuresOnly };
+    void connectDeleteCommands();
+    bool deletionBarred() const;
+    std::vector<int> checkedRows() const;
+    std::vector<int> selectedRows() const;
+    void startDeletion(std::vector<int> rows, bool recycle, DeleteReport report);
+    void showDeleteProgress(int done, int total);
+    void deletionFinished(const DeletionTally &tally);
+    void showDeleteSummary(const DeletionTally &tally);
+
     UserDialogs &dialogs_;
     ResultModel *model_;
     WindowScanHost *host_;
     std::unique_ptr<TScanThread_Short> job_;
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
+    DeleteRunner *deleter_ = nullptr;
+    DeleteReport deleteReport_ = DeleteReport::Summary;
 
     // Top band.
     QLabel *Image1 = nullptr;

@@ -1,6 +1,7 @@
 #include "FileRemoval.h"
 #include "FileStatus.h"
 #include "FormatByteSize.h"
+#include "FrozenFolder.h"
 #include "FreedesktopTrash.h"
 #include "TempTree.h"
 
@@ -50,40 +51,6 @@ std::string ReadText(const std::string &path)
     text << in.rdbuf();
     return text.str();
 }
-
-// A folder whose entries cannot be removed: immutable for root (who ignores
-// permissions), read-only for anyone else. Undone when it goes.
-class FrozenFolder {
-public:
-    explicit FrozenFolder(std::string path) : path_(std::move(path))
-    {
-        if (::geteuid() == 0)
-            immutable_ = std::system(("chattr +i '" + path_ + "' 2>/dev/null").c_str()) == 0;
-        else
-            ::chmod(path_.c_str(), 0555);
-    }
-    ~FrozenFolder()
-    {
-        if (immutable_)
-            std::system(("chattr -i '" + path_ + "'").c_str());
-        ::chmod(path_.c_str(), 0755);
-    }
-    // Whether removal is really barred here (a probe cannot be created).
-    bool holds() const
-    {
-        const std::string probe = path_ + "/.probe";
-        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0)
-            return true;
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return false;
-    }
-
-private:
-    std::string path_;
-    bool immutable_ = false;
-};
 
 // Builds a file below folders whose whole path is longer than PATH_MAX, one
 // folder at a time; returns the file's full path.

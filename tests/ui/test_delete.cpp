@@ -1,0 +1,528 @@
+// The delete commands driven through the real window on real folders, with
+// scripted answers and the desktop trash in a folder of the test's own.
+#include "../platform/FrozenFolder.h"
+#include "DeleteRunner.h"
+#include "FileStatus.h"
+#include "FreedesktopTrash.h"
+#include "RadioGroup.h"
+#include "ResultModel.h"
+#include "TempTree.h"
+#include "Unit1.h"
+#include "UserDialogs.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTableView>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AnsweringDialogs : public UserDialogs {
+public:
+    struct Box {
+        QString text;
+        QString caption;
+    };
+    std::deque<QByteArray> folders;
+    std::deque<bool> answers; // none left: the dialog was closed, which is No
+    QStringList questions;
+    QStringList notices;
+    std::vector<Box> boxes;
+
+    QByteArray pickFolder(QWidget *, const QString &) override
+    {
+        QByteArray folder = folders.empty() ? QByteArray() : folders.front();
+        if (!folders.empty())
+            folders.pop_front();
+        return folder;
+    }
+    void messageBox(QWidget *, const QString &text, const QString &caption) override
+    {
+        boxes.push_back({text, caption});
+    }
+    void information(QWidget *, const QString &text) override { notices << text; }
+    bool confirm(QWidget *, const QString &text) override
+    {
+        questions << text;
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return yes;
+    }
+};
+
+const QString kCheckedQuestion =
+    "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
+const QString kSelectedQuestion =
+    "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
+const QString kZeroSummary = "0 duplicate files deleted. 0 bytes space released!";
+
+bool Exists(const std::string &path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string ReadText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DeleteTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    std::string trash = tree.path("data/Trash");
+    AnsweringDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override
+    {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.path("data")));
+        form = std::make_unique<TForm1>(dialogs);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    template <class T>
+    T *child(const char *name)
+    {
+        T *found = form->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "no control " << name;
+        return found;
+    }
+    void click(const char *name) { child<QAbstractButton>(name)->click(); }
+    void trigger(const char *name) { child<QAction>(name)->trigger(); }
+    ResultModel &results() { return form->resultModel(); }
+
+    static bool waitUntil(const std::function<bool()> &done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > 60000)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        return true;
+    }
+    // Scans the folder "scan" and forgets the scan's own summary.
+    void scan()
+    {
+        dialogs.folders.push_back(QByteArray::fromStdString(tree.path("scan")));
+        click("PNGButton13");
+        click("PNGButton10");
+        ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+        dialogs.boxes.clear();
+    }
+    // Runs a command and lets the window work until the deletion is over.
+    void run(const std::function<void()> &command)
+    {
+        command();
+        ASSERT_TRUE(waitUntil([&] { return !form->deletionRunning(); }));
+    }
+    void deleteChecked() { run([&] { click("PNGButton12"); }); }
+    void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
+
+    std::vector<std::string> rowPaths()
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < results().rowCount(); ++i)
+            paths.push_back(results().row(i).path);
+        return paths;
+    }
+    std::vector<bool> marks()
+    {
+        std::vector<bool> checked;
+        for (int i = 0; i < results().rowCount(); ++i)
+            checked.push_back(results().isChecked(i));
+        return checked;
+    }
+    int rowOf(const std::string &path)
+    {
+        for (int i = 0; i < results().rowCount(); ++i)
+            if (results().row(i).path == path)
+                return i;
+        ADD_FAILURE() << "no row for " << path;
+        return -1;
+    }
+    void checkOnly(const std::set<std::string> &paths)
+    {
+        for (int i = 0; i < results().rowCount(); ++i)
+            results().setChecked(i, paths.count(results().row(i).path) > 0);
+    }
+    void select(const std::vector<std::string> &paths)
+    {
+        auto *selection = child<QTableView>("ListView2")->selectionModel();
+        selection->clearSelection();
+        for (const std::string &path : paths)
+            selection->select(results().index(rowOf(path), 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // The original path a trashed file's info records.
+    std::string trashedFrom(const std::string &trashName)
+    {
+        const std::string info = ReadText(trash + "/info/" + trashName + ".trashinfo");
+        const auto start = info.find("\nPath=");
+        if (start == std::string::npos)
+            return {};
+        const auto end = info.find('\n', start + 1);
+        return info.substr(start + 6, end - start - 6);
+    }
+    ::testing::AssertionResult trashed(const std::string &path, const std::string &trashName)
+    {
+        if (Exists(path))
+            return ::testing::AssertionFailure() << path << " is still there";
+        if (!Exists(trash + "/files/" + trashName))
+            return ::testing::AssertionFailure() << trashName << " is not in the trash";
+        if (trashedFrom(trashName) != FreedesktopTrash::escapePath(path))
+            return ::testing::AssertionFailure() << "info records " << trashedFrom(trashName);
+        return ::testing::AssertionSuccess();
+    }
+    std::vector<QString> boxTexts(const QString &caption) const
+    {
+        std::vector<QString> texts;
+        for (const auto &box : dialogs.boxes)
+            if (box.caption == caption)
+                texts.push_back(box.text);
+        return texts;
+    }
+    std::vector<QString> summaries() const { return boxTexts("Congratulation!"); }
+};
+
+// Copies of 5 and 1024 bytes; times make old.txt, c.dat and d.dat the older ones.
+struct TwoGroups {
+    std::string oldTxt, newTxt, cDat, dDat, eDat;
+    explicit TwoGroups(TempTree &tree)
+    {
+        oldTxt = tree.write("scan/a/old.txt", "hello");
+        newTxt = tree.write("scan/b/new.txt", "hello");
+        const std::string kilobyte(1024, 'k');
+        cDat = tree.write("scan/c.dat", kilobyte);
+        dDat = tree.write("scan/d.dat", kilobyte);
+        eDat = tree.write("scan/e.dat", kilobyte);
+        tree.setTime("scan/a/old.txt", 1000000000);
+        tree.setTime("scan/b/new.txt", 1200000000);
+        tree.setTime("scan/c.dat", 1000000000);
+        tree.setTime("scan/d.dat", 1100000000);
+        tree.setTime("scan/e.dat", 1200000000);
+    }
+};
+
+} // namespace
+
+TEST_F(DeleteTest, EmptyListDoesNothingAndShowsNothing)
+{
+    click("PNGButton12");
+    click("PNGButton5");
+    trigger("DeleteCheckedtoRecycle1");
+    trigger("DeleteCheckedForever1");
+    trigger("DeletetoRecycle1");
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.notices.empty());
+    EXPECT_FALSE(form->deletionRunning());
+}
+
+TEST_F(DeleteTest, RecyclesTheCheckedCopiesAndSumsWhatWent)
+{
+    TwoGroups files(tree);
+    scan();
+    ASSERT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.cDat, files.dDat, files.eDat}));
+    select({files.eDat});
+    deleteChecked();
+
+    EXPECT_EQ(summaries(), std::vector<QString>{"3 duplicate files deleted. 2 KB space released!"});
+    EXPECT_TRUE(trashed(files.oldTxt, "old.txt"));
+    EXPECT_TRUE(trashed(files.cDat, "c.dat"));
+    EXPECT_TRUE(trashed(files.dDat, "d.dat"));
+    EXPECT_EQ(tree.read("scan/b/new.txt"), "hello");
+    EXPECT_TRUE(Exists(files.eDat));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.newTxt, files.eDat}));
+    EXPECT_FALSE(results().isChecked(0));
+    EXPECT_EQ(results().row(1).group, 2); // no renumbering
+    const QModelIndexList selected = child<QTableView>("ListView2")->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 1); // the selection stays with its file
+    auto *progress = child<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(progress->value(), progress->maximum());
+    EXPECT_TRUE(child<QAbstractButton>("PNGButton10")->isEnabled());
+    EXPECT_TRUE(child<QAbstractButton>("PNGButton12")->isEnabled());
+}
+
+TEST_F(DeleteTest, NothingCheckedOrNoAnswerTouchesNothing)
+{
+    TwoGroups files(tree);
+    scan();
+    const std::vector<std::string> before = rowPaths();
+    checkOnly({});
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{kZeroSummary});
+
+    checkOnly({files.oldTxt, files.cDat});
+    choosePermanent();
+    dialogs.answers = {false};
+    deleteChecked();
+    EXPECT_EQ(dialogs.questions, QStringList{kCheckedQuestion});
+    EXPECT_EQ(summaries(), (std::vector<QString>{kZeroSummary, kZeroSummary}));
+    EXPECT_EQ(rowPaths(), before);
+    for (const std::string &path : before)
+        EXPECT_TRUE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(trash + "/files"));
+}
+
+TEST_F(DeleteTest, PermanentDeletionRemovesEveryCheckedCopyForGood)
+{
+    TwoGroups files(tree);
+    scan();
+    checkOnly({files.oldTxt, files.newTxt, files.dDat}); // a whole group too
+    choosePermanent();
+    dialogs.answers = {true};
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"3 duplicate files deleted. 1.01 KB space released!"});
+    for (const std::string &path : {files.oldTxt, files.newTxt, files.dDat})
+        EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(trash + "/files/old.txt"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.cDat, files.eDat}));
+}
+
+TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
+{
+    const std::string content = "same!";
+    const std::string plain = tree.write("scan/1-plain.txt", content);
+    const std::string rewritten = tree.write("scan/2-rewritten.txt", content);
+    const std::string linked = tree.write("scan/3-linked.txt", content);
+    const std::string vanished = tree.write("scan/4-vanished.txt", content);
+    const std::string locked = tree.write("scan/locked/5-locked.txt", content);
+    scan();
+    ASSERT_EQ(results().rowCount(), 5);
+    checkOnly({plain, rewritten, linked, vanished, locked});
+
+    tree.write("scan/2-rewritten.txt", "other");
+    tree.setTime("scan/2-rewritten.txt", 1500000000);
+    fs::rename(linked, tree.path("elsewhere.txt"));
+    tree.symlink(tree.path("elsewhere.txt"), "scan/3-linked.txt");
+    fs::remove(vanished);
+    FrozenFolder frozen(tree.path("scan/locked"));
+    if (!frozen.holds())
+        GTEST_SKIP() << "no means to bar a removal here";
+
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
+                                                "3 files could not be deleted; their rows remain in the list."});
+    EXPECT_TRUE(trashed(plain, "1-plain.txt"));
+    EXPECT_EQ(tree.read("scan/2-rewritten.txt"), "other");
+    EXPECT_TRUE(fs::is_symlink(linked));
+    EXPECT_EQ(tree.read("elsewhere.txt"), content);
+    EXPECT_EQ(tree.read("scan/locked/5-locked.txt"), content);
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{rewritten, linked, locked}));
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(DeleteTest, ATrashThatCannotTakeFilesNeverMeansDeletedForGood)
+{
+    TwoGroups files(tree);
+    scan();
+    tree.write("data/Trash", "not a folder");
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                                "3 files could not be deleted; their rows remain in the list."});
+    for (const std::string &path : rowPaths())
+        EXPECT_TRUE(Exists(path)) << path;
+    EXPECT_EQ(results().rowCount(), 5);
+}
+
+TEST_F(DeleteTest, NamesOfAnyBytesAndLengthAreDeletedExactly)
+{
+    const std::string raw = "scan/caf\xE9-\xFF.txt"; // not UTF-8
+    const std::string odd = tree.write(raw, "odd");
+    const std::string twin = tree.write("scan/twin.txt", "odd");
+    const std::string deep =
+        tree.write("scan/" + std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(70, 'c'), "far");
+    const std::string near = tree.write("scan/near.txt", "far");
+    ASSERT_GT(deep.size(), 300u);
+    scan();
+    checkOnly({odd, deep});
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 6 bytes space released!"});
+    EXPECT_TRUE(trashed(odd, "caf\xE9-\xFF.txt"));
+    EXPECT_TRUE(trashed(deep, std::string(70, 'c')));
+    EXPECT_NE(trashedFrom("caf\xE9-\xFF.txt").find("caf%E9-%FF.txt"), std::string::npos);
+    const std::vector<std::string> left = rowPaths();
+    EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{twin, near}));
+}
+
+TEST_F(DeleteTest, PopupDeletesSelectedRowsWithoutSummary)
+{
+    TwoGroups files(tree);
+    scan();
+    run([&] { trigger("DeletetoRecycle1"); }); // nothing selected
+    EXPECT_EQ(results().rowCount(), 5);
+
+    select({files.newTxt, files.cDat, files.eDat});
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_TRUE(trashed(files.newTxt, "new.txt"));
+    EXPECT_TRUE(trashed(files.cDat, "c.dat"));
+    EXPECT_TRUE(trashed(files.eDat, "e.dat"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.dDat}));
+
+    child<QTableView>("ListView2")->selectionModel()->clearSelection();
+    run([&] { trigger("DeleteForever1"); }); // asks even with nothing selected
+    EXPECT_EQ(dialogs.questions, QStringList{kSelectedQuestion});
+    select({files.oldTxt});
+    dialogs.answers = {false};
+    run([&] { trigger("DeleteForever1"); });
+    EXPECT_TRUE(Exists(files.oldTxt));
+    dialogs.answers = {true};
+    run([&] { trigger("DeleteForever1"); });
+    EXPECT_FALSE(Exists(files.oldTxt));
+    EXPECT_FALSE(Exists(trash + "/files/old.txt"));
+    EXPECT_EQ(rowPaths(), std::vector<std::string>{files.dDat});
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.notices.empty());
+}
+
+TEST_F(DeleteTest, PopupSaysWhenSelectedFilesCouldNotGo)
+{
+    TwoGroups files(tree);
+    scan();
+    fs::remove(files.cDat);
+    tree.write("scan/d.dat", "changed");
+    select({files.cDat, files.dDat, files.eDat});
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_EQ(dialogs.notices, QStringList{"1 files could not be deleted; their rows remain in the list."});
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.dDat}));
+}
+
+TEST_F(DeleteTest, PopupCheckedEntriesRunDeleteWithTheirOwnOption)
+{
+    TwoGroups files(tree);
+    scan();
+    choosePermanent(); // the entry says Recycle, and so it is
+    run([&] { trigger("DeleteCheckedtoRecycle1"); });
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(summaries(), std::vector<QString>{"3 duplicate files deleted. 2 KB space released!"});
+    EXPECT_TRUE(trashed(files.oldTxt, "old.txt"));
+
+    child<RadioGroup>("RadioGroup2")->setItemIndex(0);
+    checkOnly({files.newTxt});
+    dialogs.answers = {false};
+    run([&] { trigger("DeleteCheckedForever1"); });
+    EXPECT_EQ(dialogs.questions, QStringList{kCheckedQuestion});
+    EXPECT_EQ(summaries().back(), kZeroSummary);
+    dialogs.answers = {true};
+    run([&] { trigger("DeleteCheckedForever1"); });
+    EXPECT_EQ(summaries().back(), "1 duplicate files deleted. 5 bytes space released!");
+    EXPECT_FALSE(Exists(files.newTxt));
+    EXPECT_FALSE(Exists(trash + "/files/new.txt"));
+}
+
+namespace {
+
+// Many groups of two, each of its own size: the older copy of each is checked.
+class LongDeletionTest : public DeleteTest {
+protected:
+    static constexpr int kGroups = 1500;
+    DeleteRunner *runner = nullptr;
+
+    void SetUp() override
+    {
+        DeleteTest::SetUp();
+        for (int g = 0; g < kGroups; ++g) {
+            const std::string content(std::size_t(g + 1), char('a' + g % 26));
+            const std::string name = "scan/" + std::to_string(g);
+            tree.write(name + "-x.bin", content);
+            tree.write(name + "-y.bin", content);
+            tree.setTime(name + "-x.bin", 1000000000);
+        }
+        scan();
+        ASSERT_EQ(results().rowCount(), 2 * kGroups);
+        runner = child<DeleteRunner>("DeleteRunner");
+        runner->setBatchLimit(100);
+    }
+    int filesOnDisk() const
+    {
+        return int(std::distance(fs::directory_iterator(tree.path("scan")), fs::directory_iterator()));
+    }
+    // Lets a few batches run: part of the files gone, the rest still waiting.
+    void runSomeBatches()
+    {
+        click("PNGButton12");
+        auto *progress = child<QProgressBar>("ProgressBar1");
+        for (int turn = 0; turn < 1000 && progress->value() < 300; ++turn)
+            QCoreApplication::processEvents(); // one batch per turn at most
+        ASSERT_GE(progress->value(), 300);
+        ASSERT_LT(progress->value(), kGroups);
+        ASSERT_TRUE(form->deletionRunning());
+    }
+};
+
+} // namespace
+
+TEST_F(LongDeletionTest, ShowsProgressAndBarsOtherCommandsWhileItRuns)
+{
+    runSomeBatches();
+    auto *progress = child<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(progress->maximum(), kGroups);
+    EXPECT_LT(progress->value(), kGroups);
+    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
+        EXPECT_FALSE(child<QAbstractButton>(name)->isEnabled()) << name;
+    for (const char *name : {"DeletetoRecycle1", "DeleteForever1", "DeleteCheckedtoRecycle1", "DeleteCheckedForever1"})
+        EXPECT_FALSE(child<QAction>(name)->isEnabled()) << name;
+    form->PNGButton10Click(); // not even a direct call starts a scan now
+    EXPECT_FALSE(form->scanRunning());
+    // What the list lost is exactly what the disk lost, batch by batch.
+    EXPECT_EQ(2 * kGroups - results().rowCount(), 2 * kGroups - filesOnDisk());
+
+    ASSERT_TRUE(waitUntil([&] { return !form->deletionRunning(); }));
+    EXPECT_EQ(summaries(), std::vector<QString>{"1500 duplicate files deleted. 1.07 MB space released!"});
+    EXPECT_EQ(results().rowCount(), kGroups);
+    EXPECT_EQ(filesOnDisk(), kGroups);
+    EXPECT_TRUE(child<QAbstractButton>("PNGButton10")->isEnabled());
+}
+
+TEST_F(LongDeletionTest, StopEndsItWithTheTallySoFar)
+{
+    runSomeBatches();
+    click("PNGButton11");
+    EXPECT_FALSE(form->deletionRunning());
+    const int deleted = kGroups - (results().rowCount() - kGroups);
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_TRUE(summaries()[0].startsWith(QString::number(deleted) + " duplicate files deleted. "));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(filesOnDisk(), results().rowCount());
+}
+
+TEST_F(LongDeletionTest, ClosingMidwayKeepsListAndDiskInStep)
+{
+    runSomeBatches();
+    form->close();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(form->deletionRunning());
+    EXPECT_EQ(filesOnDisk(), results().rowCount());
+    EXPECT_GT(results().rowCount(), kGroups);
+    EXPECT_TRUE(summaries().empty());
+}

@@ -1,0 +1,159 @@
+// The main window's delete commands: the Delete button and the result list's
+// popup entries. The files go through DeleteRunner a batch at a time.
+#include "DeleteRunner.h"
+#include "FormatByteSize.h"
+#include "RadioGroup.h"
+#include "ResultModel.h"
+#include "ScanTexts.h"
+#include "Unit1.h"
+#include "UserDialogs.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QProgressBar>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kCheckedQuestion[] =
+    "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
+constexpr char kSelectedQuestion[] =
+    "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
+constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released!";
+constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
+
+QString LeftText(int left)
+{
+    return QString::asprintf(kLeftFormat, left);
+}
+
+} // namespace
+
+void TForm1::connectDeleteCommands()
+{
+    deleter_ = new DeleteRunner(*model_, this);
+    deleter_->setObjectName(QStringLiteral("DeleteRunner"));
+    connect(deleter_, &DeleteRunner::progressed, this, &TForm1::showDeleteProgress);
+    connect(deleter_, &DeleteRunner::finished, this, &TForm1::deletionFinished);
+    connect(DeletetoRecycle1, &QAction::triggered, this, &TForm1::DeletetoRecycle1Click);
+    connect(DeleteForever1, &QAction::triggered, this, &TForm1::DeleteForever1Click);
+    connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
+    connect(DeleteCheckedForever1, &QAction::triggered, this, &TForm1::DeleteCheckedForever1Click);
+}
+
+bool TForm1::deletionRunning() const
+{
+    return deleter_->isRunning();
+}
+
+// Files are not deleted while a scan is still adding rows, nor twice at once.
+bool TForm1::deletionBarred() const
+{
+    return job_ != nullptr || deleter_->isRunning();
+}
+
+void TForm1::PNGButton12Click()
+{
+    if (deletionBarred() || model_->rowCount() == 0)
+        return;
+    if (RadioGroup2->itemIndex() == 0)
+        DeleteCheckedToRecycleBin();
+    else
+        DeleteCheckedPermanently();
+}
+
+void TForm1::DeleteCheckedToRecycleBin()
+{
+    startDeletion(checkedRows(), true, DeleteReport::Summary);
+}
+
+void TForm1::DeleteCheckedPermanently()
+{
+    if (!dialogs_.confirm(this, QString::fromLatin1(kCheckedQuestion))) {
+        showDeleteSummary({});
+        return;
+    }
+    startDeletion(checkedRows(), false, DeleteReport::Summary);
+}
+
+void TForm1::DeletetoRecycle1Click()
+{
+    if (deletionBarred())
+        return;
+    startDeletion(selectedRows(), true, DeleteReport::FailuresOnly);
+}
+
+void TForm1::DeleteForever1Click()
+{
+    if (deletionBarred() || !dialogs_.confirm(this, QString::fromLatin1(kSelectedQuestion)))
+        return;
+    startDeletion(selectedRows(), false, DeleteReport::FailuresOnly);
+}
+
+// The popup's "checked" entries run the Delete command with their own option,
+// whatever "Delete Options" says.
+void TForm1::DeleteCheckedtoRecycle1Click()
+{
+    if (!deletionBarred() && model_->rowCount() > 0)
+        DeleteCheckedToRecycleBin();
+}
+
+void TForm1::DeleteCheckedForever1Click()
+{
+    if (!deletionBarred() && model_->rowCount() > 0)
+        DeleteCheckedPermanently();
+}
+
+std::vector<int> TForm1::checkedRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (model_->isChecked(row))
+            rows.push_back(row);
+    return rows;
+}
+
+std::vector<int> TForm1::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : ListView2->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    return rows;
+}
+
+void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport report)
+{
+    if (rows.empty() && report == DeleteReport::FailuresOnly)
+        return;
+    deleteReport_ = report;
+    setScanning(true); // bars Scan and Delete alike while files go
+    ProgressBar1->setRange(0, std::max(int(rows.size()), 1));
+    ProgressBar1->setValue(0);
+    deleter_->start(std::move(rows), recycle);
+}
+
+void TForm1::showDeleteProgress(int done, int total)
+{
+    ProgressBar1->setRange(0, std::max(total, 1));
+    ProgressBar1->setValue(done);
+}
+
+void TForm1::deletionFinished(const DeletionTally &tally)
+{
+    setScanning(false);
+    if (deleteReport_ == DeleteReport::Summary)
+        showDeleteSummary(tally);
+    else if (tally.left > 0)
+        dialogs_.information(this, LeftText(tally.left));
+}
+
+void TForm1::showDeleteSummary(const DeletionTally &tally)
+{
+    const std::string released = FormatByteSize(tally.releasedBytes);
+    QString text = QString::asprintf(kSummaryFormat, tally.deleted, released.c_str());
+    if (tally.left > 0)
+        text += QLatin1Char('\n') + LeftText(tally.left);
+    dialogs_.messageBox(this, text, QString::fromLatin1(kSummaryCaption));
+}
