@@ -1,6 +1,7 @@
 #include "ResultModel.h"
 #include "LocaleCompare.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
