@@ -438,9 +438,11 @@ void TScanThread_Short::Execute()
         return;
     std::vector<FolderListing> listings(folders_.size());
     if (estimateReady_) {
+        // Stop ends the measuring too; the walk then reads the disk itself.
+        const auto cancelled = [this] { return context_.aborted() || context_.host.stopFlag(); };
         std::int64_t total = 0;
-        for (std::size_t i = 0; i < folders_.size() && !context_.aborted(); ++i)
-            total += GetFolderSize(folders_[i], &abort_, &listings[i]);
+        for (std::size_t i = 0; i < folders_.size() && !cancelled(); ++i)
+            total += GetFolderSize(folders_[i], cancelled, &listings[i]);
         estimateReady_(total);
     }
     CandidateList list;

@@ -15,10 +15,10 @@ std::string parentOf(const std::string &path)
 
 struct Measure {
     FolderListing &listing;
-    const std::atomic<bool> *cancel;
+    const std::function<bool()> &cancel;
     PseudoFileSystems pseudo;
     std::int64_t total = 0;
-    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return cancel && cancel(); }
 };
 
 FolderListing::Entry recordEntry(Measure &m, const DirectoryReader &dir, const DirectoryReader::Entry &e)
@@ -73,7 +73,7 @@ bool IsMountPoint(const std::string &path)
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
 
-std::int64_t GetFolderSize(const std::string &path, const std::atomic<bool> *cancel, FolderListing *listing)
+std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing)
 {
     if (IsMountPoint(path)) {
         struct statvfs vfs;

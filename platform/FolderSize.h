@@ -1,5 +1,5 @@
 #pragma once
-#include <atomic>
+#include <functional>
 #include <cstdint>
 #include <string>
 
@@ -8,9 +8,9 @@ class FolderListing;
 // Bytes under a folder: for the root of a file system the volume's used
 // space, otherwise the sizes of the regular files below it (links not
 // followed, pseudo file systems not entered). -1 when it cannot be measured.
-// Returns early, with what it has, once cancel is set. When listing is given
+// Returns early, with what it has, once cancelled() says so. When listing is given
 // and the folder was walked, the tree read is recorded there.
-std::int64_t GetFolderSize(const std::string &path, const std::atomic<bool> *cancel = nullptr,
+std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
                            FolderListing *listing = nullptr);
 
 // True when the folder is the root of the file system it lives on.

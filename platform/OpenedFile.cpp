@@ -1,19 +1,35 @@
 #include "OpenedFile.h"
 #include "FileStatus.h"
+#include "FolderHandle.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-int openForReading(const std::string &path)
+int openAt(int dirFd, const char *name)
 {
     const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     // Reading must not touch access times where the kernel lets us say so.
-    int fd = ::open(path.c_str(), flags | O_NOATIME);
+    int fd = ::openat(dirFd, name, flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
-        fd = ::open(path.c_str(), flags);
+        fd = ::openat(dirFd, name, flags);
     return fd;
+}
+
+int openForReading(const std::string &path)
+{
+    if (path.size() < PATH_MAX)
+        return openAt(AT_FDCWD, path.c_str());
+    // Deeper than the kernel resolves in one call: open the folder piecewise.
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return -1;
+    FolderHandle folder;
+    if (folder.open(path.substr(0, slash)) != 0)
+        return -1;
+    return openAt(folder.fd(), path.c_str() + slash + 1);
 }
 } // namespace
 

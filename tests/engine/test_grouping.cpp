@@ -6,6 +6,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 using Grouping = ScanFixture;
@@ -326,4 +327,33 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOther)
         else
             EXPECT_LE(a.identity.size, b.identity.size);
     }
+}
+
+TEST_F(Grouping, PathsLongerThanTheSystemTakesInOneCallAreGrouped)
+{
+    // 24 folders of 200 bytes each: the files' paths pass 4096 bytes.
+    const std::string part(200, 'p');
+    std::vector<int> fds{::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int level = 0; level < 24; ++level) {
+        ASSERT_EQ(::mkdirat(fds.back(), part.c_str(), 0755), 0);
+        fds.push_back(::openat(fds.back(), part.c_str(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(fds.back(), 0);
+    }
+    for (const char *name : {"deep1", "deep2"}) {
+        const int fd = ::openat(fds.back(), name, O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(::write(fd, "deep", 4), 4);
+        ::close(fd);
+    }
+    scan();
+    ASSERT_EQ(host.rows.size(), 2u);
+    EXPECT_GT(host.rows[0].path.size(), 4096u);
+
+    // Undo it from the bottom up, since removing by path would not reach.
+    ::unlinkat(fds.back(), "deep1", 0);
+    ::unlinkat(fds.back(), "deep2", 0);
+    for (std::size_t i = fds.size() - 1; i > 0; --i) {
+        ::close(fds[i]);
+        ::unlinkat(fds[i - 1], part.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fds[0]);
 }
