@@ -1,4 +1,5 @@
 #include "CRC32Pas.h"
+#include "RandomBytes.h"
 #include "TempTree.h"
 #include "uScanThread_Short.h"
 
@@ -10,14 +11,6 @@ namespace {
 std::uint32_t crcOf(const std::string &s)
 {
     return ~UpdateCRC32(0xFFFFFFFFu, s.data(), std::int32_t(s.size()));
-}
-std::string randomBytes(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto &c : s)
-        c = char(gen());
-    return s;
 }
 } // namespace
 
@@ -41,7 +34,7 @@ TEST(CRC32, NothingToFoldLeavesTheRunningValue)
 
 TEST(CRC32, FastPathMatchesTheByteTableAtEveryAlignmentAndLength)
 {
-    const std::string data = randomBytes(1000, 7);
+    const std::string data = RandomBytes(1000, 7);
     for (std::size_t start = 0; start < 9; ++start)
         for (std::size_t len : {0u, 1u, 7u, 8u, 9u, 63u, 500u}) {
             std::uint32_t slow = 0xFFFFFFFFu;
@@ -58,7 +51,7 @@ TEST(FileCRC32, WholeFilesAcrossBlockBoundaries)
     EXPECT_EQ(FileCRC32(t.write("digits", "123456789")), 0xCBF43926u);
     EXPECT_EQ(FileCRC32(t.write("abc", "abc")), 0x352441C2u);
     for (std::size_t n : {65535u, 65536u, 65537u, 200000u}) {
-        const std::string data = randomBytes(n, unsigned(n));
+        const std::string data = RandomBytes(n, unsigned(n));
         const auto expected = std::uint32_t(crc32(0, reinterpret_cast<const Bytef *>(data.data()), uInt(n)));
         EXPECT_EQ(FileCRC32(t.write("f" + std::to_string(n), data)), expected) << n;
     }
@@ -83,7 +76,7 @@ TEST(GetFileSize64, SizesFilesOnly)
 
 TEST(CRC32, LongBuffersMatchTheByteTableAtEveryTailLength)
 {
-    const std::string data = randomBytes(70000, 11);
+    const std::string data = RandomBytes(70000, 11);
     for (std::size_t len : {255u, 256u, 257u, 271u, 320u, 1000u, 4096u, 65536u, 69999u})
         for (std::size_t start : {0u, 3u}) {
             std::uint32_t slow = 0x1234567u;

@@ -1,4 +1,5 @@
 #include "CRC32Pas.h"
+#include "RandomBytes.h"
 #include "ScanFixture.h"
 
 #include <map>
@@ -11,17 +12,6 @@
 
 using Grouping = ScanFixture;
 using V = std::vector<std::string>;
-
-namespace {
-std::string bytes(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto &c : s)
-        c = char(gen());
-    return s;
-}
-} // namespace
 
 TEST_F(Grouping, TwoCopiesFollowTimeAndTheKeepRule)
 {
@@ -78,8 +68,8 @@ TEST_F(Grouping, SameTimeCopiesFollowPathIgnoringCase)
 TEST_F(Grouping, EqualChecksumIsNotEnough)
 {
     // b differs from a by a pattern whose CRC is zero, so both share size and CRC.
-    const std::string a = bytes(5000, 1);
-    std::string d = bytes(996, 2);
+    const std::string a = RandomBytes(5000, 1);
+    std::string d = RandomBytes(996, 2);
     std::uint32_t r = UpdateCRC32(0, d.data(), std::int32_t(d.size()));
     for (int k = 0; k < 4; ++k)
         d.push_back(char((r >> (8 * k)) & 0xFF));
@@ -155,7 +145,7 @@ TEST_F(Grouping, UnreadableFilesNeverJoinAGroup)
 
 TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
 {
-    const std::string big = bytes(3 * 1024 * 1024 + 17, 3);
+    const std::string big = RandomBytes(3 * 1024 * 1024 + 17, 3);
     std::string lastByte = big, middle = big, early = big;
     lastByte.back() ^= 1;
     middle[big.size() / 2 + 100] ^= 1;
@@ -297,7 +287,7 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOther)
             }
         } else {
             const std::size_t sizes[] = {0, 1, 100, 4096, 16384, 16385, 70000, 300000};
-            content = bytes(sizes[gen() % 8], unsigned(gen()));
+            content = RandomBytes(sizes[gen() % 8], unsigned(gen()));
             originals.push_back(content);
         }
         const std::string name = "d" + std::to_string(gen() % 5) + "/f" + std::to_string(i);
