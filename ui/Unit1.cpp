@@ -4,6 +4,7 @@
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
+#include "TImage.h"
 #include "UserDialogs.h"
 #include "WindowLook.h"
 #include "WindowScanHost.h"
@@ -23,6 +24,8 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <utility>
+
 using namespace WindowLook;
 
 namespace {
@@ -35,6 +38,12 @@ constexpr int kBarWidth = 5;
 constexpr int kPanel2Width = 612;
 constexpr int kPanelHeight = kClientHeight - kBandHeight; // 491
 constexpr int kScanProgressMaximum = 1000;
+
+// The window's pictures and button glyphs are built into the program.
+TPNGObject BuiltInPicture(const char *name)
+{
+    return TPNGObject::FromResource(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
+}
 
 } // namespace
 
@@ -96,30 +105,28 @@ void TForm1::buildWindow()
     FillWith(this, palette().color(QPalette::Button));
 }
 
-QLabel *TForm1::makePicture(QWidget *parent, const char *name, const QRect &geometry)
+TImage *TForm1::makePicture(QWidget *parent, const char *name, const QRect &geometry)
 {
-    auto *picture = new QLabel(parent);
+    auto *picture = new TImage(parent);
     picture->setObjectName(QLatin1String(name));
     picture->setGeometry(geometry);
-    picture->setScaledContents(true);
     return picture;
 }
 
 CommandButton *TForm1::makeCommandButton(QWidget *parent, const char *name, const QString &caption,
-                                         const QRect &geometry, const ButtonLook &look, Handler action)
+                                         const QRect &geometry, const ButtonLook &look, const char *glyph,
+                                         Handler action)
 {
     auto *button = new CommandButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setText(caption);
     button->setGeometry(geometry);
     button->setFont(look.font);
-    SetTextColour(button, QPalette::ButtonText, look.colour);
-    button->setToolButtonStyle(look.place == GlyphPlace::Above ? Qt::ToolButtonTextUnderIcon
-                                                               : Qt::ToolButtonTextBesideIcon);
-    button->setIconSize(QSize(look.glyphSize, look.glyphSize));
-    button->setAutoRaise(look.frame != ButtonFrame::Default);
+    button->SetFontColor(look.colour);
+    button->SetButtonLayout(look.layout);
+    button->SetButtonStyle(look.style);
+    button->SetCaption(caption);
+    button->SetImageNormal(BuiltInPicture(glyph));
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
     connect(button, &CommandButton::clicked, this, action);
     return button;
 }
@@ -127,18 +134,21 @@ CommandButton *TForm1::makeCommandButton(QWidget *parent, const char *name, cons
 void TForm1::buildTopBand()
 {
     Image1 = makePicture(this, "Image1", QRect(0, 0, kClientWidth, kBandHeight));
-    const ButtonLook look{ArialBlack(), kYellow, GlyphPlace::Above, ButtonFrame::None, 48};
-    auto band = [&](const char *name, const char *caption, int left, int width, Handler action) {
+    const ButtonLook look{ArialBlack(), kYellow, pbsImageAbove, pbsNoFrame};
+    auto band = [&](const char *name, const char *caption, int left, int width, const char *glyph,
+                    Handler action) {
         return makeCommandButton(this, name, QString::fromLatin1(caption), QRect(left, 0, width, kBandHeight), look,
-                                 action);
+                                 glyph, action);
     };
-    PNGButton2 = band("PNGButton2", "Add Folder", 8, 81, &TForm1::PNGButton13Click);
-    PNGButton3 = band("PNGButton3", "Filter", 88, 73, &TForm1::PNGButton15Click);
-    PNGButton1 = band("PNGButton1", "Scan", 168, 65, &TForm1::PNGButton10Click);
-    PNGButton4 = band("PNGButton4", "Stop", 240, 73, &TForm1::PNGButton11Click);
-    PNGButton5 = band("PNGButton5", "Delete", 312, 73, &TForm1::PNGButton12Click);
-    PNGButton6 = band("PNGButton6", "Help", 392, 73, &TForm1::PNGButton6Click);
-    PNGButton9 = band("PNGButton9", "Home", 472, 73, &TForm1::PNGButton9Click);
+    PNGButton2 = band("PNGButton2", "Add Folder", 8, 81, "glyph-add-folder", &TForm1::PNGButton13Click);
+    PNGButton3 = band("PNGButton3", "Filter", 88, 73, "glyph-filter", &TForm1::PNGButton15Click);
+    PNGButton1 = band("PNGButton1", "Scan", 168, 65, "glyph-scan", &TForm1::PNGButton10Click);
+    PNGButton4 = band("PNGButton4", "Stop", 240, 73, "glyph-stop", &TForm1::PNGButton11Click);
+    PNGButton5 = band("PNGButton5", "Delete", 312, 73, "glyph-delete", &TForm1::PNGButton12Click);
+    PNGButton6 = band("PNGButton6", "Help", 392, 73, "glyph-help", &TForm1::PNGButton6Click);
+    PNGButton9 = band("PNGButton9", "Home", 472, 73, "glyph-home", &TForm1::PNGButton9Click);
+    // Scan alone has a pressed picture, the same as its idle one.
+    PNGButton1->SetImageDown(PNGButton1->ImageNormal());
 }
 
 void TForm1::buildPanel1()
@@ -156,11 +166,11 @@ void TForm1::buildPanel1()
     ListView1->setColumnWidth(0, 210);
     SetTextColour(ListView1, QPalette::Text, kMaroon);
 
-    const ButtonLook look{Arial(), kGreen, GlyphPlace::Left, ButtonFrame::Flat, 32};
+    const ButtonLook look{Arial(), kGreen, pbsImageLeft, pbsFlat};
     PNGButton13 = makeCommandButton(Panel1, "PNGButton13", QStringLiteral("Add"), QRect(0, 197, 97, 41), look,
-                                    &TForm1::PNGButton13Click);
+                                    "glyph-add", &TForm1::PNGButton13Click);
     PNGButton14 = makeCommandButton(Panel1, "PNGButton14", QStringLiteral("Remove"), QRect(104, 197, 105, 41), look,
-                                    &TForm1::PNGButton14Click);
+                                    "glyph-remove", &TForm1::PNGButton14Click);
     Image6 = makePicture(Panel1, "Image6", QRect(0, 240, 209, 5));
 
     RadioGroup1 = new RadioGroup(QStringLiteral("Check Options"),
@@ -207,17 +217,17 @@ void TForm1::buildPanel2()
     Edit1->setGeometry(8, 320, 481, 21);
 
     PNGButton15 = makeCommandButton(Panel2, "PNGButton15", QStringLiteral("Filter"), QRect(496, 320, 73, 23),
-                                    {Arial(13), kMaroon, GlyphPlace::Left, ButtonFrame::Default, 16},
+                                    {Arial(13), kMaroon, pbsImageLeft, pbsDefault}, "glyph-filter-small",
                                     &TForm1::PNGButton15Click);
     Image5 = makePicture(Panel2, "Image5", QRect(8, 368, 681, 5));
 
-    const ButtonLook big{ArialBlack(), kGreen, GlyphPlace::Above, ButtonFrame::Flat, 48};
+    const ButtonLook big{ArialBlack(), kGreen, pbsImageAbove, pbsFlat};
     PNGButton10 = makeCommandButton(Panel2, "PNGButton10", QStringLiteral("Scan Now"), QRect(80, 376, 97, 73), big,
-                                    &TForm1::PNGButton10Click);
+                                    "glyph-scan-now", &TForm1::PNGButton10Click);
     PNGButton11 = makeCommandButton(Panel2, "PNGButton11", QStringLiteral("Stop"), QRect(272, 376, 97, 73), big,
-                                    &TForm1::PNGButton11Click);
+                                    "glyph-stop", &TForm1::PNGButton11Click);
     PNGButton12 = makeCommandButton(Panel2, "PNGButton12", QStringLiteral("Delete"), QRect(456, 376, 97, 73), big,
-                                    &TForm1::PNGButton12Click);
+                                    "glyph-delete", &TForm1::PNGButton12Click);
 
     Image7 = makePicture(Panel2, "Image7", QRect(24, 464, 16, 16));
     StaticText3 = new QLabel(QStringLiteral("Note: System files are not included for safe reason. "), Panel2);
@@ -281,19 +291,16 @@ void TForm1::buildMenus()
     attach(ListView1, PopupMenu2);
 }
 
-// Flat colours stand in for the window's pictures until they are drawn.
 void TForm1::showPictures()
 {
-    const QColor banner(0x1F, 0x3A, 0x5F), backdrop(0xDD, 0xE6, 0xEF), line(0x8F, 0xA6, 0xBF),
-        note(0x2E, 0x6D, 0xB4);
-    FillWith(Image1, banner);
-    FillWith(Image2, backdrop);
-    FillWith(Image3, backdrop);
-    FillWith(Image4, banner);
-    FillWith(Image5, line);
-    FillWith(Image6, line);
-    FillWith(Image7, note);
-    for (QLabel *background : {Image1, Image2, Image3})
+    const std::pair<TImage *, const char *> pictures[] = {
+        {Image1, "banner"},         {Image2, "panel-left"},      {Image3, "panel-right"}, {Image4, "bar"},
+        {Image5, "separator-right"}, {Image6, "separator-left"}, {Image7, "note"},
+    };
+    for (const auto &[image, name] : pictures)
+        image->SetPicture(BuiltInPicture(name));
+    // Backgrounds lie under every other control of their panel.
+    for (TImage *background : {Image1, Image2, Image3})
         background->lower();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
+#include "PNGButton.h"
+
 #include <QPointer>
-#include <QToolButton>
 #include <QUrl>
 #include <QWidget>
 
@@ -20,14 +21,14 @@ class QProgressBar;
 class QTableView;
 class RadioGroup;
 class ResultModel;
+class TImage;
 class TScanThread_Short;
 class UserDialogs;
 class WindowScanHost;
 struct DeletionTally;
 
-// The command buttons of the main window. One alias and one factory, so the
-// image button can take their place in a single spot.
-using CommandButton = QToolButton;
+// The command buttons of the main window, all made by one factory.
+using CommandButton = TPNGButton;
 
 // The main window: folder list, filter, scan control, result list with keep marks.
 class TForm1 : public QWidget {
@@ -76,20 +77,18 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class GlyphPlace { Above, Left };
-    enum class ButtonFrame { None, Flat, Default };
     struct ButtonLook {
         QFont font;
         QColor colour;
-        GlyphPlace place;
-        ButtonFrame frame;
-        int glyphSize;
+        TPNGButtonLayout layout;
+        TPNGButtonStyle style;
     };
     using Handler = void (TForm1::*)();
 
     CommandButton *makeCommandButton(QWidget *parent, const char *name, const QString &caption,
-                                     const QRect &geometry, const ButtonLook &look, Handler action);
-    QLabel *makePicture(QWidget *parent, const char *name, const QRect &geometry);
+                                     const QRect &geometry, const ButtonLook &look, const char *glyph,
+                                     Handler action);
+    TImage *makePicture(QWidget *parent, const char *name, const QRect &geometry);
     void buildWindow();
     void buildTopBand();
     void buildPanel1();
@@ -127,18 +126,18 @@ private:
     DeleteReport deleteReport_ = DeleteReport::Summary;
 
     // Top band.
-    QLabel *Image1 = nullptr;
+    TImage *Image1 = nullptr;
     CommandButton *PNGButton1 = nullptr, *PNGButton2 = nullptr, *PNGButton3 = nullptr, *PNGButton4 = nullptr,
                   *PNGButton5 = nullptr, *PNGButton6 = nullptr, *PNGButton9 = nullptr;
     // Left panel.
     QWidget *Panel1 = nullptr;
-    QLabel *Image2 = nullptr, *Image4 = nullptr, *Image6 = nullptr;
+    TImage *Image2 = nullptr, *Image4 = nullptr, *Image6 = nullptr;
     FolderListView *ListView1 = nullptr;
     CommandButton *PNGButton13 = nullptr, *PNGButton14 = nullptr;
     RadioGroup *RadioGroup1 = nullptr, *RadioGroup2 = nullptr;
     // Right panel.
     QWidget *Panel2 = nullptr;
-    QLabel *Image3 = nullptr, *Image5 = nullptr, *Image7 = nullptr;
+    TImage *Image3 = nullptr, *Image5 = nullptr, *Image7 = nullptr;
     QTableView *ListView2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Label1 = nullptr;

@@ -21,7 +21,7 @@ QFont ArialBlack(int pixelSize = 11);
 
 // Text colour for the enabled looks only, so disabled controls still grey out.
 void SetTextColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour);
-// Fills a widget with a flat colour (stand-in for a picture).
+// Fills a widget's background with a flat colour.
 void FillWith(QWidget *widget, const QColor &colour);
 
 } // namespace WindowLook

@@ -1,13 +1,14 @@
 // The main window driven through its own controls, with scripted dialogs.
 #include "FolderListView.h"
+#include "PNGButton.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
+#include "TImage.h"
 #include "TempTree.h"
 #include "Unit1.h"
 #include "UserDialogs.h"
 #include "WindowScanHost.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -18,6 +19,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -25,6 +27,8 @@
 #include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <map>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -86,7 +90,8 @@ protected:
             ADD_FAILURE() << "no control " << name;
         return found;
     }
-    void click(const char *name) { child<QAbstractButton>(name)->click(); }
+    // A real press and release of the left button in the middle of the control.
+    void click(const char *name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
     void trigger(const char *name) { child<QAction>(name)->trigger(); }
     FolderListView *folders() { return child<FolderListView>("ListView1"); }
     ResultModel &results() { return form->resultModel(); }
@@ -171,7 +176,7 @@ TEST_F(MainWindowTest, WindowHasItsControlsAndStartState)
         {"PNGButton15", "Filter"},    {"PNGButton10", "Scan Now"}, {"PNGButton11", "Stop"},
         {"PNGButton12", "Delete"}};
     for (const auto &[name, caption] : buttons)
-        EXPECT_EQ(child<QAbstractButton>(name)->text(), caption) << name;
+        EXPECT_EQ(child<TPNGButton>(name)->Caption(), caption) << name;
     const std::pair<const char *, const char *> entries[] = {
         {"DeletetoRecycle1", "Delete Selected Files to Recycle"},
         {"DeleteForever1", "Delete Selected Files Forever"},
@@ -192,6 +197,60 @@ TEST_F(MainWindowTest, WindowHasItsControlsAndStartState)
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(results().headerData(c, Qt::Horizontal).toString(), headers[c]);
     EXPECT_FALSE(form->StopFlag());
+}
+
+TEST_F(MainWindowTest, CommandButtonsAreImageButtonsWithTheirGlyphs)
+{
+    struct Expected {
+        const char *name;
+        int glyph;
+        TPNGButtonLayout layout;
+        TPNGButtonStyle style;
+    };
+    const Expected buttons[] = {
+        {"PNGButton2", 48, pbsImageAbove, pbsNoFrame},  {"PNGButton3", 48, pbsImageAbove, pbsNoFrame},
+        {"PNGButton1", 48, pbsImageAbove, pbsNoFrame},  {"PNGButton4", 48, pbsImageAbove, pbsNoFrame},
+        {"PNGButton5", 48, pbsImageAbove, pbsNoFrame},  {"PNGButton6", 48, pbsImageAbove, pbsNoFrame},
+        {"PNGButton9", 48, pbsImageAbove, pbsNoFrame},  {"PNGButton13", 32, pbsImageLeft, pbsFlat},
+        {"PNGButton14", 32, pbsImageLeft, pbsFlat},     {"PNGButton15", 16, pbsImageLeft, pbsDefault},
+        {"PNGButton10", 48, pbsImageAbove, pbsFlat},    {"PNGButton11", 48, pbsImageAbove, pbsFlat},
+        {"PNGButton12", 48, pbsImageAbove, pbsFlat}};
+    for (const Expected &expected : buttons) {
+        auto *button = form->findChild<TPNGButton *>(QString::fromLatin1(expected.name));
+        ASSERT_NE(button, nullptr) << expected.name;
+        EXPECT_FALSE(button->ImageNormal().Empty()) << expected.name;
+        EXPECT_EQ(button->ImageNormal().Width(), expected.glyph) << expected.name;
+        EXPECT_EQ(button->ImageNormal().Height(), expected.glyph) << expected.name;
+        EXPECT_EQ(button->ButtonLayout(), expected.layout) << expected.name;
+        EXPECT_EQ(button->ButtonStyle(), expected.style) << expected.name;
+        EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor) << expected.name;
+        // The top band's Scan alone has a pressed picture, a copy of its idle one.
+        const bool scan = QLatin1String(expected.name) == QLatin1String("PNGButton1");
+        EXPECT_EQ(button->ImageDown().Empty(), !scan) << expected.name;
+        EXPECT_TRUE(button->ImageOver().Empty()) << expected.name;
+    }
+    const auto &scan = *child<TPNGButton>("PNGButton1");
+    EXPECT_EQ(scan.ImageDown().ToImage(), scan.ImageNormal().ToImage());
+    EXPECT_EQ(child<TPNGButton>("PNGButton2")->FontColor(), QColor(Qt::yellow));
+    EXPECT_EQ(child<TPNGButton>("PNGButton10")->FontColor(), QColor(0, 0x80, 0));
+    EXPECT_EQ(child<TPNGButton>("PNGButton15")->FontColor(), QColor(0x80, 0, 0));
+}
+
+TEST_F(MainWindowTest, PicturesAreShownAtTheirNaturalSizes)
+{
+    // Each picture fills its control exactly, so stretching never distorts it.
+    const std::pair<const char *, QSize> pictures[] = {
+        {"Image1", {829, 81}}, {"Image2", {212, 491}}, {"Image3", {612, 491}}, {"Image4", {5, 491}},
+        {"Image5", {681, 5}},  {"Image6", {209, 5}},   {"Image7", {16, 16}}};
+    for (const auto &[name, size] : pictures) {
+        const TImage *image = child<TImage>(name);
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_EQ(image->size(), size) << name;
+        EXPECT_EQ(QSize(image->Picture().Width(), image->Picture().Height()), size) << name;
+    }
+    // The banner is drawn, not left to the window's face colour.
+    const QImage banner = child<TImage>("Image1")->grab().toImage();
+    EXPECT_EQ(banner.pixelColor(400, 40), child<TImage>("Image1")->Picture().ToImage().pixelColor(400, 40));
 }
 
 TEST_F(MainWindowTest, FolderListAddCancelRemoveAndClear)
@@ -262,7 +321,7 @@ TEST_F(MainWindowTest, ScanFillsResultsAndShowsSummary)
     auto *bar = child<QProgressBar>("ProgressBar1");
     EXPECT_EQ(bar->maximum(), 6); // the grouping pass counts the candidates
     EXPECT_EQ(bar->value(), 6);
-    EXPECT_TRUE(child<QAbstractButton>("PNGButton10")->isEnabled());
+    EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
 
     // A second scan replaces the results, it does not add to them.
     scanToEnd();
@@ -420,20 +479,32 @@ TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilItEnds)
     TempTree tree;
     WriteManyGroups(tree, 50);
     addFolder(tree.path("many"));
+    std::map<std::string, QImage> idleLooks;
+    for (const char *name : {"PNGButton1", "PNGButton10"})
+        idleLooks[name] = child<QWidget>(name)->grab().toImage();
     click("PNGButton1");
     ASSERT_TRUE(form->scanRunning());
-    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
-        EXPECT_FALSE(child<QAbstractButton>(name)->isEnabled()) << name;
+    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"}) {
+        EXPECT_FALSE(child<QWidget>(name)->isEnabled()) << name;
+        EXPECT_EQ(child<TPNGButton>(name)->ButtonState(), TPNGButtonState::Disabled) << name;
+    }
+    // The disabled look is what gets painted: a faded glyph and a grey caption.
+    for (const char *name : {"PNGButton1", "PNGButton10"})
+        EXPECT_NE(child<QWidget>(name)->grab().toImage(), idleLooks[name]) << name;
     for (const char *name : {"DeletetoRecycle1", "DeleteForever1"})
         EXPECT_FALSE(child<QAction>(name)->isEnabled()) << name;
     for (const char *name : {"PNGButton4", "PNGButton11", "PNGButton13", "PNGButton15"})
-        EXPECT_TRUE(child<QAbstractButton>(name)->isEnabled()) << name;
+        EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name;
     click("PNGButton10"); // refused while the job runs: no second job, no reset
     ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
     EXPECT_EQ(summaries().size(), 1u);
     EXPECT_EQ(results().rowCount(), 100);
-    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
-        EXPECT_TRUE(child<QAbstractButton>(name)->isEnabled()) << name;
+    for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"}) {
+        EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name;
+        EXPECT_EQ(child<TPNGButton>(name)->ButtonState(), TPNGButtonState::Normal) << name;
+    }
+    for (const char *name : {"PNGButton1", "PNGButton10"})
+        EXPECT_EQ(child<QWidget>(name)->grab().toImage(), idleLooks[name]) << name;
     EXPECT_TRUE(child<QAction>("DeleteForever1")->isEnabled());
 }
 
