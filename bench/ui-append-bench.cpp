@@ -157,8 +157,8 @@ void BenchCloseDuringScan()
     dialogs.folder = QByteArray::fromStdString(root);
     auto form = std::make_unique<TForm1>(dialogs);
     form->show();
-    form->findChild<QAbstractButton *>(QStringLiteral("PNGButton13"))->click();
-    form->findChild<QAbstractButton *>(QStringLiteral("PNGButton10"))->click();
+    form->PNGButton13Click();
+    form->PNGButton10Click();
     auto *bar = form->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
     while (bar->maximum() != 2) // the contents are being compared now
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
