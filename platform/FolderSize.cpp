@@ -3,6 +3,14 @@
 #include "FolderListing.h"
 #include "PseudoFileSystems.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -13,55 +21,117 @@ std::string parentOf(const std::string &path)
     return path.empty() || path.back() == '/' ? path + ".." : path + "/..";
 }
 
-struct Measure {
-    FolderListing &listing;
-    const std::function<bool()> &cancel;
-    PseudoFileSystems pseudo;
-    std::int64_t total = 0;
-    bool cancelled() const { return cancel && cancel(); }
+// A folder waiting to be listed, opened relative to its parent so that no
+// link on the way is ever followed.
+struct PendingFolder {
+    std::shared_ptr<DirectoryReader> parent;
+    std::string name;
+    std::uint64_t parentEntry = 0;
+    std::uint64_t parentDevice = 0;
 };
 
-FolderListing::Entry recordEntry(Measure &m, const DirectoryReader &dir, const DirectoryReader::Entry &e)
-{
-    FolderListing::Entry rec;
-    rec.nameOffset = m.listing.appendName(e.name);
-    rec.nameLength = std::uint32_t(std::char_traits<char>::length(e.name));
-    if (e.type == DirectoryReader::EntryType::Directory) {
-        rec.kind = FileKind::Directory;
-    } else if (e.type != DirectoryReader::EntryType::Other) {
-        const PathStatus st = dir.statEntry(e.name);
-        rec.kind = st.kind == FileKind::Missing ? FileKind::Other : st.kind;
-        rec.identity = st.identity;
-        if (st.kind == FileKind::Regular)
-            m.total += st.identity.size;
-    }
-    return rec;
-}
+// Lists a tree on a few threads. Each directory's entries are recorded
+// together, in listing order; which thread lists which directory only
+// changes the directories' numbering, which nothing depends on.
+class ParallelListing {
+public:
+    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel) : listing_(listing), cancel_(cancel) {}
 
-// Lists one directory whole before its subfolders, so that each directory's
-// entries stay together in the listing.
-std::uint32_t listDirectory(Measure &m, DirectoryReader &dir, std::uint64_t device)
-{
-    std::vector<FolderListing::Entry> entries;
-    DirectoryReader::Entry e;
-    while (!m.cancelled() && dir.next(e))
-        entries.push_back(recordEntry(m, dir, e));
-    const std::uint32_t index = m.listing.addDirectory(entries);
-    const std::uint64_t first = m.listing.directory(index).firstEntry;
-    for (std::size_t k = 0; k < entries.size() && !m.cancelled(); ++k) {
-        if (entries[k].kind != FileKind::Directory)
-            continue;
-        DirectoryReader child;
-        if (!child.openChild(dir, std::string(m.listing.name(entries[k])).c_str()))
-            continue;
-        const std::uint64_t childDevice = child.status().identity.device;
-        if (childDevice != device && m.pseudo.isPseudo(childDevice, child.fd()))
-            continue;
-        const std::uint32_t childIndex = listDirectory(m, child, childDevice);
-        m.listing.setChild(first + k, childIndex);
+    std::int64_t run(std::shared_ptr<DirectoryReader> root, std::uint64_t device)
+    {
+        listFolder(std::move(root), device, std::nullopt);
+        std::vector<std::thread> threads;
+        const unsigned n = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        for (unsigned t = 0; t < n; ++t)
+            threads.emplace_back([this] { work(); });
+        for (auto &t : threads)
+            t.join();
+        return total_.load();
     }
-    return index;
-}
+
+    bool cancelled() const { return cancel_ && cancel_(); }
+
+private:
+    void work()
+    {
+        for (;;) {
+            PendingFolder next;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return !pending_.empty() || busy_ == 0; });
+                if (pending_.empty() || cancelled())
+                    return;
+                next = std::move(pending_.back());
+                pending_.pop_back();
+                ++busy_;
+            }
+            auto dir = std::make_shared<DirectoryReader>();
+            if (dir->openChild(*next.parent, next.name.c_str())) {
+                next.parent.reset();
+                const std::uint64_t device = dir->status().identity.device;
+                if (device == next.parentDevice || !isPseudo(device, dir->fd()))
+                    listFolder(std::move(dir), device, next.parentEntry);
+            }
+            {
+                std::lock_guard lock(mutex_);
+                --busy_;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    bool isPseudo(std::uint64_t device, int fd)
+    {
+        std::lock_guard lock(mutex_);
+        return pseudo_.isPseudo(device, fd);
+    }
+
+    void listFolder(std::shared_ptr<DirectoryReader> dir, std::uint64_t device, std::optional<std::uint64_t> parentEntry)
+    {
+        std::vector<FolderListing::Entry> entries;
+        std::vector<std::string> names;
+        std::int64_t bytes = 0;
+        DirectoryReader::Entry e;
+        while (!cancelled() && dir->next(e)) {
+            FolderListing::Entry rec;
+            if (e.type == DirectoryReader::EntryType::Directory) {
+                rec.kind = FileKind::Directory;
+            } else if (e.type != DirectoryReader::EntryType::Other) {
+                const PathStatus st = dir->statEntry(e.name);
+                rec.kind = st.kind == FileKind::Missing ? FileKind::Other : st.kind;
+                rec.identity = st.identity;
+                if (st.kind == FileKind::Regular)
+                    bytes += st.identity.size;
+            }
+            entries.push_back(rec);
+            names.emplace_back(e.name);
+        }
+        total_ += bytes;
+        std::lock_guard lock(mutex_);
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            entries[k].nameOffset = listing_.appendName(names[k]);
+            entries[k].nameLength = std::uint32_t(names[k].size());
+        }
+        const std::uint32_t index = listing_.addDirectory(entries);
+        if (parentEntry)
+            listing_.setChild(*parentEntry, index);
+        const std::uint64_t first = listing_.directory(index).firstEntry;
+        // Pushed last to first so that a folder's subfolders are taken in order.
+        for (std::size_t k = entries.size(); k-- > 0;)
+            if (entries[k].kind == FileKind::Directory)
+                pending_.push_back({dir, std::move(names[k]), first + k, device});
+        changed_.notify_all();
+    }
+
+    FolderListing &listing_;
+    const std::function<bool()> &cancel_;
+    PseudoFileSystems pseudo_;
+    std::atomic<std::int64_t> total_{0};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<PendingFolder> pending_;
+    int busy_ = 0;
+};
 
 } // namespace
 
@@ -81,17 +151,18 @@ std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> 
             return -1;
         return std::int64_t(vfs.f_blocks - vfs.f_bfree) * std::int64_t(vfs.f_frsize);
     }
-    DirectoryReader dir;
-    if (!dir.open(path))
+    auto dir = std::make_shared<DirectoryReader>();
+    if (!dir->open(path))
         return -1;
     FolderListing local;
-    Measure m{listing ? *listing : local, cancel, {}, 0};
-    m.listing.clear();
-    const std::uint64_t device = dir.status().identity.device;
-    if (m.pseudo.isPseudo(device, dir.fd()))
+    FolderListing &target = listing ? *listing : local;
+    target.clear();
+    const std::uint64_t device = dir->status().identity.device;
+    if (PseudoFileSystems().isPseudo(device, dir->fd()))
         return 0;
-    listDirectory(m, dir, device);
-    if (m.cancelled())
-        m.listing.clear(); // half a tree must not pass for the whole
-    return m.total;
+    ParallelListing lister(target, cancel);
+    const std::int64_t total = lister.run(std::move(dir), device);
+    if (lister.cancelled())
+        target.clear(); // half a tree must not pass for the whole
+    return total;
 }
