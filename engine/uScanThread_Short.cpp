@@ -331,6 +331,29 @@ std::vector<SizeClass> sharedSizes(const CandidateList &sorted)
     return classes;
 }
 
+// Consecutive sizes handed to a reader at once, so that threads meet once per
+// batch rather than once per size.
+struct Batch {
+    std::size_t firstClass, endClass;
+};
+
+std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes)
+{
+    constexpr std::size_t kFilesPerBatch = 128;
+    std::vector<Batch> batches;
+    for (std::size_t k = 0; k < classes.size();) {
+        Batch b{k, k};
+        std::size_t files = 0;
+        while (b.endClass < classes.size() && files < kFilesPerBatch) {
+            files += classes[b.endClass].end - classes[b.endClass].begin;
+            ++b.endClass;
+        }
+        batches.push_back(b);
+        k = b.endClass;
+    }
+    return batches;
+}
+
 unsigned readerCount()
 {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
@@ -359,30 +382,41 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
 
     int groupNumber = 0;
     bool stopped = false;
-    RunOrderedParallel<OrderedGroups>(
-        classes.size(), readers, 64,
-        [&](std::size_t k, unsigned reader) {
-            return groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
+    // One size's groups enter the list; false once the scan should end.
+    auto addSizeRows = [&](const SizeClass &sc, OrderedGroups &groups) {
+        if (ctx.aborted())
+            return false;
+        for (auto &rows : groups) {
+            ++groupNumber;
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                rows[r].group = groupNumber;
+                rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
+                host.addResultRow(std::move(rows[r]));
+                ctx.stats.rows++;
+            }
+        }
+        host.setProgressPosition(int(std::min<std::size_t>(sc.end, INT_MAX)));
+        if (host.stopFlag()) {
+            stopped = true;
+            return false;
+        }
+        ctx.showElapsed(start);
+        return true;
+    };
+    const auto batches = batchesOf(classes);
+    RunOrderedParallel<std::vector<OrderedGroups>>(
+        batches.size(), readers, 8,
+        [&](std::size_t b, unsigned reader) {
+            std::vector<OrderedGroups> out;
+            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !ctx.aborted(); ++k)
+                out.push_back(groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]));
+            return out;
         },
-        [&](std::size_t k, OrderedGroups &groups) {
-            if (ctx.aborted())
-                return false;
-            for (auto &rows : groups) {
-                ++groupNumber;
-                for (std::size_t r = 0; r < rows.size(); ++r) {
-                    rows[r].group = groupNumber;
-                    rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
-                    host.addResultRow(std::move(rows[r]));
-                    ctx.stats.rows++;
-                }
-            }
-            host.setProgressPosition(int(std::min<std::size_t>(classes[k].end, INT_MAX)));
-            if (host.stopFlag()) {
-                stopped = true;
-                return false;
-            }
-            ctx.showElapsed(start);
-            return true;
+        [&](std::size_t b, std::vector<OrderedGroups> &done) {
+            for (std::size_t i = 0; i < done.size(); ++i)
+                if (!addSizeRows(classes[batches[b].firstClass + i], done[i]))
+                    return false;
+            return !ctx.aborted();
         });
     if (ctx.aborted())
         return;
