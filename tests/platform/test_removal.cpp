@@ -38,20 +38,6 @@ FileIdentity IdentityOf(const std::string &path)
     return StatPathNoFollow(path).identity;
 }
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Builds a file below folders whose whole path is longer than PATH_MAX, one
 // folder at a time; returns the file's full path.
 std::string WriteDeepFile(const std::string &root, const std::string &name)
@@ -118,7 +104,7 @@ protected:
     }
     std::string trashedInfo(const std::string &trashName) const
     {
-        return ReadText(trash + "/info/" + trashName + ".trashinfo");
+        return FileContent(trash + "/info/" + trashName + ".trashinfo");
     }
 };
 
@@ -140,8 +126,8 @@ TEST_F(RemovalTest, PermanentDeletionUnlinksWithoutTrash)
 {
     const std::string file = tree.write("a b.txt", "hello");
     EXPECT_EQ(remove(file, false), RemovalOutcome::Removed);
-    EXPECT_FALSE(Exists(file));
-    EXPECT_FALSE(Exists(trash + "/files/a b.txt"));
+    EXPECT_FALSE(PathExists(file));
+    EXPECT_FALSE(PathExists(trash + "/files/a b.txt"));
 }
 
 TEST_F(RemovalTest, RecycledFileLandsInTheHomeTrashWithItsInfo)
@@ -150,10 +136,10 @@ TEST_F(RemovalTest, RecycledFileLandsInTheHomeTrashWithItsInfo)
     const std::string second = tree.write("y/same name.txt", "two");
     EXPECT_EQ(remove(first, true), RemovalOutcome::Removed);
     EXPECT_EQ(remove(second, true), RemovalOutcome::Removed);
-    EXPECT_FALSE(Exists(first));
-    EXPECT_FALSE(Exists(second));
-    EXPECT_EQ(ReadText(trash + "/files/same name.txt"), "one");
-    EXPECT_EQ(ReadText(trash + "/files/same name.txt.1"), "two");
+    EXPECT_FALSE(PathExists(first));
+    EXPECT_FALSE(PathExists(second));
+    EXPECT_EQ(FileContent(trash + "/files/same name.txt"), "one");
+    EXPECT_EQ(FileContent(trash + "/files/same name.txt.1"), "two");
     EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt"), FreedesktopTrash::escapePath(first)));
     EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt.1"), FreedesktopTrash::escapePath(second)));
     EXPECT_NE(trashedInfo("same name.txt").find("same%20name.txt"), std::string::npos);
@@ -174,8 +160,8 @@ TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
     const std::string raw = std::string("caf\xE9-\xFF\xFE.txt");
     const std::string odd = tree.write(raw, "latin1");
     EXPECT_EQ(remove(odd, true), RemovalOutcome::Removed);
-    EXPECT_FALSE(Exists(odd));
-    EXPECT_EQ(ReadText(trash + "/files/" + raw), "latin1");
+    EXPECT_FALSE(PathExists(odd));
+    EXPECT_EQ(FileContent(trash + "/files/" + raw), "latin1");
     EXPECT_TRUE(IsTrashInfo(trashedInfo(raw), FreedesktopTrash::escapePath(tree.root()) + "/caf%E9-%FF%FE.txt"));
 
     // The longest name a folder takes still gets an info file beside it.
@@ -183,7 +169,7 @@ TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
     const std::string full = tree.write(longName, "long");
     EXPECT_EQ(remove(full, true), RemovalOutcome::Removed);
     const std::string trashName = longName.substr(0, NAME_MAX - 10);
-    EXPECT_EQ(ReadText(trash + "/files/" + trashName), "long");
+    EXPECT_EQ(FileContent(trash + "/files/" + trashName), "long");
     EXPECT_TRUE(IsTrashInfo(trashedInfo(trashName), FreedesktopTrash::escapePath(full)));
 
     const std::string over300 = tree.write(std::string(150, 'p') + "/" + std::string(150, 'q') + "/f.txt", "far");
@@ -258,7 +244,7 @@ TEST_F(RemovalTest, ChangedFilesAreLeftAlone)
     EXPECT_TRUE(fs::is_symlink(linked));
     EXPECT_EQ(tree.read("moved.txt"), "target");
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_FALSE(Exists(trash + "/files"));
+    EXPECT_FALSE(PathExists(trash + "/files"));
 }
 
 TEST_F(RemovalTest, RefusedDeletionLeavesTheFile)
@@ -269,7 +255,7 @@ TEST_F(RemovalTest, RefusedDeletionLeavesTheFile)
         GTEST_SKIP() << "no means to bar a removal here";
     EXPECT_EQ(remove(file, false), RemovalOutcome::Refused);
     EXPECT_EQ(remove(file, true), RemovalOutcome::Refused);
-    EXPECT_TRUE(Exists(file));
+    EXPECT_TRUE(PathExists(file));
     // The claim on the trash name is given back.
     EXPECT_TRUE(fs::is_empty(trash + "/info"));
 }
@@ -331,28 +317,28 @@ protected:
 
 TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMount)
 {
-    const bool hadTrash = Exists(top + "/.Trash-" + uid);
-    if (Exists(top + "/.Trash"))
+    const bool hadTrash = PathExists(top + "/.Trash-" + uid);
+    if (PathExists(top + "/.Trash"))
         GTEST_SKIP() << "a shared trash is already there";
     EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
-    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(PathExists(file));
     const std::string trashDir = top + "/.Trash-" + uid;
-    EXPECT_EQ(ReadText(trashDir + "/files/moved.txt"), "elsewhere");
+    EXPECT_EQ(FileContent(trashDir + "/files/moved.txt"), "elsewhere");
     // Paths in a mount's trash are relative to the top of the mount.
-    EXPECT_TRUE(IsTrashInfo(ReadText(trashDir + "/info/moved.txt.trashinfo"),
+    EXPECT_TRUE(IsTrashInfo(FileContent(trashDir + "/info/moved.txt.trashinfo"),
                             FreedesktopTrash::escapePath(file.substr(top.size() + 1))));
-    EXPECT_FALSE(Exists(trash + "/files"));
+    EXPECT_FALSE(PathExists(trash + "/files"));
     if (!hadTrash)
         fs::remove_all(trashDir);
 }
 
 TEST_F(OtherMountTest, PrefersASharedStickyTrash)
 {
-    if (Exists(top + "/.Trash"))
+    if (PathExists(top + "/.Trash"))
         GTEST_SKIP() << "a shared trash is already there";
     ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
     ::chmod((top + "/.Trash").c_str(), 01777);
     EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
-    EXPECT_EQ(ReadText(top + "/.Trash/" + uid + "/files/moved.txt"), "elsewhere");
+    EXPECT_EQ(FileContent(top + "/.Trash/" + uid + "/files/moved.txt"), "elsewhere");
     fs::remove_all(top + "/.Trash");
 }

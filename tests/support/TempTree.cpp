@@ -75,7 +75,18 @@ void TempTree::fifo(const std::string &relative)
 
 std::string TempTree::read(const std::string &relative) const
 {
-    std::ifstream in(path(relative), std::ios::binary);
+    return FileContent(path(relative));
+}
+
+bool PathExists(const std::string &path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string FileContent(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

@@ -26,3 +26,8 @@ public:
 private:
     std::string root_;
 };
+
+// Whether anything (a link included) stands at the path.
+bool PathExists(const std::string &path);
+// A whole file's bytes by its full path; empty when it cannot be read.
+std::string FileContent(const std::string &path);

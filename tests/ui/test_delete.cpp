@@ -1,10 +1,11 @@
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
-#include "../platform/FrozenFolder.h"
+#include "FrozenFolder.h"
 #include "DeleteRunner.h"
 #include "FileStatus.h"
 #include "FreedesktopTrash.h"
 #include "RadioGroup.h"
+#include "ScriptedDialogs.h"
 #include "ResultModel.h"
 #include "TempTree.h"
 #include "Unit1.h"
@@ -32,65 +33,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class AnsweringDialogs : public UserDialogs {
-public:
-    struct Box {
-        QString text;
-        QString caption;
-    };
-    std::deque<QByteArray> folders;
-    std::deque<bool> answers; // none left: the dialog was closed, which is No
-    QStringList questions;
-    QStringList notices;
-    std::vector<Box> boxes;
-
-    QByteArray pickFolder(QWidget *, const QString &) override
-    {
-        QByteArray folder = folders.empty() ? QByteArray() : folders.front();
-        if (!folders.empty())
-            folders.pop_front();
-        return folder;
-    }
-    void messageBox(QWidget *, const QString &text, const QString &caption) override
-    {
-        boxes.push_back({text, caption});
-    }
-    void information(QWidget *, const QString &text) override { notices << text; }
-    bool confirm(QWidget *, const QString &text) override
-    {
-        questions << text;
-        const bool yes = !answers.empty() && answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return yes;
-    }
-};
-
 const QString kCheckedQuestion =
     "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
 const QString kSelectedQuestion =
     "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 const QString kZeroSummary = "0 duplicate files deleted. 0 bytes space released!";
 
-bool Exists(const std::string &path)
-{
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class DeleteTest : public ::testing::Test {
 protected:
     TempTree tree;
     std::string trash = tree.path("data/Trash");
-    AnsweringDialogs dialogs;
+    ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form;
 
     void SetUp() override
@@ -117,32 +70,20 @@ protected:
     void trigger(const char *name) { child<QAction>(name)->trigger(); }
     ResultModel &results() { return form->resultModel(); }
 
-    static bool waitUntil(const std::function<bool()> &done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > 60000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
-    }
     // Scans the folder "scan" and forgets the scan's own summary.
     void scan()
     {
-        dialogs.folders.push_back(QByteArray::fromStdString(tree.path("scan")));
+        dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("scan")));
         click("PNGButton13");
         click("PNGButton10");
-        ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
         dialogs.boxes.clear();
     }
     // Runs a command and lets the window work until the deletion is over.
     void run(const std::function<void()> &command)
     {
         command();
-        ASSERT_TRUE(waitUntil([&] { return !form->deletionRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
     }
     void deleteChecked() { run([&] { click("PNGButton12"); }); }
     void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
@@ -185,7 +126,7 @@ protected:
     // The original path a trashed file's info records.
     std::string trashedFrom(const std::string &trashName)
     {
-        const std::string info = ReadText(trash + "/info/" + trashName + ".trashinfo");
+        const std::string info = FileContent(trash + "/info/" + trashName + ".trashinfo");
         const auto start = info.find("\nPath=");
         if (start == std::string::npos)
             return {};
@@ -194,9 +135,9 @@ protected:
     }
     ::testing::AssertionResult trashed(const std::string &path, const std::string &trashName)
     {
-        if (Exists(path))
+        if (PathExists(path))
             return ::testing::AssertionFailure() << path << " is still there";
-        if (!Exists(trash + "/files/" + trashName))
+        if (!PathExists(trash + "/files/" + trashName))
             return ::testing::AssertionFailure() << trashName << " is not in the trash";
         if (trashedFrom(trashName) != FreedesktopTrash::escapePath(path))
             return ::testing::AssertionFailure() << "info records " << trashedFrom(trashName);
@@ -259,7 +200,7 @@ TEST_F(DeleteTest, RecyclesTheCheckedCopiesAndSumsWhatWent)
     EXPECT_TRUE(trashed(files.cDat, "c.dat"));
     EXPECT_TRUE(trashed(files.dDat, "d.dat"));
     EXPECT_EQ(tree.read("scan/b/new.txt"), "hello");
-    EXPECT_TRUE(Exists(files.eDat));
+    EXPECT_TRUE(PathExists(files.eDat));
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.newTxt, files.eDat}));
     EXPECT_FALSE(results().isChecked(0));
     EXPECT_EQ(results().row(1).group, 2); // no renumbering
@@ -289,8 +230,8 @@ TEST_F(DeleteTest, NothingCheckedOrNoAnswerTouchesNothing)
     EXPECT_EQ(summaries(), (std::vector<QString>{kZeroSummary, kZeroSummary}));
     EXPECT_EQ(rowPaths(), before);
     for (const std::string &path : before)
-        EXPECT_TRUE(Exists(path)) << path;
-    EXPECT_FALSE(Exists(trash + "/files"));
+        EXPECT_TRUE(PathExists(path)) << path;
+    EXPECT_FALSE(PathExists(trash + "/files"));
 }
 
 TEST_F(DeleteTest, PermanentDeletionRemovesEveryCheckedCopyForGood)
@@ -303,8 +244,8 @@ TEST_F(DeleteTest, PermanentDeletionRemovesEveryCheckedCopyForGood)
     deleteChecked();
     EXPECT_EQ(summaries(), std::vector<QString>{"3 duplicate files deleted. 1.01 KB space released!"});
     for (const std::string &path : {files.oldTxt, files.newTxt, files.dDat})
-        EXPECT_FALSE(Exists(path)) << path;
-    EXPECT_FALSE(Exists(trash + "/files/old.txt"));
+        EXPECT_FALSE(PathExists(path)) << path;
+    EXPECT_FALSE(PathExists(trash + "/files/old.txt"));
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.cDat, files.eDat}));
 }
 
@@ -350,7 +291,7 @@ TEST_F(DeleteTest, ATrashThatCannotTakeFilesNeverMeansDeletedForGood)
     EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
                                                 "3 files could not be deleted; their rows remain in the list."});
     for (const std::string &path : rowPaths())
-        EXPECT_TRUE(Exists(path)) << path;
+        EXPECT_TRUE(PathExists(path)) << path;
     EXPECT_EQ(results().rowCount(), 5);
 }
 
@@ -394,11 +335,11 @@ TEST_F(DeleteTest, PopupDeletesSelectedRowsWithoutSummary)
     select({files.oldTxt});
     dialogs.answers = {false};
     run([&] { trigger("DeleteForever1"); });
-    EXPECT_TRUE(Exists(files.oldTxt));
+    EXPECT_TRUE(PathExists(files.oldTxt));
     dialogs.answers = {true};
     run([&] { trigger("DeleteForever1"); });
-    EXPECT_FALSE(Exists(files.oldTxt));
-    EXPECT_FALSE(Exists(trash + "/files/old.txt"));
+    EXPECT_FALSE(PathExists(files.oldTxt));
+    EXPECT_FALSE(PathExists(trash + "/files/old.txt"));
     EXPECT_EQ(rowPaths(), std::vector<std::string>{files.dDat});
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(dialogs.notices.empty());
@@ -436,8 +377,8 @@ TEST_F(DeleteTest, PopupCheckedEntriesRunDeleteWithTheirOwnOption)
     dialogs.answers = {true};
     run([&] { trigger("DeleteCheckedForever1"); });
     EXPECT_EQ(summaries().back(), "1 duplicate files deleted. 5 bytes space released!");
-    EXPECT_FALSE(Exists(files.newTxt));
-    EXPECT_FALSE(Exists(trash + "/files/new.txt"));
+    EXPECT_FALSE(PathExists(files.newTxt));
+    EXPECT_FALSE(PathExists(trash + "/files/new.txt"));
 }
 
 namespace {
@@ -497,7 +438,7 @@ TEST_F(LongDeletionTest, ShowsProgressAndBarsOtherCommandsWhileItRuns)
     // What the list lost is exactly what the disk lost, batch by batch.
     EXPECT_EQ(2 * kGroups - results().rowCount(), 2 * kGroups - filesOnDisk());
 
-    ASSERT_TRUE(waitUntil([&] { return !form->deletionRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
     EXPECT_EQ(summaries(), std::vector<QString>{"1500 duplicate files deleted. 1.07 MB space released!"});
     EXPECT_EQ(results().rowCount(), kGroups);
     EXPECT_EQ(filesOnDisk(), kGroups);

@@ -3,6 +3,7 @@
 #include "PNGButton.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
+#include "ScriptedDialogs.h"
 #include "TImage.h"
 #include "TempTree.h"
 #include "Unit1.h"
@@ -33,37 +34,6 @@
 #include <unistd.h>
 
 namespace {
-
-class ScriptedDialogs : public UserDialogs {
-public:
-    struct Box {
-        QString text;
-        QString caption;
-    };
-    std::deque<QByteArray> foldersToPick; // an empty answer is a cancel
-    QStringList prompts;
-    std::vector<Box> boxes;
-    QStringList notices;
-    std::function<void()> onBox;
-
-    QByteArray pickFolder(QWidget *, const QString &prompt) override
-    {
-        prompts << prompt;
-        if (foldersToPick.empty())
-            return {};
-        QByteArray folder = foldersToPick.front();
-        foldersToPick.pop_front();
-        return folder;
-    }
-    void messageBox(QWidget *, const QString &text, const QString &caption) override
-    {
-        boxes.push_back({text, caption});
-        if (onBox)
-            onBox();
-    }
-    void information(QWidget *, const QString &text) override { notices << text; }
-    bool confirm(QWidget *, const QString &) override { return false; }
-};
 
 // A filter dialog that does what the mask list does: writes the filter edit.
 class FilterDialogStub : public QDialog {
@@ -101,23 +71,11 @@ protected:
         dialogs.foldersToPick.push_back(QByteArray::fromStdString(path));
         click("PNGButton13");
     }
-    static bool waitUntil(const std::function<bool()> &done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > 60000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
-    }
     // Presses Scan Now and lets the window run until the job has ended.
     void scanToEnd()
     {
         click("PNGButton10");
-        ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
     }
     std::vector<ScriptedDialogs::Box> summaries() const
     {
@@ -408,7 +366,7 @@ TEST_F(MainWindowTest, RowsOnTheirWayAreReMarkedToo)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_EQ(results().rowCount(), 0);
     click("RadioGroup1Item1");
-    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
 
     ASSERT_EQ(results().rowCount(), 600);
     for (int i = 0; i < 600; i += 2) {
@@ -435,12 +393,12 @@ TEST_F(MainWindowTest, RowMarkedJustBeforeARuleChangeIsReMarkedWithItsGroup)
         EXPECT_EQ(host.keepRule(), 0);
         addRow("/older");
     });
-    ASSERT_TRUE(waitUntil([&] { return results().rowCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return results().rowCount() == 1; }));
     // The rule changes while the scan still holds the mark it read earlier.
     click("RadioGroup1Item1");
     click("RadioGroup1Item0");
     worker([&] { addRow("/newer"); });
-    ASSERT_TRUE(waitUntil([&] { return results().rowCount() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return results().rowCount() == 2; }));
     EXPECT_EQ(marks(), (std::vector<bool>{true, false})); // one copy kept, as if both were present
 }
 
@@ -466,7 +424,7 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
         host.showSummary(15000);
     });
     worker.join();
-    ASSERT_TRUE(waitUntil([&] { return !dialogs.boxes.empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.boxes.empty(); }));
     EXPECT_EQ(rowsAtSummary, 30000);
     EXPECT_EQ(dialogs.boxes[0].text, "15000 duplicate groups and 30000 duplicate files found");
     EXPECT_EQ(results().row(29999).path, "/f29999");
@@ -496,7 +454,7 @@ TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilItEnds)
     for (const char *name : {"PNGButton4", "PNGButton11", "PNGButton13", "PNGButton15"})
         EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name;
     click("PNGButton10"); // refused while the job runs: no second job, no reset
-    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
     EXPECT_EQ(summaries().size(), 1u);
     EXPECT_EQ(results().rowCount(), 100);
     for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"}) {
@@ -520,7 +478,7 @@ TEST_F(MainWindowTest, StopEndsTheScanWithASummaryAndIsClearedByTheNextScan)
     EXPECT_FALSE(form->StopFlag());
     click("PNGButton4");
     EXPECT_TRUE(form->StopFlag());
-    ASSERT_TRUE(waitUntil([&] { return !form->scanRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
     EXPECT_EQ(summaries().size(), 1u); // a stopped scan still reports
     EXPECT_LT(results().rowCount(), 4000);
     EXPECT_TRUE(form->StopFlag());
@@ -573,7 +531,7 @@ TEST_F(MainWindowTest, ClosingDuringAScanAbortsAndWaits)
     form->show();
     click("PNGButton10");
     auto *bar = child<QProgressBar>("ProgressBar1");
-    ASSERT_TRUE(waitUntil([&] { return bar->maximum() == 2; })); // comparing contents now
+    ASSERT_TRUE(WaitUntil([&] { return bar->maximum() == 2; })); // comparing contents now
     ASSERT_TRUE(form->scanRunning());
     QElapsedTimer clock;
     clock.start();

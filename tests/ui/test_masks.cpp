@@ -2,6 +2,7 @@
 // boxes and rows, the space bar, the buttons, the context menu and the close
 // boxes; then the filter text they leave is fed to a real walk.
 #include "RecordingHost.h"
+#include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -73,22 +74,13 @@ void Click(QPushButton *button)
     MouseClick(button, button->rect().center());
 }
 
-class RecordingDialogs : public UserDialogs {
-public:
-    QStringList notices;
-    QByteArray pickFolder(QWidget *, const QString &) override { return {}; }
-    void messageBox(QWidget *, const QString &text, const QString &) override { notices << text; }
-    void information(QWidget *, const QString &text) override { notices << text; }
-    bool confirm(QWidget *, const QString &) override { return false; }
-};
-
 const QString kSelectFirst = QStringLiteral("Please click to select a line first!");
 
 enum class Answer { Ok, Cancel, CloseBox };
 
 class MaskDialogs : public ::testing::Test {
 protected:
-    RecordingDialogs dialogs;
+    ScriptedDialogs dialogs;
     QLineEdit filterEdit{QStringLiteral("*.*")}; // the main window's filter edit
     TForm2 list{dialogs};
     TForm3 *editor = new TForm3(list);
