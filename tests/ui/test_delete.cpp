@@ -1,6 +1,7 @@
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "FrozenFolder.h"
+#include "MainWindowFixture.h"
 #include "DeleteRunner.h"
 #include "FileStatus.h"
 #include "FreedesktopTrash.h"
@@ -39,12 +40,10 @@ const QString kSelectedQuestion =
     "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 const QString kZeroSummary = "0 duplicate files deleted. 0 bytes space released!";
 
-class DeleteTest : public ::testing::Test {
+class DeleteTest : public MainWindowFixture {
 protected:
     TempTree tree;
     std::string trash = tree.path("data/Trash");
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
 
     void SetUp() override
     {
@@ -56,19 +55,6 @@ protected:
         form.reset();
         qunsetenv("XDG_DATA_HOME");
     }
-
-    template <class T>
-    T *child(const char *name)
-    {
-        T *found = form->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            ADD_FAILURE() << "no control " << name;
-        return found;
-    }
-    // A real press and release of the left button in the middle of the control.
-    void click(const char *name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
-    void trigger(const char *name) { child<QAction>(name)->trigger(); }
-    ResultModel &results() { return form->resultModel(); }
 
     // Scans the folder "scan" and forgets the scan's own summary.
     void scan()

@@ -1,5 +1,6 @@
 // The main window driven through its own controls, with scripted dialogs.
 #include "FolderListView.h"
+#include "MainWindowFixture.h"
 #include "PNGButton.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
@@ -47,24 +48,11 @@ public:
     }
 };
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(dialogs);
+    void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
 
-    template <class T>
-    T *child(const char *name)
-    {
-        T *found = form->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            ADD_FAILURE() << "no control " << name;
-        return found;
-    }
-    // A real press and release of the left button in the middle of the control.
-    void click(const char *name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
-    void trigger(const char *name) { child<QAction>(name)->trigger(); }
     FolderListView *folders() { return child<FolderListView>("ListView1"); }
-    ResultModel &results() { return form->resultModel(); }
 
     void addFolder(const std::string &path)
     {
