@@ -1,4 +1,5 @@
 // The main window driven through its own controls, with scripted dialogs.
+#include "ApplicationIdentity.h"
 #include "FolderListView.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
@@ -527,4 +528,14 @@ TEST_F(MainWindowTest, ClosingDuringAScanAbortsAndWaits)
     form.reset();
     std::cout << "[ closed during a scan in " << clock.elapsed() << " ms ]\n";
     EXPECT_TRUE(summaries().empty());
+}
+
+TEST_F(MainWindowTest, WindowCarriesTheApplicationIcon)
+{
+    SetUpApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("varnok"));
+    const QIcon icon = form->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48)));
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
 }

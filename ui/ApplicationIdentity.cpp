@@ -1,0 +1,15 @@
+#include "ApplicationIdentity.h"
+
+#include <QApplication>
+#include <QIcon>
+
+void SetUpApplicationIdentity()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Varnok"));
+    QCoreApplication::setApplicationName(QStringLiteral("Varnok"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.1"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnok"));
+    QIcon icon(QStringLiteral(":/pictures/app-icon-256.png"));
+    icon.addFile(QStringLiteral(":/pictures/app-icon-48.png"));
+    QApplication::setWindowIcon(icon);
+}
