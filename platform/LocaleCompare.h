@@ -9,7 +9,6 @@ class LocaleCompare {
 public:
     LocaleCompare();
     int compare(std::string_view a, std::string_view b) const;
-    bool less(std::string_view a, std::string_view b) const { return compare(a, b) < 0; }
     // The same on texts already converted for display; no byte tie-break.
     int compareDisplay(const QString &a, const QString &b) const;
 

@@ -101,12 +101,6 @@ bool OpenedFile::unchangedSince(const FileIdentity &expected) const
     return now.kind == FileKind::Regular && now.identity == expected;
 }
 
-void OpenedFile::adviseSequential()
-{
-    if (fd_ >= 0)
-        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-}
-
 void OpenedFile::close()
 {
     if (fd_ >= 0)

@@ -28,8 +28,6 @@ public:
     bool readFullyAt(std::int64_t offset, char *buffer, std::size_t length);
     // True when the open file still has the expected size and time.
     bool unchangedSince(const FileIdentity &expected) const;
-    // Tells the kernel we will read from start to end.
-    void adviseSequential();
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
