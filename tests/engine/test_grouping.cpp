@@ -7,62 +7,60 @@
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 using Grouping = ScanFixture;
 using V = std::vector<std::string>;
 
-TEST_F(Grouping, TwoCopiesFollowTimeAndTheKeepRule)
+TEST_F(Grouping, CopiesFollowTimeThenPathAndTheKeepRuleAndCarryWhatTheScanSaw)
 {
     tree.write("new", "same");
     tree.write("old", "same");
     tree.write("other", "diff");
     tree.setTime("new", 2000000000);
     tree.setTime("old", 1000000000);
+    for (auto n : {"c", "B", "a"}) { // same time: path order, ignoring case
+        tree.write(n, "dup");
+        tree.setTime(n, 1500000000);
+    }
+    tree.write("caf\xe9-1", "payload"); // names that are not UTF-8 group by their bytes
+    tree.write("caf\xe9-2", "payload");
+    tree.fifo("pipe"); // and a FIFO does not hang the scan
     scan();
-    EXPECT_EQ(rows(), (V{"1:old", "1:new"}));
-    EXPECT_TRUE(host.rows[0].checked);  // older copy goes
-    EXPECT_FALSE(host.rows[1].checked); // newest stays
-    EXPECT_EQ(host.rows[0].sizeText, "         4");
+    EXPECT_EQ(rows(), (V{"1:a", "1:B", "1:c", "2:old", "2:new", "3:caf\xe9-1", "3:caf\xe9-2"}));
+    EXPECT_EQ(std::vector<bool>({host.rows[3].checked, host.rows[4].checked}), std::vector<bool>({true, false}));
+    EXPECT_EQ(host.rows[3].sizeText, "         4");
     EXPECT_EQ(host.summaries, 1);
-    EXPECT_EQ(host.summaryGroups, 1);
-    EXPECT_EQ(host.summaryRows, 2);
+    EXPECT_EQ(host.summaryGroups, 3);
+    EXPECT_EQ(host.summaryRows, 7);
+    EXPECT_EQ(host.maximum, 8); // progress ends at the number of candidates
+    EXPECT_EQ(host.position, 8);
+
+    struct stat st;
+    ASSERT_EQ(::lstat(host.rows[3].path.c_str(), &st), 0);
+    EXPECT_EQ(host.rows[3].identity.inode, st.st_ino);
+    EXPECT_EQ(host.rows[3].identity.device, st.st_dev);
+    EXPECT_EQ(host.rows[3].identity.size, 4);
+    EXPECT_EQ(host.rows[3].identity.mtimeNs, std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+    EXPECT_EQ(host.rows[3].timeText.size(), 19u);
 
     host.rows.clear();
-    host.rule = 1;
+    host.rule = 1; // keep the oldest instead
     scan();
-    EXPECT_FALSE(host.rows[0].checked); // oldest stays
-    EXPECT_TRUE(host.rows[1].checked);
+    EXPECT_EQ(std::vector<bool>({host.rows[3].checked, host.rows[4].checked}), std::vector<bool>({false, true}));
 }
 
 TEST_F(Grouping, EveryCopyIsFoundWhereverItSortsAndGroupsFollowSizeThenPath)
 {
-    // x, x, y, x and x, x, y, y in path order, all of one size.
-    tree.write("a1", "xxxx");
-    tree.write("a2", "xxxx");
-    tree.write("a3", "yyyy");
-    tree.write("a4", "xxxx");
-    tree.write("b1", "ppppp");
-    tree.write("b2", "ppppp");
-    tree.write("b3", "qqqqq");
-    tree.write("b4", "qqqqq");
-    tree.write("B0", "qqqqq"); // case is ignored in path order
-    tree.write("empty1", "");
-    tree.write("empty2", "");
+    // x, x, y, x and x, x, y, y in path order, all of one size; case is ignored in path order.
+    for (const auto &[name, content] : {std::pair<const char *, const char *>{"a1", "xxxx"}, {"a2", "xxxx"},
+                                        {"a3", "yyyy"}, {"a4", "xxxx"}, {"b1", "ppppp"}, {"b2", "ppppp"},
+                                        {"b3", "qqqqq"}, {"b4", "qqqqq"}, {"B0", "qqqqq"}, {"empty1", ""},
+                                        {"empty2", ""}})
+        tree.write(name, content);
     scan();
     EXPECT_EQ(rows(), (V{"1:empty1", "1:empty2", "2:a1", "2:a2", "2:a4", "3:B0", "3:b3", "3:b4", "4:b1", "4:b2"}));
     EXPECT_EQ(host.summaryGroups, 4);
-}
-
-TEST_F(Grouping, SameTimeCopiesFollowPathIgnoringCase)
-{
-    for (auto n : {"c", "B", "a"}) {
-        tree.write(n, "dup");
-        tree.setTime(n, 1500000000);
-    }
-    scan();
-    EXPECT_EQ(rows(), (V{"1:a", "1:B", "1:c"}));
 }
 
 TEST_F(Grouping, EqualChecksumIsNotEnough)
@@ -163,42 +161,6 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     EXPECT_GE(bytesRead, 2 * big.size());
 }
 
-TEST_F(Grouping, NamesThatAreNotUtf8AreGroupedByTheirBytes)
-{
-    tree.write("caf\xe9-1", "payload");
-    tree.write("caf\xe9-2", "payload");
-    scan();
-    ASSERT_EQ(host.rows.size(), 2u);
-    EXPECT_EQ(host.rows[0].path.substr(tree.root().size()), "/caf\xe9-1");
-    EXPECT_EQ(host.rows[0].identity.size, 7);
-}
-
-TEST_F(Grouping, RowsCarryWhatTheScanSaw)
-{
-    tree.write("x1", "abc");
-    tree.write("x2", "abc");
-    scan();
-    ASSERT_EQ(host.rows.size(), 2u);
-    struct stat st;
-    ASSERT_EQ(::lstat(host.rows[0].path.c_str(), &st), 0);
-    EXPECT_EQ(host.rows[0].identity.inode, st.st_ino);
-    EXPECT_EQ(host.rows[0].identity.device, st.st_dev);
-    EXPECT_EQ(host.rows[0].identity.mtimeNs, std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
-    EXPECT_EQ(host.rows[0].timeText.size(), 19u);
-}
-
-TEST_F(Grouping, SameTreeSameRows)
-{
-    for (int i = 0; i < 60; ++i)
-        tree.write("d" + std::to_string(i % 7) + "/f" + std::to_string(i), std::string(size_t(i % 5), char('a' + i % 3)));
-    scan();
-    const auto first = rows();
-    host.rows.clear();
-    scan();
-    EXPECT_EQ(rows(), first);
-    EXPECT_FALSE(first.empty());
-}
-
 TEST_F(Grouping, StopDuringTheWalkStillGroupsTheFirstSizeAndReports)
 {
     for (int i = 0; i < 10; ++i)
@@ -221,16 +183,6 @@ TEST_F(Grouping, StopDuringGroupingEndsAfterTheCurrentSize)
     EXPECT_EQ(host.summaryGroups, 1);
 }
 
-TEST_F(Grouping, ProgressEndsAtTheNumberOfCandidates)
-{
-    for (int i = 0; i < 5; ++i)
-        tree.write("f" + std::to_string(i), std::string(std::size_t(i), 'q'));
-    tree.write("copy", "qq");
-    scan();
-    EXPECT_EQ(host.maximum, 6);
-    EXPECT_EQ(host.position, 6);
-}
-
 TEST_F(Grouping, EmptyListsStillReport)
 {
     scan();
@@ -239,15 +191,6 @@ TEST_F(Grouping, EmptyListsStillReport)
     TScanThread_Short none(host, {});
     none.WaitFor();
     EXPECT_EQ(host.summaries, 1); // no folders: no output at all
-}
-
-TEST_F(Grouping, AFifoInTheTreeDoesNotHangTheScan)
-{
-    tree.fifo("pipe");
-    tree.write("a", "1");
-    tree.write("b", "1");
-    scan();
-    EXPECT_EQ(rows(), (V{"1:a", "1:b"}));
 }
 
 TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
@@ -267,7 +210,7 @@ TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
     EXPECT_TRUE(host.rows.empty());
 }
 
-TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOther)
+TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOtherOnEveryRun)
 {
     // Many sizes, copies, and same-size files that differ at the start, in
     // the middle, in the last byte, or somewhere in between.
@@ -317,33 +260,18 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOther)
         else
             EXPECT_LE(a.identity.size, b.identity.size);
     }
+    // The same tree gives the same rows.
+    const auto first = rows();
+    host.rows.clear();
+    scan();
+    EXPECT_EQ(rows(), first);
 }
 
 TEST_F(Grouping, PathsLongerThanTheSystemTakesInOneCallAreGrouped)
 {
-    // 24 folders of 200 bytes each: the files' paths pass 4096 bytes.
-    const std::string part(200, 'p');
-    std::vector<int> fds{::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY)};
-    for (int level = 0; level < 24; ++level) {
-        ASSERT_EQ(::mkdirat(fds.back(), part.c_str(), 0755), 0);
-        fds.push_back(::openat(fds.back(), part.c_str(), O_RDONLY | O_DIRECTORY));
-        ASSERT_GE(fds.back(), 0);
-    }
-    for (const char *name : {"deep1", "deep2"}) {
-        const int fd = ::openat(fds.back(), name, O_WRONLY | O_CREAT, 0644);
-        ASSERT_EQ(::write(fd, "deep", 4), 4);
-        ::close(fd);
-    }
+    tree.writeDeep("deep1", "deep", 4200);
+    tree.writeDeep("deep2", "deep", 4200);
     scan();
     ASSERT_EQ(host.rows.size(), 2u);
     EXPECT_GT(host.rows[0].path.size(), 4096u);
-
-    // Undo it from the bottom up, since removing by path would not reach.
-    ::unlinkat(fds.back(), "deep1", 0);
-    ::unlinkat(fds.back(), "deep2", 0);
-    for (std::size_t i = fds.size() - 1; i > 0; --i) {
-        ::close(fds[i]);
-        ::unlinkat(fds[i - 1], part.c_str(), AT_REMOVEDIR);
-    }
-    ::close(fds[0]);
 }

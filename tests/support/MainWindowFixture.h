@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 // The real main window with scripted dialogs, driven through its controls.
 // Fixtures create `form` themselves, once their environment is ready.
@@ -28,4 +30,41 @@ protected:
     void click(const char *name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
     void trigger(const char *name) { child<QAction>(name)->trigger(); }
     ResultModel &results() { return form->resultModel(); }
+
+    // Adds a folder with the Add button and the scripted picker.
+    void addFolder(const std::string &path)
+    {
+        dialogs.foldersToPick.push_back(QByteArray::fromStdString(path));
+        click("PNGButton13");
+    }
+    // Presses Scan Now and lets the window run until the job has ended.
+    void scanToEnd()
+    {
+        click("PNGButton10");
+        ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
+    }
+    std::vector<std::string> rowPaths()
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < results().rowCount(); ++i)
+            paths.push_back(results().row(i).path);
+        return paths;
+    }
+    std::vector<bool> marks()
+    {
+        std::vector<bool> checked;
+        for (int i = 0; i < results().rowCount(); ++i)
+            checked.push_back(results().isChecked(i));
+        return checked;
+    }
+    // The texts of the message boxes shown under one caption.
+    std::vector<QString> boxTexts(const QString &caption) const
+    {
+        std::vector<QString> texts;
+        for (const auto &box : dialogs.boxes)
+            if (box.caption == caption)
+                texts.push_back(box.text);
+        return texts;
+    }
+    std::vector<QString> summaries() const { return boxTexts("Congratulation!"); }
 };

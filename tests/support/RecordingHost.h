@@ -17,7 +17,6 @@ public:
 
     std::vector<ResultRow> rows;
     std::vector<std::string> labels;
-    std::vector<int> positions;
     int maximum = 1000;
     int position = 0;
     int summaries = 0;
@@ -25,8 +24,6 @@ public:
     int summaryRows = -1;
     // Called after each row is added, e.g. to press Stop at a chosen moment.
     std::function<void(const ResultRow &)> onRow;
-    // Called after each label update.
-    std::function<void()> onLabel;
 
     std::string filterText() override { return filter; }
     bool stopFlag() override { return stop.load(); }
@@ -34,18 +31,9 @@ public:
     int keepRule() override { return rule.load(); }
     int rowCount() override { return int(rows.size()); }
     int progressPosition() override { return position; }
-    void setProgressPosition(int p) override
-    {
-        position = p < 0 ? 0 : (p > maximum ? maximum : p);
-        positions.push_back(position);
-    }
+    void setProgressPosition(int p) override { position = p < 0 ? 0 : (p > maximum ? maximum : p); }
     void setProgressMaximum(int m) override { maximum = m; }
-    void setElapsedText(const std::string &text) override
-    {
-        labels.push_back(text);
-        if (onLabel)
-            onLabel();
-    }
+    void setElapsedText(const std::string &text) override { labels.push_back(text); }
     void addResultRow(ResultRow row) override
     {
         rows.push_back(std::move(row));

@@ -1,6 +1,7 @@
 #include "TempTree.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -76,6 +77,41 @@ void TempTree::fifo(const std::string &relative)
 std::string TempTree::read(const std::string &relative) const
 {
     return FileContent(path(relative));
+}
+
+void TempTree::writePairs(const std::string &folder, int groups)
+{
+    for (int g = 0; g < groups; ++g) {
+        const std::string content(std::size_t(g + 1), char('a' + g % 26));
+        const std::string name = folder + "/" + std::to_string(g);
+        write(name + "-x.bin", content);
+        write(name + "-y.bin", content);
+        setTime(name + "-x.bin", 1000000000);
+    }
+}
+
+std::string TempTree::writeDeep(const std::string &name, const std::string &content, std::size_t longerThan)
+{
+    // The kernel refuses such paths in one call, so each step is relative.
+    const std::string folder(200, 'd');
+    std::string path = root_;
+    int fd = ::open(root_.c_str(), O_PATH | O_DIRECTORY);
+    while (fd >= 0 && path.size() + name.size() < longerThan) {
+        ::mkdirat(fd, folder.c_str(), 0755);
+        const int next = ::openat(fd, folder.c_str(), O_PATH | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        path += "/" + folder;
+    }
+    const int file = fd < 0 ? -1 : ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool written = file >= 0 && ::write(file, content.data(), content.size()) == ssize_t(content.size());
+    if (file >= 0)
+        ::close(file);
+    if (fd >= 0)
+        ::close(fd);
+    if (!written)
+        throw std::runtime_error("cannot write deep file " + name);
+    return path + "/" + name;
 }
 
 bool PathExists(const std::string &path)

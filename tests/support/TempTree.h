@@ -22,6 +22,12 @@ public:
     void hardlink(const std::string &existing, const std::string &relative);
     void fifo(const std::string &relative);
     std::string read(const std::string &relative) const;
+    // `groups` pairs of copies in `folder`, each pair its own size ("<g>-x.bin"
+    // older than "<g>-y.bin"), so that a scan yields rows for a while.
+    void writePairs(const std::string &folder, int groups);
+    // A file below 200-byte folders, made one level at a time, whose full path
+    // is longer than `longerThan`; calls with the same bound share the folders.
+    std::string writeDeep(const std::string &name, const std::string &content, std::size_t longerThan);
 
 private:
     std::string root_;
