@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -38,30 +39,9 @@ FileIdentity IdentityOf(const std::string &path)
     return StatPathNoFollow(path).identity;
 }
 
-// Builds a file below folders whose whole path is longer than PATH_MAX, one
-// folder at a time; returns the file's full path.
-std::string WriteDeepFile(const std::string &root, const std::string &name)
-{
-    std::string path = root;
-    int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY);
-    const std::string folder(200, 'd');
-    while (path.size() < PATH_MAX + 200) {
-        ::mkdirat(fd, folder.c_str(), 0755);
-        const int next = ::openat(fd, folder.c_str(), O_PATH | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-        path += "/" + folder;
-    }
-    const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT, 0644);
-    EXPECT_EQ(::write(file, "deep", 4), 4);
-    ::close(file);
-    ::close(fd);
-    return path + "/" + name;
-}
-
-// Status of an entry at a path longer than PATH_MAX, reached a folder at a
-// time; false when nothing is there.
-bool StatDeep(const std::string &path, struct stat &st)
+// Identity of an entry at a path longer than PATH_MAX, reached a folder at a
+// time; none when nothing is there.
+std::optional<FileIdentity> DeepIdentity(const std::string &path)
 {
     const std::string::size_type slash = path.rfind('/');
     int fd = ::open("/", O_PATH | O_DIRECTORY);
@@ -71,22 +51,12 @@ bool StatDeep(const std::string &path, struct stat &st)
         ::close(fd);
         fd = next;
     }
+    struct stat st;
     const bool found = fd >= 0 && ::fstatat(fd, path.substr(slash + 1).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (fd >= 0)
         ::close(fd);
-    return found;
-}
-
-bool DeepExists(const std::string &path)
-{
-    struct stat st;
-    return StatDeep(path, st);
-}
-
-FileIdentity DeepIdentity(const std::string &path)
-{
-    struct stat st {};
-    StatDeep(path, st);
+    if (!found)
+        return std::nullopt;
     return FromStat(st).identity;
 }
 
@@ -122,16 +92,13 @@ protected:
 
 } // namespace
 
-TEST_F(RemovalTest, PermanentDeletionUnlinksWithoutTrash)
+TEST_F(RemovalTest, PermanentDeletionUnlinksAndRecyclingFilesTheHomeTrash)
 {
-    const std::string file = tree.write("a b.txt", "hello");
-    EXPECT_EQ(remove(file, false), RemovalOutcome::Removed);
-    EXPECT_FALSE(PathExists(file));
+    const std::string gone = tree.write("a b.txt", "hello");
+    EXPECT_EQ(remove(gone, false), RemovalOutcome::Removed);
+    EXPECT_FALSE(PathExists(gone));
     EXPECT_FALSE(PathExists(trash + "/files/a b.txt"));
-}
 
-TEST_F(RemovalTest, RecycledFileLandsInTheHomeTrashWithItsInfo)
-{
     const std::string first = tree.write("x/same name.txt", "one");
     const std::string second = tree.write("y/same name.txt", "two");
     EXPECT_EQ(remove(first, true), RemovalOutcome::Removed);
@@ -143,16 +110,14 @@ TEST_F(RemovalTest, RecycledFileLandsInTheHomeTrashWithItsInfo)
     EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt"), FreedesktopTrash::escapePath(first)));
     EXPECT_TRUE(IsTrashInfo(trashedInfo("same name.txt.1"), FreedesktopTrash::escapePath(second)));
     EXPECT_NE(trashedInfo("same name.txt").find("same%20name.txt"), std::string::npos);
-}
 
-TEST_F(RemovalTest, RelativePathIsRecordedAsAbsolute)
-{
-    const std::string file = tree.write("rel.txt", "r");
+    // A relative path is recorded as absolute.
+    const std::string relative = tree.write("rel.txt", "r");
     const fs::path before = fs::current_path();
     fs::current_path(tree.root());
     EXPECT_EQ(remove("rel.txt", true), RemovalOutcome::Removed);
     fs::current_path(before);
-    EXPECT_TRUE(IsTrashInfo(trashedInfo("rel.txt"), FreedesktopTrash::escapePath(file)));
+    EXPECT_TRUE(IsTrashInfo(trashedInfo("rel.txt"), FreedesktopTrash::escapePath(relative)));
 }
 
 TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
@@ -180,17 +145,16 @@ TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
 
 TEST_F(RemovalTest, PathsLongerThanTheKernelTakesAtOnce)
 {
-    const std::string forever = WriteDeepFile(tree.root(), "forever.txt");
-    const std::string recycled = WriteDeepFile(tree.root(), "recycled.txt");
-    ASSERT_GT(forever.size(), std::size_t(PATH_MAX));
-    ASSERT_TRUE(DeepExists(forever));
+    const std::string forever = tree.writeDeep("forever.txt", "deep", PATH_MAX);
+    const std::string recycled = tree.writeDeep("recycled.txt", "deep", PATH_MAX);
+    ASSERT_TRUE(DeepIdentity(forever));
     struct stat st;
     ASSERT_NE(::lstat(forever.c_str(), &st), 0); // the plain call cannot reach it
 
-    EXPECT_EQ(ShellDeleteFile(forever, DeepIdentity(forever), false), RemovalOutcome::Removed);
-    EXPECT_FALSE(DeepExists(forever));
-    EXPECT_EQ(ShellDeleteFile(recycled, DeepIdentity(recycled), true), RemovalOutcome::Removed);
-    EXPECT_FALSE(DeepExists(recycled));
+    EXPECT_EQ(ShellDeleteFile(forever, *DeepIdentity(forever), false), RemovalOutcome::Removed);
+    EXPECT_FALSE(DeepIdentity(forever));
+    EXPECT_EQ(ShellDeleteFile(recycled, *DeepIdentity(recycled), true), RemovalOutcome::Removed);
+    EXPECT_FALSE(DeepIdentity(recycled));
     EXPECT_TRUE(IsTrashInfo(trashedInfo("recycled.txt"), FreedesktopTrash::escapePath(recycled)));
 }
 
@@ -233,12 +197,11 @@ TEST_F(RemovalTest, ChangedFilesAreLeftAlone)
     fs::remove(folder);
     tree.mkdir("became-folder");
 
-    for (bool recycle : {true, false}) {
-        EXPECT_EQ(ShellDeleteFile(rewritten, rewrittenSeen, recycle), RemovalOutcome::Changed);
-        EXPECT_EQ(ShellDeleteFile(replaced, replacedSeen, recycle), RemovalOutcome::Changed);
-        EXPECT_EQ(ShellDeleteFile(linked, linkedSeen, recycle), RemovalOutcome::Changed);
-        EXPECT_EQ(ShellDeleteFile(folder, folderSeen, recycle), RemovalOutcome::Changed);
-    }
+    const std::pair<std::string, FileIdentity> seen[] = {
+        {rewritten, rewrittenSeen}, {replaced, replacedSeen}, {linked, linkedSeen}, {folder, folderSeen}};
+    for (bool recycle : {true, false})
+        for (const auto &[path, identity] : seen)
+            EXPECT_EQ(ShellDeleteFile(path, identity, recycle), RemovalOutcome::Changed) << path << recycle;
     EXPECT_EQ(tree.read("rewritten.txt"), "after!");
     EXPECT_EQ(tree.read("replaced.txt"), "same");
     EXPECT_TRUE(fs::is_symlink(linked));
@@ -315,14 +278,14 @@ protected:
 
 } // namespace
 
-TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMount)
+TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMountOrASharedStickyOne)
 {
-    const bool hadTrash = PathExists(top + "/.Trash-" + uid);
     if (PathExists(top + "/.Trash"))
         GTEST_SKIP() << "a shared trash is already there";
+    const std::string trashDir = top + "/.Trash-" + uid;
+    const bool hadTrash = PathExists(trashDir);
     EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
     EXPECT_FALSE(PathExists(file));
-    const std::string trashDir = top + "/.Trash-" + uid;
     EXPECT_EQ(FileContent(trashDir + "/files/moved.txt"), "elsewhere");
     // Paths in a mount's trash are relative to the top of the mount.
     EXPECT_TRUE(IsTrashInfo(FileContent(trashDir + "/info/moved.txt.trashinfo"),
@@ -330,12 +293,8 @@ TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMount)
     EXPECT_FALSE(PathExists(trash + "/files"));
     if (!hadTrash)
         fs::remove_all(trashDir);
-}
 
-TEST_F(OtherMountTest, PrefersASharedStickyTrash)
-{
-    if (PathExists(top + "/.Trash"))
-        GTEST_SKIP() << "a shared trash is already there";
+    std::ofstream(file) << "elsewhere";
     ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
     ::chmod((top + "/.Trash").c_str(), 01777);
     EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
