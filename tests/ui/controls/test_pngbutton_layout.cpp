@@ -4,58 +4,44 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-TPNGButtonGeometry At(int imageX, int imageY, int textX, int textY)
+TEST(PNGButtonLayout, PlacesPictureAndCaptionForEveryLayout)
 {
-    return TPNGButtonGeometry{imageX, imageY, textX, textY};
-}
-
-} // namespace
-
-TEST(PNGButtonLayout, PictureAboveCaptionInTheTopBand)
-{
-    // 48 x 48 glyph, 11 px caption, 81 px high button: the 4 px gap counts with the picture.
-    EXPECT_EQ(ComputePNGButtonLayout(81, 81, 48, 48, 60, 11, pbsImageAbove, false), At(16, 9, 10, 61));
-    EXPECT_EQ(ComputePNGButtonLayout(81, 81, 48, 48, 60, 11, pbsImageAbove, true), At(18, 11, 12, 63));
-}
-
-TEST(PNGButtonLayout, PictureBelowCaption)
-{
-    EXPECT_EQ(ComputePNGButtonLayout(81, 81, 48, 48, 60, 11, pbsImageBellow, false), At(16, 20, 10, 9));
-    EXPECT_EQ(ComputePNGButtonLayout(81, 81, 48, 48, 60, 11, pbsImageBellow, true), At(18, 22, 12, 11));
-}
-
-TEST(PNGButtonLayout, PictureBesideCaptionMovesOnlyDownWhenPushed)
-{
-    // Add button: 97 x 41, 32 x 32 glyph, caption 20 x 11; the gap still lifts the picture.
-    EXPECT_EQ(ComputePNGButtonLayout(97, 41, 32, 32, 20, 11, pbsImageLeft, false), At(22, 2, 59, 15));
-    EXPECT_EQ(ComputePNGButtonLayout(97, 41, 32, 32, 20, 11, pbsImageLeft, true), At(22, 4, 59, 17));
-    EXPECT_EQ(ComputePNGButtonLayout(97, 41, 32, 32, 20, 11, pbsImageRight, false), At(47, 2, 22, 15));
-    EXPECT_EQ(ComputePNGButtonLayout(97, 41, 32, 32, 20, 11, pbsImageRight, true), At(47, 4, 22, 17));
-}
-
-TEST(PNGButtonLayout, EmptyCaptionCentresThePictureWithoutGap)
-{
-    for (TPNGButtonLayout layout : {pbsImageAbove, pbsImageBellow, pbsImageLeft}) {
-        SCOPED_TRACE(int(layout));
-        const TPNGButtonGeometry g = ComputePNGButtonLayout(23, 23, 16, 16, 0, 0, layout, false);
-        EXPECT_EQ(g.ImageX, 3);
-        EXPECT_EQ(g.ImageY, 3);
+    struct Case {
+        const char *what;
+        int width, height, imageWidth, imageHeight, textWidth, textHeight;
+        TPNGButtonLayout layout;
+        bool pushed;
+        TPNGButtonGeometry expected; // ImageX, ImageY, TextX, TextY
+        bool pictureOnly = false;    // where an empty caption goes does not matter
+    };
+    const Case cases[] = {
+        // 48 x 48 glyph, 11 px caption, 81 px high button: the 4 px gap counts with the picture.
+        {"above", 81, 81, 48, 48, 60, 11, pbsImageAbove, false, {16, 9, 10, 61}},
+        {"above, pushed", 81, 81, 48, 48, 60, 11, pbsImageAbove, true, {18, 11, 12, 63}},
+        {"below", 81, 81, 48, 48, 60, 11, pbsImageBellow, false, {16, 20, 10, 9}},
+        {"below, pushed", 81, 81, 48, 48, 60, 11, pbsImageBellow, true, {18, 22, 12, 11}},
+        // Add button: 97 x 41, 32 x 32 glyph, caption 20 x 11; the gap still lifts the picture.
+        {"left", 97, 41, 32, 32, 20, 11, pbsImageLeft, false, {22, 2, 59, 15}},
+        {"left, pushed", 97, 41, 32, 32, 20, 11, pbsImageLeft, true, {22, 4, 59, 17}},
+        {"right", 97, 41, 32, 32, 20, 11, pbsImageRight, false, {47, 2, 22, 15}},
+        {"right, pushed", 97, 41, 32, 32, 20, 11, pbsImageRight, true, {47, 4, 22, 17}},
+        // An empty caption centres the picture without a gap...
+        {"above, no caption", 23, 23, 16, 16, 0, 0, pbsImageAbove, false, {3, 3, 11, 19}},
+        {"below, no caption", 23, 23, 16, 16, 0, 0, pbsImageBellow, false, {3, 3, 0, 0}, true},
+        {"left, no caption", 23, 23, 16, 16, 0, 0, pbsImageLeft, false, {3, 3, 0, 0}, true},
+        // ...but right of it the picture keeps its 5 px distance.
+        {"right, no caption", 23, 23, 16, 16, 0, 0, pbsImageRight, false, {8, 3, 3, 11}},
+        {"nothing at all", 23, 23, 0, 0, 0, 0, pbsImageAbove, false, {11, 11, 11, 11}},
+        // Content larger than the button truncates toward zero: (23 - 48) / 2 is -12, not -13.
+        {"too large", 23, 23, 48, 48, 0, 0, pbsImageAbove, false, {-12, -12, 0, 0}, true},
+        {"too large, pushed", 23, 23, 48, 48, 0, 0, pbsImageAbove, true, {-10, -10, 0, 0}, true},
+        {"too large with caption", 23, 23, 48, 48, 30, 11, pbsImageAbove, false, {-12, -20, -3, 32}},
+    };
+    for (const Case &c : cases) {
+        TPNGButtonGeometry g = ComputePNGButtonLayout(c.width, c.height, c.imageWidth, c.imageHeight, c.textWidth,
+                                                      c.textHeight, c.layout, c.pushed);
+        if (c.pictureOnly)
+            g.TextX = g.TextY = 0;
+        EXPECT_EQ(g, c.expected) << c.what;
     }
-    // Right of an empty caption the picture still keeps its 5 px distance from it.
-    EXPECT_EQ(ComputePNGButtonLayout(23, 23, 16, 16, 0, 0, pbsImageRight, false), At(8, 3, 3, 11));
-    EXPECT_EQ(ComputePNGButtonLayout(23, 23, 0, 0, 0, 0, pbsImageAbove, false), At(11, 11, 11, 11));
-    EXPECT_EQ(ComputePNGButtonLayout(23, 23, 16, 16, 0, 0, pbsImageAbove, false), At(3, 3, 11, 19));
-}
-
-TEST(PNGButtonLayout, ContentLargerThanTheButtonTruncatesTowardZero)
-{
-    // (23 - 48) / 2 is -12, not -13.
-    const TPNGButtonGeometry g = ComputePNGButtonLayout(23, 23, 48, 48, 0, 0, pbsImageAbove, false);
-    EXPECT_EQ(g.ImageX, -12);
-    EXPECT_EQ(g.ImageY, -12);
-    EXPECT_EQ(ComputePNGButtonLayout(23, 23, 48, 48, 0, 0, pbsImageAbove, true).ImageX, -10);
-    // Above layout: 23 - 52 - 11 = -40.
-    EXPECT_EQ(ComputePNGButtonLayout(23, 23, 48, 48, 30, 11, pbsImageAbove, false), At(-12, -20, -3, 32));
 }
