@@ -24,12 +24,7 @@ struct Entry {
 
 int OpenEntry(const std::string &path, Entry &entry)
 {
-    const std::string::size_type slash = path.rfind('/');
-    entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (entry.name.empty() || entry.name == "." || entry.name == "..")
-        return EINVAL;
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return entry.folder.open(folder);
+    return entry.folder.openParentOf(path, entry.name);
 }
 
 // Status of the entry without following a link; errno value on failure.

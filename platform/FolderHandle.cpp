@@ -79,3 +79,12 @@ void FolderHandle::close()
         ::close(fd_);
     fd_ = -1;
 }
+
+int FolderHandle::openParentOf(const std::string &path, std::string &name)
+{
+    const std::string::size_type slash = path.rfind('/');
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return EINVAL;
+    return open(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
+}

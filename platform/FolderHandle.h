@@ -18,6 +18,9 @@ public:
     // Opens (creating it with mode 0700 when missing) the subfolder `name`;
     // never through a link. Returns 0 or the errno value.
     int openChild(const FolderHandle &parent, const std::string &name, bool create);
+    // Opens the folder that holds the last component of `path` and gives that
+    // component's name. Returns 0 or the errno value.
+    int openParentOf(const std::string &path, std::string &name);
 
     int fd() const { return fd_; }
     bool isOpen() const { return fd_ >= 0; }

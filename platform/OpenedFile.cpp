@@ -23,13 +23,11 @@ int openForReading(const std::string &path)
     if (path.size() < PATH_MAX)
         return openAt(AT_FDCWD, path.c_str());
     // Deeper than the kernel resolves in one call: open the folder piecewise.
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return -1;
     FolderHandle folder;
-    if (folder.open(path.substr(0, slash)) != 0)
+    std::string name;
+    if (folder.openParentOf(path, name) != 0)
         return -1;
-    return openAt(folder.fd(), path.c_str() + slash + 1);
+    return openAt(folder.fd(), name.c_str());
 }
 } // namespace
 
