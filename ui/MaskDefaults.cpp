@@ -4,6 +4,7 @@
 #include "pngextra.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QRect>
 
 const std::vector<MaskRow> &DefaultMaskRows()
@@ -60,4 +61,13 @@ QLabel *AddMaskDialogPicture(QWidget *dialog, const QString &name, const QRect &
     label->setScaledContents(true);
     label->setPixmap(picture);
     return label;
+}
+
+QPushButton *AddMaskDialogButton(QWidget *dialog, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *button = new QPushButton(caption, dialog);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 class QLabel;
+class QPushButton;
 class QRect;
 class QWidget;
 
@@ -26,3 +27,6 @@ QPixmap MaskDialogSeparator();
 // A picture control: the pixmap stretched over the geometry. Made before the
 // dialog's other controls so that it lies beneath them.
 QLabel *AddMaskDialogPicture(QWidget *dialog, const QString &name, const QRect &geometry, const QPixmap &picture);
+// A push button of either mask dialog; neither has a default button, so
+// Enter presses nothing.
+QPushButton *AddMaskDialogButton(QWidget *dialog, const char *name, const QString &caption, const QRect &geometry);

@@ -128,10 +128,10 @@ void TForm2::createControls()
     };
     list_->onDoubleClick = [this] { ListView1DblClick(); };
 
-    BitBtn3 = addButton("BitBtn3", QStringLiteral("Edit"), QRect(560, 48, 75, 25));
-    BitBtn2 = addButton("BitBtn2", QStringLiteral("Add"), QRect(560, 104, 75, 25));
-    BitBtn1 = addButton("BitBtn1", QStringLiteral("Remove"), QRect(560, 168, 75, 25));
-    Button1 = addButton("Button1", QStringLiteral("OK"), QRect(328, 280, 75, 25));
+    BitBtn3 = AddMaskDialogButton(this, "BitBtn3", QStringLiteral("Edit"), QRect(560, 48, 75, 25));
+    BitBtn2 = AddMaskDialogButton(this, "BitBtn2", QStringLiteral("Add"), QRect(560, 104, 75, 25));
+    BitBtn1 = AddMaskDialogButton(this, "BitBtn1", QStringLiteral("Remove"), QRect(560, 168, 75, 25));
+    Button1 = AddMaskDialogButton(this, "Button1", QStringLiteral("OK"), QRect(328, 280, 75, 25));
     connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
@@ -148,15 +148,6 @@ void TForm2::createPopupMenu()
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
-}
-
-QPushButton *TForm2::addButton(const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false); // no default button: Enter presses nothing
-    return button;
 }
 
 void TForm2::setFilterEdit(QLineEdit *edit)

@@ -66,7 +66,6 @@ protected:
 private:
     void createControls();
     void createPopupMenu();
-    QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
     // False, after telling the user, when no row is selected.
     bool haveSelection();
     void setCheckMark(int row, bool checked);

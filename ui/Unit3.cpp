@@ -23,8 +23,8 @@ TForm3::TForm3(TForm2 &maskList) : QDialog(&maskList), maskList_(maskList)
     Image1 = AddMaskDialogPicture(this, QStringLiteral("Image1"), rect(), MaskDialogGradient());
     LabeledEdit1 = addLabeledEdit("LabeledEdit1", QStringLiteral("Description:   "), QRect(104, 56, 265, 21));
     LabeledEdit2 = addLabeledEdit("LabeledEdit2", QStringLiteral("Masks:          "), QRect(104, 104, 265, 21));
-    BitBtn1 = addButton("BitBtn1", QStringLiteral("OK"), QRect(104, 168, 75, 25));
-    BitBtn2 = addButton("BitBtn2", QStringLiteral("Cancel"), QRect(224, 168, 75, 25));
+    BitBtn1 = AddMaskDialogButton(this, "BitBtn1", QStringLiteral("OK"), QRect(104, 168, 75, 25));
+    BitBtn2 = AddMaskDialogButton(this, "BitBtn2", QStringLiteral("Cancel"), QRect(224, 168, 75, 25));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
 
@@ -43,15 +43,6 @@ QLineEdit *TForm3::addLabeledEdit(const char *name, const QString &label, const 
     caption->adjustSize();
     caption->move(geometry.left() - 3 - caption->width(), geometry.top() + (geometry.height() - caption->height()) / 2);
     return edit;
-}
-
-QPushButton *TForm3::addButton(const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false); // no default button: Enter presses nothing
-    return button;
 }
 
 void TForm3::showEvent(QShowEvent *event)

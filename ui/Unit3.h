@@ -29,7 +29,6 @@ protected:
 
 private:
     QLineEdit *addLabeledEdit(const char *name, const QString &label, const QRect &geometry);
-    QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
 
     TForm2 &maskList_;
 };
