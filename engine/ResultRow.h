@@ -1,16 +1,8 @@
 #pragma once
+#include "FileIdentity.h"
+
 #include <cstdint>
 #include <string>
-
-// What the scan saw of a file, kept so that a later deletion can tell
-// whether the path still names that same file.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t mtimeNs = 0; // nanoseconds since the epoch
-    bool operator==(const FileIdentity &) const = default;
-};
 
 // One file of a duplicate group as the result list shows it.
 struct ResultRow {

@@ -1,5 +1,5 @@
 #pragma once
-#include "../engine/ResultRow.h"
+#include "FileIdentity.h"
 
 #include <string>
 #include <sys/stat.h>
