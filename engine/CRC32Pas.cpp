@@ -1,22 +1,16 @@
 #include "CRC32Pas.h"
-#include "CRC32Clmul.h"
 
 #include <bit>
 
 #include <cstring>
 
-std::uint32_t UpdateCRC32Large(std::uint32_t crc, const void *buf, std::size_t len)
+std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t length)
 {
-    if (!buf)
+    if (!buf || length <= 0)
         return crc;
     const auto &t = crc32detail::kTables;
     auto p = static_cast<const unsigned char *>(buf);
-    if (len >= 256 && CRC32ClmulAvailable()) {
-        const std::size_t folded = len & ~std::size_t(15);
-        crc = UpdateCRC32Clmul(crc, p, folded);
-        p += folded;
-        len -= folded;
-    }
+    auto len = static_cast<std::size_t>(length);
     while (std::endian::native == std::endian::little && len >= 8) {
         std::uint32_t lo, hi;
         std::memcpy(&lo, p, 4);
@@ -32,9 +26,3 @@ std::uint32_t UpdateCRC32Large(std::uint32_t crc, const void *buf, std::size_t l
     return crc;
 }
 
-std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t len)
-{
-    if (!buf || len <= 0)
-        return crc;
-    return UpdateCRC32Large(crc, buf, static_cast<std::size_t>(len));
-}

@@ -31,5 +31,3 @@ inline constexpr const std::array<std::uint32_t, 256> &CRC32Table = crc32detail:
 // inversion are applied here; no buffer or len <= 0 returns crc unchanged.
 std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t len);
 
-// The same for lengths beyond 2 GiB.
-std::uint32_t UpdateCRC32Large(std::uint32_t crc, const void *buf, std::size_t len);

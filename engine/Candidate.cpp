@@ -1,5 +1,4 @@
 #include "Candidate.h"
-#include "ScanTexts.h"
 
 void CandidateList::append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name)
 {
@@ -18,8 +17,3 @@ std::string_view CandidateList::path(const Candidate &c) const
 }
 
 std::string_view CandidateList::path(std::size_t i) const { return path(items_[i]); }
-
-std::string CandidateList::line(std::size_t i) const
-{
-    return SizeField(items_[i].identity.size) + " " + std::string(path(i));
-}

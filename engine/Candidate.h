@@ -1,5 +1,5 @@
 #pragma once
-#include "ResultRow.h"
+#include "FileIdentity.h"
 
 #include <cstdint>
 #include <string>
@@ -25,9 +25,6 @@ public:
     std::vector<Candidate> &items() { return items_; }
     const std::vector<Candidate> &items() const { return items_; }
 
-    // The candidate line of the file: the size right-aligned in 10 characters,
-    // a blank, then the path.
-    std::string line(std::size_t i) const;
 
 private:
     std::vector<Candidate> items_;
