@@ -123,7 +123,7 @@ void BenchAppend(int rowCount)
             }
         }
         feedMs = clock.elapsed();
-        host.showSummary(rowCount / 2);
+        host.showSummary(rowCount / 2, 0);
     });
     QApplication::exec();
     worker.join();

@@ -27,5 +27,7 @@ public:
     virtual void addResultRow(ResultRow row) = 0;
     // The summary of a finished pass. The host reads its own row count when it
     // shows the box, so the figure covers every row it has taken in.
-    virtual void showSummary(int groupCount) = 0;
+    // unreadCount: folders and files the scan could not read, so that an
+    // empty result never hides a failure.
+    virtual void showSummary(int groupCount, int unreadCount) = 0;
 };

@@ -57,3 +57,10 @@ bool ExtensionPasses(std::string_view name, std::string_view upperFilter)
         upper[i] = (ext[i] >= 'a' && ext[i] <= 'z') ? char(ext[i] - 'a' + 'A') : ext[i];
     return upperFilter.find(std::string_view(upper, ext.size())) != std::string_view::npos;
 }
+
+std::string UnreadText(int count)
+{
+    if (count == 1)
+        return "1 folder or file could not be read.";
+    return std::to_string(count) + " folders or files could not be read.";
+}

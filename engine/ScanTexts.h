@@ -14,6 +14,8 @@ std::string ElapsedText(std::int64_t elapsedMs);
 // "%d duplicate groups and %d duplicate files found"
 std::string SummaryText(int groups, int rows);
 inline constexpr const char *kSummaryCaption = "Congratulation!";
+// The summary's second line when some folders or files could not be read.
+std::string UnreadText(int count);
 
 // The filter text as the walk compares it: a to z upper-cased, nothing else.
 std::string UpperFilter(std::string_view filterText);

@@ -1,27 +1,59 @@
 #include "DirectoryReader.h"
 
+#include "OpenFileLimit.h"
+
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
+
+namespace {
+
+// A shortage of descriptors passes as readers give theirs back: wait it out
+// for a while rather than skip a folder that is perfectly readable.
+template <typename Open>
+int OpenWaitingForDescriptors(Open open)
+{
+    constexpr int kTries = 200;
+    for (int attempt = 0;; ++attempt) {
+        const int fd = open();
+        if (fd >= 0 || !IsOutOfDescriptors(errno) || attempt == kTries)
+            return fd;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace
 
 bool DirectoryReader::open(const std::string &path)
 {
     close();
-    return adopt(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return adopt(OpenWaitingForDescriptors([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
 }
 
 bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name)
 {
     close();
-    return adopt(::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return adopt(OpenWaitingForDescriptors(
+        [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }));
+}
+
+bool DirectoryReader::unreadable() const
+{
+    // Gone, or turned into something else since it was listed: nothing was missed.
+    return openError_ != 0 && openError_ != ENOENT && openError_ != ENOTDIR && openError_ != ELOOP;
 }
 
 bool DirectoryReader::adopt(int fd)
 {
+    openError_ = fd < 0 ? errno : 0;
     if (fd < 0)
         return false;
     dir_ = ::fdopendir(fd);
     if (!dir_) {
+        openError_ = errno;
         ::close(fd);
         return false;
     }

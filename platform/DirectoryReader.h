@@ -24,6 +24,9 @@ public:
     // A subfolder met in a listing: never through a link.
     bool openChild(const DirectoryReader &parent, const char *name);
     void close();
+    // The last open failed for a reason of the folder's own (no permission,
+    // an I/O error), not because it went away.
+    bool unreadable() const;
 
     // Next entry other than "." and ".."; false at the end of the listing.
     bool next(Entry &entry);
@@ -37,4 +40,5 @@ private:
     bool adopt(int fd);
     DIR *dir_ = nullptr;
     int fd_ = -1;
+    int openError_ = 0;
 };

@@ -34,10 +34,14 @@ public:
     const Entry &entry(std::uint64_t index) const { return entries_[index]; }
     std::string_view name(const Entry &e) const { return std::string_view(names_).substr(e.nameOffset, e.nameLength); }
     bool empty() const { return directories_.empty(); }
+    // Folders below the root that could not be listed for a reason of their own.
+    std::uint64_t unreadableFolders() const { return unreadable_; }
+    void countUnreadableFolder() { ++unreadable_; }
     void clear();
 
 private:
     std::vector<Directory> directories_;
     std::vector<Entry> entries_;
     std::string names_;
+    std::uint64_t unreadable_ = 0;
 };

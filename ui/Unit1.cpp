@@ -426,9 +426,11 @@ void TForm1::scanEnded()
     setScanning(false);
 }
 
-void TForm1::showScanSummary(int groupCount)
+void TForm1::showScanSummary(int groupCount, int unreadCount)
 {
-    const std::string text = SummaryText(groupCount, model_->rowCount());
+    std::string text = SummaryText(groupCount, model_->rowCount());
+    if (unreadCount > 0)
+        text += "\n" + UnreadText(unreadCount);
     dialogs_.messageBox(this, QString::fromStdString(text), QString::fromLatin1(kSummaryCaption));
 }
 

@@ -101,7 +101,7 @@ private:
     void setScanning(bool running);
     void abortScan();
     void scanEnded();
-    void showScanSummary(int groupCount);
+    void showScanSummary(int groupCount, int unreadCount);
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
     void openAddress(const QUrl &address);

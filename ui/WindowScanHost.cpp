@@ -136,9 +136,9 @@ void WindowScanHost::addResultRow(ResultRow row)
     });
 }
 
-void WindowScanHost::showSummary(int groupCount)
+void WindowScanHost::showSummary(int groupCount, int unreadCount)
 {
-    push(Summary{groupCount});
+    push(Summary{groupCount, unreadCount});
 }
 
 void WindowScanHost::jobEnded()
@@ -263,7 +263,7 @@ void WindowScanHost::apply(Operation &operation)
             else if constexpr (std::is_same_v<T, Label>)
                 emit elapsedTextChanged(QString::fromStdString(op.text));
             else if constexpr (std::is_same_v<T, Summary>)
-                emit summaryReady(op.groups);
+                emit summaryReady(op.groups, op.unread);
             else if constexpr (std::is_same_v<T, Ended>)
                 emit scanEnded();
         },

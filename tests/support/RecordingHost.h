@@ -22,6 +22,7 @@ public:
     int summaries = 0;
     int summaryGroups = -1;
     int summaryRows = -1;
+    int summaryUnread = -1;
     // Called after each row is added, e.g. to press Stop at a chosen moment.
     std::function<void(const ResultRow &)> onRow;
 
@@ -40,10 +41,11 @@ public:
         if (onRow)
             onRow(rows.back());
     }
-    void showSummary(int groups) override
+    void showSummary(int groups, int unread) override
     {
         ++summaries;
         summaryGroups = groups;
+        summaryUnread = unread;
         summaryRows = rowCount();
     }
 };

@@ -337,7 +337,7 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
         }
         EXPECT_EQ(host.rowCount(), 30000);
         host.setElapsedText("00:00:01:12");
-        host.showSummary(15000);
+        host.showSummary(15000, 0);
     });
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return !dialogs.boxes.empty(); }));
@@ -346,6 +346,12 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     EXPECT_EQ(results().row(29999).path, "/f29999");
     EXPECT_EQ(child<QLabel>("Label1")->text(), "00:00:01:12");
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
+
+    // What could not be read is said, so an empty result is no false all-clear.
+    std::thread([&] { host.showSummary(0, 1); }).join();
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
+    EXPECT_EQ(dialogs.boxes[1].text, "0 duplicate groups and 30000 duplicate files found\n"
+                                     "1 folder or file could not be read.");
 }
 
 TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilStopEndsItWithASummary)
