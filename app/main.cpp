@@ -1,6 +1,7 @@
 // Program start: the main window first, so it is the application's main
 // window, then the filter dialogs, then the message loop until it closes.
 #include "ApplicationIdentity.h"
+#include "OpenFileLimit.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char **argv)
 {
+    RaiseOpenFileLimit(); // before any thread starts, so every one sees it
     QApplication app(argc, argv);
     SetUpApplicationIdentity();
 

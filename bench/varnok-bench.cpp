@@ -1,12 +1,15 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost.
+#include "OpenFileLimit.h"
 #include "uScanThread_Short.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -15,7 +18,7 @@ class ConsoleHost : public ScanHost {
 public:
     explicit ConsoleHost(std::string filter) : filter_(std::move(filter)) {}
     std::string filterText() override { return filter_; }
-    bool stopFlag() override { return false; }
+    bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return total_; }
     int keepRule() override { return 0; }
     int rowCount() override { return int(rows_.size()); }
@@ -29,8 +32,9 @@ public:
     }
     void setElapsedText(const std::string &) override {}
     void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
-    void showSummary(int groups) override { groups_ = groups; }
+    void showSummary(int groups, int) override { groups_ = groups; }
 
+    std::atomic<bool> stop_{false};
     std::int64_t total_ = 0;
     std::vector<ResultRow> rows_;
     int groups_ = 0;
@@ -42,13 +46,9 @@ private:
     int maximum_ = 1000;
 };
 
-void raiseOpenFileLimit()
+double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
-    rlimit lim;
-    if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
-        lim.rlim_cur = lim.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &lim);
-    }
+    return std::chrono::duration<double>(b - a).count();
 }
 
 } // namespace
@@ -57,29 +57,55 @@ int main(int argc, char **argv)
 {
     bool printGroups = false;
     std::string filter = "*.*";
+    double stopAfter = -1;
+    unsigned readers = 0;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--groups") == 0)
             printGroups = true;
         else if (std::strcmp(argv[i], "--filter") == 0 && i + 1 < argc)
             filter = argv[++i];
+        else if (std::strcmp(argv[i], "--stop-after") == 0 && i + 1 < argc)
+            stopAfter = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
+            readers = unsigned(std::atoi(argv[++i]));
         else
             folders.push_back(argv[i]);
     }
     if (folders.empty()) {
-        std::fprintf(stderr, "usage: varnok-bench [--groups] [--filter TEXT] FOLDER...\n");
+        std::fprintf(stderr, "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
+                             "FOLDER...\n");
         return 2;
     }
-    raiseOpenFileLimit();
+    RaiseOpenFileLimit();
     ConsoleHost host(filter);
     const auto start = std::chrono::steady_clock::now();
-    TScanThread_Short job(host, folders, false, [&host](std::int64_t total) {
+    TScanThread_Short job(host, folders, true, [&host](std::int64_t total) {
         host.total_ = total;
         host.walkStarted_ = std::chrono::steady_clock::now();
     });
+    job.setReaderThreads(readers);
+    job.Start();
+    // Presses Stop after the given time, as a user would, and notes when.
+    std::chrono::steady_clock::time_point stopped;
+    std::jthread stopper;
+    if (stopAfter >= 0)
+        stopper = std::jthread([&](std::stop_token token) {
+            const auto at = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                        std::chrono::duration<double>(stopAfter));
+            while (!token.stop_requested() && std::chrono::steady_clock::now() < at)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (token.stop_requested())
+                return;
+            stopped = std::chrono::steady_clock::now();
+            host.stop_.store(true);
+        });
     job.WaitFor();
     const auto end = std::chrono::steady_clock::now();
-    auto secondsBetween = [](auto a, auto b) { return std::chrono::duration<double>(b - a).count(); };
+    if (stopper.joinable()) {
+        stopper.request_stop();
+        stopper.join();
+    }
     const double seconds = secondsBetween(start, end);
     std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, host.walkStarted_),
                  secondsBetween(host.walkStarted_, host.groupingStarted_), secondsBetween(host.groupingStarted_, end));
@@ -92,6 +118,8 @@ int main(int argc, char **argv)
                 std::fputc('\n', stdout);
         }
     }
+    if (host.stop_.load())
+        std::printf("stop_latency=%.3f\n", secondsBetween(stopped, end));
     std::printf("groups=%d files=%zu candidates=%zu bytes_read=%llu seconds=%.3f\n", host.groups_, host.rows_.size(),
                 job.Stats().candidates, static_cast<unsigned long long>(job.Stats().bytesRead.load()), seconds);
     return 0;

@@ -1,13 +1,13 @@
 #include "ContentGrouper.h"
-#include "CRC32Pas.h"
+#include "OpenFileBudget.h"
 #include "OpenedFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
-#include <zlib.h>
 
 namespace {
 
@@ -57,23 +57,9 @@ std::vector<Range> readingPlan(std::int64_t size)
 // Members still alike after a prefix of the plan.
 struct WorkSet {
     std::vector<std::uint32_t> members;
-    std::size_t range = 0;         // index into the plan
-    std::int64_t within = 0;       // bytes of that range done
-    std::uint32_t running = ~0u;   // raw CRC of the range so far
-    std::vector<std::uint32_t> crcs; // finished CRC of each earlier range
+    std::size_t range = 0;   // index into the plan
+    std::int64_t within = 0; // bytes of that range done
 };
-
-std::uint32_t combineCrcs(const std::vector<Range> &plan, const std::vector<std::uint32_t> &crcs)
-{
-    std::vector<std::size_t> order(plan.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](auto a, auto b) { return plan[a].offset < plan[b].offset; });
-    uLong crc = crc32(0L, Z_NULL, 0);
-    for (std::size_t i : order)
-        crc = crc32_combine64(crc, crcs[i], plan[i].length);
-    return static_cast<std::uint32_t>(crc);
-}
 
 // Splits the read pieces into runs of identical bytes, first member first.
 std::vector<std::vector<std::uint32_t>> partition(const std::vector<std::uint32_t> &members,
@@ -114,14 +100,77 @@ std::vector<std::vector<std::uint32_t>> partition(const std::vector<std::uint32_
 
 } // namespace
 
-std::vector<ContentGrouper::Group> ContentGrouper::group(const std::vector<File> &files, std::int64_t size)
-{
-    std::vector<Group> done;
-    std::vector<OpenedFile> handles(files.size());
-    auto openChecked = [&](std::uint32_t i) {
-        return handles[i].isOpen() || handles[i].open(files[i].path, files[i].identity) == OpenedFile::Outcome::Opened;
-    };
+namespace {
 
+enum class Access { Ready, Skip, Cancelled };
+
+// The open files of one set, each reopened on demand and checked to be the
+// file the walk saw. A shortage of descriptors is waited out, never taken
+// for a fault of the file.
+class SetFiles {
+public:
+    SetFiles(const std::vector<ContentGrouper::File> &files, ContentGrouper::Shared &shared)
+        : files_(files), shared_(shared), handles_(files.size()) {}
+
+    Access open(std::uint32_t i)
+    {
+        while (!handles_[i].isOpen()) {
+            switch (handles_[i].open(files_[i].path, files_[i].identity)) {
+            case OpenedFile::Outcome::Opened:
+                break;
+            case OpenedFile::Outcome::Failed:
+                shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
+                return Access::Skip;
+            case OpenedFile::Outcome::Changed:
+                return Access::Skip;
+            case OpenedFile::Outcome::NoDescriptor:
+                if (shared_.cancelled())
+                    return Access::Cancelled;
+                closeAll(); // ours come back on demand; others may free theirs
+                shared_.budget.waitForRelease(std::chrono::milliseconds(5));
+                break;
+            }
+        }
+        return Access::Ready;
+    }
+
+    // Reads a piece; false when the file failed or ended early.
+    bool read(std::uint32_t i, std::int64_t offset, char *piece, std::size_t length)
+    {
+        if (handles_[i].readFullyAt(offset, piece, length)) {
+            shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
+            return true;
+        }
+        if (handles_[i].readError() != 0)
+            shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+
+    bool unchanged(std::uint32_t i) const { return handles_[i].unchangedSince(files_[i].identity); }
+    void close(std::uint32_t i) { handles_[i].close(); }
+    void closeAll()
+    {
+        for (auto &h : handles_)
+            h.close();
+    }
+
+private:
+    const std::vector<ContentGrouper::File> &files_;
+    ContentGrouper::Shared &shared_;
+    std::vector<OpenedFile> handles_;
+};
+
+} // namespace
+
+std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<File> &files,
+                                                                        std::int64_t size)
+{
+    const OpenFileLease lease(shared_.budget, std::min(files.size(), maxOpen_), shared_.cancelled);
+    if (lease.count() == 0)
+        return std::nullopt;
+    SetFiles handles(files, shared_);
+
+    std::vector<Group> done;
     WorkSet all;
     for (std::uint32_t i = 0; i < files.size(); ++i)
         all.members.push_back(i);
@@ -131,26 +180,27 @@ std::vector<ContentGrouper::Group> ContentGrouper::group(const std::vector<File>
     std::vector<char> buffer;
 
     while (!stack.empty()) {
-        if (abort_.load(std::memory_order_relaxed))
-            return {};
         WorkSet set = std::move(stack.back());
         stack.pop_back();
 
         if (set.range == plan.size() || size == 0) {
             // Everything compared: keep the files that are still what the walk saw.
-            std::vector<std::uint32_t> kept;
+            Group kept;
             for (std::uint32_t i : set.members) {
-                if (openChecked(i) && handles[i].unchangedSince(files[i].identity))
+                const Access a = handles.open(i);
+                if (a == Access::Cancelled)
+                    return std::nullopt;
+                if (a == Access::Ready && handles.unchanged(i))
                     kept.push_back(i);
-                handles[i].close();
+                handles.close(i);
             }
             if (kept.size() >= 2)
-                done.push_back({std::move(kept), size == 0 ? 0u : combineCrcs(plan, set.crcs)});
+                done.push_back(std::move(kept));
             continue;
         }
 
         const Range &r = plan[set.range];
-        const bool keepOpen = set.members.size() <= kMaxOpenFiles;
+        const bool keepOpen = set.members.size() <= lease.count();
         const std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(kBufferBudget / set.members.size()));
         const std::size_t length = std::size_t(std::min(r.length - set.within, budgetPiece));
         buffer.resize(length * set.members.size());
@@ -158,42 +208,39 @@ std::vector<ContentGrouper::Group> ContentGrouper::group(const std::vector<File>
         std::vector<std::uint32_t> readable;
         std::vector<const char *> pieces;
         for (std::uint32_t i : set.members) {
-            if (abort_.load(std::memory_order_relaxed))
-                return {};
+            if (shared_.cancelled())
+                return std::nullopt;
             char *piece = buffer.data() + length * pieces.size();
-            const bool ok = openChecked(i) && handles[i].readFullyAt(r.offset + set.within, piece, length);
+            const Access a = handles.open(i);
+            if (a == Access::Cancelled)
+                return std::nullopt;
+            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length);
             if (ok) {
-                bytesRead_.fetch_add(length, std::memory_order_relaxed);
                 readable.push_back(i);
                 pieces.push_back(piece);
             }
             if (!ok || !keepOpen)
-                handles[i].close();
+                handles.close(i);
         }
 
         auto parts = partition(readable, pieces, length);
         // Depth first keeps the open files within one lineage of sets.
         for (auto p = parts.rbegin(); p != parts.rend(); ++p) {
             if (p->size() < 2) {
-                handles[p->front()].close();
+                handles.close(p->front());
                 continue;
             }
-            const std::size_t repIndex = std::size_t(std::find(readable.begin(), readable.end(), p->front()) - readable.begin());
             WorkSet child;
             child.members = std::move(*p);
-            child.crcs = set.crcs;
-            child.running = UpdateCRC32Large(set.running, pieces[repIndex], length);
             child.range = set.range;
             child.within = set.within + std::int64_t(length);
             if (child.within == r.length) {
-                child.crcs.push_back(~child.running);
-                child.running = ~0u;
                 child.range++;
                 child.within = 0;
             }
             stack.push_back(std::move(child));
         }
     }
-    std::sort(done.begin(), done.end(), [](const Group &a, const Group &b) { return a.members.front() < b.members.front(); });
+    std::sort(done.begin(), done.end(), [](const Group &a, const Group &b) { return a.front() < b.front(); });
     return done;
 }

@@ -1,10 +1,14 @@
 #pragma once
-#include "ResultRow.h"
+#include "FileIdentity.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+class OpenFileBudget;
 
 // Splits files of one size into sets of byte-for-byte identical content.
 // Files are read side by side and a file is dropped as soon as no other file
@@ -17,21 +21,27 @@ public:
         std::string path;
         FileIdentity identity;
     };
-    struct Group {
-        std::vector<std::uint32_t> members; // indexes into the input, ascending
-        std::uint32_t crc = 0;              // CRC-32 of the shared content
+    using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
+
+    // What every reader of one scan shares.
+    struct Shared {
+        std::function<bool()> cancelled; // Stop or abort: give up within one block
+        OpenFileBudget &budget;
+        std::atomic<std::uint64_t> &bytesRead;
+        std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
     };
 
-    ContentGrouper(const std::atomic<bool> &abort, std::atomic<std::uint64_t> &bytesRead)
-        : abort_(abort), bytesRead_(bytesRead) {}
+    // maxOpenFiles: the most this reader asks of the budget for one set.
+    ContentGrouper(Shared &shared, std::size_t maxOpenFiles) : shared_(shared), maxOpen_(maxOpenFiles) {}
 
-    // files all have the given size. Groups come ordered by their first member.
-    std::vector<Group> group(const std::vector<File> &files, std::int64_t size);
+    // files all have the given size. Groups come ordered by their first
+    // member. Nothing when cancelled before every file was compared.
+    std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
 
-    // Files that may be open at once; larger sets reopen files per block.
+    // Files one reader keeps open at once; larger sets reopen files per block.
     static constexpr std::size_t kMaxOpenFiles = 256;
 
 private:
-    const std::atomic<bool> &abort_;
-    std::atomic<std::uint64_t> &bytesRead_;
+    Shared &shared_;
+    std::size_t maxOpen_;
 };

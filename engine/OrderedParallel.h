@@ -1,8 +1,8 @@
 #pragma once
 #include <algorithm>
 #include <condition_variable>
-#include <exception>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -14,6 +14,8 @@
 // outcome does not depend on timing. consume returns false to stop early;
 // workers then finish their current item and the rest is skipped. Workers run
 // at most `lookahead` items ahead of consume, which bounds the memory held.
+// An exception on either side stops every worker, joins them all, and is
+// rethrown to the caller.
 template <typename T>
 void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahead,
                         const std::function<T(std::size_t, unsigned)> &produce,
@@ -42,45 +44,51 @@ void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahe
                 results[k].emplace(std::move(result));
             } catch (...) {
                 std::lock_guard lock(mutex);
-                failure = std::current_exception();
+                if (!failure)
+                    failure = std::current_exception();
                 stopping = true;
             }
             changed.notify_all();
         }
     };
-
-    std::vector<std::thread> pool;
-    for (unsigned w = 0; w < std::max(1u, workers); ++w)
-        pool.emplace_back(work, w);
-    while (nextToConsume < count) {
-        T item;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return failure || results[nextToConsume].has_value(); });
-            if (failure) {
-                stopping = true;
-                break;
-            }
-            item = std::move(*results[nextToConsume]);
-            results[nextToConsume].reset();
-        }
-        const bool goOn = consume(nextToConsume, item);
+    auto stopAll = [&] {
         {
             std::lock_guard lock(mutex);
-            ++nextToConsume;
-            stopping = !goOn;
+            stopping = true;
         }
         changed.notify_all();
-        if (!goOn)
-            break;
-    }
+    };
+
     {
-        std::lock_guard lock(mutex);
-        stopping = true;
+        std::vector<std::jthread> pool;
+        // Declared after the pool, so it runs first on every way out: the
+        // workers are told to stop before the pool joins them.
+        struct StopOnExit {
+            decltype(stopAll) &stop;
+            ~StopOnExit() { stop(); }
+        } stopOnExit{stopAll};
+        for (unsigned w = 0; w < std::max(1u, workers); ++w)
+            pool.emplace_back(work, w);
+        while (nextToConsume < count) {
+            T item;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return failure || results[nextToConsume].has_value(); });
+                if (failure)
+                    break;
+                item = std::move(*results[nextToConsume]);
+                results[nextToConsume].reset();
+            }
+            const bool goOn = consume(nextToConsume, item);
+            {
+                std::lock_guard lock(mutex);
+                ++nextToConsume;
+            }
+            changed.notify_all();
+            if (!goOn)
+                break;
+        }
     }
-    changed.notify_all();
-    for (auto &t : pool)
-        t.join();
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -7,6 +7,8 @@
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "OrderedParallel.h"
+#include "OpenFileBudget.h"
+#include "OpenFileLimit.h"
 #include "OpenedFile.h"
 #include "PseudoFileSystems.h"
 #include "ScanTexts.h"
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <mutex>
 #include <numeric>
+#include <optional>
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
     : host(h), abort(a), pseudo(std::make_unique<PseudoFileSystems>())
@@ -51,14 +54,6 @@ std::uint32_t FileCRC32(const std::string &path)
     return ~crc;
 }
 
-std::int64_t GetFileSize64(const std::string &path)
-{
-    OpenedFile file;
-    if (!file.open(path))
-        return 0;
-    return StatOpenFile(file.fd()).identity.size;
-}
-
 namespace {
 
 void advanceProgress(ScanHost &host, std::int64_t size)
@@ -84,7 +79,7 @@ public:
     bool open(const std::string &path)
     {
         if (!dir_.open(path))
-            return false;
+            return countUnreadable();
         device_ = dir_.status().identity.device;
         return !ctx_.pseudo->isPseudo(device_, dir_.fd());
     }
@@ -113,12 +108,18 @@ public:
     bool enter(const WalkEntry &e, LiveFolder &child)
     {
         if (!child.dir_.openChild(dir_, e.name))
-            return false;
+            return child.countUnreadable();
         child.device_ = child.dir_.status().identity.device;
         return child.device_ == device_ || !ctx_.pseudo->isPseudo(child.device_, child.dir_.fd());
     }
 
 private:
+    bool countUnreadable()
+    {
+        if (dir_.unreadable())
+            ctx_.stats.unreadableFolders++;
+        return false;
+    }
     ScanContext &ctx_;
     DirectoryReader dir_;
     std::uint64_t device_ = 0;
@@ -223,6 +224,7 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
     if (prefix.empty() || prefix.back() != '/')
         prefix.push_back('/');
     if (listing && !listing->empty()) {
+        context.stats.unreadableFolders += listing->unreadableFolders();
         ListedFolder root(*listing, 0);
         collectDirectory(context, root, prefix, list);
         return;
@@ -275,23 +277,31 @@ struct SizeClass {
 };
 
 using OrderedGroups = std::vector<std::vector<ResultRow>>;
+// The groups of each size of a batch, in order; nothing for a size whose
+// comparison was cancelled, and no sizes after it.
+using BatchGroups = std::vector<std::optional<OrderedGroups>>;
 
 // The groups of one size, in the order the result list shows them: groups
 // follow the locale order of their first path, rows follow modification
 // time, then path. Rows still lack their group number and check mark.
-OrderedGroups groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
-                             const LocaleCompare &locale)
+// Nothing when the comparison was cancelled: a group is never shown
+// half-compared.
+std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
+                                            const LocaleCompare &locale)
 {
     std::vector<ContentGrouper::File> files;
     files.reserve(sc.end - sc.begin);
     for (std::size_t k = sc.begin; k < sc.end; ++k)
         files.push_back({std::string(sorted.path(k)), sorted[k].identity});
     const std::int64_t size = sorted[sc.begin].identity.size;
+    const auto groups = grouper.group(files, size);
+    if (!groups)
+        return std::nullopt;
 
     std::vector<std::vector<GroupMember>> ordered;
-    for (const auto &g : grouper.group(files, size)) {
+    for (const auto &g : *groups) {
         std::vector<GroupMember> members;
-        for (std::uint32_t m : g.members) {
+        for (std::uint32_t m : g) {
             const auto index = std::uint32_t(sc.begin + m);
             members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
         }
@@ -356,8 +366,10 @@ std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes)
 
 // Twice the cores: with a cold cache a reader mostly waits for the disk, and
 // more requests in flight keep it busy; with a warm one the cost is small.
-unsigned readerCount()
+unsigned readerCount(unsigned chosen)
 {
+    if (chosen > 0)
+        return chosen;
     return std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u);
 }
 
@@ -373,22 +385,32 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
 
     const auto classes = sharedSizes(sorted);
-    const unsigned readers = readerCount();
+    const unsigned readers = readerCount(ctx.readerThreads);
+    // Every reader draws on one budget of descriptors, so together they stay
+    // within the limit in force whatever their number.
+    OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
+    const std::size_t perReader = std::clamp<std::size_t>(budget.capacity() / readers, 1, ContentGrouper::kMaxOpenFiles);
+    ContentGrouper::Shared shared{[&ctx] { return ctx.aborted() || ctx.host.stopFlag(); }, budget,
+                                  ctx.stats.bytesRead, ctx.stats.unreadableFiles};
     // Each reader thread has its own grouper and collator; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers;
     std::vector<std::unique_ptr<LocaleCompare>> locales;
     for (unsigned r = 0; r < readers; ++r) {
-        groupers.push_back(std::make_unique<ContentGrouper>(ctx.abort, ctx.stats.bytesRead));
+        groupers.push_back(std::make_unique<ContentGrouper>(shared, perReader));
         locales.push_back(std::make_unique<LocaleCompare>());
     }
 
     int groupNumber = 0;
     bool stopped = false;
     // One size's groups enter the list; false once the scan should end.
-    auto addSizeRows = [&](const SizeClass &sc, OrderedGroups &groups) {
+    auto addSizeRows = [&](const SizeClass &sc, std::optional<OrderedGroups> &groups) {
         if (ctx.aborted())
             return false;
-        for (auto &rows : groups) {
+        if (!groups) { // cancelled part way: dropped whole
+            stopped = true;
+            return false;
+        }
+        for (auto &rows : *groups) {
             ++groupNumber;
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber;
@@ -406,15 +428,18 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
         return true;
     };
     const auto batches = batchesOf(classes);
-    RunOrderedParallel<std::vector<OrderedGroups>>(
+    RunOrderedParallel<BatchGroups>(
         batches.size(), readers, 8,
         [&](std::size_t b, unsigned reader) {
-            std::vector<OrderedGroups> out;
-            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !ctx.aborted(); ++k)
+            BatchGroups out;
+            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass; ++k) {
                 out.push_back(groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]));
+                if (!out.back())
+                    break;
+            }
             return out;
         },
-        [&](std::size_t b, std::vector<OrderedGroups> &done) {
+        [&](std::size_t b, BatchGroups &done) {
             for (std::size_t i = 0; i < done.size(); ++i)
                 if (!addSizeRows(classes[batches[b].firstClass + i], done[i]))
                     return false;
@@ -425,7 +450,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     if (!stopped)
         host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
     ctx.stats.groups = groupNumber;
-    host.showSummary(groupNumber);
+    host.showSummary(groupNumber, ctx.stats.unreadable());
 }
 
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,

@@ -2,7 +2,9 @@
 #include "Candidate.h"
 #include "ScanHost.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +18,11 @@ class PseudoFileSystems;
 // Figures of one scan, for the benchmark and the tests.
 struct ScanStats {
     std::atomic<std::uint64_t> bytesRead{0};
+    // Folders that could not be listed and files that could not be read, for
+    // a reason of their own (not a passing shortage of descriptors).
+    std::atomic<std::uint64_t> unreadableFolders{0};
+    std::atomic<std::uint64_t> unreadableFiles{0};
+    int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
     std::size_t candidates = 0;
     int groups = 0;
     int rows = 0;
@@ -30,6 +37,7 @@ struct ScanContext {
     ScanStats stats;
     std::unique_ptr<PseudoFileSystems> pseudo;
     std::int64_t lastLabelSecond = -1;
+    unsigned readerThreads = 0; // files read side by side; 0: chosen from the cores
 
     bool aborted() const { return abort.load(std::memory_order_relaxed); }
     // Sets the elapsed-time label when its text changes.
@@ -38,8 +46,6 @@ struct ScanContext {
 
 // The checksum of a whole file, read in 64 KiB blocks; 0 when it cannot be read.
 std::uint32_t FileCRC32(const std::string &path);
-// The size of a regular file; 0 when it is missing, a folder or cannot be opened.
-std::int64_t GetFileSize64(const std::string &path);
 
 // Appends the accepted files of a folder and all folders below it. With a
 // listing of the folder already taken, walks that instead of the disk.
@@ -68,6 +74,9 @@ public:
     TScanThread_Short(const TScanThread_Short &) = delete;
     TScanThread_Short &operator=(const TScanThread_Short &) = delete;
 
+    // Before Start: how many readers compare files side by side (tests
+    // inject more than the cores).
+    void setReaderThreads(unsigned count) { context_.readerThreads = count; }
     void Start();
     // Ends the job at its next check, within one block of reading: no more
     // rows and no summary.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -37,22 +38,39 @@ class ParallelListing {
 public:
     ParallelListing(FolderListing &listing, const std::function<bool()> &cancel) : listing_(listing), cancel_(cancel) {}
 
+    // An error on any thread stops them all; once every one is joined it
+    // reaches the caller.
     std::int64_t run(std::shared_ptr<DirectoryReader> root, std::uint64_t device)
     {
         listFolder(std::move(root), device, std::nullopt);
-        std::vector<std::thread> threads;
-        const unsigned n = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-        for (unsigned t = 0; t < n; ++t)
-            threads.emplace_back([this] { work(); });
-        for (auto &t : threads)
-            t.join();
+        {
+            std::vector<std::jthread> threads;
+            const unsigned n = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+            for (unsigned t = 0; t < n; ++t)
+                threads.emplace_back([this] { work(); });
+        }
+        if (failure_)
+            std::rethrow_exception(failure_);
         return total_.load();
     }
 
-    bool cancelled() const { return cancel_ && cancel_(); }
+    bool cancelled() const { return failed_.load() || (cancel_ && cancel_()); }
 
 private:
     void work()
+    {
+        try {
+            listPending();
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            if (!failure_)
+                failure_ = std::current_exception();
+            failed_.store(true);
+            changed_.notify_all();
+        }
+    }
+
+    void listPending()
     {
         for (;;) {
             PendingFolder next;
@@ -65,18 +83,28 @@ private:
                 pending_.pop_back();
                 ++busy_;
             }
+            // Counted back down however the listing ends, so no thread waits forever.
+            struct Done {
+                ParallelListing &self;
+                ~Done()
+                {
+                    {
+                        std::lock_guard lock(self.mutex_);
+                        --self.busy_;
+                    }
+                    self.changed_.notify_all();
+                }
+            } done{*this};
             auto dir = std::make_shared<DirectoryReader>();
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
                 const std::uint64_t device = dir->status().identity.device;
                 if (device == next.parentDevice || !isPseudo(device, dir->fd()))
                     listFolder(std::move(dir), device, next.parentEntry);
-            }
-            {
+            } else if (dir->unreadable()) {
                 std::lock_guard lock(mutex_);
-                --busy_;
+                listing_.countUnreadableFolder();
             }
-            changed_.notify_all();
         }
     }
 
@@ -131,6 +159,8 @@ private:
     std::condition_variable changed_;
     std::vector<PendingFolder> pending_;
     int busy_ = 0;
+    std::atomic<bool> failed_{false};
+    std::exception_ptr failure_;
 };
 
 } // namespace

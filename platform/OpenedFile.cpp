@@ -1,6 +1,7 @@
 #include "OpenedFile.h"
 #include "FileStatus.h"
 #include "FolderHandle.h"
+#include "OpenFileLimit.h"
 
 #include <cerrno>
 #include <climits>
@@ -25,13 +26,19 @@ int openForReading(const std::string &path)
     // Deeper than the kernel resolves in one call: open the folder piecewise.
     FolderHandle folder;
     std::string name;
-    if (folder.openParentOf(path, name) != 0)
-        return -1;
-    return openAt(folder.fd(), name.c_str());
+    int error = folder.openParentOf(path, name);
+    int fd = -1;
+    if (error == 0) {
+        fd = openAt(folder.fd(), name.c_str());
+        error = fd < 0 ? errno : 0;
+    }
+    folder.close();
+    errno = error; // the caller tells a shortage of descriptors by it
+    return fd;
 }
 } // namespace
 
-OpenedFile::OpenedFile(OpenedFile &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+OpenedFile::OpenedFile(OpenedFile &&other) noexcept : fd_(other.fd_), readError_(other.readError_) { other.fd_ = -1; }
 
 OpenedFile &OpenedFile::operator=(OpenedFile &&other) noexcept
 {
@@ -61,7 +68,7 @@ OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity
     close();
     fd_ = openForReading(path);
     if (fd_ < 0)
-        return Outcome::Failed;
+        return IsOutOfDescriptors(errno) ? Outcome::NoDescriptor : Outcome::Failed;
     PathStatus now = StatOpenFile(fd_);
     if (now.kind != FileKind::Regular || !(now.identity == expected)) {
         close();
@@ -82,10 +89,13 @@ long OpenedFile::readAt(std::int64_t offset, char *buffer, std::size_t length)
 
 bool OpenedFile::readFullyAt(std::int64_t offset, char *buffer, std::size_t length)
 {
+    readError_ = 0;
     while (length > 0) {
         long n = readAt(offset, buffer, length);
-        if (n <= 0)
+        if (n <= 0) {
+            readError_ = n < 0 ? errno : 0;
             return false;
+        }
         offset += n;
         buffer += n;
         length -= static_cast<std::size_t>(n);

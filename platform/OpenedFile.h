@@ -9,7 +9,9 @@
 // Never opens through a link and never blocks on a FIFO swapped in.
 class OpenedFile {
 public:
-    enum class Outcome { Opened, Failed, Changed };
+    // NoDescriptor: the process or system ran out of descriptors, a passing
+    // shortage that says nothing about the file.
+    enum class Outcome { Opened, Failed, Changed, NoDescriptor };
 
     OpenedFile() = default;
     OpenedFile(const OpenedFile &) = delete;
@@ -24,8 +26,10 @@ public:
     Outcome open(const std::string &path, const FileIdentity &expected);
     // Reads up to len bytes at offset; the count read, 0 at the end, -1 on error.
     long readAt(std::int64_t offset, char *buffer, std::size_t length);
-    // Reads exactly len bytes at offset.
+    // Reads exactly len bytes at offset. On false, readError() tells an error
+    // of the file (its errno value) from a file that ended early (0).
     bool readFullyAt(std::int64_t offset, char *buffer, std::size_t length);
+    int readError() const { return readError_; }
     // True when the open file still has the expected size and time.
     bool unchangedSince(const FileIdentity &expected) const;
     void close();
@@ -34,4 +38,5 @@ public:
 
 private:
     int fd_ = -1;
+    int readError_ = 0;
 };

@@ -1,0 +1,166 @@
+// The scan under the conditions of a user's desktop: a low open-file limit,
+// more readers than cores, Stop pressed during a long comparison, and
+// failures on any of the scan's threads.
+#include "RandomBytes.h"
+#include "ScanFixture.h"
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+using V = std::vector<std::string>;
+
+namespace {
+
+// Lowers the soft open-file limit and takes all but a few of the
+// descriptors under it, for as long as it lives.
+class ScarceDescriptors {
+public:
+    ScarceDescriptors(rlim_t limit, int leaveFree)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            held_.push_back(fd);
+        for (int k = 0; k < leaveFree && !held_.empty(); ++k) {
+            ::close(held_.back());
+            held_.pop_back();
+        }
+    }
+    ~ScarceDescriptors()
+    {
+        for (int fd : held_)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+
+private:
+    rlimit saved_{};
+    std::vector<int> held_;
+};
+
+// A host whose Stop is pressed once the comparison has read a given amount.
+class StopAfterBytes : public RecordingHost {
+public:
+    const ScanStats *stats = nullptr;
+    std::uint64_t after = 0;
+    bool stopFlag() override
+    {
+        if (stats && stats->bytesRead.load() >= after)
+            stop = true;
+        return stop.load();
+    }
+};
+
+// A host that fails whenever a thread other than the job's own reads Stop:
+// the first thread to read it is the job's.
+class FailsOffTheJobThread : public RecordingHost {
+public:
+    bool stopFlag() override
+    {
+        std::lock_guard lock(mutex_);
+        if (jobThread_ == std::thread::id())
+            jobThread_ = std::this_thread::get_id();
+        else if (jobThread_ != std::this_thread::get_id())
+            throw std::runtime_error("injected failure");
+        return false;
+    }
+
+private:
+    std::mutex mutex_;
+    std::thread::id jobThread_;
+};
+
+void runToEnd(ScanHost &host, const std::vector<std::string> &folders, bool measureFirst, unsigned readers = 0)
+{
+    TScanThread_Short::EstimateReady estimate;
+    if (measureFirst)
+        estimate = [](std::int64_t) {};
+    TScanThread_Short job(host, folders, true, estimate);
+    job.setReaderThreads(readers);
+    job.Start();
+    job.WaitFor();
+    EXPECT_TRUE(job.Finished());
+}
+
+} // namespace
+
+using DesktopLimits = ScanFixture;
+
+TEST_F(DesktopLimits, ManyReadersUnderALowOpenFileLimitFindEveryCopy)
+{
+    // 16 sizes of 250 files, three contents per size.
+    for (int s = 0; s < 16; ++s)
+        for (int k = 0; k < 250; ++k)
+            tree.write("s" + std::to_string(s) + "/f" + std::to_string(k),
+                       RandomBytes(std::size_t(100 + s), unsigned(s * 3 + k % 3)));
+    const std::vector<std::string> folders{tree.root()};
+    RecordingHost unlimited;
+    runToEnd(unlimited, folders, true, 8);
+    ASSERT_EQ(unlimited.rows.size(), 4000u);
+
+    RecordingHost scarce;
+    {
+        // Eight readers, and fewer descriptors free than readers: opens fail
+        // with EMFILE again and again, and must be waited out.
+        ScarceDescriptors limit(256, 3);
+        runToEnd(scarce, folders, false, 8);
+    }
+    ASSERT_EQ(scarce.rows.size(), unlimited.rows.size());
+    for (std::size_t r = 0; r < scarce.rows.size(); ++r)
+        ASSERT_EQ(scarce.rows[r].path + "#" + std::to_string(scarce.rows[r].group),
+                  unlimited.rows[r].path + "#" + std::to_string(unlimited.rows[r].group));
+    EXPECT_EQ(scarce.summaryGroups, 48);
+    EXPECT_EQ(scarce.summaryUnread, 0); // a shortage of descriptors is no fault of a file
+}
+
+TEST_F(DesktopLimits, StopDuringALargeComparisonEndsWithinABlockAndKeepsFinishedSizes)
+{
+    tree.write("a1", "small pair");
+    tree.write("a2", "small pair");
+    for (auto n : {"z1", "z2"}) {
+        tree.write(n, "");
+        ASSERT_EQ(::truncate(tree.path(n).c_str(), 256LL << 20), 0);
+    }
+    StopAfterBytes host;
+    host.after = 8u << 20;
+    TScanThread_Short job(host, {tree.root()}, true);
+    host.stats = &job.Stats();
+    job.setReaderThreads(3);
+    job.Start();
+    job.WaitFor();
+    // Stop is seen within one block of reading, not after the whole size.
+    EXPECT_LT(job.Stats().bytesRead.load(), host.after + (2u << 20));
+    // The finished size keeps its rows and is counted; the half-compared one is dropped whole.
+    ASSERT_EQ(host.rows.size(), 2u);
+    EXPECT_EQ(relative(host.rows[0].path), "a1");
+    EXPECT_EQ(host.summaries, 1);
+    EXPECT_EQ(host.summaryGroups, 1);
+    EXPECT_EQ(host.summaryRows, 2);
+}
+
+TEST_F(DesktopLimits, AFailureOnAnyScanThreadEndsTheJobKeepingItsRows)
+{
+    tree.writePairs("pairs", 40);
+    tree.write("sub/deeper/x", "x");
+    const std::vector<std::string> folders{tree.root()};
+    // On the folder-listing threads, then on the reader threads.
+    for (bool measureFirst : {true, false}) {
+        FailsOffTheJobThread host;
+        runToEnd(host, folders, measureFirst, 4);
+        EXPECT_EQ(host.summaries, 0) << measureFirst;
+    }
+    // On the side that takes the readers' results in: rows so far stay.
+    RecordingHost host;
+    host.onRow = [&](const ResultRow &) {
+        if (host.rows.size() == 3)
+            throw std::runtime_error("injected failure");
+    };
+    runToEnd(host, folders, true, 4);
+    EXPECT_EQ(host.rows.size(), 3u);
+    EXPECT_EQ(host.summaries, 0);
+}
