@@ -402,13 +402,13 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
 
     int groupNumber = 0;
     bool stopped = false;
-    // One size's groups enter the list; false once the scan should end.
+    // One size's groups enter the list. After Stop, the sizes the readers had
+    // finished still come in, in their order; a size cut short is dropped
+    // whole, never shown half-compared.
     auto addSizeRows = [&](const SizeClass &sc, std::optional<OrderedGroups> &groups) {
-        if (ctx.aborted())
-            return false;
-        if (!groups) { // cancelled part way: dropped whole
+        if (!groups) {
             stopped = true;
-            return false;
+            return;
         }
         for (auto &rows : *groups) {
             ++groupNumber;
@@ -419,30 +419,25 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
                 ctx.stats.rows++;
             }
         }
+        if (stopped)
+            return;
         host.setProgressPosition(int(std::min<std::size_t>(sc.end, INT_MAX)));
-        if (host.stopFlag()) {
-            stopped = true;
-            return false;
-        }
-        ctx.showElapsed(start);
-        return true;
+        stopped = host.stopFlag();
+        if (!stopped)
+            ctx.showElapsed(start);
     };
     const auto batches = batchesOf(classes);
     RunOrderedParallel<BatchGroups>(
         batches.size(), readers, 8,
         [&](std::size_t b, unsigned reader) {
-            BatchGroups out;
-            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass; ++k) {
-                out.push_back(groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]));
-                if (!out.back())
-                    break;
-            }
+            BatchGroups out(batches[b].endClass - batches[b].firstClass);
+            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
+                out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
             return out;
         },
         [&](std::size_t b, BatchGroups &done) {
-            for (std::size_t i = 0; i < done.size(); ++i)
-                if (!addSizeRows(classes[batches[b].firstClass + i], done[i]))
-                    return false;
+            for (std::size_t i = 0; i < done.size() && !ctx.aborted(); ++i)
+                addSizeRows(classes[batches[b].firstClass + i], done[i]);
             return !ctx.aborted();
         });
     if (ctx.aborted())

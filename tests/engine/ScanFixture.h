@@ -42,10 +42,11 @@ protected:
     }
 
     // Rows as "group:relative path" in row order.
-    std::vector<std::string> rows() const
+    std::vector<std::string> rows() const { return rows(host); }
+    std::vector<std::string> rows(const RecordingHost &from) const
     {
         std::vector<std::string> out;
-        for (const auto &r : host.rows)
+        for (const auto &r : from.rows)
             out.push_back(std::to_string(r.group) + ":" + relative(r.path));
         return out;
     }
