@@ -1,6 +1,7 @@
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "DeleteRunner.h"
+#include "FileStatus.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
 #include "MainWindowFixture.h"
@@ -13,9 +14,13 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
+#include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -55,6 +60,13 @@ protected:
     {
         command();
         ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+    }
+    // A file whose modification time puts it at place `order` in its group.
+    std::string writeInOrder(const std::string &relative, const std::string &content, int order)
+    {
+        const std::string path = tree.write(relative, content);
+        tree.setTime(relative, 1000000000 + order * 1000);
+        return path;
     }
     void deleteChecked() { run([&] { click("PNGButton12"); }); }
     void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
@@ -120,6 +132,32 @@ struct TwoGroups {
         tree.setTime("scan/e.dat", 1200000000);
     }
 };
+
+// Rewrites a file in place with other bytes of its length and puts back the
+// modification time the scan saw, as `touch -d` would, so that only the
+// status-change time tells. Waits until the kernel's clock has moved on from
+// the status-change time seen, which it has long done after a real scan.
+::testing::AssertionResult RewriteKeepingItsTime(const std::string &path, const FileIdentity &seen,
+                                                 const std::string &bytes)
+{
+    if (std::int64_t(bytes.size()) != seen.size)
+        return ::testing::AssertionFailure() << "not the same length";
+    std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << bytes;
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(seen.mtimeNs / 1000000000), long(seen.mtimeNs % 1000000000)}};
+    for (int turn = 0; turn < 10000; ++turn) {
+        if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return ::testing::AssertionFailure() << "utimensat failed";
+        FileIdentity now = StatPathNoFollow(path).identity;
+        if (now.ctimeNs != seen.ctimeNs) {
+            now.ctimeNs = seen.ctimeNs;
+            if (now == seen)
+                return ::testing::AssertionSuccess();
+            return ::testing::AssertionFailure() << "more than the status-change time differs";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return ::testing::AssertionFailure() << "the status-change time never moved";
+}
 
 } // namespace
 
@@ -237,6 +275,24 @@ TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
     EXPECT_EQ(tree.read("scan/locked/5-locked.txt"), content);
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{rewritten, linked, locked}));
     EXPECT_EQ(marks(), (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
+{
+    const std::string first = writeInOrder("scan/1.txt", "hello", 1);
+    const std::string second = writeInOrder("scan/2.txt", "hello", 2);
+    const std::string kept = writeInOrder("scan/3.txt", "hello", 3);
+    scan();
+    checkOnly({first, second});
+    ASSERT_TRUE(RewriteKeepingItsTime(second, results().row(rowOf(second)).identity, "jelly"));
+
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
+                                                "1 files could not be deleted; their rows remain in the list."});
+    EXPECT_TRUE(trashed(first, "1.txt"));
+    EXPECT_EQ(tree.read("scan/2.txt"), "jelly");
+    EXPECT_FALSE(PathExists(trash + "/files/2.txt"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{second, kept}));
 }
 
 TEST_F(DeleteTest, NamesOfAnyBytesAndLengthAreDeletedExactly)
