@@ -295,6 +295,61 @@ TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{second, kept}));
 }
 
+// Each group of its own size; which copies are checked is set by hand.
+TEST_F(DeleteTest, GroupWhoseKeptCopyIsGoneOrChangedKeepsItsFiles)
+{
+    const std::string lost1 = writeInOrder("scan/a1", "aaaa", 1), lost2 = writeInOrder("scan/a2", "aaaa", 2);
+    const std::string swap1 = writeInOrder("scan/b1", "bbbbb", 1), swap2 = writeInOrder("scan/b2", "bbbbb", 2);
+    const std::string all1 = writeInOrder("scan/c1", "cccccc", 1), all2 = writeInOrder("scan/c2", "cccccc", 2);
+    const std::string one1 = writeInOrder("scan/d1", "ddddddd", 1), one2 = writeInOrder("scan/d2", "ddddddd", 2),
+                      one3 = writeInOrder("scan/d3", "ddddddd", 3);
+    scan();
+    ASSERT_EQ(results().rowCount(), 9);
+    checkOnly({lost1, swap1, all1, all2, one1});
+    fs::remove(lost2);
+    writeInOrder("scan/fresh", "bbbbb", 2);
+    fs::rename(tree.path("scan/fresh"), swap2); // same bytes and time, another file
+    fs::remove(all2);                            // every member chosen: the rest still goes
+    fs::remove(one2);                            // one intact kept copy is enough
+
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 13 bytes space released!\n"
+                                                "2 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(tree.read("scan/a1"), "aaaa");
+    EXPECT_EQ(tree.read("scan/b1"), "bbbbb");
+    EXPECT_TRUE(trashed(all1, "c1"));
+    EXPECT_TRUE(trashed(one1, "d1"));
+    EXPECT_FALSE(PathExists(trash + "/files/a1"));
+    EXPECT_FALSE(PathExists(trash + "/files/b1"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{lost1, lost2, swap1, swap2, one2, one3}));
+    EXPECT_EQ(marks(), (std::vector<bool>{true, false, true, false, false, false}));
+}
+
+// The popup deletes selected rows: what a group keeps is what is left unselected.
+TEST_F(DeleteTest, PopupKeepsAGroupWhoseUnselectedCopiesAreGone)
+{
+    const std::string x1 = writeInOrder("scan/x1", "xxx", 1), x2 = writeInOrder("scan/x2", "xxx", 2),
+                      x3 = writeInOrder("scan/x3", "xxx", 3);
+    const std::string y1 = writeInOrder("scan/y1", "yyyy", 1), y2 = writeInOrder("scan/y2", "yyyy", 2);
+    scan();
+    checkOnly({x3, y2}); // marks play no part here
+    fs::remove(x3);
+    select({x1, x2, y1});
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_EQ(dialogs.notices, QStringList{"2 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(tree.read("scan/x1"), "xxx");
+    EXPECT_EQ(tree.read("scan/x2"), "xxx");
+    EXPECT_TRUE(trashed(y1, "y1"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{x1, x2, x3, y2}));
+
+    select({x1, x2, x3}); // the whole group, chosen by hand
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_TRUE(trashed(x1, "x1"));
+    EXPECT_TRUE(trashed(x2, "x2"));
+    EXPECT_EQ(rowPaths(), std::vector<std::string>{y2});
+    EXPECT_EQ(dialogs.notices.size(), 1);
+}
+
 TEST_F(DeleteTest, NamesOfAnyBytesAndLengthAreDeletedExactly)
 {
     const std::string raw = "scan/caf\xE9-\xFF.txt"; // not UTF-8
