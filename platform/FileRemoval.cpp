@@ -37,9 +37,20 @@ int StatEntry(const Entry &entry, PathStatus &status)
     return 0;
 }
 
-bool IsSeenFile(const PathStatus &status, const FileIdentity &seen)
+// Where the path stands against the file the scan saw.
+enum class Standing { Seen, Gone, Changed, Unreachable };
+
+// Opens the entry at `path` and compares what is there, not followed through
+// a link, with `seen`.
+Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry &entry)
 {
-    return status.kind == FileKind::Regular && status.identity == seen;
+    PathStatus status;
+    int error = OpenEntry(path, entry);
+    if (error == 0)
+        error = StatEntry(entry, status);
+    if (error != 0)
+        return MeansAbsent(error) ? Standing::Gone : Standing::Unreachable;
+    return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
 }
 
 std::string AbsolutePath(const std::string &path)
@@ -61,16 +72,25 @@ int Remove(const Entry &entry, const std::string &path, const FileIdentity &seen
 
 } // namespace
 
+bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
+{
+    Entry entry;
+    return OpenSeenEntry(path, seen, entry) == Standing::Seen;
+}
+
 RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle)
 {
     Entry entry;
-    if (const int error = OpenEntry(path, entry))
-        return MeansAbsent(error) ? RemovalOutcome::Gone : RemovalOutcome::Refused;
-    PathStatus before;
-    if (const int error = StatEntry(entry, before))
-        return MeansAbsent(error) ? RemovalOutcome::Gone : RemovalOutcome::Refused;
-    if (!IsSeenFile(before, seen))
+    switch (OpenSeenEntry(path, seen, entry)) {
+    case Standing::Gone:
+        return RemovalOutcome::Gone;
+    case Standing::Changed:
         return RemovalOutcome::Changed;
+    case Standing::Unreachable:
+        return RemovalOutcome::Refused;
+    case Standing::Seen:
+        break;
+    }
     if (const int error = Remove(entry, path, seen, recycle))
         return error == ENOENT ? RemovalOutcome::Gone : RemovalOutcome::Refused;
     // Success is only believed when the file has really left its place.

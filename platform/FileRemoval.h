@@ -11,6 +11,10 @@ enum class RemovalOutcome {
     Refused, // the system would not let it go; untouched
 };
 
+// Whether `path`, not followed through a link, still names the regular file
+// the scan saw: same device, inode, size, modification and status-change time.
+bool IsFileAsSeen(const std::string &path, const FileIdentity &seen);
+
 // Deletes the file at `path` (raw bytes, any length) to the desktop's trash
 // when `recycle`, otherwise for good — but only while the path still names
 // the regular file the scan saw (`seen`). A file that cannot go to the trash

@@ -15,6 +15,7 @@ DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent) : QObject(parent
 void DeleteRunner::start(std::vector<int> rows, bool recycle)
 {
     std::sort(rows.begin(), rows.end());
+    guard_ = KeptCopyGuard(model_, rows);
     rows_ = std::move(rows);
     done_ = 0;
     recycle_ = recycle;
@@ -59,6 +60,10 @@ void DeleteRunner::runBatch()
 void DeleteRunner::deleteRow(int row, std::vector<int> &leaving)
 {
     const ResultRow &file = model_.row(row);
+    if (!guard_.allows(file.group)) {
+        ++tally_.left;
+        return;
+    }
     switch (ShellDeleteFile(file.path, file.identity, recycle_)) {
     case RemovalOutcome::Removed:
         ++tally_.deleted;

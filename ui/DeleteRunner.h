@@ -1,4 +1,6 @@
 #pragma once
+#include "KeptCopyGuard.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -18,6 +20,8 @@ struct DeletionTally {
 // loop, so a long run keeps the window painting and answering. Each batch
 // removes the rows of the files that went (or were already gone) before the
 // next begins, so the list and the tally agree whenever the run is stopped.
+// A group's files are held back when the copy the run leaves of it is gone
+// or changed (see KeptCopyGuard); they keep their rows and count as left.
 // While it runs, rows must only leave the list through it.
 class DeleteRunner : public QObject {
     Q_OBJECT
@@ -47,6 +51,7 @@ private:
 
     ResultModel &model_;
     QTimer timer_;
+    KeptCopyGuard guard_;
     std::vector<int> rows_; // ascending; taken from the back
     std::size_t done_ = 0;
     bool recycle_ = false;

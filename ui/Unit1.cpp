@@ -49,7 +49,7 @@ TPNGObject BuiltInPicture(const char *name)
 
 TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), dialogs_(dialogs), model_(new ResultModel(this)), host_(new WindowScanHost(*model_, this)),
-      urlOpener_([](const QUrl &address) { QDesktopServices::openUrl(address); })
+      jobHost_(host_), urlOpener_([](const QUrl &address) { QDesktopServices::openUrl(address); })
 {
     setObjectName(QStringLiteral("Form1"));
     buildWindow();
@@ -71,6 +71,11 @@ TForm1::~TForm1()
 bool TForm1::StopFlag() const
 {
     return host_->stopFlagRef().load();
+}
+
+bool TForm1::scanThreadEnded() const
+{
+    return !job_ || job_->Finished();
 }
 
 std::int64_t TForm1::TotalBytes() const
@@ -342,7 +347,7 @@ void TForm1::PNGButton10Click()
     // The job measures the folders on its own thread, so the window answers at once.
     WindowScanHost *host = host_;
     job_ = std::make_unique<TScanThread_Short>(
-        *host_, std::move(folders), false, [host](std::int64_t total) { host->setTotalBytes(total); },
+        *jobHost_, std::move(folders), false, [host](std::int64_t total) { host->setTotalBytes(total); },
         [host] { host->jobEnded(); });
 }
 
@@ -393,9 +398,14 @@ void TForm1::RadioGroup1Click()
     model_->applyKeepRule(RadioGroup1->itemIndex());
 }
 
+// The window goes at once. A running scan is told to end but not waited for:
+// its thread may be stuck in a read that never returns, and waiting would
+// freeze the window. The program's exit decides how long to give it.
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    abortScan();
+    closed_ = true;
+    if (job_)
+        tellJobToEnd();
     deleter_->abandon();
     event->accept();
 }
@@ -410,12 +420,18 @@ void TForm1::setScanning(bool running)
         action->setEnabled(!running);
 }
 
+void TForm1::tellJobToEnd()
+{
+    host_->setStopFlag(true);
+    job_->Abort();
+}
+
 void TForm1::abortScan()
 {
     if (!job_)
         return;
-    host_->setStopFlag(true);
-    job_.reset(); // aborts within one block of reading and joins
+    tellJobToEnd();
+    job_.reset(); // joins
     host_->discardPending();
     setScanning(false);
 }
@@ -428,6 +444,8 @@ void TForm1::scanEnded()
 
 void TForm1::showScanSummary(int groupCount, int unreadCount)
 {
+    if (closed_)
+        return; // a job that ends after the window closed has nobody to tell
     std::string text = SummaryText(groupCount, model_->rowCount());
     if (unreadCount > 0)
         text += "\n" + UnreadText(unreadCount);

@@ -21,6 +21,7 @@ class QProgressBar;
 class QTableView;
 class RadioGroup;
 class ResultModel;
+class ScanHost;
 class TImage;
 class TScanThread_Short;
 class UserDialogs;
@@ -49,6 +50,12 @@ public:
     bool StopFlag() const;
     std::int64_t TotalBytes() const;
     bool scanRunning() const { return job_ != nullptr; }
+    // Whether the scan's thread has done its last act (or there is none); safe
+    // to ask once the window has closed and its event loop has stopped.
+    bool scanThreadEnded() const;
+    // The host that scan jobs read and report through: the window's own unless
+    // a test puts another in front of it.
+    void setJobHost(ScanHost &host) { jobHost_ = &host; }
     bool deletionRunning() const;
 
     static constexpr const char *kHomePage = "https://varnok.example.org/";
@@ -99,6 +106,7 @@ private:
 
     void connectScanHost();
     void setScanning(bool running);
+    void tellJobToEnd();
     void abortScan();
     void scanEnded();
     void showScanSummary(int groupCount, int unreadCount);
@@ -119,7 +127,9 @@ private:
     UserDialogs &dialogs_;
     ResultModel *model_;
     WindowScanHost *host_;
+    ScanHost *jobHost_;
     std::unique_ptr<TScanThread_Short> job_;
+    bool closed_ = false; // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
     DeleteRunner *deleter_ = nullptr;

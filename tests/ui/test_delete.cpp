@@ -1,6 +1,7 @@
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "DeleteRunner.h"
+#include "FileStatus.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
 #include "MainWindowFixture.h"
@@ -13,9 +14,13 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
+#include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -55,6 +60,13 @@ protected:
     {
         command();
         ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+    }
+    // A file whose modification time puts it at place `order` in its group.
+    std::string writeInOrder(const std::string &relative, const std::string &content, int order)
+    {
+        const std::string path = tree.write(relative, content);
+        tree.setTime(relative, 1000000000 + order * 1000);
+        return path;
     }
     void deleteChecked() { run([&] { click("PNGButton12"); }); }
     void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
@@ -120,6 +132,32 @@ struct TwoGroups {
         tree.setTime("scan/e.dat", 1200000000);
     }
 };
+
+// Rewrites a file in place with other bytes of its length and puts back the
+// modification time the scan saw, as `touch -d` would, so that only the
+// status-change time tells. Waits until the kernel's clock has moved on from
+// the status-change time seen, which it has long done after a real scan.
+::testing::AssertionResult RewriteKeepingItsTime(const std::string &path, const FileIdentity &seen,
+                                                 const std::string &bytes)
+{
+    if (std::int64_t(bytes.size()) != seen.size)
+        return ::testing::AssertionFailure() << "not the same length";
+    std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << bytes;
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(seen.mtimeNs / 1000000000), long(seen.mtimeNs % 1000000000)}};
+    for (int turn = 0; turn < 10000; ++turn) {
+        if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return ::testing::AssertionFailure() << "utimensat failed";
+        FileIdentity now = StatPathNoFollow(path).identity;
+        if (now.ctimeNs != seen.ctimeNs) {
+            now.ctimeNs = seen.ctimeNs;
+            if (now == seen)
+                return ::testing::AssertionSuccess();
+            return ::testing::AssertionFailure() << "more than the status-change time differs";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return ::testing::AssertionFailure() << "the status-change time never moved";
+}
 
 } // namespace
 
@@ -237,6 +275,79 @@ TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
     EXPECT_EQ(tree.read("scan/locked/5-locked.txt"), content);
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{rewritten, linked, locked}));
     EXPECT_EQ(marks(), (std::vector<bool>{true, true, true}));
+}
+
+TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
+{
+    const std::string first = writeInOrder("scan/1.txt", "hello", 1);
+    const std::string second = writeInOrder("scan/2.txt", "hello", 2);
+    const std::string kept = writeInOrder("scan/3.txt", "hello", 3);
+    scan();
+    checkOnly({first, second});
+    ASSERT_TRUE(RewriteKeepingItsTime(second, results().row(rowOf(second)).identity, "jelly"));
+
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
+                                                "1 files could not be deleted; their rows remain in the list."});
+    EXPECT_TRUE(trashed(first, "1.txt"));
+    EXPECT_EQ(tree.read("scan/2.txt"), "jelly");
+    EXPECT_FALSE(PathExists(trash + "/files/2.txt"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{second, kept}));
+}
+
+// Each group of its own size; which copies are checked is set by hand.
+TEST_F(DeleteTest, GroupWhoseKeptCopyIsGoneOrChangedKeepsItsFiles)
+{
+    const std::string lost1 = writeInOrder("scan/a1", "aaaa", 1), lost2 = writeInOrder("scan/a2", "aaaa", 2);
+    const std::string swap1 = writeInOrder("scan/b1", "bbbbb", 1), swap2 = writeInOrder("scan/b2", "bbbbb", 2);
+    const std::string all1 = writeInOrder("scan/c1", "cccccc", 1), all2 = writeInOrder("scan/c2", "cccccc", 2);
+    const std::string one1 = writeInOrder("scan/d1", "ddddddd", 1), one2 = writeInOrder("scan/d2", "ddddddd", 2),
+                      one3 = writeInOrder("scan/d3", "ddddddd", 3);
+    scan();
+    ASSERT_EQ(results().rowCount(), 9);
+    checkOnly({lost1, swap1, all1, all2, one1});
+    fs::remove(lost2);
+    writeInOrder("scan/fresh", "bbbbb", 2);
+    fs::rename(tree.path("scan/fresh"), swap2); // same bytes and time, another file
+    fs::remove(all2);                            // every member chosen: the rest still goes
+    fs::remove(one2);                            // one intact kept copy is enough
+
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 13 bytes space released!\n"
+                                                "2 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(tree.read("scan/a1"), "aaaa");
+    EXPECT_EQ(tree.read("scan/b1"), "bbbbb");
+    EXPECT_TRUE(trashed(all1, "c1"));
+    EXPECT_TRUE(trashed(one1, "d1"));
+    EXPECT_FALSE(PathExists(trash + "/files/a1"));
+    EXPECT_FALSE(PathExists(trash + "/files/b1"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{lost1, lost2, swap1, swap2, one2, one3}));
+    EXPECT_EQ(marks(), (std::vector<bool>{true, false, true, false, false, false}));
+}
+
+// The popup deletes selected rows: what a group keeps is what is left unselected.
+TEST_F(DeleteTest, PopupKeepsAGroupWhoseUnselectedCopiesAreGone)
+{
+    const std::string x1 = writeInOrder("scan/x1", "xxx", 1), x2 = writeInOrder("scan/x2", "xxx", 2),
+                      x3 = writeInOrder("scan/x3", "xxx", 3);
+    const std::string y1 = writeInOrder("scan/y1", "yyyy", 1), y2 = writeInOrder("scan/y2", "yyyy", 2);
+    scan();
+    checkOnly({x3, y2}); // marks play no part here
+    fs::remove(x3);
+    select({x1, x2, y1});
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_EQ(dialogs.notices, QStringList{"2 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(tree.read("scan/x1"), "xxx");
+    EXPECT_EQ(tree.read("scan/x2"), "xxx");
+    EXPECT_TRUE(trashed(y1, "y1"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{x1, x2, x3, y2}));
+
+    select({x1, x2, x3}); // the whole group, chosen by hand
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_TRUE(trashed(x1, "x1"));
+    EXPECT_TRUE(trashed(x2, "x2"));
+    EXPECT_EQ(rowPaths(), std::vector<std::string>{y2});
+    EXPECT_EQ(dialogs.notices.size(), 1);
 }
 
 TEST_F(DeleteTest, NamesOfAnyBytesAndLengthAreDeletedExactly)

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
 #include "RadioGroup.h"
+#include "StuckHost.h"
 #include "TImage.h"
 #include "TempTree.h"
 #include "WindowScanHost.h"
@@ -14,8 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTableView>
 
+#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
@@ -409,7 +412,7 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddresses)
     EXPECT_EQ(opened[1], QUrl("https://varnok.example.org/"));
 }
 
-TEST_F(MainWindowTest, ClosingDuringAScanAbortsAndWaits)
+TEST_F(MainWindowTest, ClosingDuringAScanAbortsItAndTheWindowGoesAfterIt)
 {
     TempTree tree;
     // Two large sparse copies: reading them takes far longer than the test.
@@ -431,5 +434,39 @@ TEST_F(MainWindowTest, ClosingDuringAScanAbortsAndWaits)
     form->close();
     form.reset();
     std::cout << "[ closed during a scan in " << clock.elapsed() << " ms ]\n";
+    EXPECT_TRUE(summaries().empty());
+}
+
+TEST_F(MainWindowTest, ClosingNeverWaitsForAStuckScan)
+{
+    TempTree tree;
+    WriteTwoGroups(tree, "scan");
+    StuckHost stuck(form->scanHost());
+    const auto freeTheJob = qScopeGuard([&] {
+        stuck.release();
+        form.reset(); // joins the job before the host it uses goes
+    });
+    form->setJobHost(stuck);
+    addFolder(tree.path("scan"));
+    form->show();
+    click("PNGButton10");
+    ASSERT_TRUE(WaitUntil([&] { return stuck.holdsThread(); }));
+
+    // Were closing to wait for the job, only this watchdog would end the wait.
+    std::atomic<bool> closed{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 60000 && !closed.load(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stuck.release();
+    });
+    form->close();
+    const bool heldThroughClose = stuck.holdsThread();
+    closed.store(true);
+    watchdog.join();
+    EXPECT_TRUE(heldThroughClose);
+    EXPECT_FALSE(form->isVisible());
+
+    // Released, the job sees it was told to end, and ends without a word.
+    ASSERT_TRUE(WaitUntil([&] { return form->scanThreadEnded() && !form->scanRunning(); }));
     EXPECT_TRUE(summaries().empty());
 }

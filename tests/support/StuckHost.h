@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "ScanHost.h"
+
+#include <condition_variable>
+#include <mutex>
+
+// Passes everything on to another host, except that reading the stop flag or
+// the filter text waits until the test releases it: a scan thread stuck in a
+// call that does not return, as a read from a stalled network mount. It must
+// outlive the job that uses it.
+class StuckHost : public ScanHost {
+public:
+    explicit StuckHost(ScanHost &inner) : inner_(inner) {}
+
+    // Whether the scan thread is held in a read now.
+    bool holdsThread()
+    {
+        std::lock_guard lock(mutex_);
+        return held_ > 0;
+    }
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        change_.notify_all();
+    }
+
+    std::string filterText() override
+    {
+        hold();
+        return inner_.filterText();
+    }
+    bool stopFlag() override
+    {
+        hold();
+        return inner_.stopFlag();
+    }
+    std::int64_t totalBytes() override { return inner_.totalBytes(); }
+    int keepRule() override { return inner_.keepRule(); }
+    int rowCount() override { return inner_.rowCount(); }
+    int progressPosition() override { return inner_.progressPosition(); }
+    void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
+    void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }
+    void setElapsedText(const std::string &text) override { inner_.setElapsedText(text); }
+    void addResultRow(ResultRow row) override { inner_.addResultRow(std::move(row)); }
+    void showSummary(int groupCount, int unreadCount) override { inner_.showSummary(groupCount, unreadCount); }
+
+private:
+    void hold()
+    {
+        std::unique_lock lock(mutex_);
+        ++held_;
+        change_.wait(lock, [this] { return released_; });
+        --held_;
+    }
+
+    ScanHost &inner_;
+    std::mutex mutex_;
+    std::condition_variable change_;
+    int held_ = 0;
+    bool released_ = false;
+};
