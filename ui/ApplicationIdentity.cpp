@@ -8,7 +8,7 @@ void SetUpApplicationIdentity()
     QCoreApplication::setOrganizationName(QStringLiteral("Varnok"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnok"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.1"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("varnok"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.varnok"));
     QIcon icon(QStringLiteral(":/pictures/app-icon-256.png"));
     icon.addFile(QStringLiteral(":/pictures/app-icon-48.png"));
     QApplication::setWindowIcon(icon);

@@ -1,5 +1,6 @@
 #pragma once
 
 // Names the program to the desktop and gives every window its icon; the
-// taskbar matches windows to the desktop entry "varnok" and its icon.
+// taskbar matches windows to the desktop entry "org.example.varnok" (the
+// home page's domain reversed, as the AppStream metadata names it).
 void SetUpApplicationIdentity();

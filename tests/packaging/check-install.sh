@@ -5,7 +5,10 @@ set -euo pipefail
 build=$1
 prefix=$(mktemp -d); trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/varnok share/varnok/varnok.html share/applications/varnok.desktop \
+app_id=org.example.varnok
+for f in bin/varnok share/varnok/varnok.html share/man/man1/varnok.1.gz \
+         share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
+         share/doc/varnok/copyright share/doc/varnok/changelog.gz \
          share/icons/hicolor/48x48/apps/varnok.png share/icons/hicolor/256x256/apps/varnok.png; do
   [ -e "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
 done
@@ -15,4 +18,13 @@ for s in 48 256; do
   got=$(png_size "$prefix/share/icons/hicolor/${s}x${s}/apps/varnok.png")
   [ "$got" = "${s}x${s}" ] || { echo "the ${s} px icon is $got"; exit 1; }
 done
+# The manual page must be roff that man reads without complaint.
+if command -v man >/dev/null; then
+  warnings=$(man --warnings -l "$prefix/share/man/man1/varnok.1.gz" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || { echo "man: $warnings"; exit 1; }
+fi
+# The metainfo's launchable must name the desktop entry installed beside it.
+if command -v appstreamcli >/dev/null; then
+  report=$(appstreamcli validate-tree --no-net "$prefix") || { echo "$report"; exit 1; }
+fi
 echo "install layout ok"

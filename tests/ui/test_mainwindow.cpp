@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, WindowHasItsControlsPicturesAndStartState)
     EXPECT_FALSE(form->StopFlag());
 
     SetUpApplicationIdentity();
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("varnok"));
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.varnok"));
     const QList<QSize> iconSizes = form->windowIcon().availableSizes();
     EXPECT_TRUE(iconSizes.contains(QSize(48, 48)));
     EXPECT_TRUE(iconSizes.contains(QSize(256, 256)));
