@@ -1,11 +1,9 @@
 #include "PseudoFileSystems.h"
+#include "MountTable.h"
 
 #include <array>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 #include <sys/statfs.h>
-#include <sys/sysmacros.h>
 
 namespace {
 
@@ -36,28 +34,13 @@ bool PseudoFileSystems::isPseudoType(const std::string &fsType)
 void PseudoFileSystems::loadMountTable()
 {
     loaded_ = true;
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(in, line)) {
-        // id parent major:minor root mountpoint options [optional...] - fstype source superopts
-        std::istringstream fields(line);
-        std::string id, parent, majmin;
-        fields >> id >> parent >> majmin;
-        auto colon = majmin.find(':');
-        auto dash = line.find(" - ");
-        if (colon == std::string::npos || dash == std::string::npos)
-            continue;
-        std::istringstream tail(line.substr(dash + 3));
-        std::string type;
-        tail >> type;
-        unsigned major = std::stoul(majmin.substr(0, colon));
-        unsigned minor = std::stoul(majmin.substr(colon + 1));
-        std::uint64_t dev = makedev(major, minor);
+    const MountTable table = MountTable::read();
+    for (const MountTable::Mount &mount : table.mounts()) {
         // A device mounted as data somewhere counts as data.
-        bool pseudo = isPseudoType(type);
-        auto it = byDevice_.find(dev);
+        const bool pseudo = isPseudoType(mount.fsType);
+        auto it = byDevice_.find(mount.device);
         if (it == byDevice_.end())
-            byDevice_.emplace(dev, pseudo);
+            byDevice_.emplace(mount.device, pseudo);
         else
             it->second = it->second && pseudo;
     }

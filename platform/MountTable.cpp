@@ -1,0 +1,144 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "MountTable.h"
+
+#include <climits>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint64_t kNoDevice = ~std::uint64_t(0);
+
+// The table writes space, tab, newline and backslash in names as \ooo.
+std::string DecodeEscapes(const std::string &field)
+{
+    std::string out;
+    for (std::size_t k = 0; k < field.size(); ++k) {
+        const auto isOctal = [&](std::size_t at) { return at < field.size() && field[at] >= '0' && field[at] <= '7'; };
+        if (field[k] == '\\' && isOctal(k + 1) && isOctal(k + 2) && isOctal(k + 3)) {
+            out += char(((field[k + 1] - '0') << 6) | ((field[k + 2] - '0') << 3) | (field[k + 3] - '0'));
+            k += 3;
+        } else {
+            out += field[k];
+        }
+    }
+    return out;
+}
+
+// "major:minor" as a device number; false when it is not one.
+bool ParseDevice(const std::string &text, std::uint64_t &device)
+{
+    unsigned major = 0, minor = 0;
+    char colon = 0;
+    std::istringstream in(text);
+    if (!(in >> major >> colon >> minor) || colon != ':')
+        return false;
+    device = makedev(major, minor);
+    return true;
+}
+
+// id parent major:minor root mountpoint options [optional...] - fstype source superopts
+bool ParseLine(const std::string &line, MountTable::Mount &mount)
+{
+    std::istringstream fields(line);
+    std::string id, parent, device, root, point, field;
+    if (!(fields >> id >> parent >> device >> root >> point) || !ParseDevice(device, mount.device))
+        return false;
+    while (fields >> field && field != "-") {
+    }
+    if (field != "-" || !(fields >> mount.fsType))
+        return false;
+    mount.mountPoint = DecodeEscapes(point);
+    return true;
+}
+
+std::uint64_t DeviceOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? std::uint64_t(st.st_dev) : kNoDevice;
+}
+
+std::string ParentOf(const std::string &path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
+}
+
+bool IsWithin(const std::string &path, const std::string &top)
+{
+    if (top == "/")
+        return true;
+    return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
+}
+
+// The highest folder on the way from `path` up to "/" that is still on `device`.
+std::string HighestOnDevice(std::string path, std::uint64_t device)
+{
+    while (path != "/") {
+        const std::string up = ParentOf(path);
+        if (DeviceOf(up) != device)
+            break;
+        path = up;
+    }
+    return path;
+}
+
+} // namespace
+
+MountTable MountTable::read()
+{
+    std::ifstream in("/proc/self/mountinfo");
+    return parse(in);
+}
+
+MountTable MountTable::parse(std::istream &in)
+{
+    MountTable table;
+    std::string line;
+    Mount mount;
+    while (std::getline(in, line))
+        if (ParseLine(line, mount))
+            table.mounts_.push_back(mount);
+    return table;
+}
+
+std::vector<const MountTable::Mount *> MountTable::onDevice(std::uint64_t device) const
+{
+    std::vector<const Mount *> found;
+    for (const Mount &m : mounts_)
+        if (m.device == device)
+            found.push_back(&m);
+    return found;
+}
+
+std::string MountTable::topOf(const std::string &folderPath, std::uint64_t device) const
+{
+    if (folderPath.empty() || folderPath[0] != '/')
+        return {};
+    const Mount *deepest = nullptr;
+    for (const Mount *m : onDevice(device))
+        if (IsWithin(folderPath, m->mountPoint) && (!deepest || m->mountPoint.size() > deepest->mountPoint.size()) &&
+            DeviceOf(m->mountPoint) == device) // not hidden by a later mount on the same place
+            deepest = m;
+    return deepest ? deepest->mountPoint : HighestOnDevice(folderPath, device);
+}
+
+std::string MountTable::realPathOf(int folderFd)
+{
+    char buffer[PATH_MAX + 1];
+    const std::string link = "/proc/self/fd/" + std::to_string(folderFd);
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || std::size_t(n) >= sizeof buffer || buffer[0] != '/')
+        return {};
+    const std::string path(buffer, std::size_t(n));
+    // Only believed when the path still leads to that very folder.
+    struct stat byFd, byPath;
+    if (::fstat(folderFd, &byFd) != 0 || ::stat(path.c_str(), &byPath) != 0 || byFd.st_dev != byPath.st_dev ||
+        byFd.st_ino != byPath.st_ino)
+        return {};
+    return path;
+}

@@ -1,0 +1,41 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+// The mounts this process sees, as /proc/self/mountinfo lists them. Some
+// file systems (btrfs among them) give their files another st_dev than the
+// table's major:minor, so every lookup by device has a fallback that asks
+// the folders themselves.
+class MountTable {
+public:
+    struct Mount {
+        std::uint64_t device = 0; // the table's major:minor
+        std::string mountPoint;   // escapes such as \040 decoded
+        std::string fsType;
+    };
+
+    // The table of this process; empty when it cannot be read.
+    static MountTable read();
+    // The table from mountinfo text; lines it cannot make out are left out.
+    static MountTable parse(std::istream &in);
+
+    const std::vector<Mount> &mounts() const { return mounts_; }
+    // The mounts of one device, in table order.
+    std::vector<const Mount *> onDevice(std::uint64_t device) const;
+
+    // The top folder of the file system on `device` that holds the folder
+    // whose real path is `folderPath`: the deepest mount of that device above
+    // it, else the highest folder of that path still on the device.
+    std::string topOf(const std::string &folderPath, std::uint64_t device) const;
+
+    // The path the kernel knows an open folder by, links resolved; empty when
+    // it cannot tell (a folder removed, or a path longer than it reports).
+    static std::string realPathOf(int folderFd);
+
+private:
+    std::vector<Mount> mounts_;
+};

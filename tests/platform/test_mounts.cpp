@@ -1,0 +1,97 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "FolderHandle.h"
+#include "MountTable.h"
+#include "TempTree.h"
+#include "TestMount.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::uint64_t DeviceOf(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_dev : 0;
+}
+
+std::string Real(const std::string &path)
+{
+    return fs::canonical(path).string();
+}
+
+} // namespace
+
+TEST(MountTable, ReadsMountinfoLinesWithEscapesAndOptionalFields)
+{
+    std::istringstream text("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                            "30 26 8:17 / /media/usb\\040stick rw shared:4 master:1 - vfat /dev/sdb1 rw\n"
+                            "not a mount line\n"
+                            "32 26 x:y / /bad rw - ext4 /dev/x rw\n"
+                            "33 26 0:50 / /no-separator rw\n"
+                            "31 26 8:17 /sub /srv/a\\134b\\011c\\012d\\04 rw - vfat /dev/sdb1 rw\n");
+    const MountTable table = MountTable::parse(text);
+    ASSERT_EQ(table.mounts().size(), 3u);
+    EXPECT_EQ(table.mounts()[0].device, makedev(254, 0));
+    EXPECT_EQ(table.mounts()[0].mountPoint, "/");
+    EXPECT_EQ(table.mounts()[0].fsType, "ext4");
+    EXPECT_EQ(table.mounts()[1].mountPoint, "/media/usb stick");
+    EXPECT_EQ(table.mounts()[1].fsType, "vfat");
+    EXPECT_EQ(table.mounts()[2].mountPoint, "/srv/a\\b\tc\nd\\04"); // a cut escape stays as written
+
+    const auto usb = table.onDevice(makedev(8, 17));
+    ASSERT_EQ(usb.size(), 2u);
+    EXPECT_EQ(usb[0]->mountPoint, "/media/usb stick");
+    EXPECT_EQ(usb[1]->mountPoint, "/srv/a\\b\tc\nd\\04");
+    EXPECT_TRUE(table.onDevice(makedev(8, 18)).empty());
+}
+
+TEST(MountTable, RealPathOfAnOpenFolderResolvesLinksAndForgetsRemovedFolders)
+{
+    TempTree tree;
+    tree.mkdir("target/inner");
+    tree.symlink(tree.path("target"), "link");
+    FolderHandle folder;
+    ASSERT_EQ(folder.open(tree.path("link/inner")), 0);
+    EXPECT_EQ(MountTable::realPathOf(folder.fd()), Real(tree.path("target/inner")));
+    fs::remove(tree.path("target/inner"));
+    EXPECT_EQ(MountTable::realPathOf(folder.fd()), "");
+}
+
+TEST(MountTable, TopIsTheDeepestMountOfTheDeviceElseTheHighestFolderOnIt)
+{
+    TempTree tree;
+    tree.mkdir("outer/inner/deep");
+    tree.mkdir("bound");
+    tree.mkdir("tmpfs");
+    TestMount bound(tree.path("bound"), tree.path("outer"));
+    TestMount tmpfs(tree.path("tmpfs"));
+    if (!bound.made() || !tmpfs.made())
+        GTEST_SKIP() << "making mounts needs root";
+    tree.mkdir("tmpfs/a/b");
+    const MountTable table = MountTable::read();
+    const MountTable unknown; // as for a device whose files report another number
+
+    // A bind mount shares its device with its surroundings: only the table
+    // tells where it starts.
+    const std::string viaBind = Real(tree.path("bound/inner/deep"));
+    const std::uint64_t disk = DeviceOf(viaBind);
+    const std::string diskTop = table.topOf(Real(tree.root()), disk);
+    EXPECT_EQ(table.topOf(viaBind, disk), Real(tree.path("bound")));
+    EXPECT_EQ(table.topOf(Real(tree.path("outer/inner")), disk), diskTop);
+    EXPECT_EQ(unknown.topOf(viaBind, disk), diskTop);
+
+    const std::string onTmpfs = Real(tree.path("tmpfs/a/b"));
+    const std::uint64_t memory = DeviceOf(onTmpfs);
+    EXPECT_EQ(table.topOf(onTmpfs, memory), Real(tree.path("tmpfs")));
+    EXPECT_EQ(unknown.topOf(onTmpfs, memory), Real(tree.path("tmpfs")));
+    EXPECT_EQ(table.topOf(Real(tree.path("tmpfs")), memory), Real(tree.path("tmpfs")));
+    EXPECT_EQ(table.topOf("", memory), "");
+}
