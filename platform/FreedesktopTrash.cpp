@@ -1,4 +1,5 @@
 #include "FreedesktopTrash.h"
+#include "MountTable.h"
 
 #include <cerrno>
 #include <climits>
@@ -12,7 +13,7 @@
 
 struct FreedesktopTrash::Place {
     FolderHandle trash, files, info;
-    std::string top; // paths recorded relative to this folder; empty: absolute
+    std::string recordedPath; // where the file came from, as its info file says
 };
 
 namespace {
@@ -75,18 +76,10 @@ int MakeFolders(const std::string &path)
     }
 }
 
-// The top folder of the mount that holds `absolutePath`.
-std::string MountTopOf(const std::string &absolutePath, std::uint64_t device)
+// `path` as seen from `top`, a folder above it.
+std::string RelativeTo(const std::string &top, const std::string &path)
 {
-    std::string top = ParentOf(absolutePath);
-    while (top != "/") {
-        const std::string up = ParentOf(top);
-        struct stat st;
-        if (::stat(up.c_str(), &st) != 0 || std::uint64_t(st.st_dev) != device)
-            break;
-        top = up;
-    }
-    return top;
+    return path.substr(top == "/" ? 1 : top.size() + 1);
 }
 
 // The name the file takes in files/: its own, made unique by a counter and
@@ -160,12 +153,11 @@ int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string 
 {
     // Files on the home trash's file system go there; others to their mount's.
     Place place;
+    place.recordedPath = absolutePath;
     const bool home = DeviceOfNearest(homeTrashPath()) == device;
-    if (int error = home ? openHomeTrash(device, place) : openMountTrash(absolutePath, device, place))
+    if (int error = home ? openHomeTrash(device, place) : openMountTrash(folder, name, device, place))
         return error;
-    const std::string recorded =
-        place.top.empty() ? absolutePath : absolutePath.substr(place.top == "/" ? 1 : place.top.size() + 1);
-    return moveInto(place, folder, name, recorded);
+    return moveInto(place, folder, name);
 }
 
 int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
@@ -178,11 +170,18 @@ int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
     return openFilesAndInfo(place, device);
 }
 
-int FreedesktopTrash::openMountTrash(const std::string &absolutePath, std::uint64_t device, Place &place)
+int FreedesktopTrash::openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device,
+                                     Place &place)
 {
-    place.top = MountTopOf(absolutePath, device);
+    // Where the folder really is, not the path given, which may pass
+    // through a link from another mount.
+    const std::string folderPath = MountTable::realPathOf(folder.fd());
+    if (folderPath.empty())
+        return ENAMETOOLONG;
+    const std::string topPath = MountTable::read().topOf(folderPath, device);
+    place.recordedPath = RelativeTo(topPath, folderPath == "/" ? "/" + name : folderPath + "/" + name);
     FolderHandle top;
-    if (int error = top.open(place.top))
+    if (int error = top.open(topPath))
         return error;
     const std::string uid = std::to_string(::getuid());
     // A shared .Trash is only trusted when it is a real, sticky folder.
@@ -209,10 +208,9 @@ int FreedesktopTrash::openFilesAndInfo(Place &place, std::uint64_t device)
     return DeviceOf(place.files.fd()) == device ? 0 : EXDEV;
 }
 
-int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name,
-                               const std::string &recordedPath)
+int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name)
 {
-    const std::string text = infoText(recordedPath, std::int64_t(std::time(nullptr)));
+    const std::string text = infoText(place.recordedPath, std::int64_t(std::time(nullptr)));
     for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
         const std::string trashName = TrashName(name, attempt);
         const std::string infoName = trashName + kInfoSuffix;

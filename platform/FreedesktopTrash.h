@@ -26,8 +26,8 @@ public:
 private:
     struct Place;
     static int openHomeTrash(std::uint64_t device, Place &place);
-    static int openMountTrash(const std::string &absolutePath, std::uint64_t device, Place &place);
+    static int openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device,
+                              Place &place);
     static int openFilesAndInfo(Place &place, std::uint64_t device);
-    static int moveInto(Place &place, const FolderHandle &folder, const std::string &name,
-                        const std::string &recordedPath);
+    static int moveInto(Place &place, const FolderHandle &folder, const std::string &name);
 };

@@ -4,6 +4,7 @@
 #include "FrozenFolder.h"
 #include "FreedesktopTrash.h"
 #include "TempTree.h"
+#include "TestMount.h"
 
 #include <gtest/gtest.h>
 
@@ -300,4 +301,20 @@ TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMountOrASharedStickyOne)
     EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
     EXPECT_EQ(FileContent(top + "/.Trash/" + uid + "/files/moved.txt"), "elsewhere");
     fs::remove_all(top + "/.Trash");
+}
+
+TEST_F(RemovalTest, AFileReachedThroughALinkGoesToTheTrashAtTheTopOfItsOwnMount)
+{
+    tree.mkdir("other");
+    TestMount other(tree.path("other"));
+    if (!other.made())
+        GTEST_SKIP() << "making a mount needs root";
+    const std::string uid = std::to_string(::getuid());
+    tree.write("other/deep/sub/far.txt", "far");
+    tree.symlink(tree.path("other/deep"), "link"); // from the disk into the tmpfs
+    EXPECT_EQ(remove(tree.path("link/sub/far.txt"), true), RemovalOutcome::Removed);
+    EXPECT_EQ(tree.read("other/.Trash-" + uid + "/files/far.txt"), "far");
+    EXPECT_TRUE(IsTrashInfo(tree.read("other/.Trash-" + uid + "/info/far.txt.trashinfo"), "deep/sub/far.txt"));
+    EXPECT_FALSE(PathExists(tree.path("other/deep/.Trash-" + uid)));
+    EXPECT_FALSE(PathExists(trash + "/files"));
 }
