@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <pwd.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 struct FreedesktopTrash::Place {
@@ -21,7 +24,10 @@ namespace {
 constexpr std::size_t kNameMax = NAME_MAX;
 constexpr const char kInfoSuffix[] = ".trashinfo";
 constexpr std::size_t kInfoSuffixLength = sizeof kInfoSuffix - 1;
-constexpr int kMaxNameTries = 100000;
+// Counters are tried one by one at first, then in ever longer leaps, so
+// that a long run of names already taken costs a few dozen tries at most.
+constexpr int kSteppedTries = 8;
+constexpr int kMaxNameTries = 64;
 
 std::uint64_t DeviceOf(int fd)
 {
@@ -84,11 +90,54 @@ std::string RelativeTo(const std::string &top, const std::string &path)
 
 // The name the file takes in files/: its own, made unique by a counter and
 // kept short enough that its .trashinfo name is still a valid name.
-std::string TrashName(const std::string &name, int attempt)
+std::string TrashName(const std::string &name, std::uint64_t counter)
 {
-    const std::string counter = attempt == 0 ? std::string() : "." + std::to_string(attempt);
-    const std::size_t room = kNameMax - kInfoSuffixLength - counter.size();
-    return name.substr(0, room) + counter;
+    const std::string suffix = counter == 0 ? std::string() : "." + std::to_string(counter);
+    const std::size_t room = kNameMax - kInfoSuffixLength - suffix.size();
+    return name.substr(0, room) + suffix;
+}
+
+std::uint64_t NextCounter(std::uint64_t counter, int triesSoFar)
+{
+    return counter + (triesSoFar < kSteppedTries ? 1 : std::uint64_t(1) << (triesSoFar - kSteppedTries + 1));
+}
+
+// Where the search for a free name starts, per trash and name, for the life
+// of the process: files of one name then take one try each, not one for
+// every file of that name trashed before. Only names that met a taken one
+// are remembered.
+class NameCounters {
+public:
+    using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>; // info folder's device and inode, name
+
+    std::uint64_t firstTry(const Key &key)
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = next_.find(key);
+        return it == next_.end() ? 0 : it->second;
+    }
+    void taken(const Key &key, std::uint64_t counter)
+    {
+        std::lock_guard lock(mutex_);
+        next_[key] = counter + 1;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<Key, std::uint64_t> next_;
+};
+
+NameCounters &Counters()
+{
+    static NameCounters counters;
+    return counters;
+}
+
+NameCounters::Key KeyOf(const FolderHandle &info, const std::string &name)
+{
+    struct stat st{};
+    ::fstat(info.fd(), &st);
+    return {st.st_dev, st.st_ino, name};
 }
 
 bool WriteAll(int fd, const std::string &text)
@@ -163,11 +212,10 @@ int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string 
 int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
 {
     const std::string path = homeTrashPath();
-    if (int error = MakeFolders(path))
-        return error;
-    if (int error = place.trash.open(path))
-        return error;
-    return openFilesAndInfo(place, device);
+    int error = place.trash.open(path);
+    if (error == ENOENT && (error = MakeFolders(path)) == 0) // made only the first time
+        error = place.trash.open(path);
+    return error ? error : openFilesAndInfo(place, device);
 }
 
 int FreedesktopTrash::openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device,
@@ -211,8 +259,10 @@ int FreedesktopTrash::openFilesAndInfo(Place &place, std::uint64_t device)
 int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name)
 {
     const std::string text = infoText(place.recordedPath, std::int64_t(std::time(nullptr)));
-    for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
-        const std::string trashName = TrashName(name, attempt);
+    const NameCounters::Key key = KeyOf(place.info, name);
+    std::uint64_t counter = Counters().firstTry(key);
+    for (int tries = 0; tries < kMaxNameTries; counter = NextCounter(counter, ++tries)) {
+        const std::string trashName = TrashName(name, counter);
         const std::string infoName = trashName + kInfoSuffix;
         // The info file is made first and exclusively: it claims the name.
         const int info = ::openat(place.info.fd(), infoName.c_str(),
@@ -226,8 +276,11 @@ int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const s
         int error = written ? 0 : EIO;
         if (written)
             error = RenameNoReplace(folder, name, place.files, trashName);
-        if (error == 0)
+        if (error == 0) {
+            if (counter != 0)
+                Counters().taken(key, counter);
             return 0;
+        }
         ::unlinkat(place.info.fd(), infoName.c_str(), 0);
         if (error != EEXIST)
             return error; // a stale entry in files/ only asks for another name

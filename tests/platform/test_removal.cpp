@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -142,6 +143,38 @@ TEST_F(RemovalTest, NamesAreExactBytesOfAnyLength)
     ASSERT_GT(over300.size(), 300u);
     EXPECT_EQ(remove(over300, true), RemovalOutcome::Removed);
     EXPECT_TRUE(IsTrashInfo(trashedInfo("f.txt"), FreedesktopTrash::escapePath(over300)));
+}
+
+TEST_F(RemovalTest, ManyFilesOfOneNameEachGetANameOfTheirOwn)
+{
+    // Another program's entries already hold the first names.
+    const std::string foreign = "[Trash Info]\nPath=/elsewhere\nDeletionDate=2020-01-01T00:00:00\n";
+    for (int k = 0; k < 40; ++k)
+        tree.write("data/Trash/info/cover.jpg" + (k ? "." + std::to_string(k) : "") + ".trashinfo", foreign);
+    // Each file's content says which it is; the longest name a folder takes
+    // must still leave room for its counter and the info file's suffix.
+    std::map<std::string, std::string> origins;
+    for (int k = 0; k < 200; ++k)
+        origins["cover " + std::to_string(k)] = "photos/" + std::to_string(k) + "/cover.jpg";
+    for (int k = 0; k < 12; ++k)
+        origins["long " + std::to_string(k)] = "long/" + std::to_string(k) + "/" + std::string(NAME_MAX, 'n');
+    for (const auto &[content, relative] : origins)
+        ASSERT_EQ(remove(tree.write(relative, content), true), RemovalOutcome::Removed) << relative;
+
+    // Every name in files/ is the original, perhaps shortened, and a counter;
+    // its info file tells where that very file came from.
+    const std::regex coverName("cover\\.jpg(\\.\\d+)?"), longName("n+(\\.\\d+)?");
+    for (const auto &entry : fs::directory_iterator(trash + "/files")) {
+        const std::string name = entry.path().filename().string();
+        const std::string content = FileContent(entry.path().string());
+        ASSERT_EQ(origins.count(content), 1u) << name;
+        EXPECT_LE(name.size() + 10, std::size_t(NAME_MAX)) << name;
+        EXPECT_TRUE(std::regex_match(name, content[0] == 'c' ? coverName : longName)) << name;
+        EXPECT_TRUE(IsTrashInfo(trashedInfo(name), FreedesktopTrash::escapePath(tree.path(origins[content])))) << name;
+        origins.erase(content);
+    }
+    EXPECT_TRUE(origins.empty());
+    EXPECT_EQ(trashedInfo("cover.jpg.39"), foreign);
 }
 
 TEST_F(RemovalTest, PathsLongerThanTheKernelTakesAtOnce)
