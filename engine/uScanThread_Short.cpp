@@ -12,6 +12,7 @@
 #include "OpenedFile.h"
 #include "PseudoFileSystems.h"
 #include "ScanTexts.h"
+#include "TrashFolders.h"
 
 #include <algorithm>
 #include <climits>
@@ -21,7 +22,7 @@
 #include <optional>
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
-    : host(h), abort(a), pseudo(std::make_unique<PseudoFileSystems>())
+    : host(h), abort(a), pseudo(std::make_unique<PseudoFileSystems>()), trash(std::make_unique<TrashFolders>())
 {
 }
 
@@ -109,8 +110,11 @@ public:
     {
         if (!child.dir_.openChild(dir_, e.name))
             return child.countUnreadable();
-        child.device_ = child.dir_.status().identity.device;
-        return child.device_ == device_ || !ctx_.pseudo->isPseudo(child.device_, child.dir_.fd());
+        const FileIdentity self = child.dir_.status().identity;
+        child.device_ = self.device;
+        if (child.device_ != device_ && ctx_.pseudo->isPseudo(child.device_, child.dir_.fd()))
+            return false;
+        return !ctx_.trash->contains(child.dir_.fd(), self);
     }
 
 private:

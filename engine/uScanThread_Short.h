@@ -14,6 +14,7 @@
 
 class FolderListing;
 class PseudoFileSystems;
+class TrashFolders;
 
 // Figures of one scan, for the benchmark and the tests.
 struct ScanStats {
@@ -36,6 +37,7 @@ struct ScanContext {
     const std::atomic<bool> &abort; // closing the program: stop everything now
     ScanStats stats;
     std::unique_ptr<PseudoFileSystems> pseudo;
+    std::unique_ptr<TrashFolders> trash; // passed by like system files
     std::int64_t lastLabelSecond = -1;
     unsigned readerThreads = 0; // files read side by side; 0: chosen from the cores
 

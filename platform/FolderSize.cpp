@@ -2,6 +2,7 @@
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "PseudoFileSystems.h"
+#include "TrashFolders.h"
 
 #include <algorithm>
 #include <atomic>
@@ -98,8 +99,9 @@ private:
             auto dir = std::make_shared<DirectoryReader>();
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
-                const std::uint64_t device = dir->status().identity.device;
-                if (device == next.parentDevice || !isPseudo(device, dir->fd()))
+                const FileIdentity self = dir->status().identity;
+                const std::uint64_t device = self.device;
+                if ((device == next.parentDevice || !isPseudo(device, dir->fd())) && !trash_.contains(dir->fd(), self))
                     listFolder(std::move(dir), device, next.parentEntry);
             } else if (dir->unreadable()) {
                 std::lock_guard lock(mutex_);
@@ -154,6 +156,7 @@ private:
     FolderListing &listing_;
     const std::function<bool()> &cancel_;
     PseudoFileSystems pseudo_;
+    TrashFolders trash_;
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
     std::condition_variable changed_;

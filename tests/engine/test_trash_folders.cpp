@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ScanFixture.h"
+#include "TestMount.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+using V = std::vector<std::string>;
+
+// A home folder inside the tree, with its data folder reached through a
+// link, as the walk never would: the trash is known by what it is.
+class TrashWalk : public ScanFixture {
+protected:
+    std::string uid = std::to_string(::getuid());
+
+    void SetUp() override
+    {
+        tree.mkdir("home/.local/share");
+        tree.symlink(tree.path("home/.local/share"), "data-link");
+        ::setenv("XDG_DATA_HOME", tree.path("data-link").c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
+
+    // The walk from the disk and the full job, which walks what measuring
+    // listed, must agree.
+    void expectBothWalks(const V &candidates, const V &groupedRows, const std::string &folder)
+    {
+        EXPECT_EQ(walk({folder}), candidates);
+        scan({folder});
+        EXPECT_EQ(rows(), groupedRows);
+    }
+};
+
+} // namespace
+
+TEST_F(TrashWalk, TheHomeTrashIsPassedByUnlessListedItself)
+{
+    tree.write("home/report.txt", "report");
+    tree.write("home/.local/share/Trash/files/report.txt", "report");
+    tree.write("home/.local/share/Trash/info/report.txt.trashinfo", "[Trash Info]\n");
+    tree.write("home/.local/share/Trash/files/old/notes.txt", "notes");
+    tree.write("home/notes.txt", "notes");
+    tree.write("home/notes copy.txt", "notes");
+    expectBothWalks({"home/notes copy.txt", "home/notes.txt", "home/report.txt"},
+                    {"1:home/notes copy.txt", "1:home/notes.txt"}, tree.path("home"));
+    // Listed by the user, it is scanned like any folder.
+    EXPECT_EQ(walk({tree.path("home/.local/share/Trash")}).size(), 3u);
+}
+
+TEST_F(TrashWalk, TheTrashAtTheTopOfAMountIsPassedByButNotAFolderOfThatNameElsewhere)
+{
+    tree.mkdir("home/usb");
+    TestMount usb(tree.path("home/usb"));
+    if (!usb.made())
+        GTEST_SKIP() << "making a mount needs root";
+    tree.write("home/usb/photo.jpg", "photo");
+    tree.write("home/usb/.Trash-" + uid + "/files/photo.jpg", "photo");
+    tree.write("home/usb/.Trash/" + uid + "/files/photo.jpg", "photo");
+    tree.write("home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "photo");
+    expectBothWalks({"home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "home/usb/photo.jpg"},
+                    {"1:home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "1:home/usb/photo.jpg"},
+                    tree.path("home"));
+}
