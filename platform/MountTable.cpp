@@ -62,12 +62,6 @@ std::uint64_t DeviceOf(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 ? std::uint64_t(st.st_dev) : kNoDevice;
 }
 
-std::string ParentOf(const std::string &path)
-{
-    const std::string::size_type slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
-}
-
 bool IsWithin(const std::string &path, const std::string &top)
 {
     if (top == "/")
@@ -79,7 +73,8 @@ bool IsWithin(const std::string &path, const std::string &top)
 std::string HighestOnDevice(std::string path, std::uint64_t device)
 {
     while (path != "/") {
-        const std::string up = ParentOf(path);
+        const std::string::size_type slash = path.rfind('/');
+        const std::string up = slash == 0 ? std::string("/") : path.substr(0, slash);
         if (DeviceOf(up) != device)
             break;
         path = up;
