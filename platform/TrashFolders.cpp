@@ -8,22 +8,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid()))
-{
-    // The home trash may be reached through links the user keeps: follow them.
-    struct stat st;
-    if (::stat(FreedesktopTrash::homeTrashPath().c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        folders_.emplace(st.st_dev, st.st_ino);
-}
+TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid())) {}
 
 bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
 {
     std::lock_guard lock(mutex_);
+    // Looked up by the walk, not by whoever makes this object: a window
+    // thread never waits for a file system.
+    if (!homeLookedAt_)
+        addHomeTrash();
     // A mount's trash is looked for once the walk reaches that mount, so
     // that mounts the scan never meets are never touched.
     if (devicesLookedAt_.insert(folder.device).second)
         addTrashesOf(folderFd, folder.device);
     return folders_.count({folder.device, folder.inode}) != 0;
+}
+
+void TrashFolders::addHomeTrash()
+{
+    homeLookedAt_ = true;
+    // The home trash may be reached through links the user keeps: follow them.
+    struct stat st;
+    if (::stat(FreedesktopTrash::homeTrashPath().c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        folders_.emplace(st.st_dev, st.st_ino);
 }
 
 void TrashFolders::addTrashesOf(int folderFd, std::uint64_t device)

@@ -25,6 +25,7 @@ public:
     bool contains(int folderFd, const FileIdentity &folder);
 
 private:
+    void addHomeTrash();
     void addTrashesOf(int folderFd, std::uint64_t device);
     void addTrashesAtTop(const std::string &top);
     void add(int parentFd, const char *name);
@@ -33,5 +34,6 @@ private:
     std::string uid_;
     std::mutex mutex_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> folders_; // device, inode
+    bool homeLookedAt_ = false;
     std::unordered_set<std::uint64_t> devicesLookedAt_;
 };
