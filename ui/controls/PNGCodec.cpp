@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,7 @@ struct THeaderInfo
     int ColorType;
     int Channels;
     std::size_t RowBytes;
+    double FileGamma; // 0 when the file has no gAMA
 };
 
 struct TWriteJob
@@ -111,7 +113,12 @@ int ReadHeader(png_structp png, png_infop info, TCodecContext *context, THeaderI
     if (colorType != PNG_COLOR_TYPE_PALETTE && png_get_valid(png, info, PNG_INFO_tRNS))
         png_set_tRNS_to_alpha(png);
     double fileGamma = 0.0;
-    if (png_get_valid(png, info, PNG_INFO_gAMA) && png_get_gAMA(png, info, &fileGamma) && fileGamma > 0.0)
+    if (!png_get_valid(png, info, PNG_INFO_gAMA) || !png_get_gAMA(png, info, &fileGamma) || fileGamma <= 0.0)
+        fileGamma = 0.0;
+    // A palette is corrected by CorrectPaletteGamma: whether libpng's own
+    // correction reaches the palette that png_get_PLTE returns depends on
+    // the build.
+    if (fileGamma > 0.0 && colorType != PNG_COLOR_TYPE_PALETTE)
         png_set_gamma(png, DisplayGamma, fileGamma);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
@@ -120,6 +127,7 @@ int ReadHeader(png_structp png, png_infop info, TCodecContext *context, THeaderI
     header->ColorType = png_get_color_type(png, info);
     header->Channels = png_get_channels(png, info);
     header->RowBytes = png_get_rowbytes(png, info);
+    header->FileGamma = fileGamma;
     return 1;
 }
 
@@ -256,6 +264,17 @@ void CopyPalette(png_structp png, png_infop info, TPNGRaster &raster)
         raster.Transparency.assign(trans, trans + transCount);
 }
 
+// The file's colours shown on a display of gamma 2.2, as libpng corrects samples.
+void CorrectPaletteGamma(double fileGamma, TPNGRaster &raster)
+{
+    if (fileGamma <= 0.0)
+        return;
+    const double exponent = 1.0 / (fileGamma * DisplayGamma);
+    for (auto &entry : raster.Palette)
+        for (std::uint8_t &sample : entry)
+            sample = std::uint8_t(std::lround(255.0 * std::pow(sample / 255.0, exponent)));
+}
+
 int ColorTypeOf(const TPNGRaster &raster)
 {
     switch (raster.Kind) {
@@ -313,8 +332,10 @@ TPNGRaster DecodePNG(const std::uint8_t *data, std::size_t size)
     raster.Height = int(header.Height);
     raster.Kind = KindOfColorType(header.ColorType);
     SplitRows(pixels, header, raster);
-    if (raster.Kind == TPNGColorKind::Palette)
+    if (raster.Kind == TPNGColorKind::Palette) {
         CopyPalette(read.Png, read.Info, raster);
+        CorrectPaletteGamma(header.FileGamma, raster);
+    }
     return raster;
 }
 
