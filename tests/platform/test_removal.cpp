@@ -31,7 +31,27 @@ TEST(FormatByteSize, WritesUnitsAboveTheirBoundaries)
         {1610612736, "1.5 GB"}, {4096, "4 KB"},        {1280, "1.25 KB"},    {3000000000LL, "2.79 GB"},
         {1048575, "1024 KB"}, {-5, "-5 bytes"}};
     for (const auto &[bytes, text] : cases)
-        EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
+        EXPECT_EQ(FormatByteSize(bytes, "."), text) << bytes;
+}
+
+TEST(FormatByteSize, WritesTheLocalesDecimalSeparator)
+{
+    EXPECT_EQ(FormatByteSize(1536, ","), "1,5 KB");
+    EXPECT_EQ(FormatByteSize(3000000000LL, ","), "2,79 GB");
+    EXPECT_EQ(FormatByteSize(4096, ","), "4 KB");
+
+    // The user's locale is read once per process, so a fresh one reads it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const char *before = std::getenv("LC_ALL");
+    const std::string saved = before ? before : "";
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    EXPECT_EXIT(std::exit(FormatByteSize(1536) == "1,5 KB" ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    setenv("LC_ALL", "en_GB.UTF-8", 1);
+    EXPECT_EXIT(std::exit(FormatByteSize(1536) == "1.5 KB" ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    if (before)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 namespace {
