@@ -1,5 +1,6 @@
 #include "FolderListView.h"
 #include "LocaleCompare.h"
+#include "PlainToolTip.h"
 
 #include <QHeaderView>
 
@@ -26,6 +27,7 @@ void FolderListView::appendFolder(const QByteArray &path)
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, kPathRole, path);
     item->setText(0, LocaleCompare::toDisplay(std::string_view(path.constData(), std::size_t(path.size()))));
+    item->setToolTip(0, PlainToolTip(item->text(0)));
     addTopLevelItem(item);
 }
 
@@ -61,4 +63,7 @@ void FolderListView::takeEditedCaption(QTreeWidgetItem *item)
     const QString shown = LocaleCompare::toDisplay(std::string_view(path.constData(), std::size_t(path.size())));
     if (item->text(0) != shown)
         item->setData(0, kPathRole, item->text(0).toLocal8Bit());
+    const QString tip = PlainToolTip(item->text(0));
+    if (item->toolTip(0) != tip) // setting it reports a change again
+        item->setToolTip(0, tip);
 }

@@ -1,5 +1,6 @@
 #include "ResultModel.h"
 #include "LocaleCompare.h"
+#include "PlainToolTip.h"
 
 #include <algorithm>
 #include <limits>
@@ -31,6 +32,8 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::DecorationRole:
         return index.column() == PathColumn ? iconOf(entry) : QVariant();
+    case Qt::ToolTipRole: // a path cut off by its column can still be read whole
+        return PlainToolTip(LocaleCompare::toDisplay(entry.row.path));
     default:
         return {};
     }

@@ -1,0 +1,86 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+// What users of any desktop file tool reach for: whole paths on hover, a
+// double click that opens, folders dropped from a file manager, Tab that
+// leaves the lists, a folder chooser that writes nothing, a true help page.
+#include "FolderListView.h"
+#include "MainWindowFixture.h"
+#include "PNGButton.h"
+#include "TempTree.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextDocument>
+
+#include <set>
+
+namespace {
+
+class ComfortsTest : public MainWindowFixture {
+protected:
+    void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
+    FolderListView *folders() { return child<FolderListView>("ListView1"); }
+    QTableView *resultList() { return child<QTableView>("ListView2"); }
+
+    void addRows(const std::vector<std::string> &paths)
+    {
+        std::vector<ResultRow> rows;
+        for (const std::string &path : paths) {
+            ResultRow row;
+            row.path = path;
+            row.sizeText = "         5";
+            row.group = 1;
+            rows.push_back(row);
+        }
+        results().appendRows(rows);
+    }
+    // Shown and active, so that keys and double clicks reach the controls.
+    void showActive()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+};
+
+// The text a tooltip puts on screen, markup or not.
+QString ShownText(const QString &toolTip)
+{
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
+}
+
+} // namespace
+
+TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
+{
+    const std::vector<std::string> paths = {"/data/caf\xe9/a long name that the column cuts off.txt",
+                                            "/data/<b>bold</b>.txt"};
+    addRows(paths);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < ResultModel::ColumnCount; ++column) {
+            const QString tip = results().data(results().index(row, column), Qt::ToolTipRole).toString();
+            EXPECT_EQ(ShownText(tip), results().data(results().index(row, 0)).toString()) << row << column;
+        }
+    EXPECT_TRUE(results().data(results().index(0, 0)).toString().startsWith("/data/caf"));
+
+    for (const std::string &path : paths)
+        folders()->appendFolder(QByteArray::fromStdString(path));
+    for (int row = 0; row < 2; ++row) {
+        QTreeWidgetItem *item = folders()->topLevelItem(row);
+        EXPECT_EQ(ShownText(item->toolTip(0)), item->text(0)) << row;
+    }
+    folders()->topLevelItem(0)->setText(0, "/edited");
+    EXPECT_EQ(folders()->topLevelItem(0)->toolTip(0), "/edited");
+}
