@@ -1,6 +1,7 @@
 #include "Unit1.h"
 #include "DeleteRunner.h"
 #include "FolderListView.h"
+#include "LocaleCompare.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -45,11 +46,17 @@ TPNGObject BuiltInPicture(const char *name)
     return TPNGObject::FromResource(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
 }
 
+// A file address that keeps every byte of the path, UTF-8 or not.
+QUrl LocalFileUrl(const std::string &path)
+{
+    return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+}
+
 } // namespace
 
 TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), dialogs_(dialogs), model_(new ResultModel(this)), host_(new WindowScanHost(*model_, this)),
-      jobHost_(host_), urlOpener_([](const QUrl &address) { QDesktopServices::openUrl(address); })
+      jobHost_(host_), urlOpener_([](const QUrl &address) { return QDesktopServices::openUrl(address); })
 {
     setObjectName(QStringLiteral("Form1"));
     buildWindow();
@@ -264,6 +271,7 @@ void TForm1::buildResultList()
     for (int column = 0; column < ResultModel::ColumnCount; ++column)
         ListView2->setColumnWidth(column, ResultModel::kColumnWidths[column]);
     SetTextColour(ListView2, QPalette::Text, kMaroon);
+    connect(ListView2, &QAbstractItemView::doubleClicked, this, &TForm1::ListView2DblClick);
 }
 
 void TForm1::buildMenus()
@@ -383,12 +391,18 @@ void TForm1::PNGButton15Click()
 
 void TForm1::PNGButton6Click()
 {
-    openAddress(QUrl::fromLocalFile(helpFilePath()));
+    openAddress(QUrl::fromLocalFile(helpFilePath()), helpFilePath());
 }
 
 void TForm1::PNGButton9Click()
 {
-    openAddress(QUrl(QString::fromLatin1(kHomePage)));
+    openAddress(QUrl(QString::fromLatin1(kHomePage)), QString::fromLatin1(kHomePage));
+}
+
+void TForm1::ListView2DblClick(const QModelIndex &index)
+{
+    const std::string &path = model_->row(index.row()).path;
+    openAddress(LocalFileUrl(path), LocaleCompare::toDisplay(path));
 }
 
 void TForm1::RadioGroup1Click()
@@ -464,8 +478,11 @@ void TForm1::showElapsedText(const QString &text)
     Label1->adjustSize();
 }
 
-void TForm1::openAddress(const QUrl &address)
+// Whatever the desktop could not open is named, so that the user can open it another way.
+void TForm1::openAddress(const QUrl &address, const QString &shownAs)
 {
-    if (urlOpener_)
-        urlOpener_(address);
+    if (urlOpener_ && urlOpener_(address))
+        return;
+    dialogs_.messageBox(this, QStringLiteral("The desktop could not open\n%1").arg(shownAs),
+                        QStringLiteral("Note:"));
 }

@@ -16,6 +16,7 @@ class QAction;
 class QDialog;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
 class QMenu;
 class QProgressBar;
 class QTableView;
@@ -40,8 +41,9 @@ public:
 
     // The mask list dialog that Filter shows modally; it writes Edit1 itself.
     void setFilterDialog(QDialog *dialog);
-    // How Help and Home open an address; the desktop's handler unless replaced.
-    using UrlOpener = std::function<void(const QUrl &)>;
+    // How Help, Home and a double click on a result open an address: the
+    // desktop's handler unless replaced. False when nothing could open it.
+    using UrlOpener = std::function<bool(const QUrl &)>;
     void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
 
     QLineEdit *filterEdit() const { return Edit1; }
@@ -73,6 +75,7 @@ public slots:
     void PNGButton9Click();  // Home
     void Clear1Click();
     void RadioGroup1Click();
+    void ListView2DblClick(const QModelIndex &index);
     void DeleteCheckedToRecycleBin();
     void DeleteCheckedPermanently();
     void DeletetoRecycle1Click();
@@ -112,7 +115,7 @@ private:
     void showScanSummary(int groupCount, int unreadCount);
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
-    void openAddress(const QUrl &address);
+    void openAddress(const QUrl &address, const QString &shownAs);
 
     enum class DeleteReport { Summary, FailuresOnly };
     void connectDeleteCommands();

@@ -84,3 +84,37 @@ TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
     folders()->topLevelItem(0)->setText(0, "/edited");
     EXPECT_EQ(folders()->topLevelItem(0)->toolTip(0), "/edited");
 }
+
+TEST_F(ComfortsTest, DoubleClickOpensTheFileAndSaysWhenTheDesktopCannot)
+{
+    TempTree tree;
+    const std::string plain = tree.write("plain name.txt", "hello");
+    const std::string raw = tree.write("caf\xe9.txt", "hello");
+    addRows({plain, raw});
+    std::vector<QUrl> opened;
+    bool desktopCanOpen = true;
+    form->setUrlOpener([&](const QUrl &address) {
+        opened.push_back(address);
+        return desktopCanOpen;
+    });
+    showActive();
+    auto doubleClick = [&](int row) {
+        QTableView *view = resultList();
+        const QRect cell = view->visualRect(results().index(row, ResultModel::SizeColumn));
+        // As the window system delivers it: a click, then the second press as a double click.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    doubleClick(0);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toLocalFile().toStdString(), plain);
+    EXPECT_TRUE(dialogs.boxes.empty());
+
+    desktopCanOpen = false;
+    doubleClick(1);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(opened[1].toEncoded().endsWith("/caf%E9.txt")); // every byte of the name
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "The desktop could not open\n" + results().data(results().index(1, 0)).toString());
+    EXPECT_EQ(dialogs.boxes[0].caption, "Note:");
+}

@@ -400,16 +400,31 @@ TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilStopEndsItWithASummary)
     EXPECT_EQ(results().rowCount(), 4000);
 }
 
-TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddresses)
+TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddressesOrSaySoWhenTheyCannot)
 {
     std::vector<QUrl> opened;
-    form->setUrlOpener([&](const QUrl &address) { opened.push_back(address); });
+    bool desktopCanOpen = true;
+    form->setUrlOpener([&](const QUrl &address) {
+        opened.push_back(address);
+        return desktopCanOpen;
+    });
     click("PNGButton6");
     click("PNGButton9");
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/varnok.html"));
+    const QString helpPage = QCoreApplication::applicationDirPath() + "/varnok.html";
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(helpPage));
     EXPECT_TRUE(QFileInfo::exists(opened[0].toLocalFile())); // the build puts the page there
     EXPECT_EQ(opened[1], QUrl("https://varnok.example.org/"));
+    EXPECT_TRUE(dialogs.boxes.empty());
+
+    // No browser: the user learns it, and where to look instead.
+    desktopCanOpen = false;
+    click("PNGButton6");
+    click("PNGButton9");
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[0].text, "The desktop could not open\n" + helpPage);
+    EXPECT_EQ(dialogs.boxes[1].text, "The desktop could not open\nhttps://varnok.example.org/");
+    EXPECT_EQ(dialogs.boxes[1].caption, "Note:");
 }
 
 TEST_F(MainWindowTest, ClosingDuringAScanAbortsItAndTheWindowGoesAfterIt)
