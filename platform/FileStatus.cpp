@@ -25,6 +25,14 @@ PathStatus StatPathNoFollow(const std::string &path)
     return FromStat(st);
 }
 
+PathStatus StatPath(const std::string &path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return FromStat(st);
+}
+
 PathStatus StatOpenFile(int fd)
 {
     struct stat st;

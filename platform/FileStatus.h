@@ -13,6 +13,8 @@ struct PathStatus {
 
 // Status of a path without following a final symbolic link.
 PathStatus StatPathNoFollow(const std::string &path);
+// Status of what a path leads to, following symbolic links.
+PathStatus StatPath(const std::string &path);
 // Status of an open file.
 PathStatus StatOpenFile(int fd);
 // Translate a stat record into our identity and kind.

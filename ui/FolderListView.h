@@ -7,7 +7,8 @@
 
 // The folder list: one row per folder, in scan order. Each row keeps the raw
 // bytes of its path; the caption shows them and may be edited in place, and an
-// edited caption becomes the row's path.
+// edited caption becomes the row's path. Folders dropped from a file manager
+// are appended; dropped files and other addresses are not.
 class FolderListView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -20,6 +21,16 @@ public:
     std::vector<std::string> folders() const;
     int folderCount() const { return topLevelItemCount(); }
 
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    static std::vector<QByteArray> droppedFolders(const QMimeData *data);
+    static Qt::DropAction offeredAction(const QDropEvent *event);
+    static void answerDrag(QDropEvent *event, bool holdsFolders);
     void takeEditedCaption(QTreeWidgetItem *item);
+
+    bool dragHoldsFolders_ = false;
 };

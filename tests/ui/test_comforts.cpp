@@ -61,6 +61,30 @@ QString ShownText(const QString &toolTip)
     return document.toPlainText();
 }
 
+// Drops the data where Qt would deliver it: on the first widget from the
+// list's viewport up that accepts drops.
+Qt::DropAction Drop(FolderListView *list, const QMimeData &data, Qt::DropActions offered)
+{
+    QWidget *target = list->viewport();
+    while (target && !target->acceptDrops())
+        target = target->parentWidget();
+    if (!target)
+        return Qt::IgnoreAction;
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return Qt::IgnoreAction;
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+QUrl RawFileUrl(const std::string &path)
+{
+    return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+}
+
 } // namespace
 
 TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
@@ -117,4 +141,29 @@ TEST_F(ComfortsTest, DoubleClickOpensTheFileAndSaysWhenTheDesktopCannot)
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "The desktop could not open\n" + results().data(results().index(1, 0)).toString());
     EXPECT_EQ(dialogs.boxes[0].caption, "Note:");
+}
+
+TEST_F(ComfortsTest, DroppedFoldersJoinTheListAndEverythingElseIsIgnored)
+{
+    TempTree tree;
+    const std::string first = tree.mkdir("first");
+    const std::string raw = tree.mkdir("caf\xe9");
+    const std::string file = tree.write("file.txt", "x");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first) + "/"), QUrl::fromLocalFile(QString::fromStdString(file)),
+                  QUrl("https://example.org/folder/"), QUrl("file://elsewhere" + QString::fromStdString(first)),
+                  RawFileUrl(raw), QUrl::fromLocalFile(QString::fromStdString(tree.path("missing")))});
+    folders()->appendFolder("/already");
+    // Taken as a copy: a move would let the file manager remove the folders.
+    EXPECT_EQ(Drop(folders(), data, Qt::CopyAction | Qt::MoveAction), Qt::CopyAction);
+    EXPECT_EQ(folders()->folders(), (std::vector<std::string>{"/already", first, raw}));
+
+    EXPECT_EQ(Drop(folders(), data, Qt::MoveAction), Qt::IgnoreAction);
+    QMimeData filesOnly;
+    filesOnly.setUrls({QUrl::fromLocalFile(QString::fromStdString(file)), QUrl("https://example.org/")});
+    EXPECT_EQ(Drop(folders(), filesOnly, Qt::CopyAction), Qt::IgnoreAction);
+    QMimeData text;
+    text.setText(QString::fromStdString(first));
+    EXPECT_EQ(Drop(folders(), text, Qt::CopyAction), Qt::IgnoreAction);
+    EXPECT_EQ(folders()->folderCount(), 3);
 }
