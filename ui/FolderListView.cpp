@@ -38,6 +38,7 @@ FolderListView::FolderListView(QWidget *parent) : QTreeWidget(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setAcceptDrops(true);
+    setTabKeyNavigation(false); // Tab leaves the list; the arrows move inside it
     header()->setSectionsMovable(false);
     connect(this, &QTreeWidget::itemChanged, this, &FolderListView::takeEditedCaption);
 }

@@ -260,6 +260,7 @@ void TForm1::buildResultList()
     ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView2->setTabKeyNavigation(false); // Tab leaves the list; the arrows move inside it
     ListView2->setSortingEnabled(false);
     ListView2->setShowGrid(false);
     ListView2->setWordWrap(false);

@@ -167,3 +167,31 @@ TEST_F(ComfortsTest, DroppedFoldersJoinTheListAndEverythingElseIsIgnored)
     EXPECT_EQ(Drop(folders(), text, Qt::CopyAction), Qt::IgnoreAction);
     EXPECT_EQ(folders()->folderCount(), 3);
 }
+
+TEST_F(ComfortsTest, TabMovesBetweenControlsAndArrowsMoveInsideTheLists)
+{
+    addRows({"/a", "/b", "/c"});
+    folders()->appendFolder("/x");
+    folders()->appendFolder("/y");
+    showActive();
+    QTableView *list = resultList();
+    list->setFocus();
+    list->setCurrentIndex(results().index(0, 0));
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("Edit1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->currentIndex().row(), 1); // leaving and coming back moved no row
+
+    // Round the window: every list, the filter and both radio groups, nothing else.
+    folders()->setFocus();
+    std::set<QString> visited;
+    for (int i = 0; i < 10 && visited.insert(QApplication::focusWidget()->objectName()).second; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(visited, (std::set<QString>{"ListView1", "RadioGroup1Item0", "RadioGroup2Item0", "ListView2", "Edit1"}));
+    EXPECT_EQ(QApplication::focusWidget(), folders());
+    QTest::keyClick(folders(), Qt::Key_Down);
+    EXPECT_EQ(folders()->currentIndex().row(), 1);
+}
