@@ -195,3 +195,18 @@ TEST_F(ComfortsTest, TabMovesBetweenControlsAndArrowsMoveInsideTheLists)
     QTest::keyClick(folders(), Qt::Key_Down);
     EXPECT_EQ(folders()->currentIndex().row(), 1);
 }
+
+TEST_F(ComfortsTest, ImageButtonsAreNamedForScreenReaders)
+{
+    for (TPNGButton *button : form->findChildren<TPNGButton *>()) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr) << button->objectName().toStdString();
+        EXPECT_EQ(accessible->role(), QAccessible::PushButton);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << button->objectName().toStdString();
+    }
+    QAccessibleInterface *addFolder = QAccessible::queryAccessibleInterface(child<TPNGButton>("PNGButton2"));
+    EXPECT_EQ(addFolder->text(QAccessible::Name), "Add Folder");
+    // Pressed by a screen reader, it does what a click does.
+    addFolder->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(dialogs.prompts, QStringList{"Please select a folder:"});
+}

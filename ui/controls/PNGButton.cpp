@@ -1,5 +1,7 @@
 #include "PNGButton.h"
 
+#include "PNGButtonAccessible.h"
+
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -35,6 +37,13 @@ TPNGButton::TPNGButton(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setAutoFillBackground(false);
+    TPNGButtonAccessible::Register();
+}
+
+void TPNGButton::Click()
+{
+    if (isEnabled())
+        emit clicked();
 }
 
 void TPNGButton::SetButtonLayout(TPNGButtonLayout layout)

@@ -37,6 +37,9 @@ public:
 
     TPNGButtonState ButtonState() const { return ButtonState_; }
     bool MouseInside() const { return MouseInside_; }
+    // What a finished left click does, for assistive tools: OnClick, unless disabled.
+    void Click();
+
     // Where the current picture and caption go, as the next paint draws them.
     TPNGButtonGeometry CurrentGeometry() const;
 

@@ -5,6 +5,7 @@
 #include "PNGButton.h"
 #include "PNGTestFiles.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 
@@ -130,6 +131,31 @@ TEST_F(PNGButtonTest, DoubleClickGivesOneClick)
     Mouse->Release(Button, Inside);
     EXPECT_EQ(Events, (Trace{"enter", "down", "click", "up", "double", "down", "up"}));
     EXPECT_EQ(Button->ButtonState(), TPNGButtonState::Normal);
+}
+
+TEST_F(PNGButtonTest, ScreenReadersSeeAPushButtonTheyCanPress)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(Button);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::PushButton);
+    EXPECT_TRUE(accessible->text(QAccessible::Name).isEmpty());
+    Button->setAccessibleName("Add Folder"); // the name of a button without caption
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Add Folder");
+    Button->setAccessibleName(QString());
+    Button->SetCaption("Scan Now");
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Scan Now");
+    EXPECT_FALSE(accessible->state().focusable); // still a mouse-only control
+
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    EXPECT_EQ(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(Events, Trace{"click"});
+    Button->setEnabled(false);
+    EXPECT_TRUE(accessible->state().disabled);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(Events, Trace{"click"});
+    EXPECT_EQ(Button->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(PNGButtonTest, DisabledButtonIgnoresThePointerAndFadesItsPicture)
