@@ -22,11 +22,12 @@ constexpr char kCheckedQuestion[] =
 constexpr char kSelectedQuestion[] =
     "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released!";
+constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
 constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
 
 QString LeftText(int left)
 {
-    return QString::asprintf(kLeftFormat, left);
+    return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
 }
 
 } // namespace

@@ -210,3 +210,13 @@ TEST_F(ComfortsTest, ImageButtonsAreNamedForScreenReaders)
     addFolder->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(dialogs.prompts, QStringList{"Please select a folder:"});
 }
+
+TEST_F(ComfortsTest, HelpPageSaysWhatTheProgramDoes)
+{
+    QFile page(QCoreApplication::applicationDirPath() + "/varnok.html");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll()).simplified();
+    EXPECT_FALSE(text.contains("checksum", Qt::CaseInsensitive)); // the bytes are compared
+    EXPECT_TRUE(text.contains("byte for byte"));
+    EXPECT_TRUE(text.contains("moves them to your desktop's Trash"));
+}

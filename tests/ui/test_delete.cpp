@@ -403,7 +403,7 @@ TEST_F(DeleteTest, PopupDeletesSelectedRowsAndSpeaksOnlyOfFailures)
     tree.write("scan/d.dat", "changed");
     select({files.dDat});
     run([&] { trigger("DeletetoRecycle1"); });
-    EXPECT_EQ(dialogs.notices, QStringList{"1 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(dialogs.notices, QStringList{"1 file could not be deleted; its row remains in the list."});
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(rowPaths(), std::vector<std::string>{files.dDat});
 }
