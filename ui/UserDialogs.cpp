@@ -1,13 +1,15 @@
 #include "UserDialogs.h"
+#include "FolderChooser.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QMessageBox>
 
 QByteArray QtUserDialogs::pickFolder(QWidget *owner, const QString &prompt)
 {
-    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
-    return folder.isEmpty() ? QByteArray() : QFile::encodeName(folder);
+    FolderChooser chooser(prompt, owner);
+    if (chooser.exec() != QDialog::Accepted)
+        return {};
+    return QFile::encodeName(chooser.chosenFolder());
 }
 
 void QtUserDialogs::messageBox(QWidget *owner, const QString &text, const QString &caption)

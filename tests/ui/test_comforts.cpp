@@ -3,6 +3,7 @@
 // What users of any desktop file tool reach for: whole paths on hover, a
 // double click that opens, folders dropped from a file manager, Tab that
 // leaves the lists, a folder chooser that writes nothing, a true help page.
+#include "FolderChooser.h"
 #include "FolderListView.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
@@ -14,11 +15,15 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTextDocument>
+#include <QTimer>
+#include <QTreeView>
 
 #include <set>
 
@@ -219,4 +224,71 @@ TEST_F(ComfortsTest, HelpPageSaysWhatTheProgramDoes)
     EXPECT_FALSE(text.contains("checksum", Qt::CaseInsensitive)); // the bytes are compared
     EXPECT_TRUE(text.contains("byte for byte"));
     EXPECT_TRUE(text.contains("moves them to your desktop's Trash"));
+}
+
+// The real chooser, driven as a user would, with a home and configuration of
+// the test's own: nothing may appear there.
+TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
+{
+    TempTree tree;
+    const std::string home = tree.mkdir("home");
+    const std::string config = tree.mkdir("config");
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QString oldWorking = QDir::currentPath();
+    qputenv("HOME", QByteArray::fromStdString(home));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
+    QDir::setCurrent(QString::fromStdString(tree.mkdir("working")));
+
+    QString pathAtStart, chosenPlace;
+    QTimer::singleShot(0, [&] {
+        auto *chooser = qobject_cast<FolderChooser *>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        auto *tree = chooser->findChild<QTreeView *>("FolderTree");
+        auto *places = chooser->findChild<QListWidget *>("Places");
+        auto *path = chooser->findChild<QLineEdit *>("FolderPath");
+        ASSERT_TRUE(tree && places && path);
+        pathAtStart = path->text();
+        EXPECT_FALSE(tree->currentIndex().isValid());
+        // The top of the file system is the tree's one top row.
+        const QModelIndex top = tree->model()->index(0, 0, tree->rootIndex());
+        EXPECT_EQ(tree->model()->rowCount(tree->rootIndex()), 1);
+        EXPECT_EQ(top.data(QFileSystemModel::FilePathRole).toString(), "/");
+        EXPECT_TRUE(tree->isExpanded(top));
+        QListWidgetItem *homePlace = places->findItems("Home", Qt::MatchExactly).value(0);
+        ASSERT_NE(homePlace, nullptr);
+        QTest::mouseClick(places->viewport(), Qt::LeftButton, {}, places->visualItemRect(homePlace).center());
+        chosenPlace = path->text();
+        chooser->accept();
+    });
+    QtUserDialogs dialogs;
+    const QByteArray chosen = dialogs.pickFolder(nullptr, "Please select a folder:");
+    EXPECT_TRUE(pathAtStart.isEmpty()); // not the working folder
+    EXPECT_EQ(chosenPlace.toStdString(), home);
+    EXPECT_EQ(chosen.toStdString(), home);
+    EXPECT_TRUE(QDir(QString::fromStdString(config)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(QDir(QString::fromStdString(home)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QDir::setCurrent(oldWorking);
+    qputenv("HOME", oldHome);
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+TEST(FolderChooserTest, ConfirmsOnlyAnExistingFolderByAbsolutePath)
+{
+    TempTree tree;
+    const std::string folder = tree.mkdir("some/where");
+    FolderChooser chooser("Pick");
+    auto *path = chooser.findChild<QLineEdit *>("FolderPath");
+    for (const QString &typed : {QString("relative/where"), QString::fromStdString(tree.path("nothing")),
+                                QString::fromStdString(tree.write("file", "x"))}) {
+        path->setText(typed);
+        chooser.accept();
+        EXPECT_EQ(chooser.result(), QDialog::Rejected) << typed.toStdString();
+    }
+    path->setText(QString::fromStdString(folder) + "//");
+    chooser.accept();
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenFolder().toStdString(), folder);
 }

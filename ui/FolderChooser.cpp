@@ -1,0 +1,117 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "FolderChooser.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeView>
+
+namespace {
+constexpr int kPlacePathRole = Qt::UserRole;
+}
+
+FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
+    : QDialog(parent), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)),
+      places_(new QListWidget(this)), path_(new QLineEdit(this)),
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+{
+    setObjectName(QStringLiteral("FolderChooser"));
+    setWindowTitle(prompt);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setReadOnly(true);
+    model_->setRootPath(QDir::rootPath());
+
+    tree_->setObjectName(QStringLiteral("FolderTree"));
+    tree_->setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        tree_->hideColumn(column);
+    tree_->setHeaderHidden(true);
+    tree_->expand(model_->index(QDir::rootPath()));
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::treeMoved);
+
+    buildPlaces();
+    path_->setObjectName(QStringLiteral("FolderPath"));
+    connect(path_, &QLineEdit::textChanged, this, &FolderChooser::pathEdited);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &FolderChooser::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &FolderChooser::reject);
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(places_, 0, 0);
+    layout->addWidget(tree_, 0, 1);
+    auto *label = new QLabel(QStringLiteral("&Folder:"), this);
+    label->setBuddy(path_);
+    layout->addWidget(label, 1, 0);
+    layout->addWidget(path_, 1, 1);
+    layout->addWidget(buttons_, 2, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    resize(560, 420);
+    pathEdited();
+}
+
+void FolderChooser::buildPlaces()
+{
+    places_->setObjectName(QStringLiteral("Places"));
+    const std::pair<QStyle::StandardPixmap, QString> places[] = {
+        {QStyle::SP_DriveHDIcon, QDir::rootPath()}, {QStyle::SP_DirHomeIcon, QDir::homePath()}};
+    const QString names[] = {QStringLiteral("File System"), QStringLiteral("Home")};
+    for (int i = 0; i < 2; ++i) {
+        auto *item = new QListWidgetItem(style()->standardIcon(places[i].first), names[i], places_);
+        item->setData(kPlacePathRole, places[i].second);
+        item->setToolTip(places[i].second);
+    }
+    places_->setMaximumWidth(places_->sizeHintForColumn(0) + 2 * places_->frameWidth() + 8);
+    connect(places_, &QListWidget::itemClicked, this, &FolderChooser::placeClicked);
+}
+
+void FolderChooser::placeClicked(QListWidgetItem *item)
+{
+    showFolder(item->data(kPlacePathRole).toString());
+}
+
+void FolderChooser::showFolder(const QString &path)
+{
+    const QModelIndex folder = model_->index(path);
+    tree_->setCurrentIndex(folder);
+    tree_->expand(folder);
+    tree_->scrollTo(folder);
+    path_->setText(folderIn(path));
+}
+
+void FolderChooser::treeMoved()
+{
+    const QModelIndex current = tree_->currentIndex();
+    if (current.isValid())
+        path_->setText(model_->filePath(current));
+}
+
+void FolderChooser::pathEdited()
+{
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(!folderIn(path_->text()).isEmpty());
+}
+
+// The folder the text names as a clean absolute path, or empty.
+QString FolderChooser::folderIn(const QString &text)
+{
+    if (text.isEmpty() || QDir::isRelativePath(text))
+        return {};
+    const QString path = QDir::cleanPath(text);
+    return QFileInfo(path).isDir() ? path : QString();
+}
+
+void FolderChooser::accept()
+{
+    const QString folder = folderIn(path_->text());
+    if (folder.isEmpty())
+        return;
+    chosen_ = folder;
+    QDialog::accept();
+}
