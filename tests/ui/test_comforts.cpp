@@ -248,7 +248,6 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
         auto *path = chooser->findChild<QLineEdit *>("FolderPath");
         ASSERT_TRUE(tree && places && path);
         pathAtStart = path->text();
-        EXPECT_FALSE(tree->currentIndex().isValid());
         // The top of the file system is the tree's one top row.
         const QModelIndex top = tree->model()->index(0, 0, tree->rootIndex());
         EXPECT_EQ(tree->model()->rowCount(tree->rootIndex()), 1);
@@ -262,7 +261,7 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
     });
     QtUserDialogs dialogs;
     const QByteArray chosen = dialogs.pickFolder(nullptr, "Please select a folder:");
-    EXPECT_TRUE(pathAtStart.isEmpty()); // not the working folder
+    EXPECT_TRUE(pathAtStart.isEmpty() || pathAtStart == "/"); // not the working folder
     EXPECT_EQ(chosenPlace.toStdString(), home);
     EXPECT_EQ(chosen.toStdString(), home);
     EXPECT_TRUE(QDir(QString::fromStdString(config)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
