@@ -7,6 +7,7 @@
 #include "FolderListView.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
+#include "TImage.h"
 #include "TempTree.h"
 
 #include <QAccessible>
@@ -214,6 +215,17 @@ TEST_F(ComfortsTest, ImageButtonsAreNamedForScreenReaders)
     // Pressed by a screen reader, it does what a click does.
     addFolder->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(dialogs.prompts, QStringList{"Please select a folder:"});
+}
+
+TEST_F(ComfortsTest, PicturesHaveTheirDoubleResolutionForScaledScreens)
+{
+    for (TPNGButton *button : form->findChildren<TPNGButton *>()) {
+        EXPECT_TRUE(button->ImageNormal().HasDoubleResolution()) << button->objectName().toStdString();
+        button->setEnabled(false);
+        EXPECT_TRUE(button->ImageDisabled().HasDoubleResolution()) << button->objectName().toStdString();
+    }
+    for (const char *name : {"Image1", "Image7"})
+        EXPECT_TRUE(child<TImage>(name)->Picture().HasDoubleResolution()) << name;
 }
 
 TEST_F(ComfortsTest, HelpPageSaysWhatTheProgramDoes)

@@ -61,14 +61,15 @@ void DrawWordmark(QPainter &painter, int width)
 
 } // namespace
 
-QImage MakeBanner(int width, int height)
+QImage MakeBanner(int width, int height, int scale)
 {
-    QImage image = OpaqueCanvas(width, height, Qt::black);
+    QImage image = OpaqueCanvas(width * scale, height * scale, Qt::black);
+    image.setDevicePixelRatio(scale); // the painter works in units
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     QLinearGradient sky = VerticalGradient(0, height, QColor("#2c6cb0"), QColor("#153b68"));
     sky.setColorAt(0.55, QColor("#1f5291"));
-    painter.fillRect(image.rect(), sky);
+    painter.fillRect(QRect(0, 0, width, height), sky);
     DrawBannerSheen(painter, width, height);
     DrawWordmark(painter, width);
     painter.fillRect(QRect(0, 0, width, 1), QColor("#5a9be0"));

@@ -14,7 +14,8 @@ struct TPanelShade
 extern const TPanelShade LeftPanelShade;
 extern const TPanelShade RightPanelShade;
 
-QImage MakeBanner(int width, int height);
+// Drawn at `scale` pixels per unit; width and height are in units.
+QImage MakeBanner(int width, int height, int scale = 1);
 QImage MakePanelBackground(int width, int height, const TPanelShade &shade);
 // A 5-pixel groove that fades out at both ends into the given background.
 QImage MakeSeparator(int width, const QColor &background);

@@ -25,19 +25,30 @@ constexpr int LeftSeparatorTop = 240, RightSeparatorTop = 368;
 struct TPictureJob
 {
     std::string Name;
-    std::function<QImage()> Draw;
+    std::function<QImage(int scale)> Draw; // at `scale` pixels per unit
     bool Alpha;
     bool Interlaced = false;
+    // Also written at twice the size as "<name>@2x.png", for scaled screens.
+    // Flat shades and grooves need no twin: smooth scaling draws them as well.
+    bool Double = false;
 };
 
 TPictureJob Glyph(const std::string &name, const TGlyphPainter &painter, int size, bool interlaced = false)
 {
-    return {name, [painter, size] { return RenderGlyph(painter, size); }, true, interlaced};
+    return {name, [painter, size](int scale) { return RenderGlyph(painter, size * scale); }, true, interlaced, true};
 }
 
 TPictureJob Opaque(const std::string &name, std::function<QImage()> draw)
 {
-    return {name, std::move(draw), false};
+    return {name, [draw = std::move(draw)](int) { return draw(); }, false};
+}
+
+// The window icon comes in the sizes the desktop asks for; it has no twin.
+TPictureJob Icon(const std::string &name, int size)
+{
+    TPictureJob job = Glyph(name, DrawApplicationIcon, size);
+    job.Double = false;
+    return job;
 }
 
 std::vector<TPictureJob> AllPictures()
@@ -46,7 +57,7 @@ std::vector<TPictureJob> AllPictures()
     const QColor leftGround = LeftPanelShade.At(LeftSeparatorTop + 2, PanelHeight);
     const QColor rightGround = RightPanelShade.At(RightSeparatorTop + 2, PanelHeight);
     return {
-        Opaque("banner.png", [] { return MakeBanner(BannerWidth, BannerHeight); }),
+        {"banner.png", [](int scale) { return MakeBanner(BannerWidth, BannerHeight, scale); }, false, false, true},
         Opaque("panel-left.png", [] { return MakePanelBackground(LeftPanelWidth, PanelHeight, LeftPanelShade); }),
         Opaque("panel-right.png", [] { return MakePanelBackground(RightPanelWidth, PanelHeight, RightPanelShade); }),
         Opaque("separator-left.png", [leftGround] { return MakeSeparator(209, leftGround); }),
@@ -66,19 +77,26 @@ std::vector<TPictureJob> AllPictures()
         Glyph("glyph-add.png", DrawAddFolderGlyph, 32),
         Glyph("glyph-remove.png", DrawRemoveFolderGlyph, 32),
         Glyph("glyph-filter-small.png", DrawFilterGlyph, 16),
-        Glyph("app-icon-48.png", DrawApplicationIcon, 48),
-        Glyph("app-icon-256.png", DrawApplicationIcon, 256),
+        Icon("app-icon-48.png", 48),
+        Icon("app-icon-256.png", 256),
     };
+}
+
+void WriteOne(const TPictureJob &job, const std::string &folder, const std::string &name, int scale)
+{
+    TPNGWriteOptions options;
+    options.Interlaced = job.Interlaced && scale == 1;
+    const TPNGObject picture = TPNGObject::FromImage(job.Draw(scale), job.Alpha);
+    picture.SaveToFile(folder + "/" + name, options);
+    std::printf("%-29s %4d x %-4d %s%s\n", name.c_str(), picture.Width(), picture.Height(),
+                job.Alpha ? "RGBA" : "RGB", options.Interlaced ? ", Adam7" : "");
 }
 
 void WritePicture(const TPictureJob &job, const std::string &folder)
 {
-    TPNGWriteOptions options;
-    options.Interlaced = job.Interlaced;
-    const TPNGObject picture = TPNGObject::FromImage(job.Draw(), job.Alpha);
-    picture.SaveToFile(folder + "/" + job.Name, options);
-    std::printf("%-26s %4d x %-4d %s%s\n", job.Name.c_str(), picture.Width(), picture.Height(),
-                job.Alpha ? "RGBA" : "RGB", job.Interlaced ? ", Adam7" : "");
+    WriteOne(job, folder, job.Name, 1);
+    if (job.Double)
+        WriteOne(job, folder, job.Name.substr(0, job.Name.size() - 4) + "@2x.png", 2);
 }
 
 } // namespace

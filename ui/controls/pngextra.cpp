@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include <algorithm>
 #include <utility>
 
 TPNGObject::TPNGObject(TPNGRaster raster) : Raster_(std::move(raster)) {}
@@ -28,7 +29,14 @@ TPNGObject TPNGObject::FromResource(const QString &resourcePath)
     QFile file(resourcePath);
     if (!file.open(QIODevice::ReadOnly))
         throw EPNGError("cannot open " + resourcePath.toStdString());
-    return FromData(file.readAll());
+    TPNGObject picture = FromData(file.readAll());
+    const QLatin1String suffix(".png");
+    if (resourcePath.endsWith(suffix)) {
+        const QString twinPath = resourcePath.chopped(suffix.size()) + QStringLiteral("@2x.png");
+        if (QFile::exists(twinPath))
+            picture.SetDoubleResolution(FromResource(twinPath));
+    }
+    return picture;
 }
 
 TPNGObject TPNGObject::FromImage(const QImage &image, bool keepAlpha)
@@ -68,7 +76,27 @@ void TPNGObject::LoadFromData(const QByteArray &data)
 void TPNGObject::LoadFromData(const std::uint8_t *data, std::size_t size)
 {
     Raster_ = DecodePNG(data, size);
+    Double_.reset();
     Invalidate();
+}
+
+void TPNGObject::SetDoubleResolution(const TPNGObject &twin)
+{
+    if (twin.Empty() || twin.Width() != 2 * Width() || twin.Height() != 2 * Height())
+        throw EPNGError("the double-resolution picture is not twice the size");
+    auto copy = std::make_shared<TPNGObject>(twin);
+    copy->Double_.reset();
+    Double_ = std::move(copy);
+}
+
+template <class Change>
+void TPNGObject::ChangeDouble(Change change)
+{
+    if (!Double_)
+        return;
+    auto copy = std::make_shared<TPNGObject>(*Double_);
+    change(*copy);
+    Double_ = std::move(copy);
 }
 
 std::vector<std::uint8_t> TPNGObject::SaveToData(const TPNGWriteOptions &options) const
@@ -128,20 +156,34 @@ QImage TPNGObject::ToImage() const
     return Cache_;
 }
 
-void TPNGObject::Draw(QPainter &painter, QPoint at) const
+// The twin where one unit of the painter spans more than one device pixel:
+// a scaled screen, or any other magnification.
+QImage TPNGObject::ImageFor(const QPainter &painter) const
 {
-    if (!Empty())
-        painter.drawImage(at, ToImage());
+    const QRectF unit = painter.deviceTransform().mapRect(QRectF(0, 0, 1, 1));
+    const bool dense = std::max(unit.width(), unit.height()) > 1.0;
+    return dense && Double_ ? Double_->ToImage() : ToImage();
 }
 
-void TPNGObject::StretchDraw(QPainter &painter, const QRect &target) const
+void TPNGObject::DrawScaled(QPainter &painter, const QRect &target) const
 {
     if (Empty())
         return;
     painter.save();
+    // On a scaled screen nearest-pixel scaling would give jagged edges.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, ToImage());
+    painter.drawImage(target, ImageFor(painter));
     painter.restore();
+}
+
+void TPNGObject::Draw(QPainter &painter, QPoint at) const
+{
+    DrawScaled(painter, QRect(at, QSize(Width(), Height())));
+}
+
+void TPNGObject::StretchDraw(QPainter &painter, const QRect &target) const
+{
+    DrawScaled(painter, target);
 }
 
 void TPNGObject::CreateAlpha()
@@ -155,6 +197,7 @@ void TPNGObject::CreateAlpha()
         Raster_.Alpha.assign(Raster_.PixelCount(), 255);
     }
     Invalidate();
+    ChangeDouble([](TPNGObject &twin) { twin.CreateAlpha(); });
 }
 
 std::uint8_t *TPNGObject::AlphaScanline(int y)
@@ -162,7 +205,16 @@ std::uint8_t *TPNGObject::AlphaScanline(int y)
     if (!Raster_.HasAlpha() || y < 0 || y >= Height())
         return nullptr;
     Invalidate();
+    Double_.reset(); // the caller's change cannot be carried over
     return Raster_.Alpha.data() + std::size_t(y) * std::size_t(Raster_.Width);
+}
+
+void TPNGObject::DivideOpacity(int divisor)
+{
+    for (std::uint8_t &alpha : Raster_.Alpha)
+        alpha = std::uint8_t(alpha / divisor);
+    Invalidate();
+    ChangeDouble([divisor](TPNGObject &twin) { twin.DivideOpacity(divisor); });
 }
 
 void BuildDisabledImage(const TPNGObject &source, TPNGObject &target)
@@ -171,9 +223,5 @@ void BuildDisabledImage(const TPNGObject &source, TPNGObject &target)
     target.CreateAlpha();
     if (target.Empty() || target.IsPalette())
         return;
-    for (int y = 0; y < target.Height(); ++y) {
-        std::uint8_t *alpha = target.AlphaScanline(y);
-        for (int x = 0; x < target.Width(); ++x)
-            alpha[x] = std::uint8_t(alpha[x] / 3);
-    }
+    target.DivideOpacity(3);
 }

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ public:
     // Each throws EPNGError with libpng's message when the data is not a sound PNG.
     static TPNGObject FromFile(const std::string &path);
     static TPNGObject FromData(const QByteArray &data);
-    static TPNGObject FromResource(const QString &resourcePath);  // e.g. ":/pictures/scan.png"
+    // e.g. ":/pictures/scan.png", with its twin ":/pictures/scan@2x.png" as
+    // the double resolution when there is one (Qt's naming for HiDPI pictures).
+    static TPNGObject FromResource(const QString &resourcePath);
     // Colour picture from a QImage, with or without its opacity.
     static TPNGObject FromImage(const QImage &image, bool keepAlpha);
 
@@ -45,8 +48,16 @@ public:
     bool HasAlpha() const { return Raster_.HasAlpha(); }
     const TPNGRaster &Raster() const { return Raster_; }
 
+    // The same picture at twice the width and height, drawn instead of this
+    // one where the screen has more than one pixel per unit. Width() and
+    // Height() stay this picture's. Loading a picture or writing its opacity
+    // through AlphaScanline drops the twin.
+    void SetDoubleResolution(const TPNGObject &twin);
+    bool HasDoubleResolution() const { return Double_ != nullptr; }
+
     // Natural size at a point, or stretched over a rectangle, blended over
-    // what the painter already holds. An empty picture draws nothing.
+    // what the painter already holds, smoothly scaled to the painter's pixels.
+    // An empty picture draws nothing.
     void Draw(QPainter &painter, QPoint at) const;
     void StretchDraw(QPainter &painter, const QRect &target) const;
     QImage ToImage() const;
@@ -57,13 +68,20 @@ public:
     void CreateAlpha();
     // Opacity of row y, one byte per pixel; nullptr when there is no channel.
     std::uint8_t *AlphaScanline(int y);
+    // Every opacity divided by the divisor, truncated, in both resolutions.
+    void DivideOpacity(int divisor);
 
 private:
     QRgb ColourAt(std::size_t pixel) const;
     void Invalidate() { Cache_ = QImage(); }
+    QImage ImageFor(const QPainter &painter) const;
+    void DrawScaled(QPainter &painter, const QRect &target) const;
+    template <class Change>
+    void ChangeDouble(Change change);
 
     TPNGRaster Raster_;
     mutable QImage Cache_;
+    std::shared_ptr<const TPNGObject> Double_; // shared by copies; changed by replacing it
 };
 
 // The look of a disabled button: a copy of the source with opacity added

@@ -156,6 +156,48 @@ TEST(PNGObject, DrawsBlendedByOpacityAndStretchesAndEmptyDrawsNothing)
     EXPECT_EQ(canvas.pixel(5, 3), qRgb(0, 0, 255));
 }
 
+TEST(PNGObject, ScaledScreensGetTheDoubleResolutionTwinOrSmoothScaling)
+{
+    TPNGRaster blackWhite = TPNGTestFiles::Solid(2, 1, 0, 0, 0);
+    blackWhite.Samples = {0, 0, 0, 255, 255, 255};
+    TPNGObject picture(blackWhite);
+    auto drawnAtTwice = [](const TPNGObject &shown) {
+        QImage canvas(8, 2, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        canvas.setDevicePixelRatio(2);
+        QPainter painter(&canvas);
+        shown.Draw(painter, QPoint(1, 0));
+        return canvas;
+    };
+    // No twin: scaled smoothly, so the edge between the pixels is not a step.
+    const QImage smooth = drawnAtTwice(picture);
+    EXPECT_EQ(smooth.pixel(2, 0), qRgb(0, 0, 0));
+    EXPECT_GT(qRed(smooth.pixel(3, 0)), 0);
+    EXPECT_LT(qRed(smooth.pixel(4, 0)), 255);
+
+    EXPECT_THROW(picture.SetDoubleResolution(TPNGObject(TPNGTestFiles::Solid(3, 2, 0, 0, 0))), EPNGError);
+    picture.SetDoubleResolution(TPNGObject(TPNGTestFiles::Solid(4, 2, 255, 0, 0)));
+    EXPECT_EQ(picture.Width(), 2);
+    const QImage sharp = drawnAtTwice(picture);
+    for (int x = 2; x < 6; ++x)
+        EXPECT_EQ(sharp.pixel(x, 1), qRgb(255, 0, 0)) << x;
+    EXPECT_EQ(sharp.pixel(1, 1), qRgb(255, 255, 255));
+    QImage plain(4, 1, QImage::Format_RGB32); // one pixel per unit: the picture itself
+    QPainter painter(&plain);
+    picture.Draw(painter, QPoint(0, 0));
+    painter.end();
+    EXPECT_EQ(plain.pixel(0, 0), qRgb(0, 0, 0));
+
+    // The disabled look fades the twin as well; a direct opacity write drops it.
+    TPNGObject disabled;
+    BuildDisabledImage(picture, disabled);
+    ASSERT_TRUE(disabled.HasDoubleResolution());
+    EXPECT_EQ(drawnAtTwice(disabled).pixel(3, 1), qRgb(255, 170, 170));
+    EXPECT_TRUE(picture.HasDoubleResolution()); // the source keeps its own
+    disabled.AlphaScanline(0)[0] = 0;
+    EXPECT_FALSE(disabled.HasDoubleResolution());
+}
+
 TEST(PNGObject, CopiesAreIndependent)
 {
     TPNGObject original(TPNGTestFiles::Solid(2, 2, 1, 2, 3, 200));
@@ -226,6 +268,10 @@ TEST(ProgramPictures, AllLoadFromResourcesWithTheirSizesAndTypes)
         EXPECT_EQ(picture.Height(), p.h);
         EXPECT_EQ(picture.ColorKind(), TPNGColorKind::Colour);
         EXPECT_EQ(picture.HasAlpha(), p.alpha);
+        // Drawn things come at twice the size too; flat shades scale smoothly.
+        const std::string name = p.name;
+        const bool drawn = p.alpha && name.rfind("app-icon", 0) != 0;
+        EXPECT_EQ(picture.HasDoubleResolution(), drawn || name == "banner");
     }
     QFile help(":/pictures/glyph-help.png");
     ASSERT_TRUE(help.open(QIODevice::ReadOnly));
