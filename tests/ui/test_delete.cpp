@@ -288,7 +288,7 @@ TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
 
     deleteChecked();
     EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
-                                                "1 files could not be deleted; their rows remain in the list."});
+                                                "1 file could not be deleted; its row remains in the list."});
     EXPECT_TRUE(trashed(first, "1.txt"));
     EXPECT_EQ(tree.read("scan/2.txt"), "jelly");
     EXPECT_FALSE(PathExists(trash + "/files/2.txt"));
