@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // Program start: the main window first, so it is the application's main
 // window, then the filter dialogs, then the message loop until it closes.
 #include "ApplicationIdentity.h"

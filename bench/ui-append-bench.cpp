@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // Feeds a million result rows through the main window's scan host from a
 // worker thread while the window's event loop runs, and reports how long the
 // loop was kept from turning at worst. Also times re-marking the full list and

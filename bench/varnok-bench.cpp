@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost.
 #include "OpenFileLimit.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #include "Candidate.h"
 
 void CandidateList::append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name)

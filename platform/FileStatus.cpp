@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #include "FileStatus.h"
 
 PathStatus FromStat(const struct stat &st)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #include "FolderListing.h"
 
 std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The main window's delete commands: the Delete button and the result list's
 // popup entries. The files go through DeleteRunner a batch at a time.
 #include "DeleteRunner.h"

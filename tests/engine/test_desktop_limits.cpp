@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The scan under the conditions of a user's desktop: a low open-file limit,
 // more readers than cores, Stop pressed during a long comparison, and
 // failures on any of the scan's threads.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #include "CRC32Pas.h"
 #include "RandomBytes.h"
 #include "ScanFixture.h"

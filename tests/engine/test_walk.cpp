@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #include "FolderListing.h"
 #include "FolderSize.h"
 #include "ScanFixture.h"

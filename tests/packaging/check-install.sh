@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Varnok developers
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary prefix and checks that everything a
 # desktop needs lands where it looks for it.
 set -euo pipefail

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // Entry point of the window tests: one QApplication for the whole program.
 #include <QApplication>
 #include <gtest/gtest.h>

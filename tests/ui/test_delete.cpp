@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "DeleteRunner.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "ApplicationIdentity.h"
 #include "FolderListView.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The mask list and mask editor, driven as a user would: clicks on the check
 // boxes and rows, the space bar, the buttons, the context menu and the close
 // boxes; then the filter text they leave is fed to a real walk.

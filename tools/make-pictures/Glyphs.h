@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // The button glyphs and icons, each drawn in the 48 x 48 design space.
 

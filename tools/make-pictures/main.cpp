@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // make-pictures: draws every picture of the program and writes it as PNG.
 // Usage: make-pictures <output folder> [contact sheet PNG]
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // TPNGButton: a mouse-only push button drawn from PNG pictures with an
 // optional caption, painted over its parent (no native window, no focus).

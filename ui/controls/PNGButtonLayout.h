@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the image button puts its picture and caption: a pure function of the
 // button's size, the picture's and caption's extents and the layout.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // libpng wrappers: whole-picture decoding from memory and encoding to memory.
 // Every libpng error becomes an EPNGError; libpng's longjmp never crosses a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // The decoded samples of one picture, kept in the PNG's own terms so that the
 // button can tell grey, colour and palette pictures apart and edit opacity.

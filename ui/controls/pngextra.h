@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // TPNGObject: a picture decoded with libpng, as the image button and the
 // windows need it: size, drawing blended by opacity, copying, and write

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // Feeds mouse input through the window system entry point, so Qt's own
 // enter/leave dispatch and implicit mouse grab take part as with a real mouse.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small PNG files written with libpng into a temporary folder, for the
 // picture and button tests.

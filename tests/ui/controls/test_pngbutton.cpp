@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The image button's mouse states, events and painting, driven through Qt's
 // window-system input path on a real parent window.
 

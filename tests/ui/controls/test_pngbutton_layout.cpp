@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // Where the image button puts picture and caption.
 
 #include "PNGButtonLayout.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
 // The libpng picture class: decoding, drawing, resources and the disabled look.
 
 #include "PNGError.h"
