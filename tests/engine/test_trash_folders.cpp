@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ScanFixture.h"
+#include "ScopedEnv.h"
 #include "TestMount.h"
 
-#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -15,14 +15,13 @@ using V = std::vector<std::string>;
 class TrashWalk : public ScanFixture {
 protected:
     std::string uid = std::to_string(::getuid());
+    ScopedEnv dataHome{"XDG_DATA_HOME", tree.path("data-link")};
 
     void SetUp() override
     {
         tree.mkdir("home/.local/share");
         tree.symlink(tree.path("home/.local/share"), "data-link");
-        ::setenv("XDG_DATA_HOME", tree.path("data-link").c_str(), 1);
     }
-    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
 
     // The walk from the disk and the full job, which walks what measuring
     // listed, must agree.

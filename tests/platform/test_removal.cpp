@@ -5,6 +5,7 @@
 #include "FormatByteSize.h"
 #include "FrozenFolder.h"
 #include "FreedesktopTrash.h"
+#include "ScopedEnv.h"
 #include "TempTree.h"
 #include "TestMount.h"
 
@@ -12,10 +13,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <regex>
@@ -44,16 +43,11 @@ TEST(FormatByteSize, WritesTheLocalesDecimalSeparator)
 
     // The user's locale is read once per process, so a fresh one reads it.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const char *before = std::getenv("LC_ALL");
-    const std::string saved = before ? before : "";
-    setenv("LC_ALL", "de_DE.UTF-8", 1);
-    EXPECT_EXIT(std::exit(FormatByteSize(1536) == "1,5 KB" ? 0 : 1), ::testing::ExitedWithCode(0), "");
-    setenv("LC_ALL", "en_GB.UTF-8", 1);
-    EXPECT_EXIT(std::exit(FormatByteSize(1536) == "1.5 KB" ? 0 : 1), ::testing::ExitedWithCode(0), "");
-    if (before)
-        setenv("LC_ALL", saved.c_str(), 1);
-    else
-        unsetenv("LC_ALL");
+    const std::pair<const char *, const char *> locales[] = {{"de_DE.UTF-8", "1,5 KB"}, {"en_GB.UTF-8", "1.5 KB"}};
+    for (const auto &[locale, text] : locales) {
+        ScopedEnv lcAll("LC_ALL", locale);
+        EXPECT_EXIT(std::exit(FormatByteSize(1536) == text ? 0 : 1), ::testing::ExitedWithCode(0), "") << locale;
+    }
 }
 
 namespace {
@@ -88,9 +82,7 @@ class RemovalTest : public ::testing::Test {
 protected:
     TempTree tree;
     std::string trash = tree.path("data/Trash");
-
-    void SetUp() override { ::setenv("XDG_DATA_HOME", tree.path("data").c_str(), 1); }
-    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
+    ScopedEnv dataHome{"XDG_DATA_HOME", tree.path("data")};
 
     RemovalOutcome remove(const std::string &path, bool recycle)
     {
@@ -295,70 +287,8 @@ TEST_F(RemovalTest, UnusableTrashNeverMeansDeletedForGood)
     EXPECT_EQ(tree.read("precious.txt"), "precious");
 }
 
-namespace {
-
-// A tmpfs mount of its own, for the trash at the top of another mount.
-class OtherMountTest : public RemovalTest {
-protected:
-    std::string top = "/dev/shm";
-    std::string uid = std::to_string(::getuid());
-    std::string folder;
-    std::string file;
-
-    void SetUp() override
-    {
-        RemovalTest::SetUp();
-        struct stat shm, home;
-        if (::stat(top.c_str(), &shm) != 0 || ::access(top.c_str(), W_OK) != 0 ||
-            ::stat(tree.root().c_str(), &home) != 0 || shm.st_dev == home.st_dev)
-            GTEST_SKIP() << "no writable second mount";
-        char pattern[] = "/dev/shm/varnok-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-        file = folder + "/moved.txt";
-        std::ofstream(file) << "elsewhere";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!folder.empty()) {
-            fs::remove_all(folder, ignored);
-            for (const std::string &trashDir : {top + "/.Trash-" + uid, top + "/.Trash/" + uid}) {
-                fs::remove(trashDir + "/files/moved.txt", ignored);
-                fs::remove(trashDir + "/info/moved.txt.trashinfo", ignored);
-            }
-        }
-        RemovalTest::TearDown();
-    }
-};
-
-} // namespace
-
-TEST_F(OtherMountTest, UsesThePerUserTrashAtTheTopOfTheMountOrASharedStickyOne)
-{
-    if (PathExists(top + "/.Trash"))
-        GTEST_SKIP() << "a shared trash is already there";
-    const std::string trashDir = top + "/.Trash-" + uid;
-    const bool hadTrash = PathExists(trashDir);
-    EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
-    EXPECT_FALSE(PathExists(file));
-    EXPECT_EQ(FileContent(trashDir + "/files/moved.txt"), "elsewhere");
-    // Paths in a mount's trash are relative to the top of the mount.
-    EXPECT_TRUE(IsTrashInfo(FileContent(trashDir + "/info/moved.txt.trashinfo"),
-                            FreedesktopTrash::escapePath(file.substr(top.size() + 1))));
-    EXPECT_FALSE(PathExists(trash + "/files"));
-    if (!hadTrash)
-        fs::remove_all(trashDir);
-
-    std::ofstream(file) << "elsewhere";
-    ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 01777), 0);
-    ::chmod((top + "/.Trash").c_str(), 01777);
-    EXPECT_EQ(remove(file, true), RemovalOutcome::Removed);
-    EXPECT_EQ(FileContent(top + "/.Trash/" + uid + "/files/moved.txt"), "elsewhere");
-    fs::remove_all(top + "/.Trash");
-}
-
-TEST_F(RemovalTest, AFileReachedThroughALinkGoesToTheTrashAtTheTopOfItsOwnMount)
+// A tmpfs mount of the test's own stands for a USB stick.
+TEST_F(RemovalTest, FilesGoToThePerUserTrashAtTheTopOfTheirOwnMountOrASharedStickyOne)
 {
     tree.mkdir("other");
     TestMount other(tree.path("other"));
@@ -366,10 +296,19 @@ TEST_F(RemovalTest, AFileReachedThroughALinkGoesToTheTrashAtTheTopOfItsOwnMount)
         GTEST_SKIP() << "making a mount needs root";
     const std::string uid = std::to_string(::getuid());
     tree.write("other/deep/sub/far.txt", "far");
-    tree.symlink(tree.path("other/deep"), "link"); // from the disk into the tmpfs
+    tree.symlink(tree.path("other/deep"), "link"); // reached from the disk: its own mount still counts
     EXPECT_EQ(remove(tree.path("link/sub/far.txt"), true), RemovalOutcome::Removed);
+    EXPECT_FALSE(PathExists(tree.path("other/deep/sub/far.txt")));
     EXPECT_EQ(tree.read("other/.Trash-" + uid + "/files/far.txt"), "far");
+    // Paths in a mount's trash are relative to the top of the mount.
     EXPECT_TRUE(IsTrashInfo(tree.read("other/.Trash-" + uid + "/info/far.txt.trashinfo"), "deep/sub/far.txt"));
     EXPECT_FALSE(PathExists(tree.path("other/deep/.Trash-" + uid)));
     EXPECT_FALSE(PathExists(trash + "/files"));
+
+    // A shared sticky trash at the top takes a folder per user.
+    tree.write("other/near.txt", "near");
+    ASSERT_EQ(::mkdir(tree.path("other/.Trash").c_str(), 01777), 0);
+    ::chmod(tree.path("other/.Trash").c_str(), 01777);
+    EXPECT_EQ(remove(tree.path("other/near.txt"), true), RemovalOutcome::Removed);
+    EXPECT_EQ(tree.read("other/.Trash/" + uid + "/files/near.txt"), "near");
 }

@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "FolderListView.h"
 #include "ResultModel.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
 
 #include <QAction>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,11 +16,25 @@
 #include <vector>
 
 // The real main window with scripted dialogs, driven through its controls.
-// Fixtures create `form` themselves, once their environment is ready.
+// Fixtures that need an environment first create `form` in their own SetUp.
 class MainWindowFixture : public ::testing::Test {
 protected:
     ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form;
+    std::vector<QUrl> opened;    // what the window asked the desktop to open
+    bool desktopCanOpen = true;  // the desktop's answer
+
+    void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
+    // The window goes before anything the fixture set up for it.
+    void TearDown() override { form.reset(); }
+    // Addresses go to `opened` instead of a browser or file manager.
+    void recordOpenedUrls()
+    {
+        form->setUrlOpener([this](const QUrl &address) {
+            opened.push_back(address);
+            return desktopCanOpen;
+        });
+    }
 
     template <class T>
     T *child(const char *name)
@@ -32,6 +48,7 @@ protected:
     void click(const char *name) { QTest::mouseClick(child<QWidget>(name), Qt::LeftButton); }
     void trigger(const char *name) { child<QAction>(name)->trigger(); }
     ResultModel &results() { return form->resultModel(); }
+    FolderListView *folders() { return child<FolderListView>("ListView1"); }
 
     // Adds a folder with the Add button and the scripted picker.
     void addFolder(const std::string &path)

@@ -7,6 +7,7 @@
 #include "FolderListView.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
+#include "ScopedEnv.h"
 #include "TImage.h"
 #include "TempTree.h"
 
@@ -32,8 +33,6 @@ namespace {
 
 class ComfortsTest : public MainWindowFixture {
 protected:
-    void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
-    FolderListView *folders() { return child<FolderListView>("ListView1"); }
     QTableView *resultList() { return child<QTableView>("ListView2"); }
 
     void addRows(const std::vector<std::string> &paths)
@@ -121,12 +120,7 @@ TEST_F(ComfortsTest, DoubleClickOpensTheFileAndSaysWhenTheDesktopCannot)
     const std::string plain = tree.write("plain name.txt", "hello");
     const std::string raw = tree.write("caf\xe9.txt", "hello");
     addRows({plain, raw});
-    std::vector<QUrl> opened;
-    bool desktopCanOpen = true;
-    form->setUrlOpener([&](const QUrl &address) {
-        opened.push_back(address);
-        return desktopCanOpen;
-    });
+    recordOpenedUrls();
     showActive();
     auto doubleClick = [&](int row) {
         QTableView *view = resultList();
@@ -245,10 +239,8 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
     TempTree tree;
     const std::string home = tree.mkdir("home");
     const std::string config = tree.mkdir("config");
-    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const ScopedEnv homeEnv("HOME", home), configEnv("XDG_CONFIG_HOME", config);
     const QString oldWorking = QDir::currentPath();
-    qputenv("HOME", QByteArray::fromStdString(home));
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
     QDir::setCurrent(QString::fromStdString(tree.mkdir("working")));
 
     QString pathAtStart, chosenPlace;
@@ -279,11 +271,6 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
     EXPECT_TRUE(QDir(QString::fromStdString(config)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(QDir(QString::fromStdString(home)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QDir::setCurrent(oldWorking);
-    qputenv("HOME", oldHome);
-    if (oldConfig.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST(FolderChooserTest, ConfirmsOnlyAnExistingFolderByAbsolutePath)

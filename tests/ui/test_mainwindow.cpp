@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "ApplicationIdentity.h"
-#include "FolderListView.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
 #include "RadioGroup.h"
@@ -12,7 +11,6 @@
 #include "WindowScanHost.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +22,6 @@
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
-#include <iostream>
 #include <map>
 #include <thread>
 #include <unistd.h>
@@ -43,11 +40,7 @@ public:
     }
 };
 
-class MainWindowTest : public MainWindowFixture {
-protected:
-    void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
-    FolderListView *folders() { return child<FolderListView>("ListView1"); }
-};
+using MainWindowTest = MainWindowFixture;
 
 // Two groups (5 and 7 bytes) and a single file; times order the copies.
 void WriteTwoGroups(TempTree &tree, const std::string &folder)
@@ -404,12 +397,7 @@ TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilStopEndsItWithASummary)
 
 TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddressesOrSaySoWhenTheyCannot)
 {
-    std::vector<QUrl> opened;
-    bool desktopCanOpen = true;
-    form->setUrlOpener([&](const QUrl &address) {
-        opened.push_back(address);
-        return desktopCanOpen;
-    });
+    recordOpenedUrls();
     click("PNGButton6");
     click("PNGButton9");
     ASSERT_EQ(opened.size(), 2u);
@@ -446,11 +434,8 @@ TEST_F(MainWindowTest, ClosingDuringAScanAbortsItAndTheWindowGoesAfterIt)
     auto *bar = child<QProgressBar>("ProgressBar1");
     ASSERT_TRUE(WaitUntil([&] { return bar->maximum() == 2; })); // comparing contents now
     ASSERT_TRUE(form->scanRunning());
-    QElapsedTimer clock;
-    clock.start();
     form->close();
     form.reset();
-    std::cout << "[ closed during a scan in " << clock.elapsed() << " ms ]\n";
     EXPECT_TRUE(summaries().empty());
 }
 
