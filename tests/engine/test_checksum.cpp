@@ -16,11 +16,8 @@ std::uint32_t ZlibCrc(const char *data, std::size_t n)
 }
 } // namespace
 
-TEST(CRC32, TableVectorsAndEmptyInput)
+TEST(CRC32, VectorsAndEmptyInput)
 {
-    EXPECT_EQ(CRC32Table[0], 0u);
-    EXPECT_EQ(CRC32Table[1], 0x77073096u);
-    EXPECT_EQ(CRC32Table[255], 0x2D02EF8Du);
     for (const auto &[text, crc] : {std::pair<std::string, std::uint32_t>{"123456789", 0xCBF43926u},
                                     {"abc", 0x352441C2u}, {"", 0u}})
         EXPECT_EQ(~UpdateCRC32(0xFFFFFFFFu, text.data(), std::int32_t(text.size())), crc) << text;

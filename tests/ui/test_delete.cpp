@@ -154,8 +154,9 @@ struct TwoGroups {
 
 } // namespace
 
-TEST_F(DeleteTest, EmptyListDoesNothingAndShowsNothing)
+TEST_F(DeleteTest, EmptyListShowsNothingAndRecyclingSumsWhatWent)
 {
+    // Before any scan every delete command does nothing and says nothing.
     click("PNGButton12");
     click("PNGButton5");
     trigger("DeleteCheckedtoRecycle1");
@@ -164,10 +165,7 @@ TEST_F(DeleteTest, EmptyListDoesNothingAndShowsNothing)
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(dialogs.notices.empty());
     EXPECT_FALSE(form->deletionRunning());
-}
 
-TEST_F(DeleteTest, RecyclesTheCheckedCopiesAndSumsWhatWent)
-{
     TwoGroups files(tree);
     scan();
     ASSERT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.cDat, files.dDat, files.eDat}));

@@ -275,7 +275,7 @@ TEST_F(MaskDialogs, RemoveNeedsASelectionAndTheNewFirstRowTakesOverUntilNoneIsLe
     EXPECT_EQ(filterEdit.text(), "");
 }
 
-TEST_F(MaskDialogs, EditOpensTheEditorOnTheFirstSelectedRowInListOrder)
+TEST_F(MaskDialogs, EditOpensTheEditorOnTheFirstSelectedRowAndCancelOrCloseChangeNothing)
 {
     showList();
     click(list.BitBtn3);
@@ -299,17 +299,15 @@ TEST_F(MaskDialogs, EditOpensTheEditorOnTheFirstSelectedRowInListOrder)
 
     click(list.Button1);
     EXPECT_EQ(filterEdit.text(), "*.OGG;");
-}
 
-TEST_F(MaskDialogs, CancelAndTheEditorsCloseBoxChangeNothing)
-{
+    // Cancel and the editor's close box change nothing.
     showList();
     clickRow(1);
     answerEditor(Answer::Cancel, {"x", "y"});
     click(list.BitBtn3);
     answerEditor(Answer::CloseBox, {"x", "y"});
     click(list.BitBtn2);
-    EXPECT_EQ(editorOpenings, 2);
+    EXPECT_EQ(editorOpenings, 3);
     EXPECT_FALSE(list.EditMode);
     EXPECT_EQ(editorShowed.files, ""); // Add starts empty even after an edit
     EXPECT_EQ(rows(), 10);

@@ -38,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamples)
+TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamplesAndShortPaletteTransparency)
 {
     struct Case { TPNGColorKind kind; bool alpha; };
     for (const Case c : {Case{TPNGColorKind::Grey, false}, Case{TPNGColorKind::Grey, true},
@@ -57,16 +57,14 @@ TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamples)
     EXPECT_EQ(grey.Pixel(1, 0), qRgba(17, 17, 17, 225));
     const TPNGObject colour = RoundTrip(TPNGTestFiles::Ramp(2, 1, TPNGColorKind::Colour, false));
     EXPECT_EQ(colour.Pixel(1, 0), qRgba(31, 38, 45, 255));
-}
 
-TEST_F(PNGDecoding, PaletteWithShortTransparencyTable)
-{
-    const TPNGObject picture = RoundTrip(PaletteRaster({0, 128}));
-    ASSERT_TRUE(picture.IsPalette());
-    EXPECT_FALSE(picture.HasAlpha());
-    EXPECT_EQ(picture.Pixel(0, 0), qRgba(200, 10, 10, 0));
-    EXPECT_EQ(picture.Pixel(1, 0), qRgba(10, 200, 10, 128));
-    EXPECT_EQ(picture.Pixel(2, 0), qRgba(10, 10, 200, 255));  // beyond the table: opaque
+    // A palette with a transparency table shorter than itself.
+    const TPNGObject palette = RoundTrip(PaletteRaster({0, 128}));
+    ASSERT_TRUE(palette.IsPalette());
+    EXPECT_FALSE(palette.HasAlpha());
+    EXPECT_EQ(palette.Pixel(0, 0), qRgba(200, 10, 10, 0));
+    EXPECT_EQ(palette.Pixel(1, 0), qRgba(10, 200, 10, 128));
+    EXPECT_EQ(palette.Pixel(2, 0), qRgba(10, 10, 200, 255));  // beyond the table: opaque
 }
 
 TEST_F(PNGDecoding, AppliesFileGammaForDisplayGammaOf22)
