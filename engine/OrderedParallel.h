@@ -11,16 +11,18 @@
 #include <thread>
 #include <vector>
 
-// Runs produce(k, worker) for k = 0 .. count-1 on a few worker threads and hands each
+// Runs produce(k, worker) for k = 0 .. count-1 on worker threads and hands each
 // result to consume(k, result) on the calling thread in ascending k, so the
 // outcome does not depend on timing. consume returns false to stop early;
 // workers then finish their current item and the rest is skipped. Workers run
 // at most `lookahead` items ahead of consume, which bounds the memory held.
 // An exception on either side stops every worker, joins them all, and is
 // rethrown to the caller.
+// Of at most `workers` threads, active() say how many may work now: they are
+// started only once wanted, and those numbered beyond it wait.
 template <typename T>
-void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahead,
-                        const std::function<T(std::size_t, unsigned)> &produce,
+void RunOrderedParallel(std::size_t count, unsigned workers, const std::function<unsigned()> &active,
+                        std::size_t lookahead, const std::function<T(std::size_t, unsigned)> &produce,
                         const std::function<bool(std::size_t, T &)> &consume)
 {
     std::mutex mutex;
@@ -35,7 +37,10 @@ void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahe
             std::size_t k;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stopping || nextToTake >= count || nextToTake < nextToConsume + lookahead; });
+                changed.wait(lock, [&] {
+                    return stopping || nextToTake >= count ||
+                           (worker < active() && nextToTake < nextToConsume + lookahead);
+                });
                 if (stopping || nextToTake >= count)
                     return;
                 k = nextToTake++;
@@ -69,15 +74,24 @@ void RunOrderedParallel(std::size_t count, unsigned workers, std::size_t lookahe
             decltype(stopAll) &stop;
             ~StopOnExit() { stop(); }
         } stopOnExit{stopAll};
-        for (unsigned w = 0; w < std::max(1u, workers); ++w)
-            pool.emplace_back(work, w);
+        const auto wanted = [&] {
+            return std::min<std::size_t>({std::max(1u, workers), std::max(1u, active()), count});
+        };
         while (nextToConsume < count) {
             T item;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return failure || results[nextToConsume].has_value(); });
+                changed.wait(lock, [&] {
+                    return failure || results[nextToConsume].has_value() || pool.size() < wanted();
+                });
                 if (failure)
                     break;
+                if (pool.size() < wanted()) {
+                    lock.unlock();
+                    while (pool.size() < wanted())
+                        pool.emplace_back(work, unsigned(pool.size()));
+                    continue;
+                }
                 item = std::move(*results[nextToConsume]);
                 results[nextToConsume].reset();
             }
