@@ -47,13 +47,17 @@ struct FolderStatuses {
     std::vector<std::uint64_t> entries; // into the listing
     std::vector<std::string> names;
     std::size_t handedOut = 0;
-    std::size_t unread = 0; // handed out or not
+    std::size_t unread = 0;   // handed out or not
+    std::size_t inFlight = 0; // slices being read
 };
 struct StatusSlice {
     std::shared_ptr<FolderStatuses> folder;
     std::size_t begin = 0, end = 0;
 };
 constexpr std::size_t kMostPerSlice = 16;
+// Slices of one folder read at once. Where a file system answers one lookup
+// at a time in a folder, more would only queue there, and hold up Stop.
+constexpr std::size_t kSlicesPerFolder = 4;
 // Folders read at once, per thread: enough to spread over, few enough that
 // their descriptors stay within bounds however wide the tree.
 constexpr std::size_t kOpenFoldersPerThread = 4;
@@ -95,6 +99,12 @@ public:
 
 private:
     std::size_t queued() const { return pending_.size() + unassigned_; }
+    bool sliceReady() const
+    {
+        return std::any_of(statting_.begin(), statting_.end(),
+                           [](const auto &f) { return f->inFlight < kSlicesPerFolder; });
+    }
+    bool hasWork() const { return !pending_.empty() || sliceReady(); }
 
     void work(unsigned thread)
     {
@@ -117,10 +127,10 @@ private:
             StatusSlice slice;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return (queued() > 0 && thread < depth_.depth()) || busy_ == 0; });
-                if (queued() == 0 || cancelled())
+                changed_.wait(lock, [&] { return (hasWork() && thread < depth_.depth()) || busy_ == 0; });
+                if (!hasWork() || cancelled())
                     return;
-                if (!pending_.empty() && (unassigned_ == 0 || openFolders_ < kOpenFoldersPerThread * depth_.depth())) {
+                if (!pending_.empty() && (!sliceReady() || openFolders_ < kOpenFoldersPerThread * depth_.depth())) {
                     next = std::move(pending_.back());
                     pending_.pop_back();
                 } else {
@@ -208,12 +218,16 @@ private:
         changed_.notify_all();
     }
 
-    // The next slice of the folder whose turn it is; it goes to the back.
-    // Small slices when work is scarce, so that every thread has some.
+    // The next slice of the first folder in turn that has room for one; the
+    // folder goes to the back. Small slices when work is scarce, so that
+    // every thread has some.
     StatusSlice takeSlice()
     {
-        auto folder = statting_.front();
-        statting_.pop_front();
+        const auto turn = std::find_if(statting_.begin(), statting_.end(),
+                                       [](const auto &f) { return f->inFlight < kSlicesPerFolder; });
+        auto folder = *turn;
+        statting_.erase(turn);
+        ++folder->inFlight;
         const std::size_t left = folder->entries.size() - folder->handedOut;
         const std::size_t size = std::clamp<std::size_t>(unassigned_ / depth_.depth(), 1, kMostPerSlice);
         StatusSlice slice{folder, folder->handedOut, folder->handedOut + std::min(size, left)};
@@ -245,6 +259,7 @@ private:
                 pending_.push_back({folder.dir, std::move(folder.names[i]), folder.entries[i], folder.device});
         }
         total_ += bytes;
+        --folder.inFlight;
         folder.unread -= slice.end - slice.begin;
         if (folder.unread == 0)
             --openFolders_;
