@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::int64_t kSample = 4096;            // first, last and middle probes
 constexpr std::int64_t kFirstChunk = 64 * 1024;
-constexpr std::int64_t kMaxChunk = 1024 * 1024;
 constexpr std::int64_t kMinPiece = 512;
 
 struct Range {
@@ -24,22 +23,22 @@ struct Range {
     std::int64_t length;
 };
 
-void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to)
+void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, std::int64_t longest)
 {
-    std::int64_t chunk = kFirstChunk;
+    std::int64_t chunk = std::min(kFirstChunk, longest);
     while (from < to) {
         const std::int64_t length = std::min(chunk, to - from);
         plan.push_back({from, length});
         from += length;
-        chunk = std::min(chunk * 2, kMaxChunk);
+        chunk = std::min(chunk * 2, longest);
     }
 }
 
 // Files of one size usually differ in their headers or trailers, so those are
 // compared first; the rest follows in growing sequential chunks.
-std::vector<Range> readingPlan(std::int64_t size, std::int64_t wholeUpTo)
+std::vector<Range> readingPlan(std::int64_t size, ContentGrouper::ReadSizes sizes)
 {
-    if (size <= wholeUpTo)
+    if (size <= sizes.whole)
         return {{0, size}};
     const Range last{size - kSample, kSample};
     const std::int64_t midStart = std::max(kSample, (size / 2) / kSample * kSample);
@@ -47,10 +46,10 @@ std::vector<Range> readingPlan(std::int64_t size, std::int64_t wholeUpTo)
     std::vector<Range> plan{{0, kSample}, last};
     if (midEnd > midStart) {
         plan.push_back({midStart, midEnd - midStart});
-        addGap(plan, kSample, midStart);
-        addGap(plan, midEnd, last.offset);
+        addGap(plan, kSample, midStart, sizes.longest);
+        addGap(plan, midEnd, last.offset, sizes.longest);
     } else {
-        addGap(plan, kSample, last.offset);
+        addGap(plan, kSample, last.offset, sizes.longest);
     }
     return plan;
 }
@@ -179,7 +178,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     WorkSet all;
     for (std::uint32_t i = 0; i < files.size(); ++i)
         all.members.push_back(i);
-    const std::vector<Range> plan = readingPlan(size, shared_.wholeUpTo);
+    const std::vector<Range> plan = readingPlan(size, shared_.sizes);
     std::vector<WorkSet> stack;
     stack.push_back(std::move(all));
     std::vector<char> buffer;

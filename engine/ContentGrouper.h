@@ -26,6 +26,18 @@ public:
     };
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 
+    struct ReadSizes {
+        std::int64_t whole;   // files up to this size are compared in one read
+        std::int64_t longest; // no read asks for more
+    };
+    // On a local disk bytes cost, so only small files are read whole and
+    // larger ones are probed first, then read in growing pieces.
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024};
+    // Where every request waits for a round trip, a request's worth of bytes
+    // comes almost free; and a read of one request's worth at most lets
+    // Stop be seen after one round trip.
+    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024};
+
     // What every reader of one scan shares.
     struct Shared {
         std::function<bool()> cancelled; // Stop or abort: give up within one block
@@ -33,8 +45,7 @@ public:
         std::atomic<std::uint64_t> &bytesRead;
         std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
         DepthControl &depth; // told how long each open and read took
-        // Files up to this size are compared in one read (see kWholeLocally).
-        std::int64_t wholeUpTo = kWholeLocally;
+        ReadSizes sizes = kLocalReads;
     };
 
     explicit ContentGrouper(Shared &shared) : shared_(shared) {}
@@ -43,11 +54,6 @@ public:
     // member. Nothing when cancelled before every file was compared.
     std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
 
-    // On a local disk bytes cost, so only small files are read whole and
-    // larger ones are probed first. Where every request waits for a round
-    // trip, a request's worth of bytes comes almost free.
-    static constexpr std::int64_t kWholeLocally = 16 * 1024;
-    static constexpr std::int64_t kWholeRemotely = 128 * 1024;
 
     // Files one reader keeps open at once, at most; its share of the budget
     // among the readers at work may be less. Larger sets reopen files per block.

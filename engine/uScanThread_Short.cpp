@@ -407,7 +407,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
     ContentGrouper::Shared shared{[&ctx] { return ctx.aborted() || ctx.host.stopFlag(); }, budget,
                                   ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth,
-                                  ctx.remoteStorage ? ContentGrouper::kWholeRemotely : ContentGrouper::kWholeLocally};
+                                  ctx.remoteStorage ? ContentGrouper::kRemoteReads : ContentGrouper::kLocalReads};
     // Each reader thread has its own grouper and collator, made when it
     // starts; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
@@ -440,8 +440,11 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
             ctx.showElapsed(start);
     };
     const auto batches = batchesOf(classes, readers);
+    // How far the readers may run ahead of the rows shown: far enough that
+    // one slow size (many files, or large ones on a share) holds up no one.
+    const std::size_t lookahead = 8 * std::size_t(readers);
     RunOrderedParallel<BatchGroups>(
-        batches.size(), readers, [&depth] { return depth.depth(); }, 2 * std::size_t(readers),
+        batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
         [&](std::size_t b, unsigned reader) {
             if (!groupers[reader]) {
                 groupers[reader] = std::make_unique<ContentGrouper>(shared);
