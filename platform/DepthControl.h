@@ -48,7 +48,7 @@ public:
         return request();
     }
 
-    static constexpr unsigned kRemoteStart = 32;
+    static constexpr unsigned kRemoteStart = 16;
     static constexpr unsigned kDeepest = 64;
     // An answer at least this slow came over a wire, or from a disk's platter.
     static constexpr std::chrono::microseconds kSlowAnswer{400};
