@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -79,15 +80,22 @@ public:
         {
             std::vector<std::jthread> threads;
             std::unique_lock lock(mutex_);
+            unsigned lastDepth = depth_.depth();
             for (;;) {
                 // A thread more only when the depth allows and work waits for
                 // it: a fast disk never starts the threads it would not use.
                 while (threads.size() < depth_.depth() && queued() > threads.size() - busy_)
                     threads.emplace_back([this, t = unsigned(threads.size())] { work(t); });
+                if (depth_.depth() > lastDepth)
+                    parked_.notify_all();
+                lastDepth = depth_.depth();
                 if (failed_ || (queued() == 0 && busy_ == 0) || cancelled())
                     break;
-                changed_.wait(lock);
+                // The depth and Stop change without telling anyone: look again now and then.
+                started_.wait_for(lock, std::chrono::milliseconds(20));
             }
+            stopping_ = true;
+            wakeAll();
             lock.unlock(); // the threads still at work need it to end
         }
         if (failure_)
@@ -105,6 +113,20 @@ private:
                            [](const auto &f) { return f->inFlight < kSlicesPerFolder; });
     }
     bool hasWork() const { return !pending_.empty() || sliceReady(); }
+    // Each thread is woken only for work there is: with many threads, a
+    // broadcast per folder or slice would cost more than the work.
+    void wake(std::size_t units)
+    {
+        for (std::size_t k = 0; k < std::min<std::size_t>(units, depth_.depth()); ++k)
+            workers_.notify_one();
+        started_.notify_one(); // more threads may be wanted
+    }
+    void wakeAll()
+    {
+        workers_.notify_all();
+        parked_.notify_all();
+        started_.notify_all();
+    }
 
     void work(unsigned thread)
     {
@@ -115,7 +137,7 @@ private:
             if (!failure_)
                 failure_ = std::current_exception();
             failed_.store(true);
-            changed_.notify_all();
+            wakeAll();
         }
     }
 
@@ -127,9 +149,16 @@ private:
             StatusSlice slice;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return (hasWork() && thread < depth_.depth()) || busy_ == 0; });
-                if (!hasWork() || cancelled())
-                    return;
+                for (;;) {
+                    if (stopping_ || (!hasWork() && busy_ == 0) || cancelled())
+                        return;
+                    if (thread >= depth_.depth())
+                        parked_.wait(lock);
+                    else if (!hasWork())
+                        workers_.wait(lock);
+                    else
+                        break;
+                }
                 if (!pending_.empty() && (!sliceReady() || openFolders_ < kOpenFoldersPerThread * depth_.depth())) {
                     next = std::move(pending_.back());
                     pending_.pop_back();
@@ -143,11 +172,9 @@ private:
                 ParallelListing &self;
                 ~Done()
                 {
-                    {
-                        std::lock_guard lock(self.mutex_);
-                        --self.busy_;
-                    }
-                    self.changed_.notify_all();
+                    std::lock_guard lock(self.mutex_);
+                    if (--self.busy_ == 0 && !self.hasWork())
+                        self.wakeAll(); // all done: every thread may end
                 }
             } done{*this};
             if (slice.folder) {
@@ -201,9 +228,11 @@ private:
             listing_.setChild(*parentEntry, index);
         const std::uint64_t first = listing_.directory(index).firstEntry;
         // Pushed last to first so that a folder's subfolders are taken in order.
+        const std::size_t pendingBefore = pending_.size();
         for (std::size_t k = entries.size(); k-- > 0;)
             if (entries[k].kind == FileKind::Directory)
                 pending_.push_back({dir, std::move(names[k]), first + k, device});
+        wake(pending_.size() - pendingBefore + std::min(unstated.size(), kSlicesPerFolder));
         if (!unstated.empty()) {
             auto statuses = std::make_shared<FolderStatuses>();
             *statuses = {dir, device, {}, {}, 0, unstated.size()};
@@ -215,7 +244,6 @@ private:
             unassigned_ += unstated.size();
             ++openFolders_;
         }
-        changed_.notify_all();
     }
 
     // The next slice of the first folder in turn that has room for one; the
@@ -249,6 +277,7 @@ private:
         }
         std::int64_t bytes = 0;
         std::lock_guard lock(mutex_);
+        const std::size_t pendingBefore = pending_.size();
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             const PathStatus &status = found[i - slice.begin];
             const FileKind kind = status.kind == FileKind::Missing ? FileKind::Other : status.kind;
@@ -263,7 +292,7 @@ private:
         folder.unread -= slice.end - slice.begin;
         if (folder.unread == 0)
             --openFolders_;
-        changed_.notify_all();
+        wake(pending_.size() - pendingBefore + (folder.handedOut < folder.entries.size() ? 1 : 0));
     }
 
     FolderListing &listing_;
@@ -272,7 +301,10 @@ private:
     TrashFolders trash_;
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable workers_; // threads waiting for work
+    std::condition_variable parked_;  // threads numbered beyond the depth
+    std::condition_variable started_; // run(), which starts the threads
+    bool stopping_ = false;
     std::vector<PendingFolder> pending_;
     std::deque<std::shared_ptr<FolderStatuses>> statting_;
     std::size_t unassigned_ = 0; // entries of statting_ not yet handed out
