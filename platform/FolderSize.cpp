@@ -86,6 +86,7 @@ public:
                 // it: a fast disk never starts the threads it would not use.
                 while (threads.size() < depth_.depth() && queued() > threads.size() - busy_)
                     threads.emplace_back([this, t = unsigned(threads.size())] { work(t); });
+                threadCount_ = threads.size();
                 if (depth_.depth() > lastDepth)
                     parked_.notify_all();
                 lastDepth = depth_.depth();
@@ -119,7 +120,8 @@ private:
     {
         for (std::size_t k = 0; k < std::min<std::size_t>(units, depth_.depth()); ++k)
             workers_.notify_one();
-        started_.notify_one(); // more threads may be wanted
+        if (threadCount_ < depth_.depth())
+            started_.notify_one(); // another thread may be wanted
     }
     void wakeAll()
     {
@@ -305,6 +307,7 @@ private:
     std::condition_variable parked_;  // threads numbered beyond the depth
     std::condition_variable started_; // run(), which starts the threads
     bool stopping_ = false;
+    std::size_t threadCount_ = 0; // started by run()
     std::vector<PendingFolder> pending_;
     std::deque<std::shared_ptr<FolderStatuses>> statting_;
     std::size_t unassigned_ = 0; // entries of statting_ not yet handed out
