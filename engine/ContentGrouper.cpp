@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ContentGrouper.h"
+#include "DepthControl.h"
 #include "OpenFileBudget.h"
 #include "OpenedFile.h"
 
@@ -14,33 +15,30 @@
 namespace {
 
 constexpr std::int64_t kSample = 4096;            // first, last and middle probes
-constexpr std::int64_t kWholeUpTo = 16 * 1024;     // small files are compared whole
 constexpr std::int64_t kFirstChunk = 64 * 1024;
-constexpr std::int64_t kMaxChunk = 1024 * 1024;
 constexpr std::int64_t kMinPiece = 512;
-constexpr std::size_t kBufferBudget = 64u << 20;  // bytes held for one set at once
 
 struct Range {
     std::int64_t offset;
     std::int64_t length;
 };
 
-void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to)
+void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, std::int64_t longest)
 {
-    std::int64_t chunk = kFirstChunk;
+    std::int64_t chunk = std::min(kFirstChunk, longest);
     while (from < to) {
         const std::int64_t length = std::min(chunk, to - from);
         plan.push_back({from, length});
         from += length;
-        chunk = std::min(chunk * 2, kMaxChunk);
+        chunk = std::min(chunk * 2, longest);
     }
 }
 
 // Files of one size usually differ in their headers or trailers, so those are
 // compared first; the rest follows in growing sequential chunks.
-std::vector<Range> readingPlan(std::int64_t size)
+std::vector<Range> readingPlan(std::int64_t size, ContentGrouper::ReadSizes sizes)
 {
-    if (size <= kWholeUpTo)
+    if (size <= sizes.whole)
         return {{0, size}};
     const Range last{size - kSample, kSample};
     const std::int64_t midStart = std::max(kSample, (size / 2) / kSample * kSample);
@@ -48,10 +46,10 @@ std::vector<Range> readingPlan(std::int64_t size)
     std::vector<Range> plan{{0, kSample}, last};
     if (midEnd > midStart) {
         plan.push_back({midStart, midEnd - midStart});
-        addGap(plan, kSample, midStart);
-        addGap(plan, midEnd, last.offset);
+        addGap(plan, kSample, midStart, sizes.longest);
+        addGap(plan, midEnd, last.offset, sizes.longest);
     } else {
-        addGap(plan, kSample, last.offset);
+        addGap(plan, kSample, last.offset, sizes.longest);
     }
     return plan;
 }
@@ -117,7 +115,7 @@ public:
     Access open(std::uint32_t i)
     {
         while (!handles_[i].isOpen()) {
-            switch (handles_[i].open(files_[i].path, files_[i].identity)) {
+            switch (shared_.depth.timed([&] { return handles_[i].open(files_[i].path, files_[i].identity); })) {
             case OpenedFile::Outcome::Opened:
                 break;
             case OpenedFile::Outcome::Failed:
@@ -139,7 +137,7 @@ public:
     // Reads a piece; false when the file failed or ended early.
     bool read(std::uint32_t i, std::int64_t offset, char *piece, std::size_t length)
     {
-        if (handles_[i].readFullyAt(offset, piece, length)) {
+        if (shared_.depth.timed([&] { return handles_[i].readFullyAt(offset, piece, length); })) {
             shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
             return true;
         }
@@ -167,7 +165,11 @@ private:
 std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<File> &files,
                                                                         std::int64_t size)
 {
-    const OpenFileLease lease(shared_.budget, std::min(files.size(), maxOpen_), shared_.cancelled);
+    // This reader's shares of descriptors and memory, among the readers at work now.
+    const std::size_t readers = shared_.depth.depth();
+    const std::size_t maxOpen = std::clamp<std::size_t>(shared_.budget.capacity() / readers, 1, kMaxOpenFiles);
+    const std::size_t bufferBudget = std::max(kLeastBuffer, kAllBuffers / readers);
+    const OpenFileLease lease(shared_.budget, std::min(files.size(), maxOpen), shared_.cancelled);
     if (lease.count() == 0)
         return std::nullopt;
     SetFiles handles(files, shared_);
@@ -176,7 +178,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     WorkSet all;
     for (std::uint32_t i = 0; i < files.size(); ++i)
         all.members.push_back(i);
-    const std::vector<Range> plan = readingPlan(size);
+    const std::vector<Range> plan = readingPlan(size, shared_.sizes);
     std::vector<WorkSet> stack;
     stack.push_back(std::move(all));
     std::vector<char> buffer;
@@ -203,7 +205,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
 
         const Range &r = plan[set.range];
         const bool keepOpen = set.members.size() <= lease.count();
-        const std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(kBufferBudget / set.members.size()));
+        const std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget / set.members.size()));
         const std::size_t length = std::size_t(std::min(r.length - set.within, budgetPiece));
         buffer.resize(length * set.members.size());
 

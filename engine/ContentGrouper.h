@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class DepthControl;
 class OpenFileBudget;
 
 // Splits files of one size into sets of byte-for-byte identical content.
@@ -25,25 +26,44 @@ public:
     };
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 
+    struct ReadSizes {
+        std::int64_t whole;   // files up to this size are compared in one read
+        std::int64_t longest; // no read asks for more
+    };
+    // On a local disk bytes cost, so only small files are read whole and
+    // larger ones are probed first, then read in growing pieces.
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024};
+    // Where every request waits for a round trip, a request's worth of bytes
+    // comes almost free; and a read of one request's worth at most lets
+    // Stop be seen after one round trip.
+    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024};
+
     // What every reader of one scan shares.
     struct Shared {
         std::function<bool()> cancelled; // Stop or abort: give up within one block
         OpenFileBudget &budget;
         std::atomic<std::uint64_t> &bytesRead;
         std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
+        DepthControl &depth; // told how long each open and read took
+        ReadSizes sizes = kLocalReads;
     };
 
-    // maxOpenFiles: the most this reader asks of the budget for one set.
-    ContentGrouper(Shared &shared, std::size_t maxOpenFiles) : shared_(shared), maxOpen_(maxOpenFiles) {}
+    explicit ContentGrouper(Shared &shared) : shared_(shared) {}
 
     // files all have the given size. Groups come ordered by their first
     // member. Nothing when cancelled before every file was compared.
     std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
 
-    // Files one reader keeps open at once; larger sets reopen files per block.
+
+    // Files one reader keeps open at once, at most; its share of the budget
+    // among the readers at work may be less. Larger sets reopen files per block.
     static constexpr std::size_t kMaxOpenFiles = 256;
+    // What the readers at work hold of the files they compare, together: a
+    // deep queue of readers shares it rather than multiplying it.
+    static constexpr std::size_t kAllBuffers = 128u << 20;
+    // What one reader may hold whatever their number: a pair of the largest pieces.
+    static constexpr std::size_t kLeastBuffer = 2u << 20;
 
 private:
     Shared &shared_;
-    std::size_t maxOpen_;
 };

@@ -3,6 +3,7 @@
 #include "uScanThread_Short.h"
 #include "CRC32Pas.h"
 #include "ContentGrouper.h"
+#include "DepthControl.h"
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "FolderSize.h"
@@ -13,6 +14,7 @@
 #include "OpenFileLimit.h"
 #include "OpenedFile.h"
 #include "PseudoFileSystems.h"
+#include "RemoteStorage.h"
 #include "ScanTexts.h"
 #include "TrashFolders.h"
 
@@ -353,14 +355,19 @@ struct Batch {
     std::size_t firstClass, endClass;
 };
 
-std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes)
+// Few enough files per batch that every reader of a deep queue has some
+// waiting, and at most 128.
+std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes, unsigned readers)
 {
-    constexpr std::size_t kFilesPerBatch = 128;
+    std::size_t all = 0;
+    for (const auto &c : classes)
+        all += c.end - c.begin;
+    const std::size_t perBatch = std::clamp<std::size_t>(all / (8 * std::size_t(readers)), 1, 128);
     std::vector<Batch> batches;
     for (std::size_t k = 0; k < classes.size();) {
         Batch b{k, k};
         std::size_t files = 0;
-        while (b.endClass < classes.size() && files < kFilesPerBatch) {
+        while (b.endClass < classes.size() && files < perBatch) {
             files += classes[b.endClass].end - classes[b.endClass].begin;
             ++b.endClass;
         }
@@ -370,13 +377,15 @@ std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes)
     return batches;
 }
 
-// Twice the cores: with a cold cache a reader mostly waits for the disk, and
-// more requests in flight keep it busy; with a warm one the cost is small.
-unsigned readerCount(unsigned chosen)
+// Twice the cores to start with on a local disk: with a cold cache a reader
+// mostly waits for the disk, and more requests in flight keep it busy; with a
+// warm one the cost is small. A share starts deep. Either grows while the
+// storage answers slowly. A count the caller chose is kept as it is.
+DepthControl::Range readerDepth(const ScanContext &ctx)
 {
-    if (chosen > 0)
-        return chosen;
-    return std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u);
+    if (ctx.readerThreads > 0)
+        return {ctx.readerThreads, ctx.readerThreads, ctx.readerThreads};
+    return DepthControl::forStorage(ctx.remoteStorage, std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u));
 }
 
 } // namespace
@@ -391,20 +400,18 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
 
     const auto classes = sharedSizes(sorted);
-    const unsigned readers = readerCount(ctx.readerThreads);
+    DepthControl depth(readerDepth(ctx));
+    const unsigned readers = depth.most();
     // Every reader draws on one budget of descriptors, so together they stay
     // within the limit in force whatever their number.
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
-    const std::size_t perReader = std::clamp<std::size_t>(budget.capacity() / readers, 1, ContentGrouper::kMaxOpenFiles);
     ContentGrouper::Shared shared{[&ctx] { return ctx.aborted() || ctx.host.stopFlag(); }, budget,
-                                  ctx.stats.bytesRead, ctx.stats.unreadableFiles};
-    // Each reader thread has its own grouper and collator; neither is shared.
-    std::vector<std::unique_ptr<ContentGrouper>> groupers;
-    std::vector<std::unique_ptr<LocaleCompare>> locales;
-    for (unsigned r = 0; r < readers; ++r) {
-        groupers.push_back(std::make_unique<ContentGrouper>(shared, perReader));
-        locales.push_back(std::make_unique<LocaleCompare>());
-    }
+                                  ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth,
+                                  ctx.remoteStorage ? ContentGrouper::kRemoteReads : ContentGrouper::kLocalReads};
+    // Each reader thread has its own grouper and collator, made when it
+    // starts; neither is shared.
+    std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
+    std::vector<std::unique_ptr<LocaleCompare>> locales(readers);
 
     int groupNumber = 0;
     bool stopped = false;
@@ -432,10 +439,17 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
         if (!stopped)
             ctx.showElapsed(start);
     };
-    const auto batches = batchesOf(classes);
+    const auto batches = batchesOf(classes, readers);
+    // How far the readers may run ahead of the rows shown: far enough that
+    // one slow size (many files, or large ones on a share) holds up no one.
+    const std::size_t lookahead = 8 * std::size_t(readers);
     RunOrderedParallel<BatchGroups>(
-        batches.size(), readers, 8,
+        batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
         [&](std::size_t b, unsigned reader) {
+            if (!groupers[reader]) {
+                groupers[reader] = std::make_unique<ContentGrouper>(shared);
+                locales[reader] = std::make_unique<LocaleCompare>();
+            }
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
             for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
                 out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
@@ -498,6 +512,8 @@ void TScanThread_Short::Execute()
 {
     if (folders_.empty())
         return;
+    for (const auto &folder : folders_)
+        context_.remoteStorage = context_.remoteStorage || IsRemoteStorage(folder);
     std::vector<FolderListing> listings(folders_.size());
     if (estimateReady_) {
         // Stop ends the measuring too; the walk then reads the disk itself.

@@ -41,7 +41,8 @@ struct ScanContext {
     std::unique_ptr<PseudoFileSystems> pseudo;
     std::unique_ptr<TrashFolders> trash; // passed by like system files
     std::int64_t lastLabelSecond = -1;
-    unsigned readerThreads = 0; // files read side by side; 0: chosen from the cores
+    unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
+    bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
 
     bool aborted() const { return abort.load(std::memory_order_relaxed); }
     // Sets the elapsed-time label when its text changes.

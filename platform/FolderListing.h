@@ -30,6 +30,12 @@ public:
     // Directories are added once all their entries are known; children after.
     std::uint32_t addDirectory(const std::vector<Entry> &entries);
     void setChild(std::uint64_t entry, std::uint32_t child) { entries_[entry].child = child; }
+    // An entry whose kind the listing left open until its status was read.
+    void setStatus(std::uint64_t entry, FileKind kind, const FileIdentity &identity)
+    {
+        entries_[entry].kind = kind;
+        entries_[entry].identity = identity;
+    }
     std::uint64_t appendName(std::string_view name);
 
     const Directory &directory(std::uint32_t index) const { return directories_[index]; }

@@ -1,14 +1,18 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "FolderSize.h"
+#include "DepthControl.h"
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "PseudoFileSystems.h"
+#include "RemoteStorage.h"
 #include "TrashFolders.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -34,12 +38,39 @@ struct PendingFolder {
     std::uint64_t parentDevice = 0;
 };
 
-// Lists a tree on a few threads. Each directory's entries are recorded
-// together, in listing order; which thread lists which directory only
-// changes the directories' numbering, which nothing depends on.
+// A listed folder whose entries' statuses are still to be read. Threads take
+// them a slice at a time and in turn from every such folder: some file
+// systems answer only one lookup at a time in a folder, so the requests in
+// flight must spread over many folders.
+struct FolderStatuses {
+    std::shared_ptr<DirectoryReader> dir;
+    std::uint64_t device = 0;
+    std::vector<std::uint64_t> entries; // into the listing
+    std::vector<std::string> names;
+    std::size_t handedOut = 0;
+    std::size_t unread = 0;   // handed out or not
+    std::size_t inFlight = 0; // slices being read
+};
+struct StatusSlice {
+    std::shared_ptr<FolderStatuses> folder;
+    std::size_t begin = 0, end = 0;
+};
+constexpr std::size_t kMostPerSlice = 16;
+// Slices of one folder read at once. Where a file system answers one lookup
+// at a time in a folder, more would only queue there, and hold up Stop.
+constexpr std::size_t kSlicesPerFolder = 4;
+// Folders read at once, per thread: enough to spread over, few enough that
+// their descriptors stay within bounds however wide the tree.
+constexpr std::size_t kOpenFoldersPerThread = 4;
+
+// Lists a tree on as many threads as the storage rewards (see DepthControl).
+// Each directory's entries are recorded together, in listing order; which
+// thread lists which directory only changes the directories' numbering,
+// which nothing depends on.
 class ParallelListing {
 public:
-    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel) : listing_(listing), cancel_(cancel) {}
+    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth)
+        : listing_(listing), cancel_(cancel), depth_(depth) {}
 
     // An error on any thread stops them all; once every one is joined it
     // reaches the caller.
@@ -48,9 +79,25 @@ public:
         listFolder(std::move(root), device, std::nullopt);
         {
             std::vector<std::jthread> threads;
-            const unsigned n = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-            for (unsigned t = 0; t < n; ++t)
-                threads.emplace_back([this] { work(); });
+            std::unique_lock lock(mutex_);
+            unsigned lastDepth = depth_.depth();
+            for (;;) {
+                // A thread more only when the depth allows and work waits for
+                // it: a fast disk never starts the threads it would not use.
+                while (threads.size() < depth_.depth() && queued() > threads.size() - busy_)
+                    threads.emplace_back([this, t = unsigned(threads.size())] { work(t); });
+                threadCount_ = threads.size();
+                if (depth_.depth() > lastDepth)
+                    parked_.notify_all();
+                lastDepth = depth_.depth();
+                if (failed_ || (queued() == 0 && busy_ == 0) || cancelled())
+                    break;
+                // The depth and Stop change without telling anyone: look again now and then.
+                started_.wait_for(lock, std::chrono::milliseconds(20));
+            }
+            stopping_ = true;
+            wakeAll();
+            lock.unlock(); // the threads still at work need it to end
         }
         if (failure_)
             std::rethrow_exception(failure_);
@@ -60,30 +107,66 @@ public:
     bool cancelled() const { return failed_.load() || (cancel_ && cancel_()); }
 
 private:
-    void work()
+    std::size_t queued() const { return pending_.size() + unassigned_; }
+    bool sliceReady() const
+    {
+        return std::any_of(statting_.begin(), statting_.end(),
+                           [](const auto &f) { return f->inFlight < kSlicesPerFolder; });
+    }
+    bool hasWork() const { return !pending_.empty() || sliceReady(); }
+    // Each thread is woken only for work there is: with many threads, a
+    // broadcast per folder or slice would cost more than the work.
+    void wake(std::size_t units)
+    {
+        for (std::size_t k = 0; k < std::min<std::size_t>(units, depth_.depth()); ++k)
+            workers_.notify_one();
+        if (threadCount_ < depth_.depth())
+            started_.notify_one(); // another thread may be wanted
+    }
+    void wakeAll()
+    {
+        workers_.notify_all();
+        parked_.notify_all();
+        started_.notify_all();
+    }
+
+    void work(unsigned thread)
     {
         try {
-            listPending();
+            listPending(thread);
         } catch (...) {
             std::lock_guard lock(mutex_);
             if (!failure_)
                 failure_ = std::current_exception();
             failed_.store(true);
-            changed_.notify_all();
+            wakeAll();
         }
     }
 
-    void listPending()
+    // Threads numbered beyond the depth wait while it is lower.
+    void listPending(unsigned thread)
     {
         for (;;) {
             PendingFolder next;
+            StatusSlice slice;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return !pending_.empty() || busy_ == 0; });
-                if (pending_.empty() || cancelled())
-                    return;
-                next = std::move(pending_.back());
-                pending_.pop_back();
+                for (;;) {
+                    if (stopping_ || (!hasWork() && busy_ == 0) || cancelled())
+                        return;
+                    if (thread >= depth_.depth())
+                        parked_.wait(lock);
+                    else if (!hasWork())
+                        workers_.wait(lock);
+                    else
+                        break;
+                }
+                if (!pending_.empty() && (!sliceReady() || openFolders_ < kOpenFoldersPerThread * depth_.depth())) {
+                    next = std::move(pending_.back());
+                    pending_.pop_back();
+                } else {
+                    slice = takeSlice();
+                }
                 ++busy_;
             }
             // Counted back down however the listing ends, so no thread waits forever.
@@ -91,13 +174,15 @@ private:
                 ParallelListing &self;
                 ~Done()
                 {
-                    {
-                        std::lock_guard lock(self.mutex_);
-                        --self.busy_;
-                    }
-                    self.changed_.notify_all();
+                    std::lock_guard lock(self.mutex_);
+                    if (--self.busy_ == 0 && !self.hasWork())
+                        self.wakeAll(); // all done: every thread may end
                 }
             } done{*this};
+            if (slice.folder) {
+                readStatuses(slice);
+                continue;
+            }
             auto dir = std::make_shared<DirectoryReader>();
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
@@ -118,27 +203,23 @@ private:
         return pseudo_.isPseudo(device, fd);
     }
 
+    // Records a folder's entries at once, with the kinds the listing tells;
+    // their statuses follow, read in slices.
     void listFolder(std::shared_ptr<DirectoryReader> dir, std::uint64_t device, std::optional<std::uint64_t> parentEntry)
     {
         std::vector<FolderListing::Entry> entries;
         std::vector<std::string> names;
-        std::int64_t bytes = 0;
+        std::vector<std::size_t> unstated;
         DirectoryReader::Entry e;
         while (!cancelled() && dir->next(e)) {
             FolderListing::Entry rec;
-            if (e.type == DirectoryReader::EntryType::Directory) {
+            if (e.type == DirectoryReader::EntryType::Directory)
                 rec.kind = FileKind::Directory;
-            } else if (e.type != DirectoryReader::EntryType::Other) {
-                const PathStatus st = dir->statEntry(e.name);
-                rec.kind = st.kind == FileKind::Missing ? FileKind::Other : st.kind;
-                rec.identity = st.identity;
-                if (st.kind == FileKind::Regular)
-                    bytes += st.identity.size;
-            }
+            else if (e.type != DirectoryReader::EntryType::Other)
+                unstated.push_back(entries.size());
             entries.push_back(rec);
             names.emplace_back(e.name);
         }
-        total_ += bytes;
         std::lock_guard lock(mutex_);
         for (std::size_t k = 0; k < entries.size(); ++k) {
             entries[k].nameOffset = listing_.appendName(names[k]);
@@ -149,10 +230,71 @@ private:
             listing_.setChild(*parentEntry, index);
         const std::uint64_t first = listing_.directory(index).firstEntry;
         // Pushed last to first so that a folder's subfolders are taken in order.
+        const std::size_t pendingBefore = pending_.size();
         for (std::size_t k = entries.size(); k-- > 0;)
             if (entries[k].kind == FileKind::Directory)
                 pending_.push_back({dir, std::move(names[k]), first + k, device});
-        changed_.notify_all();
+        wake(pending_.size() - pendingBefore + std::min(unstated.size(), kSlicesPerFolder));
+        if (!unstated.empty()) {
+            auto statuses = std::make_shared<FolderStatuses>();
+            *statuses = {dir, device, {}, {}, 0, unstated.size()};
+            for (std::size_t k : unstated) {
+                statuses->entries.push_back(first + k);
+                statuses->names.push_back(std::move(names[k]));
+            }
+            statting_.push_back(std::move(statuses));
+            unassigned_ += unstated.size();
+            ++openFolders_;
+        }
+    }
+
+    // The next slice of the first folder in turn that has room for one; the
+    // folder goes to the back. Small slices when work is scarce, so that
+    // every thread has some.
+    StatusSlice takeSlice()
+    {
+        const auto turn = std::find_if(statting_.begin(), statting_.end(),
+                                       [](const auto &f) { return f->inFlight < kSlicesPerFolder; });
+        auto folder = *turn;
+        statting_.erase(turn);
+        ++folder->inFlight;
+        const std::size_t left = folder->entries.size() - folder->handedOut;
+        const std::size_t size = std::clamp<std::size_t>(unassigned_ / depth_.depth(), 1, kMostPerSlice);
+        StatusSlice slice{folder, folder->handedOut, folder->handedOut + std::min(size, left)};
+        folder->handedOut = slice.end;
+        unassigned_ -= slice.end - slice.begin;
+        if (folder->handedOut < folder->entries.size())
+            statting_.push_back(std::move(folder));
+        return slice;
+    }
+
+    void readStatuses(StatusSlice &slice)
+    {
+        FolderStatuses &folder = *slice.folder;
+        std::vector<PathStatus> found;
+        for (std::size_t i = slice.begin; i < slice.end; ++i) {
+            if (cancelled())
+                return; // half a tree is thrown away anyway
+            found.push_back(depth_.timed([&] { return folder.dir->statEntry(folder.names[i].c_str()); }));
+        }
+        std::int64_t bytes = 0;
+        std::lock_guard lock(mutex_);
+        const std::size_t pendingBefore = pending_.size();
+        for (std::size_t i = slice.begin; i < slice.end; ++i) {
+            const PathStatus &status = found[i - slice.begin];
+            const FileKind kind = status.kind == FileKind::Missing ? FileKind::Other : status.kind;
+            listing_.setStatus(folder.entries[i], kind, status.identity);
+            if (kind == FileKind::Regular)
+                bytes += status.identity.size;
+            else if (kind == FileKind::Directory) // a file system that does not tell kinds when listing
+                pending_.push_back({folder.dir, std::move(folder.names[i]), folder.entries[i], folder.device});
+        }
+        total_ += bytes;
+        --folder.inFlight;
+        folder.unread -= slice.end - slice.begin;
+        if (folder.unread == 0)
+            --openFolders_;
+        wake(pending_.size() - pendingBefore + (folder.handedOut < folder.entries.size() ? 1 : 0));
     }
 
     FolderListing &listing_;
@@ -161,12 +303,28 @@ private:
     TrashFolders trash_;
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable workers_; // threads waiting for work
+    std::condition_variable parked_;  // threads numbered beyond the depth
+    std::condition_variable started_; // run(), which starts the threads
+    bool stopping_ = false;
+    std::size_t threadCount_ = 0; // started by run()
     std::vector<PendingFolder> pending_;
-    int busy_ = 0;
+    std::deque<std::shared_ptr<FolderStatuses>> statting_;
+    std::size_t unassigned_ = 0; // entries of statting_ not yet handed out
+    std::size_t openFolders_ = 0; // listed, with statuses still to read
+    DepthControl depth_;
+    std::size_t busy_ = 0;
     std::atomic<bool> failed_{false};
     std::exception_ptr failure_;
 };
+
+std::int64_t usedSpace(const std::string &path)
+{
+    struct statvfs vfs;
+    if (::statvfs(path.c_str(), &vfs) != 0)
+        return -1;
+    return std::int64_t(vfs.f_blocks - vfs.f_bfree) * std::int64_t(vfs.f_frsize);
+}
 
 } // namespace
 
@@ -180,24 +338,24 @@ bool IsMountPoint(const std::string &path)
 
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing)
 {
-    if (IsMountPoint(path)) {
-        struct statvfs vfs;
-        if (::statvfs(path.c_str(), &vfs) != 0)
-            return -1;
-        return std::int64_t(vfs.f_blocks - vfs.f_bfree) * std::int64_t(vfs.f_frsize);
-    }
+    // The root of a file system counts as its volume's used space; it is
+    // still listed when the caller wants the tree, for the walk to reuse.
+    const bool mountPoint = IsMountPoint(path);
+    if (mountPoint && !listing)
+        return usedSpace(path);
     auto dir = std::make_shared<DirectoryReader>();
     if (!dir->open(path))
-        return -1;
+        return mountPoint ? usedSpace(path) : -1;
     FolderListing local;
     FolderListing &target = listing ? *listing : local;
     target.clear();
     const std::uint64_t device = dir->status().identity.device;
     if (PseudoFileSystems().isPseudo(device, dir->fd()))
-        return 0;
-    ParallelListing lister(target, cancel);
+        return mountPoint ? usedSpace(path) : 0;
+    const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    ParallelListing lister(target, cancel, DepthControl::forStorage(IsRemoteStorage(dir->fd()), few));
     const std::int64_t total = lister.run(std::move(dir), device);
     if (lister.cancelled())
         target.clear(); // half a tree must not pass for the whole
-    return total;
+    return mountPoint ? usedSpace(path) : total;
 }

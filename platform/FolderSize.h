@@ -10,8 +10,8 @@ class FolderListing;
 // Bytes under a folder: for the root of a file system the volume's used
 // space, otherwise the sizes of the regular files below it (links not
 // followed, pseudo file systems not entered). -1 when it cannot be measured.
-// Returns early, with what it has, once cancelled() says so. When listing is given
-// and the folder was walked, the tree read is recorded there.
+// Returns early, with what it has, once cancelled() says so. When listing is
+// given, the tree is read (the root of a file system too) and recorded there.
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
                            FolderListing *listing = nullptr);
 

@@ -84,15 +84,24 @@ TEST_F(Walk, AListingTakenWhileMeasuringWalksLikeTheDisk)
         tree.write(n, std::string(std::strlen(n), 'x'));
     tree.fifo("b/pipe");
     tree.symlink(tree.root(), "b/loop");
+    // Folders wide enough that their statuses are read in several slices,
+    // by several threads, interleaved.
+    std::int64_t wide = 0;
+    for (int f = 0; f < 3; ++f)
+        for (int k = 0; k < 70; ++k) {
+            const std::string name = "wide" + std::to_string(f) + "/" + std::to_string(k) + ".txt";
+            tree.write(name, std::string(std::size_t(k), 'w'));
+            wide += k;
+        }
     host.filter = "*.JPG;*.TXT";
     FolderListing listing;
-    EXPECT_EQ(GetFolderSize(tree.root(), nullptr, &listing), 5 + 7 + 9 + 5 + 8 + 1);
+    EXPECT_EQ(GetFolderSize(tree.root(), nullptr, &listing), 5 + 7 + 9 + 5 + 8 + 1 + wide);
 
     ScanContext ctx(host, abortFlag);
     CandidateList live, listed;
     CollectFiles(ctx, tree.root(), live);
     CollectFiles(ctx, tree.root(), listed, &listing);
-    ASSERT_EQ(live.size(), 4u);
+    ASSERT_EQ(live.size(), 4u + 3 * 70);
     ASSERT_EQ(listed.size(), live.size());
     for (std::size_t i = 0; i < live.size(); ++i) {
         EXPECT_EQ(listed.path(i), live.path(i));
