@@ -19,7 +19,7 @@
 // at most `lookahead` items ahead of consume, which bounds the memory held.
 // An exception on either side stops every worker, joins them all, and is
 // rethrown to the caller.
-// Of at most `workers` threads, active() say how many may work now: they are
+// Of at most `workers` threads, active() says how many may work now: they are
 // started only once wanted, and those numbered beyond it wait.
 template <typename T>
 void RunOrderedParallel(std::size_t count, unsigned workers, const std::function<unsigned()> &active,

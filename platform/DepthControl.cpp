@@ -35,13 +35,13 @@ unsigned DepthControl::windowFor(unsigned depth) const
     return std::max(64u, 8 * depth);
 }
 
-void DepthControl::record(std::chrono::nanoseconds latency)
+void DepthControl::record(std::chrono::nanoseconds total, std::uint64_t answers)
 {
-    if (range_.least == range_.most)
+    if (range_.least == range_.most || answers == 0)
         return; // nothing to decide
-    if (latency >= kSlowAnswer)
-        slow_.fetch_add(1, std::memory_order_relaxed);
-    if (samples_.fetch_add(1, std::memory_order_relaxed) + 1 >= window_.load(std::memory_order_relaxed))
+    if (total >= kSlowAnswer * answers)
+        slow_.fetch_add(answers, std::memory_order_relaxed);
+    if (samples_.fetch_add(answers, std::memory_order_relaxed) + answers >= window_.load(std::memory_order_relaxed))
         judgeWindow();
 }
 

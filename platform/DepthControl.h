@@ -24,17 +24,21 @@ public:
     };
 
     explicit DepthControl(Range range, Clock clock = std::chrono::steady_clock::now);
-    // `few` on a local disk, where more threads only contend; a network share
-    // or a user-space file system starts deep. Either grows while answers
-    // come slowly.
+    // Starts at `few` on a local disk, where more threads only contend; a
+    // network share or a user-space file system starts deeper. Either grows
+    // while answers come slowly.
     static Range forStorage(bool remote, unsigned few) { return {few, remote ? kRemoteStart : few, kDeepest}; }
 
     unsigned depth() const { return depth_.load(std::memory_order_relaxed); }
+    unsigned least() const { return range_.least; }
     unsigned most() const { return range_.most; }
 
     std::chrono::steady_clock::time_point now() const { return clock_(); }
     // One request answered after `latency`.
-    void record(std::chrono::nanoseconds latency);
+    void record(std::chrono::nanoseconds latency) { record(latency, 1); }
+    // `answers` requests asked one after another, answered after `total`:
+    // cheaper to time where each is quick.
+    void record(std::chrono::nanoseconds total, std::uint64_t answers);
     // Runs one request and records how long it took.
     template <typename Request>
     auto timed(Request request)

@@ -38,6 +38,12 @@ struct PendingFolder {
     std::uint64_t parentDevice = 0;
 };
 
+// What an entry is for the listing: a file gone meanwhile is no file.
+FileKind kindOf(const PathStatus &status)
+{
+    return status.kind == FileKind::Missing ? FileKind::Other : status.kind;
+}
+
 // A listed folder whose entries' statuses are still to be read. Threads take
 // them a slice at a time and in turn from every such folder: some file
 // systems answer only one lookup at a time in a folder, so the requests in
@@ -204,7 +210,7 @@ private:
     }
 
     // Records a folder's entries at once, with the kinds the listing tells;
-    // their statuses follow, read in slices.
+    // on slow storage their statuses follow, read in slices.
     void listFolder(std::shared_ptr<DirectoryReader> dir, std::uint64_t device, std::optional<std::uint64_t> parentEntry)
     {
         std::vector<FolderListing::Entry> entries;
@@ -219,6 +225,24 @@ private:
                 unstated.push_back(entries.size());
             entries.push_back(rec);
             names.emplace_back(e.name);
+        }
+        // Where answers come fast, the thread that listed a folder reads its
+        // statuses itself: handing them to others would cost more than the reads.
+        if (depth_.depth() <= depth_.least()) {
+            std::int64_t bytes = 0;
+            const auto started = depth_.now();
+            for (std::size_t k : unstated) {
+                if (cancelled())
+                    break;
+                const PathStatus status = dir->statEntry(names[k].c_str());
+                entries[k].kind = kindOf(status);
+                entries[k].identity = status.identity;
+                if (entries[k].kind == FileKind::Regular)
+                    bytes += status.identity.size;
+            }
+            depth_.record(depth_.now() - started, unstated.size());
+            unstated.clear();
+            total_ += bytes;
         }
         std::lock_guard lock(mutex_);
         for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -272,17 +296,19 @@ private:
     {
         FolderStatuses &folder = *slice.folder;
         std::vector<PathStatus> found;
+        const auto started = depth_.now();
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             if (cancelled())
                 return; // half a tree is thrown away anyway
-            found.push_back(depth_.timed([&] { return folder.dir->statEntry(folder.names[i].c_str()); }));
+            found.push_back(folder.dir->statEntry(folder.names[i].c_str()));
         }
+        depth_.record(depth_.now() - started, found.size());
         std::int64_t bytes = 0;
         std::lock_guard lock(mutex_);
         const std::size_t pendingBefore = pending_.size();
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             const PathStatus &status = found[i - slice.begin];
-            const FileKind kind = status.kind == FileKind::Missing ? FileKind::Other : status.kind;
+            const FileKind kind = kindOf(status);
             listing_.setStatus(folder.entries[i], kind, status.identity);
             if (kind == FileKind::Regular)
                 bytes += status.identity.size;

@@ -102,4 +102,13 @@ TEST(DepthControl, AChosenDepthAndTheBoundsHold)
         }),
                   k);
     EXPECT_EQ(timed.depth(), 2u);
+
+    // Requests timed together count one by one, slow when they were on average.
+    DepthControl batched({1, 1, 4}, share.clock());
+    share.now += milliseconds(192);
+    batched.record(milliseconds(192), 64);
+    EXPECT_EQ(batched.depth(), 2u);
+    DepthControl quick({2, 2, 4}, share.clock());
+    quick.record(microseconds(64), 64);
+    EXPECT_EQ(quick.depth(), 2u);
 }
