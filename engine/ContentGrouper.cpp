@@ -191,6 +191,8 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             // Everything compared: keep the files that are still what the walk saw.
             Group kept;
             for (std::uint32_t i : set.members) {
+                if (shared_.cancelled())
+                    return std::nullopt; // each open is a round trip on a share
                 const Access a = handles.open(i);
                 if (a == Access::Cancelled)
                     return std::nullopt;
