@@ -67,6 +67,7 @@ private:
     std::atomic<unsigned> window_;
     std::atomic<std::uint64_t> samples_{0};
     std::atomic<std::uint64_t> slow_{0};
+    std::atomic<std::uint64_t> waitedNs_{0}; // summed over the window's answers
 
     std::mutex mutex_; // the judgement, once per window
     std::chrono::steady_clock::time_point windowStart_;

@@ -14,6 +14,7 @@ namespace {
 struct FakeStorage {
     nanoseconds latency;
     double capacity = 1e12;
+    unsigned work = ~0u; // requests there are to ask at once, whatever the depth
     steady_clock::time_point now{};
 
     // Runs as many requests as the control's depth allows until `count` were
@@ -21,7 +22,7 @@ struct FakeStorage {
     void serve(DepthControl &control, int count)
     {
         for (int k = 0; k < count; ++k) {
-            const unsigned depth = control.depth();
+            const unsigned depth = std::min(control.depth(), work);
             // Little's law: with `depth` in flight the answers come this often,
             // and each waits the longer once the storage is saturated.
             const double rate = std::min(depth / duration<double>(latency).count(), capacity);
@@ -74,6 +75,24 @@ TEST(DepthControl, StopsGrowingWhereTheStorageIsSaturated)
         EXPECT_LE(control.depth(), 16u);
     }
     EXPECT_GE(control.depth(), 8u);
+}
+
+TEST(DepthControl, DoesNotDeepenWhileTooLittleWorkFillsTheDepth)
+{
+    // Slow answers, but only 4 requests to ask at a time, then a rising
+    // number of them: a rate that rises with the work is no reason to deepen.
+    FakeStorage share{milliseconds(2), 1e12, 4};
+    DepthControl control(DepthControl::forStorage(true, 2), share.clock());
+    for (unsigned work : {4u, 6u, 8u, 10u}) {
+        share.work = work;
+        for (int round = 0; round < 20; ++round) {
+            share.serve(control, 500);
+            ASSERT_EQ(control.depth(), DepthControl::kRemoteStart) << work << " requests at a time";
+        }
+    }
+    share.work = 1000; // now the depth is full: it grows
+    share.serve(control, 20000);
+    EXPECT_EQ(control.depth(), DepthControl::kDeepest);
 }
 
 TEST(DepthControl, AChosenDepthAndTheBoundsHold)
