@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr std::int64_t kSample = 4096;            // first, last and middle probes
+constexpr std::int64_t kAlign = 4096; // where the middle probe starts
 constexpr std::int64_t kFirstChunk = 64 * 1024;
 constexpr std::int64_t kMinPiece = 512;
 
@@ -23,14 +23,14 @@ struct Range {
     std::int64_t length;
 };
 
-void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, std::int64_t longest)
+void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, ContentGrouper::ReadSizes sizes)
 {
-    std::int64_t chunk = std::min(kFirstChunk, longest);
+    std::int64_t chunk = std::min(std::max(kFirstChunk, sizes.probe), sizes.longest);
     while (from < to) {
         const std::int64_t length = std::min(chunk, to - from);
         plan.push_back({from, length});
         from += length;
-        chunk = std::min(chunk * 2, longest);
+        chunk = std::min(chunk * 2, sizes.longest);
     }
 }
 
@@ -38,18 +38,20 @@ void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, std::i
 // compared first; the rest follows in growing sequential chunks.
 std::vector<Range> readingPlan(std::int64_t size, ContentGrouper::ReadSizes sizes)
 {
-    if (size <= sizes.whole)
+    const std::int64_t probe = sizes.probe;
+    if (size <= std::max(sizes.whole, probe))
         return {{0, size}};
-    const Range last{size - kSample, kSample};
-    const std::int64_t midStart = std::max(kSample, (size / 2) / kSample * kSample);
-    const std::int64_t midEnd = std::min(midStart + kSample, last.offset);
-    std::vector<Range> plan{{0, kSample}, last};
+    const std::int64_t lastStart = std::max(probe, size - probe);
+    const Range last{lastStart, size - lastStart};
+    const std::int64_t midStart = std::max(probe, (size / 2) / kAlign * kAlign);
+    const std::int64_t midEnd = std::min(midStart + probe, last.offset);
+    std::vector<Range> plan{{0, probe}, last};
     if (midEnd > midStart) {
         plan.push_back({midStart, midEnd - midStart});
-        addGap(plan, kSample, midStart, sizes.longest);
-        addGap(plan, midEnd, last.offset, sizes.longest);
+        addGap(plan, probe, midStart, sizes);
+        addGap(plan, midEnd, last.offset, sizes);
     } else {
-        addGap(plan, kSample, last.offset, sizes.longest);
+        addGap(plan, probe, last.offset, sizes);
     }
     return plan;
 }

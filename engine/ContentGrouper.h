@@ -29,14 +29,15 @@ public:
     struct ReadSizes {
         std::int64_t whole;   // files up to this size are compared in one read
         std::int64_t longest; // no read asks for more
+        std::int64_t probe;   // the head, middle and tail read first
     };
     // On a local disk bytes cost, so only small files are read whole and
     // larger ones are probed first, then read in growing pieces.
-    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024};
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096};
     // Where every request waits for a round trip, a request's worth of bytes
-    // comes almost free; and a read of one request's worth at most lets
-    // Stop be seen after one round trip.
-    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024};
+    // comes almost free, so every read, probes too, asks for that much; and
+    // no more, which lets Stop be seen after one round trip.
+    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024};
 
     // What every reader of one scan shares.
     struct Shared {

@@ -82,6 +82,9 @@ public:
     // Before Start: how many readers compare files side by side (tests
     // inject more than the cores).
     void setReaderThreads(unsigned count) { context_.readerThreads = count; }
+    // Before Start: read as on a network share wherever the folders lie
+    // (tests check that both ways of reading find the same copies).
+    void setRemoteStorage(bool remote) { context_.remoteStorage = remote; }
     void Start();
     // Ends the job at its next check, within one block of reading: no more
     // rows and no summary.

@@ -31,13 +31,16 @@ protected:
         return paths;
     }
 
+    bool readAsOnShare = false;
     // A whole scan job, run to its end, measuring the folders first as the
     // program does.
     void scan(std::vector<std::string> folders = {})
     {
         if (folders.empty())
             folders.push_back(tree.root());
-        TScanThread_Short job(host, folders, false, [this](std::int64_t total) { host.total = total; });
+        TScanThread_Short job(host, folders, true, [this](std::int64_t total) { host.total = total; });
+        job.setRemoteStorage(readAsOnShare);
+        job.Start();
         job.WaitFor();
         candidates = job.Stats().candidates;
         bytesRead = job.Stats().bytesRead.load();

@@ -236,8 +236,8 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOtherOnEveryRun)
                 content[places[gen() % 4]] ^= 0x20;
             }
         } else {
-            const std::size_t sizes[] = {0, 1, 100, 4096, 16384, 16385, 70000, 300000};
-            content = RandomBytes(sizes[gen() % 8], unsigned(gen()));
+            const std::size_t sizes[] = {0, 1, 100, 4096, 16384, 16385, 70000, 300000, 131073, 262145};
+            content = RandomBytes(sizes[gen() % 10], unsigned(gen()));
             originals.push_back(content);
         }
         const std::string name = "d" + std::to_string(gen() % 5) + "/f" + std::to_string(i);
@@ -250,14 +250,23 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOtherOnEveryRun)
         if (names.size() > 1)
             expected.insert(names);
 
-    scan();
-    std::map<int, std::set<std::string>> found;
-    for (const auto &r : host.rows)
-        found[r.group].insert(relative(r.path));
-    std::set<std::set<std::string>> actual;
-    for (auto &[g, names] : found)
-        actual.insert(names);
-    EXPECT_EQ(actual, expected);
+    // Reading as on a share probes and reads in other pieces; the copies are the same.
+    std::vector<std::string> asOnShare;
+    for (bool share : {true, false}) {
+        host.rows.clear();
+        readAsOnShare = share;
+        scan();
+        std::map<int, std::set<std::string>> found;
+        for (const auto &r : host.rows)
+            found[r.group].insert(relative(r.path));
+        std::set<std::set<std::string>> actual;
+        for (auto &[g, names] : found)
+            actual.insert(names);
+        EXPECT_EQ(actual, expected) << (share ? "read as on a share" : "read as on a local disk");
+        if (share)
+            asOnShare = rows();
+    }
+    EXPECT_EQ(rows(), asOnShare);
 
     // Sizes ascend from group to group; times ascend within a group.
     for (std::size_t i = 1; i < host.rows.size(); ++i) {
