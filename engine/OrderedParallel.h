@@ -21,9 +21,13 @@
 // rethrown to the caller.
 // Of at most `workers` threads, active() says how many may work now: they are
 // started only once wanted, and those numbered beyond it wait.
+// The items in `first` are taken before all others, in that order and
+// whatever the lookahead: a long item taken last would keep the others
+// waiting at the end while one worker finishes it.
 template <typename T>
 void RunOrderedParallel(std::size_t count, unsigned workers, const std::function<unsigned()> &active,
-                        std::size_t lookahead, const std::function<T(std::size_t, unsigned)> &produce,
+                        std::size_t lookahead, const std::vector<std::size_t> &first,
+                        const std::function<T(std::size_t, unsigned)> &produce,
                         const std::function<bool(std::size_t, T &)> &consume)
 {
     // Each side is woken only for what it waits on: with many workers, one
@@ -33,7 +37,13 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
     std::condition_variable ahead;    // workers that ran `lookahead` items ahead
     std::condition_variable parked;   // workers numbered beyond active()
     std::vector<std::optional<T>> results(count);
-    std::size_t nextToTake = 0, nextToConsume = 0, waitingAhead = 0;
+    std::size_t nextToTake = 0, nextToConsume = 0, waitingAhead = 0, nextFirst = 0;
+    std::vector<bool> takenFirst(count);
+    // Moves past the items already taken out of turn.
+    auto skipTaken = [&] {
+        while (nextToTake < count && takenFirst[nextToTake])
+            ++nextToTake;
+    };
     bool stopping = false;
     std::exception_ptr failure;
 
@@ -48,10 +58,15 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
             {
                 std::unique_lock lock(mutex);
                 for (;;) {
-                    if (stopping || nextToTake >= count)
+                    while (nextFirst < first.size() && (first[nextFirst] >= count || takenFirst[first[nextFirst]]))
+                        ++nextFirst; // nonsense in the list is passed over
+                    skipTaken();
+                    if (stopping || (nextToTake >= count && nextFirst == first.size()))
                         return;
                     if (worker >= active()) {
                         parked.wait(lock);
+                    } else if (nextFirst < first.size()) {
+                        break;
                     } else if (nextToTake >= nextToConsume + lookahead) {
                         ++waitingAhead;
                         ahead.wait(lock);
@@ -60,7 +75,12 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
                         break;
                     }
                 }
-                k = nextToTake++;
+                if (nextFirst < first.size()) {
+                    k = first[nextFirst++];
+                    takenFirst[k] = true;
+                } else {
+                    k = nextToTake++;
+                }
             }
             try {
                 T result = produce(k, worker);

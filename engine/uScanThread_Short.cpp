@@ -377,6 +377,36 @@ std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes, unsigned rea
     return batches;
 }
 
+// Batches long enough that, taken in turn near the end, they would keep the
+// other readers idle while one reader finishes them: the few largest sizes,
+// usually. Longest first. A batch's length is counted in requests: a few
+// per file to open and check it, and one per read of its bytes.
+std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const std::vector<SizeClass> &classes,
+                                     const CandidateList &sorted, unsigned readers, std::int64_t readSize)
+{
+    constexpr double kRequestsPerFile = 3;
+    std::vector<double> requests(batches.size());
+    double all = 0;
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        for (std::size_t k = batches[b].firstClass; k < batches[b].endClass; ++k) {
+            const double files = double(classes[k].end - classes[k].begin);
+            const double size = double(sorted[classes[k].begin].identity.size);
+            requests[b] += files * (kRequestsPerFile + size / double(readSize));
+        }
+        all += requests[b];
+    }
+    // Half an even share of all the work is long.
+    const double longOnes = all / (2.0 * std::max(1u, readers));
+    std::vector<std::size_t> found;
+    for (std::size_t b = 0; b < batches.size(); ++b)
+        if (requests[b] >= longOnes)
+            found.push_back(b);
+    std::sort(found.begin(), found.end(), [&](std::size_t a, std::size_t b) { return requests[a] > requests[b]; });
+    if (found.size() > readers)
+        found.resize(readers);
+    return found;
+}
+
 // Twice the cores to start with on a local disk: with a cold cache a reader
 // mostly waits for the disk, and more requests in flight keep it busy; with a
 // warm one the cost is small. A share starts deep. Either grows while the
@@ -445,6 +475,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     const std::size_t lookahead = 8 * std::size_t(readers);
     RunOrderedParallel<BatchGroups>(
         batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
+        longBatches(batches, classes, sorted, depth.depth(), shared.sizes.longest),
         [&](std::size_t b, unsigned reader) {
             if (!groupers[reader]) {
                 groupers[reader] = std::make_unique<ContentGrouper>(shared);

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-TEST(OrderedParallel, OnlyTheActiveWorkersRunAndResultsComeInOrderWhileTheirNumberChanges)
+TEST(OrderedParallel, OnlyTheActiveWorkersRunResultsComeInOrderAndLongItemsStartFirst)
 {
     std::atomic<unsigned> active{1};
     std::mutex mutex;
@@ -16,7 +16,7 @@ TEST(OrderedParallel, OnlyTheActiveWorkersRunAndResultsComeInOrderWhileTheirNumb
     std::set<unsigned> workers;
     std::vector<std::size_t> consumed;
     RunOrderedParallel<std::size_t>(
-        300, 8, [&] { return active.load(); }, 16,
+        300, 8, [&] { return active.load(); }, 16, {},
         [&](std::size_t k, unsigned worker) {
             {
                 std::lock_guard lock(mutex);
@@ -44,7 +44,7 @@ TEST(OrderedParallel, OnlyTheActiveWorkersRunAndResultsComeInOrderWhileTheirNumb
     // One active worker: one thread does it all, however many are allowed.
     threads.clear();
     RunOrderedParallel<int>(
-        50, 8, [] { return 1u; }, 16,
+        50, 8, [] { return 1u; }, 16, {},
         [&](std::size_t, unsigned) {
             std::lock_guard lock(mutex);
             threads.insert(std::this_thread::get_id());
@@ -52,4 +52,21 @@ TEST(OrderedParallel, OnlyTheActiveWorkersRunAndResultsComeInOrderWhileTheirNumb
         },
         [](std::size_t, int &) { return true; });
     EXPECT_EQ(threads.size(), 1u);
+
+    // Long items first, past the lookahead, each once; the results still come in order.
+    std::vector<std::size_t> produced;
+    consumed.clear();
+    RunOrderedParallel<std::size_t>(
+        10, 4, [] { return 1u; }, 2, {7, 3, 7, 99},
+        [&](std::size_t k, unsigned) {
+            produced.push_back(k);
+            return k;
+        },
+        [&](std::size_t k, std::size_t &item) {
+            EXPECT_EQ(item, k);
+            consumed.push_back(k);
+            return true;
+        });
+    EXPECT_EQ(produced, (std::vector<std::size_t>{7, 3, 0, 1, 2, 4, 5, 6, 8, 9}));
+    EXPECT_EQ(consumed, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
