@@ -2,10 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "Candidate.h"
 
-void CandidateList::append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name)
+void CandidateList::append(const PathStatus &status, std::string_view directoryPrefix, std::string_view name)
 {
     Candidate c;
-    c.identity = identity;
+    c.identity = status.identity;
+    c.owner = status.owner;
     c.pathOffset = pool_.size();
     c.pathLength = static_cast<std::uint32_t>(directoryPrefix.size() + name.size());
     pool_.append(directoryPrefix);

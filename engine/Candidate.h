@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileIdentity.h"
+#include "FileStatus.h"
 
 #include <cstdint>
 #include <string>
@@ -14,11 +14,12 @@ struct Candidate {
     FileIdentity identity;
     std::uint64_t pathOffset = 0;
     std::uint32_t pathLength = 0;
+    std::uint32_t owner = 0;
 };
 
 class CandidateList {
 public:
-    void append(const FileIdentity &identity, std::string_view directoryPrefix, std::string_view name);
+    void append(const PathStatus &status, std::string_view directoryPrefix, std::string_view name);
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
     const Candidate &operator[](std::size_t i) const { return items_[i]; }

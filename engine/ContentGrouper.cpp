@@ -117,7 +117,7 @@ public:
     Access open(std::uint32_t i)
     {
         while (!handles_[i].isOpen()) {
-            switch (shared_.depth.timed([&] { return handles_[i].open(files_[i].path, files_[i].identity); })) {
+            switch (shared_.depth.timed([&] { return handles_[i].open(files_[i].path, files_[i].identity, files_[i].owner); })) {
             case OpenedFile::Outcome::Opened:
                 break;
             case OpenedFile::Outcome::Failed:

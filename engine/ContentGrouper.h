@@ -23,6 +23,7 @@ public:
     struct File {
         std::string path;
         FileIdentity identity;
+        std::uint32_t owner = 0;
     };
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 

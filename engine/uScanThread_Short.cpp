@@ -149,7 +149,7 @@ public:
         e.kind = current_->kind;
         return true;
     }
-    PathStatus status(const WalkEntry &) const { return {current_->kind, current_->identity}; }
+    PathStatus status(const WalkEntry &) const { return {current_->kind, current_->identity, current_->owner}; }
     bool enter(const WalkEntry &, ListedFolder &child) const
     {
         if (current_->child == FolderListing::kNotEntered)
@@ -194,7 +194,7 @@ void collectDirectory(ScanContext &ctx, Folder &dir, std::string &prefix, Candid
             const PathStatus status = dir.status(entry);
             if (status.kind == FileKind::Regular || status.kind == FileKind::Missing) {
                 advanceProgress(ctx.host, status.identity.size);
-                list.append(status.identity, prefix, entry.name);
+                list.append(status, prefix, entry.name);
             }
         }
         // Links, FIFOs, sockets and devices are skipped without being touched.
@@ -300,7 +300,7 @@ std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeCla
     std::vector<ContentGrouper::File> files;
     files.reserve(sc.end - sc.begin);
     for (std::size_t k = sc.begin; k < sc.end; ++k)
-        files.push_back({std::string(sorted.path(k)), sorted[k].identity});
+        files.push_back({std::string(sorted.path(k)), sorted[k].identity, sorted[k].owner});
     const std::int64_t size = sorted[sc.begin].identity.size;
     const auto groups = grouper.group(files, size);
     if (!groups)

@@ -16,6 +16,7 @@ PathStatus FromStat(const struct stat &st)
     s.identity.size = st.st_size;
     s.identity.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.identity.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.owner = st.st_uid;
     return s;
 }
 

@@ -11,6 +11,7 @@ enum class FileKind { Missing, Regular, Directory, Other };
 struct PathStatus {
     FileKind kind = FileKind::Missing;
     FileIdentity identity;
+    std::uint32_t owner = 0; // user id
 };
 
 // Status of a path without following a final symbolic link.

@@ -20,6 +20,7 @@ public:
         std::uint32_t nameLength = 0;
         FileKind kind = FileKind::Other;
         std::uint32_t child = kNotEntered; // directories: index of its listing
+        std::uint32_t owner = 0;            // regular files, as identity
         FileIdentity identity;              // regular files
     };
     struct Directory {
@@ -31,10 +32,11 @@ public:
     std::uint32_t addDirectory(const std::vector<Entry> &entries);
     void setChild(std::uint64_t entry, std::uint32_t child) { entries_[entry].child = child; }
     // An entry whose kind the listing left open until its status was read.
-    void setStatus(std::uint64_t entry, FileKind kind, const FileIdentity &identity)
+    void setStatus(std::uint64_t entry, FileKind kind, const PathStatus &status)
     {
         entries_[entry].kind = kind;
-        entries_[entry].identity = identity;
+        entries_[entry].identity = status.identity;
+        entries_[entry].owner = status.owner;
     }
     std::uint64_t appendName(std::string_view name);
 

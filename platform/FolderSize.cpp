@@ -237,6 +237,7 @@ private:
                 const PathStatus status = dir->statEntry(names[k].c_str());
                 entries[k].kind = kindOf(status);
                 entries[k].identity = status.identity;
+                entries[k].owner = status.owner;
                 if (entries[k].kind == FileKind::Regular)
                     bytes += status.identity.size;
             }
@@ -309,7 +310,7 @@ private:
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             const PathStatus &status = found[i - slice.begin];
             const FileKind kind = kindOf(status);
-            listing_.setStatus(folder.entries[i], kind, status.identity);
+            listing_.setStatus(folder.entries[i], kind, status);
             if (kind == FileKind::Regular)
                 bytes += status.identity.size;
             else if (kind == FileKind::Directory) // a file system that does not tell kinds when listing

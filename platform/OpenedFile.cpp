@@ -5,33 +5,52 @@
 #include "FolderHandle.h"
 #include "OpenFileLimit.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace {
-int openAt(int dirFd, const char *name)
+// Reading must not touch access times where the kernel lets us say so. It
+// does for the file's owner and for a caller allowed to act as any owner;
+// asking in vain costs a second open, a whole path walk, for every file of
+// a tree such as /usr. So others' files are asked for until the first
+// refusal only.
+std::atomic<bool> othersRefuseNoAtime{false};
+
+bool isOurs(std::optional<std::uint32_t> owner)
 {
-    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    // Reading must not touch access times where the kernel lets us say so.
-    int fd = ::openat(dirFd, name, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::openat(dirFd, name, flags);
-    return fd;
+    static const uid_t us = ::geteuid();
+    return owner && *owner == us;
 }
 
-int openForReading(const std::string &path)
+int openAt(int dirFd, const char *name, std::optional<std::uint32_t> owner)
+{
+    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    const bool unknown = !owner;
+    if (unknown || isOurs(owner) || !othersRefuseNoAtime.load(std::memory_order_relaxed)) {
+        const int fd = ::openat(dirFd, name, flags | O_NOATIME);
+        if (fd >= 0 || errno != EPERM)
+            return fd;
+        if (!unknown && !isOurs(owner))
+            othersRefuseNoAtime.store(true, std::memory_order_relaxed);
+    }
+    return ::openat(dirFd, name, flags);
+}
+
+int openForReading(const std::string &path, std::optional<std::uint32_t> owner)
 {
     if (path.size() < PATH_MAX)
-        return openAt(AT_FDCWD, path.c_str());
+        return openAt(AT_FDCWD, path.c_str(), owner);
     // Deeper than the kernel resolves in one call: open the folder piecewise.
     FolderHandle folder;
     std::string name;
     int error = folder.openParentOf(path, name);
     int fd = -1;
     if (error == 0) {
-        fd = openAt(folder.fd(), name.c_str());
+        fd = openAt(folder.fd(), name.c_str(), owner);
         error = fd < 0 ? errno : 0;
     }
     folder.close();
@@ -55,7 +74,7 @@ OpenedFile &OpenedFile::operator=(OpenedFile &&other) noexcept
 bool OpenedFile::open(const std::string &path)
 {
     close();
-    fd_ = openForReading(path);
+    fd_ = openForReading(path, std::nullopt);
     if (fd_ < 0)
         return false;
     if (StatOpenFile(fd_).kind != FileKind::Regular) {
@@ -65,10 +84,10 @@ bool OpenedFile::open(const std::string &path)
     return true;
 }
 
-OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity &expected)
+OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity &expected, std::uint32_t owner)
 {
     close();
-    fd_ = openForReading(path);
+    fd_ = openForReading(path, owner);
     if (fd_ < 0)
         return IsOutOfDescriptors(errno) ? Outcome::NoDescriptor : Outcome::Failed;
     PathStatus now = StatOpenFile(fd_);

@@ -24,8 +24,9 @@ public:
 
     // Opens any regular file (no identity check).
     bool open(const std::string &path);
-    // Opens and checks device, inode, size and modification time.
-    Outcome open(const std::string &path, const FileIdentity &expected);
+    // Opens and checks device, inode, size and the times. The owner is whom
+    // the walk saw owning the file.
+    Outcome open(const std::string &path, const FileIdentity &expected, std::uint32_t owner);
     // Reads up to len bytes at offset; the count read, 0 at the end, -1 on error.
     long readAt(std::int64_t offset, char *buffer, std::size_t length);
     // Reads exactly len bytes at offset. On false, readError() tells an error

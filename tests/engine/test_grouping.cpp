@@ -7,6 +7,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -116,7 +117,14 @@ TEST_F(Grouping, FilesThatVanishOrChangeAfterTheWalkAreLeftOut)
     EXPECT_EQ(rows(), (V{"1:keep1", "1:keep2"}));
 }
 
-TEST_F(Grouping, UnreadableFilesNeverJoinAGroup)
+std::int64_t AccessTime(const std::string &path)
+{
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    return st.st_atim.tv_sec;
+}
+
+TEST_F(Grouping, AsAnOrdinaryUserUnreadableFilesNeverGroupAndOwnAccessTimesStay)
 {
     tree.write("r1", "data");
     tree.write("r2", "data");
@@ -127,6 +135,17 @@ TEST_F(Grouping, UnreadableFilesNeverJoinAGroup)
     ::chmod(tree.path("locked").c_str(), 0);
     // Root reads every file, so the scan runs as an ordinary user here.
     const bool asRoot = ::geteuid() == 0;
+    // The user's own copies, read after others' files: the kernel refuses to
+    // keep the access times of those, never of these. An access time older
+    // than the change is one that reading would renew.
+    for (const char *mine : {"mine1", "mine2"}) {
+        tree.write(mine, "mine, larger");
+        if (asRoot) {
+            ASSERT_EQ(::chown(tree.path(mine).c_str(), 65534, 65534), 0);
+        }
+        const timespec times[2] = {{1000000000, 0}, {0, UTIME_OMIT}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(mine).c_str(), times, 0), 0);
+    }
     const pid_t child = asRoot ? ::fork() : 0;
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -134,7 +153,8 @@ TEST_F(Grouping, UnreadableFilesNeverJoinAGroup)
             ::_exit(2);
         scan();
         // Both are counted for the summary, so the miss is not silent.
-        const bool ok = rows() == V{"1:r1", "1:r3"} && host.summaryUnread == 2;
+        const bool ok = rows() == V{"1:r1", "1:r3", "2:mine1", "2:mine2"} && host.summaryUnread == 2 &&
+                        AccessTime(tree.path("mine1")) == 1000000000 && AccessTime(tree.path("mine2")) == 1000000000;
         if (asRoot)
             ::_exit(ok ? 0 : 1);
         EXPECT_TRUE(ok);
@@ -296,11 +316,11 @@ TEST(SortCandidates, NumericBySizeEvenPastTenDigitsAndOneEntryPerFile)
 {
     CandidateList list;
     auto add = [&](std::int64_t size, std::uint64_t inode, const char *name) {
-        FileIdentity id;
-        id.size = size;
-        id.device = 1;
-        id.inode = inode;
-        list.append(id, "/t/", name);
+        PathStatus seen{FileKind::Regular, {}};
+        seen.identity.size = size;
+        seen.identity.device = 1;
+        seen.identity.inode = inode;
+        list.append(seen, "/t/", name);
     };
     add(20000000000LL, 1, "huge");
     add(9999999999LL, 2, "ten-digits");

@@ -104,15 +104,15 @@ TEST(OpenedFile, RefusesFilesThatAreNotWhatWasSeen)
     probe.close();
 
     OpenedFile f;
-    EXPECT_EQ(f.open(path, seen.identity), OpenedFile::Outcome::Opened);
+    EXPECT_EQ(f.open(path, seen.identity, seen.owner), OpenedFile::Outcome::Opened);
     char buf[5];
     EXPECT_TRUE(f.readFullyAt(0, buf, 5));
     EXPECT_FALSE(f.readFullyAt(1, buf, 5)); // past the end
     f.close();
 
     t.write("f", "hello, longer");
-    EXPECT_EQ(f.open(path, seen.identity), OpenedFile::Outcome::Changed);
-    EXPECT_EQ(f.open(t.path("gone"), seen.identity), OpenedFile::Outcome::Failed);
+    EXPECT_EQ(f.open(path, seen.identity, seen.owner), OpenedFile::Outcome::Changed);
+    EXPECT_EQ(f.open(t.path("gone"), seen.identity, seen.owner), OpenedFile::Outcome::Failed);
 
     t.fifo("pipe");
     EXPECT_FALSE(f.open(t.path("pipe"))); // does not block, is not a file
