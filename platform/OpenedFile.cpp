@@ -20,21 +20,22 @@ namespace {
 // refusal only.
 std::atomic<bool> othersRefuseNoAtime{false};
 
-bool isOurs(std::optional<std::uint32_t> owner)
+// Someone else's file, when the owner is known.
+bool isOthers(std::optional<std::uint32_t> owner)
 {
     static const uid_t us = ::geteuid();
-    return owner && *owner == us;
+    return owner && *owner != us;
 }
 
 int openAt(int dirFd, const char *name, std::optional<std::uint32_t> owner)
 {
     const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    const bool unknown = !owner;
-    if (unknown || isOurs(owner) || !othersRefuseNoAtime.load(std::memory_order_relaxed)) {
+    const bool others = isOthers(owner);
+    if (!others || !othersRefuseNoAtime.load(std::memory_order_relaxed)) {
         const int fd = ::openat(dirFd, name, flags | O_NOATIME);
         if (fd >= 0 || errno != EPERM)
             return fd;
-        if (!unknown && !isOurs(owner))
+        if (others)
             othersRefuseNoAtime.store(true, std::memory_order_relaxed);
     }
     return ::openat(dirFd, name, flags);
