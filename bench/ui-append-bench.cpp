@@ -125,7 +125,7 @@ void BenchAppend(int rowCount)
             }
         }
         feedMs = clock.elapsed();
-        host.showSummary(rowCount / 2, 0);
+        host.showSummary({rowCount / 2, 0, 0});
     });
     QApplication::exec();
     worker.join();

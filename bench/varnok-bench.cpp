@@ -34,7 +34,7 @@ public:
     }
     void setElapsedText(const std::string &) override {}
     void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
-    void showSummary(int groups, int) override { groups_ = groups; }
+    void showSummary(const ScanSummary &summary) override { groups_ = summary.groups; }
 
     std::atomic<bool> stop_{false};
     std::int64_t total_ = 0;

@@ -6,6 +6,16 @@
 #include <cstdint>
 #include <string>
 
+// What the summary box of a finished pass reports.
+struct ScanSummary {
+    int groups = 0;
+    // Folders and files the scan could not read, so that an empty result
+    // never hides a failure.
+    int unreadable = 0;
+    // Listed folders that lie in the system's own trees and were not searched.
+    int systemFolders = 0;
+};
+
 // The window state the scan reads and the window operations it drives.
 // Every call is made from the scan's worker thread; an implementation must
 // make each one safe there and let each operation take effect on its own
@@ -29,7 +39,5 @@ public:
     virtual void addResultRow(ResultRow row) = 0;
     // The summary of a finished pass. The host reads its own row count when it
     // shows the box, so the figure covers every row it has taken in.
-    // unreadCount: folders and files the scan could not read, so that an
-    // empty result never hides a failure.
-    virtual void showSummary(int groupCount, int unreadCount) = 0;
+    virtual void showSummary(const ScanSummary &summary) = 0;
 };

@@ -60,6 +60,13 @@ bool ExtensionPasses(std::string_view name, std::string_view upperFilter)
     return upperFilter.find(std::string_view(upper, ext.size())) != std::string_view::npos;
 }
 
+std::string SystemFoldersText(int count)
+{
+    if (count == 1)
+        return "1 listed folder is a system folder and was not searched.";
+    return std::to_string(count) + " listed folders are system folders and were not searched.";
+}
+
 std::string UnreadText(int count)
 {
     if (count == 1)

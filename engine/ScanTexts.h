@@ -19,6 +19,9 @@ inline constexpr const char *kSummaryCaption = "Congratulation!";
 // The summary's second line when some folders or files could not be read.
 std::string UnreadText(int count);
 
+// The summary's second line when listed folders lay in the system's own trees.
+std::string SystemFoldersText(int count);
+
 // The filter text as the walk compares it: a to z upper-cased, nothing else.
 std::string UpperFilter(std::string_view filterText);
 

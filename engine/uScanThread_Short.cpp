@@ -496,7 +496,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     if (!stopped)
         host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
     ctx.stats.groups = groupNumber;
-    host.showSummary(groupNumber, ctx.stats.unreadable());
+    host.showSummary({groupNumber, ctx.stats.unreadable(), ctx.stats.systemFolders});
 }
 
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,

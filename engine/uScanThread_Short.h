@@ -26,6 +26,7 @@ struct ScanStats {
     std::atomic<std::uint64_t> unreadableFolders{0};
     std::atomic<std::uint64_t> unreadableFiles{0};
     int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
+    int systemFolders = 0; // listed folders passed by as the system's
     std::size_t candidates = 0;
     int groups = 0;
     int rows = 0;

@@ -93,10 +93,7 @@ bool DirectoryReader::next(Entry &entry)
 
 PathStatus DirectoryReader::statEntry(const char *name) const
 {
-    struct stat st;
-    if (fd_ < 0 || ::fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {};
-    return FromStat(st);
+    return fd_ < 0 ? PathStatus{} : StatAt(fd_, name);
 }
 
 PathStatus DirectoryReader::status() const

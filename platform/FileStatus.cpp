@@ -2,6 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "FileStatus.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/sysmacros.h>
+
 PathStatus FromStat(const struct stat &st)
 {
     PathStatus s;
@@ -18,6 +22,51 @@ PathStatus FromStat(const struct stat &st)
     s.identity.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     s.owner = st.st_uid;
     return s;
+}
+
+namespace {
+
+std::int64_t Nanoseconds(const struct statx_timestamp &t)
+{
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+PathStatus FromStatx(const struct statx &st)
+{
+    PathStatus s;
+    if (S_ISREG(st.stx_mode))
+        s.kind = FileKind::Regular;
+    else if (S_ISDIR(st.stx_mode))
+        s.kind = FileKind::Directory;
+    else
+        s.kind = FileKind::Other;
+    s.identity.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    s.identity.inode = st.stx_ino;
+    s.identity.size = std::int64_t(st.stx_size);
+    s.identity.mtimeNs = Nanoseconds(st.stx_mtime);
+    s.identity.ctimeNs = Nanoseconds(st.stx_ctime);
+    s.owner = st.stx_uid;
+    s.kernelProtected = (st.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
+    if (st.stx_mask & STATX_MNT_ID)
+        s.mountId = st.stx_mnt_id;
+    return s;
+}
+
+} // namespace
+
+PathStatus StatAt(int dirFd, const char *name, bool fromServer)
+{
+    const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == 0 ? AT_EMPTY_PATH : 0) |
+                      (fromServer ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT);
+    struct statx st;
+    if (::statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) == 0)
+        return FromStatx(st);
+    if (errno != ENOSYS)
+        return {};
+    struct stat old; // a kernel without statx: no attributes, no mount
+    if (::fstatat(dirFd, name, &old, flags & (AT_SYMLINK_NOFOLLOW | AT_EMPTY_PATH)) != 0)
+        return {};
+    return FromStat(old);
 }
 
 PathStatus StatPathNoFollow(const std::string &path)
@@ -38,8 +87,5 @@ PathStatus StatPath(const std::string &path)
 
 PathStatus StatOpenFile(int fd)
 {
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return {};
-    return FromStat(st);
+    return StatAt(fd, "");
 }

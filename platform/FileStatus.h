@@ -12,6 +12,8 @@ struct PathStatus {
     FileKind kind = FileKind::Missing;
     FileIdentity identity;
     std::uint32_t owner = 0; // user id
+    bool kernelProtected = false; // immutable or append-only: the kernel bars its removal
+    std::uint64_t mountId = 0;    // the mount it was reached through; 0 when the kernel does not tell
 };
 
 // Status of a path without following a final symbolic link.
@@ -20,5 +22,10 @@ PathStatus StatPathNoFollow(const std::string &path);
 PathStatus StatPath(const std::string &path);
 // Status of an open file.
 PathStatus StatOpenFile(int fd);
+// Status of the entry `name` of the open folder `dirFd` (of `dirFd` itself
+// when `name` is empty), never following a final link. With `fromServer`, a
+// network or user-space file system is asked afresh rather than answered
+// from its attribute cache. errno tells why on failure.
+PathStatus StatAt(int dirFd, const char *name, bool fromServer = false);
 // Translate a stat record into our identity and kind.
 PathStatus FromStat(const struct stat &st);

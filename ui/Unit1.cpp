@@ -459,13 +459,15 @@ void TForm1::scanEnded()
     setScanning(false);
 }
 
-void TForm1::showScanSummary(int groupCount, int unreadCount)
+void TForm1::showScanSummary(const ScanSummary &summary)
 {
     if (closed_)
         return; // a job that ends after the window closed has nobody to tell
-    std::string text = SummaryText(groupCount, model_->rowCount());
-    if (unreadCount > 0)
-        text += "\n" + UnreadText(unreadCount);
+    std::string text = SummaryText(summary.groups, model_->rowCount());
+    if (summary.systemFolders > 0)
+        text += "\n" + SystemFoldersText(summary.systemFolders);
+    if (summary.unreadable > 0)
+        text += "\n" + UnreadText(summary.unreadable);
     dialogs_.messageBox(this, QString::fromStdString(text), QString::fromLatin1(kSummaryCaption));
 }
 

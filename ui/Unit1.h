@@ -30,6 +30,7 @@ class TScanThread_Short;
 class UserDialogs;
 class WindowScanHost;
 struct DeletionTally;
+struct ScanSummary;
 
 // The command buttons of the main window, all made by one factory.
 using CommandButton = TPNGButton;
@@ -114,7 +115,7 @@ private:
     void tellJobToEnd();
     void abortScan();
     void scanEnded();
-    void showScanSummary(int groupCount, int unreadCount);
+    void showScanSummary(const ScanSummary &summary);
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
     void openAddress(const QUrl &address, const QString &shownAs);

@@ -138,9 +138,9 @@ void WindowScanHost::addResultRow(ResultRow row)
     });
 }
 
-void WindowScanHost::showSummary(int groupCount, int unreadCount)
+void WindowScanHost::showSummary(const ScanSummary &summary)
 {
-    push(Summary{groupCount, unreadCount});
+    push(Summary{summary});
 }
 
 void WindowScanHost::jobEnded()
@@ -265,7 +265,7 @@ void WindowScanHost::apply(Operation &operation)
             else if constexpr (std::is_same_v<T, Label>)
                 emit elapsedTextChanged(QString::fromStdString(op.text));
             else if constexpr (std::is_same_v<T, Summary>)
-                emit summaryReady(op.groups, op.unread);
+                emit summaryReady(op.summary);
             else if constexpr (std::is_same_v<T, Ended>)
                 emit scanEnded();
         },

@@ -53,7 +53,7 @@ public:
     void setProgressMaximum(int maximum) override;
     void setElapsedText(const std::string &text) override;
     void addResultRow(ResultRow row) override;
-    void showSummary(int groupCount, int unreadCount) override;
+    void showSummary(const ScanSummary &summary) override;
 
     static constexpr int kDrainIntervalMs = 30;
 
@@ -62,7 +62,7 @@ signals:
     void progressMaximumChanged(int maximum);
     void elapsedTextChanged(const QString &text);
     // Every row issued before it is in the model.
-    void summaryReady(int groupCount, int unreadCount);
+    void summaryReady(const ScanSummary &summary);
     void scanEnded();
 
 private:
@@ -73,7 +73,7 @@ private:
         std::vector<ResultRow> rows;
         std::uint32_t ruleEpoch = 0; // the rule its rows were marked by
     };
-    struct Summary { int groups; int unread; };
+    struct Summary { ScanSummary summary; };
     struct Ended {};
     using Operation = std::variant<Position, Maximum, Label, Rows, Summary, Ended>;
 

@@ -43,11 +43,13 @@ public:
         if (onRow)
             onRow(rows.back());
     }
-    void showSummary(int groups, int unread) override
+    int summarySystemFolders = -1;
+    void showSummary(const ScanSummary &summary) override
     {
         ++summaries;
-        summaryGroups = groups;
-        summaryUnread = unread;
+        summaryGroups = summary.groups;
+        summaryUnread = summary.unreadable;
+        summarySystemFolders = summary.systemFolders;
         summaryRows = rowCount();
     }
 };

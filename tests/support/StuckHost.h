@@ -45,7 +45,7 @@ public:
     void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }
     void setElapsedText(const std::string &text) override { inner_.setElapsedText(text); }
     void addResultRow(ResultRow row) override { inner_.addResultRow(std::move(row)); }
-    void showSummary(int groupCount, int unreadCount) override { inner_.showSummary(groupCount, unreadCount); }
+    void showSummary(const ScanSummary &summary) override { inner_.showSummary(summary); }
 
 private:
     void hold()

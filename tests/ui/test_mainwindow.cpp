@@ -335,7 +335,7 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
         }
         EXPECT_EQ(host.rowCount(), 30000);
         host.setElapsedText("00:00:01:12");
-        host.showSummary(15000, 0);
+        host.showSummary({15000, 0, 0});
     });
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return !dialogs.boxes.empty(); }));
@@ -346,7 +346,7 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
 
     // What could not be read is said, so an empty result is no false all-clear.
-    std::thread([&] { host.showSummary(0, 1); }).join();
+    std::thread([&] { host.showSummary({0, 1, 0}); }).join();
     ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
     EXPECT_EQ(dialogs.boxes[1].text, "0 duplicate groups and 30000 duplicate files found\n"
                                      "1 folder or file could not be read.");
