@@ -13,10 +13,9 @@
 #include "OpenFileBudget.h"
 #include "OpenFileLimit.h"
 #include "OpenedFile.h"
-#include "PseudoFileSystems.h"
 #include "RemoteStorage.h"
+#include "ScanBoundary.h"
 #include "ScanTexts.h"
-#include "TrashFolders.h"
 
 #include <algorithm>
 #include <climits>
@@ -26,11 +25,18 @@
 #include <optional>
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
-    : host(h), abort(a), pseudo(std::make_unique<PseudoFileSystems>()), trash(std::make_unique<TrashFolders>())
+    : host(h), abort(a)
 {
 }
 
 ScanContext::~ScanContext() = default;
+
+ScanBoundary &ScanContext::ensureBoundary()
+{
+    if (!boundary)
+        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : ScanBoundary::standardTrees());
+    return *boundary;
+}
 
 void ScanContext::showElapsed(std::int64_t startMs)
 {
@@ -61,6 +67,12 @@ std::uint32_t FileCRC32(const std::string &path)
 
 namespace {
 
+bool IsSystemFolder(ScanBoundary &boundary, const std::string &folder)
+{
+    DirectoryReader dir;
+    return dir.open(folder) && boundary.listedFolder(dir.fd()) == FolderStanding::System;
+}
+
 void advanceProgress(ScanHost &host, std::int64_t size)
 {
     const std::int64_t total = host.totalBytes();
@@ -85,9 +97,11 @@ public:
     {
         if (!dir_.open(path))
             return countUnreadable();
-        device_ = dir_.status().identity.device;
-        return !ctx_.pseudo->isPseudo(device_, dir_.fd());
+        self_ = dir_.status();
+        standing_ = ctx_.boundary->listedFolder(dir_.fd());
+        return standing_ != FolderStanding::System;
     }
+    FolderStanding standing() const { return standing_; }
     bool next(WalkEntry &e)
     {
         DirectoryReader::Entry d;
@@ -114,11 +128,9 @@ public:
     {
         if (!child.dir_.openChild(dir_, e.name))
             return child.countUnreadable();
-        const FileIdentity self = child.dir_.status().identity;
-        child.device_ = self.device;
-        if (child.device_ != device_ && ctx_.pseudo->isPseudo(child.device_, child.dir_.fd()))
-            return false;
-        return !ctx_.trash->contains(child.dir_.fd(), self);
+        child.self_ = child.dir_.status();
+        child.standing_ = ctx_.boundary->subfolder(standing_, self_, e.name, child.dir_.fd(), child.self_);
+        return child.standing_ != FolderStanding::System;
     }
 
 private:
@@ -130,7 +142,8 @@ private:
     }
     ScanContext &ctx_;
     DirectoryReader dir_;
-    std::uint64_t device_ = 0;
+    PathStatus self_;
+    FolderStanding standing_ = FolderStanding::User;
     PathStatus status_;
 };
 
@@ -140,6 +153,8 @@ public:
     ListedFolder(const FolderListing &listing, std::uint32_t index) : listing_(listing) { seek(index); }
     explicit ListedFolder(const FolderListing &listing) : listing_(listing) {}
     ListedFolder emptyChild() const { return ListedFolder(listing_); }
+    // The listing holds only what the boundary let in.
+    FolderStanding standing() const { return FolderStanding::User; }
     bool next(WalkEntry &e)
     {
         if (position_ == end_)
@@ -188,11 +203,12 @@ void collectDirectory(ScanContext &ctx, Folder &dir, std::string &prefix, Candid
                 collectDirectory(ctx, child, prefix, list);
                 prefix.resize(keep);
             }
-        } else if (entry.kind == FileKind::Regular && ExtensionPasses(entry.name, filter)) {
+        } else if (entry.kind == FileKind::Regular && dir.standing() == FolderStanding::User &&
+                   ExtensionPasses(entry.name, filter)) {
             // A file gone since the listing is still taken, as an empty one;
             // it cannot be opened later and so never joins a group.
             const PathStatus status = dir.status(entry);
-            if (status.kind == FileKind::Regular || status.kind == FileKind::Missing) {
+            if (status.kind == FileKind::Missing || ScanBoundary::admitsFile(dir.standing(), status)) {
                 advanceProgress(ctx.host, status.identity.size);
                 list.append(status, prefix, entry.name);
             }
@@ -237,6 +253,7 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
         collectDirectory(context, root, prefix, list);
         return;
     }
+    context.ensureBoundary();
     LiveFolder root(context);
     if (root.open(folder))
         collectDirectory(context, root, prefix, list);
@@ -514,6 +531,11 @@ TScanThread_Short::~TScanThread_Short()
     WaitFor();
 }
 
+void TScanThread_Short::setSystemTrees(std::vector<SystemTree> trees)
+{
+    context_.systemTrees = std::move(trees);
+}
+
 void TScanThread_Short::Start()
 {
     if (!thread_.joinable() && !finished_.load())
@@ -543,22 +565,31 @@ void TScanThread_Short::Execute()
 {
     if (folders_.empty())
         return;
-    for (const auto &folder : folders_)
+    ScanBoundary &boundary = context_.ensureBoundary();
+    // A listed folder inside a system tree adds nothing; the summary says so.
+    std::vector<std::string> searched;
+    for (const auto &folder : folders_) {
+        if (IsSystemFolder(boundary, folder)) {
+            ++context_.stats.systemFolders;
+            continue;
+        }
+        searched.push_back(folder);
         context_.remoteStorage = context_.remoteStorage || IsRemoteStorage(folder);
-    std::vector<FolderListing> listings(folders_.size());
+    }
+    std::vector<FolderListing> listings(searched.size());
     if (estimateReady_) {
         // Stop ends the measuring too; the walk then reads the disk itself.
         const auto cancelled = [this] { return context_.aborted() || context_.host.stopFlag(); };
         std::int64_t total = 0;
-        for (std::size_t i = 0; i < folders_.size() && !cancelled(); ++i)
-            total += GetFolderSize(folders_[i], cancelled, &listings[i]);
+        for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
+            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary);
         estimateReady_(total);
     }
     CandidateList list;
-    for (std::size_t i = 0; i < folders_.size(); ++i) {
+    for (std::size_t i = 0; i < searched.size(); ++i) {
         if (context_.aborted())
             return;
-        CollectFiles(context_, folders_[i], list, &listings[i]);
+        CollectFiles(context_, searched[i], list, &listings[i]);
         listings[i].clear(); // walked: its memory is better spent on candidates
     }
     if (context_.aborted())

@@ -10,13 +10,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 class FolderListing;
-class PseudoFileSystems;
-class TrashFolders;
+class ScanBoundary;
+struct SystemTree;
 
 // Figures of one scan, for the benchmark and the tests.
 struct ScanStats {
@@ -39,13 +40,15 @@ struct ScanContext {
     ScanHost &host;
     const std::atomic<bool> &abort; // closing the program: stop everything now
     ScanStats stats;
-    std::unique_ptr<PseudoFileSystems> pseudo;
-    std::unique_ptr<TrashFolders> trash; // passed by like system files
+    // What the walks may enter and take; made when the job starts.
+    std::unique_ptr<ScanBoundary> boundary;
+    std::optional<std::vector<SystemTree>> systemTrees; // the machine's own unless a test gives others
     std::int64_t lastLabelSecond = -1;
     unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
     bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
 
     bool aborted() const { return abort.load(std::memory_order_relaxed); }
+    ScanBoundary &ensureBoundary();
     // Sets the elapsed-time label when its text changes.
     void showElapsed(std::int64_t startMs);
 };
@@ -86,6 +89,9 @@ public:
     // Before Start: read as on a network share wherever the folders lie
     // (tests check that both ways of reading find the same copies).
     void setRemoteStorage(bool remote) { context_.remoteStorage = remote; }
+    // Before Start: the system trees to pass by instead of this machine's
+    // (tests put them in a temporary folder).
+    void setSystemTrees(std::vector<SystemTree> trees);
     void Start();
     // Ends the job at its next check, within one block of reading: no more
     // rows and no summary.

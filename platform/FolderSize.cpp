@@ -4,9 +4,8 @@
 #include "DepthControl.h"
 #include "DirectoryReader.h"
 #include "FolderListing.h"
-#include "PseudoFileSystems.h"
 #include "RemoteStorage.h"
-#include "TrashFolders.h"
+#include "ScanBoundary.h"
 
 #include <algorithm>
 #include <atomic>
@@ -35,12 +34,16 @@ struct PendingFolder {
     std::shared_ptr<DirectoryReader> parent;
     std::string name;
     std::uint64_t parentEntry = 0;
-    std::uint64_t parentDevice = 0;
+    PathStatus parentStatus;
+    FolderStanding parentStanding = FolderStanding::User;
 };
 
-// What an entry is for the listing: a file gone meanwhile is no file.
-FileKind kindOf(const PathStatus &status)
+// What an entry is for the listing: a file gone meanwhile is no file, and a
+// file the boundary does not admit is none either.
+FileKind kindOf(const PathStatus &status, FolderStanding folder)
 {
+    if (status.kind == FileKind::Regular)
+        return ScanBoundary::admitsFile(folder, status) ? FileKind::Regular : FileKind::Other;
     return status.kind == FileKind::Missing ? FileKind::Other : status.kind;
 }
 
@@ -50,7 +53,8 @@ FileKind kindOf(const PathStatus &status)
 // flight must spread over many folders.
 struct FolderStatuses {
     std::shared_ptr<DirectoryReader> dir;
-    std::uint64_t device = 0;
+    PathStatus status;
+    FolderStanding standing = FolderStanding::User;
     std::vector<std::uint64_t> entries; // into the listing
     std::vector<std::string> names;
     std::size_t handedOut = 0;
@@ -75,14 +79,16 @@ constexpr std::size_t kOpenFoldersPerThread = 4;
 // which nothing depends on.
 class ParallelListing {
 public:
-    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth)
-        : listing_(listing), cancel_(cancel), depth_(depth) {}
+    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth,
+                    ScanBoundary &boundary)
+        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth) {}
 
     // An error on any thread stops them all; once every one is joined it
     // reaches the caller.
-    std::int64_t run(std::shared_ptr<DirectoryReader> root, std::uint64_t device)
+    std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
     {
-        listFolder(std::move(root), device, std::nullopt);
+        const PathStatus self = root->status();
+        listFolder(std::move(root), self, standing, std::nullopt);
         {
             std::vector<std::jthread> threads;
             std::unique_lock lock(mutex_);
@@ -111,6 +117,8 @@ public:
     }
 
     bool cancelled() const { return failed_.load() || (cancel_ && cancel_()); }
+    // Whether the boundary kept the listing out of some folder below the top.
+    bool passedBy() const { return passedBy_.load(); }
 
 private:
     std::size_t queued() const { return pending_.size() + unassigned_; }
@@ -192,10 +200,13 @@ private:
             auto dir = std::make_shared<DirectoryReader>();
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
-                const FileIdentity self = dir->status().identity;
-                const std::uint64_t device = self.device;
-                if ((device == next.parentDevice || !isPseudo(device, dir->fd())) && !trash_.contains(dir->fd(), self))
-                    listFolder(std::move(dir), device, next.parentEntry);
+                const PathStatus self = dir->status();
+                const FolderStanding standing =
+                    boundary_.subfolder(next.parentStanding, next.parentStatus, next.name.c_str(), dir->fd(), self);
+                if (standing != FolderStanding::System)
+                    listFolder(std::move(dir), self, standing, next.parentEntry);
+                if (standing != FolderStanding::User)
+                    passedBy_ = true;
             } else if (dir->unreadable()) {
                 std::lock_guard lock(mutex_);
                 listing_.countUnreadableFolder();
@@ -203,15 +214,10 @@ private:
         }
     }
 
-    bool isPseudo(std::uint64_t device, int fd)
-    {
-        std::lock_guard lock(mutex_);
-        return pseudo_.isPseudo(device, fd);
-    }
-
     // Records a folder's entries at once, with the kinds the listing tells;
     // on slow storage their statuses follow, read in slices.
-    void listFolder(std::shared_ptr<DirectoryReader> dir, std::uint64_t device, std::optional<std::uint64_t> parentEntry)
+    void listFolder(std::shared_ptr<DirectoryReader> dir, const PathStatus &self, FolderStanding standing,
+                    std::optional<std::uint64_t> parentEntry)
     {
         std::vector<FolderListing::Entry> entries;
         std::vector<std::string> names;
@@ -221,8 +227,9 @@ private:
             FolderListing::Entry rec;
             if (e.type == DirectoryReader::EntryType::Directory)
                 rec.kind = FileKind::Directory;
-            else if (e.type != DirectoryReader::EntryType::Other)
-                unstated.push_back(entries.size());
+            else if (e.type == DirectoryReader::EntryType::Unknown ||
+                     (e.type == DirectoryReader::EntryType::Regular && standing == FolderStanding::User))
+                unstated.push_back(entries.size()); // a way through's files are never candidates: not even read
             entries.push_back(rec);
             names.emplace_back(e.name);
         }
@@ -235,7 +242,7 @@ private:
                 if (cancelled())
                     break;
                 const PathStatus status = dir->statEntry(names[k].c_str());
-                entries[k].kind = kindOf(status);
+                entries[k].kind = kindOf(status, standing);
                 entries[k].identity = status.identity;
                 entries[k].owner = status.owner;
                 if (entries[k].kind == FileKind::Regular)
@@ -258,11 +265,11 @@ private:
         const std::size_t pendingBefore = pending_.size();
         for (std::size_t k = entries.size(); k-- > 0;)
             if (entries[k].kind == FileKind::Directory)
-                pending_.push_back({dir, std::move(names[k]), first + k, device});
+                pending_.push_back({dir, std::move(names[k]), first + k, self, standing});
         wake(pending_.size() - pendingBefore + std::min(unstated.size(), kSlicesPerFolder));
         if (!unstated.empty()) {
             auto statuses = std::make_shared<FolderStatuses>();
-            *statuses = {dir, device, {}, {}, 0, unstated.size()};
+            *statuses = {dir, self, standing, {}, {}, 0, unstated.size()};
             for (std::size_t k : unstated) {
                 statuses->entries.push_back(first + k);
                 statuses->names.push_back(std::move(names[k]));
@@ -309,12 +316,13 @@ private:
         const std::size_t pendingBefore = pending_.size();
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             const PathStatus &status = found[i - slice.begin];
-            const FileKind kind = kindOf(status);
+            const FileKind kind = kindOf(status, folder.standing);
             listing_.setStatus(folder.entries[i], kind, status);
             if (kind == FileKind::Regular)
                 bytes += status.identity.size;
             else if (kind == FileKind::Directory) // a file system that does not tell kinds when listing
-                pending_.push_back({folder.dir, std::move(folder.names[i]), folder.entries[i], folder.device});
+                pending_.push_back(
+                    {folder.dir, std::move(folder.names[i]), folder.entries[i], folder.status, folder.standing});
         }
         total_ += bytes;
         --folder.inFlight;
@@ -326,8 +334,8 @@ private:
 
     FolderListing &listing_;
     const std::function<bool()> &cancel_;
-    PseudoFileSystems pseudo_;
-    TrashFolders trash_;
+    ScanBoundary &boundary_;
+    std::atomic<bool> passedBy_{false};
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
     std::condition_variable workers_; // threads waiting for work
@@ -363,7 +371,8 @@ bool IsMountPoint(const std::string &path)
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
 
-std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing)
+std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing,
+                           ScanBoundary *boundary)
 {
     // The root of a file system counts as its volume's used space; it is
     // still listed when the caller wants the tree, for the walk to reuse.
@@ -376,13 +385,19 @@ std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> 
     FolderListing local;
     FolderListing &target = listing ? *listing : local;
     target.clear();
-    const std::uint64_t device = dir->status().identity.device;
-    if (PseudoFileSystems().isPseudo(device, dir->fd()))
-        return mountPoint ? usedSpace(path) : 0;
+    std::unique_ptr<ScanBoundary> own;
+    if (!boundary)
+        boundary = (own = std::make_unique<ScanBoundary>()).get();
+    const FolderStanding standing = boundary->listedFolder(dir->fd());
+    if (standing == FolderStanding::System)
+        return 0; // never searched, so nothing to wait for
     const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    ParallelListing lister(target, cancel, DepthControl::forStorage(IsRemoteStorage(dir->fd()), few));
-    const std::int64_t total = lister.run(std::move(dir), device);
+    ParallelListing lister(target, cancel, DepthControl::forStorage(IsRemoteStorage(dir->fd()), few), *boundary);
+    const std::int64_t total = lister.run(std::move(dir), standing);
     if (lister.cancelled())
         target.clear(); // half a tree must not pass for the whole
-    return mountPoint ? usedSpace(path) : total;
+    // A volume's used space holds the system trees the scan passes by: the
+    // bar would never reach its end.
+    const bool wholeVolume = mountPoint && standing == FolderStanding::User && !lister.passedBy();
+    return wholeVolume ? usedSpace(path) : total;
 }

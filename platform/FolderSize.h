@@ -6,14 +6,16 @@
 #include <string>
 
 class FolderListing;
+class ScanBoundary;
 
 // Bytes under a folder: for the root of a file system the volume's used
 // space, otherwise the sizes of the regular files below it (links not
-// followed, pseudo file systems not entered). -1 when it cannot be measured.
+// followed, nothing the boundary keeps out entered or counted; the machine's
+// own boundary unless one is given). -1 when it cannot be measured.
 // Returns early, with what it has, once cancelled() says so. When listing is
 // given, the tree is read (the root of a file system too) and recorded there.
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
-                           FolderListing *listing = nullptr);
+                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr);
 
 // True when the folder is the root of the file system it lives on.
 bool IsMountPoint(const std::string &path);

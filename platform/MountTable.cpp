@@ -5,6 +5,7 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -48,11 +49,17 @@ bool ParseLine(const std::string &line, MountTable::Mount &mount)
     std::string id, parent, device, root, point, field;
     if (!(fields >> id >> parent >> device >> root >> point) || !ParseDevice(device, mount.device))
         return false;
+    try {
+        mount.id = std::stoull(id);
+    } catch (const std::exception &) {
+        return false;
+    }
     while (fields >> field && field != "-") {
     }
     if (field != "-" || !(fields >> mount.fsType))
         return false;
     mount.mountPoint = DecodeEscapes(point);
+    mount.root = DecodeEscapes(root);
     return true;
 }
 
@@ -60,13 +67,6 @@ std::uint64_t DeviceOf(const std::string &path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? std::uint64_t(st.st_dev) : kNoDevice;
-}
-
-bool IsWithin(const std::string &path, const std::string &top)
-{
-    if (top == "/")
-        return true;
-    return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
 }
 
 // The highest folder on the way from `path` up to "/" that is still on `device`.
@@ -101,6 +101,21 @@ MountTable MountTable::parse(std::istream &in)
     return table;
 }
 
+bool MountTable::isWithin(const std::string &path, const std::string &top)
+{
+    if (top == "/")
+        return !path.empty() && path[0] == '/';
+    return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
+}
+
+const MountTable::Mount *MountTable::byId(std::uint64_t id) const
+{
+    for (const Mount &m : mounts_)
+        if (m.id == id)
+            return &m;
+    return nullptr;
+}
+
 std::vector<const MountTable::Mount *> MountTable::onDevice(std::uint64_t device) const
 {
     std::vector<const Mount *> found;
@@ -116,7 +131,7 @@ std::string MountTable::topOf(const std::string &folderPath, std::uint64_t devic
         return {};
     const Mount *deepest = nullptr;
     for (const Mount *m : onDevice(device))
-        if (IsWithin(folderPath, m->mountPoint) && (!deepest || m->mountPoint.size() > deepest->mountPoint.size()) &&
+        if (isWithin(folderPath, m->mountPoint) && (!deepest || m->mountPoint.size() > deepest->mountPoint.size()) &&
             DeviceOf(m->mountPoint) == device) // not hidden by a later mount on the same place
             deepest = m;
     return deepest ? deepest->mountPoint : HighestOnDevice(folderPath, device);

@@ -13,7 +13,9 @@
 class MountTable {
 public:
     struct Mount {
+        std::uint64_t id = 0;     // as statx tells it (STATX_MNT_ID)
         std::uint64_t device = 0; // the table's major:minor
+        std::string root;         // the folder of its file system mounted here
         std::string mountPoint;   // escapes such as \040 decoded
         std::string fsType;
     };
@@ -24,6 +26,8 @@ public:
     static MountTable parse(std::istream &in);
 
     const std::vector<Mount> &mounts() const { return mounts_; }
+    // The mount with that id, or null.
+    const Mount *byId(std::uint64_t id) const;
     // The mounts of one device, in table order.
     std::vector<const Mount *> onDevice(std::uint64_t device) const;
 
@@ -31,6 +35,9 @@ public:
     // whose real path is `folderPath`: the deepest mount of that device above
     // it, else the highest folder of that path still on the device.
     std::string topOf(const std::string &folderPath, std::uint64_t device) const;
+
+    // Whether `path` is `top` or lies below it, folder by folder.
+    static bool isWithin(const std::string &path, const std::string &top);
 
     // The path the kernel knows an open folder by, links resolved; empty when
     // it cannot tell (a folder removed, or a path longer than it reports).

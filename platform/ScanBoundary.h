@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,20 +69,27 @@ private:
         std::uint64_t tableDevice; // the mount table's major:minor of its file system
         std::string innerPath;     // its path inside that file system
     };
+    using Key = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+
     void addTree(const SystemTree &tree);
-    void addSpecial(const std::string &path, Kind kind);
+    void addSpecial(const std::string &realPath, Kind kind);
     std::optional<Kind> byIdentity(const FileIdentity &id) const;
     FolderStanding byInnerPath(std::uint64_t tableDevice, const std::string &innerPath) const;
     FolderStanding mountRoot(std::uint64_t mountId);
-    FolderStanding storeOrTrash(int folderFd, const char *name, const FileIdentity &id);
-    const MountTable::Mount *mountOf(std::uint64_t mountId);
+    FolderStanding judgeListed(int folderFd, const PathStatus &self);
+    std::optional<FolderStanding> byAncestors(int folderFd, const PathStatus &self);
+    bool isPseudo(const FileIdentity &id, int folderFd);
+    const MountTable::Mount *mountOf(std::uint64_t mountId); // with mutex_ held, or while constructing
 
-    std::mutex mutex_; // guards the lookups below that learn as they go
+    // Fixed once constructed.
+    std::map<Key, Kind> byIdentity_;
+    std::vector<Special> specials_;
+
+    std::mutex mutex_; // guards what follows, which learns as it goes
     MountTable mounts_;
     bool mountsReread_ = false;
-    std::map<std::pair<std::uint64_t, std::uint64_t>, Kind> byIdentity_; // device, inode
-    std::vector<Special> specials_;
     std::map<std::uint64_t, FolderStanding> mountStanding_;
+    std::map<Key, FolderStanding> listedStanding_;
     std::unique_ptr<PseudoFileSystems> pseudo_;
     std::unique_ptr<TrashFolders> trash_;
 };

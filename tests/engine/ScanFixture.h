@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "RecordingHost.h"
+#include "ScanBoundary.h"
 #include "TempTree.h"
 #include "uScanThread_Short.h"
 
@@ -21,6 +22,7 @@ protected:
         if (folders.empty())
             folders.push_back(tree.root());
         ScanContext ctx(host, abortFlag);
+        ctx.systemTrees = systemTrees;
         CandidateList list;
         for (const auto &f : folders)
             CollectFiles(ctx, f, list);
@@ -32,6 +34,8 @@ protected:
     }
 
     bool readAsOnShare = false;
+    // The system trees the scan passes by; the machine's own unless set.
+    std::optional<std::vector<SystemTree>> systemTrees;
     // A whole scan job, run to its end, measuring the folders first as the
     // program does.
     void scan(std::vector<std::string> folders = {})
@@ -40,6 +44,8 @@ protected:
             folders.push_back(tree.root());
         TScanThread_Short job(host, folders, true, [this](std::int64_t total) { host.total = total; });
         job.setRemoteStorage(readAsOnShare);
+        if (systemTrees)
+            job.setSystemTrees(*systemTrees);
         job.Start();
         job.WaitFor();
         candidates = job.Stats().candidates;

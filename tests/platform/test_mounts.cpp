@@ -40,6 +40,11 @@ TEST(MountTable, ReadsMountinfoLinesWithEscapesAndOptionalFields)
     const MountTable table = MountTable::parse(text);
     ASSERT_EQ(table.mounts().size(), 3u);
     EXPECT_EQ(table.mounts()[0].device, makedev(254, 0));
+    EXPECT_EQ(table.mounts()[0].id, 26u);
+    EXPECT_EQ(table.mounts()[0].root, "/");
+    EXPECT_EQ(table.mounts()[2].root, "/sub");
+    EXPECT_EQ(table.byId(31), &table.mounts()[2]);
+    EXPECT_EQ(table.byId(99), nullptr);
     EXPECT_EQ(table.mounts()[0].mountPoint, "/");
     EXPECT_EQ(table.mounts()[0].fsType, "ext4");
     EXPECT_EQ(table.mounts()[1].mountPoint, "/media/usb stick");
