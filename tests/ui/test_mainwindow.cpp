@@ -211,6 +211,28 @@ TEST_F(MainWindowTest, ScanFillsResultsShowsSummaryAndFollowsTheFilter)
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{base + "/a.dat", base + "/b.dat"}));
 }
 
+// However the folder was chosen, the system's own trees are not searched, and
+// the summary says why nothing was found there.
+TEST_F(MainWindowTest, ListedSystemFoldersAreSaidNotSearched)
+{
+    TempTree tree;
+    tree.symlink("/usr/share", "share");
+    addFolder("/usr/share/doc");
+    addFolder(tree.path("share"));
+    scanToEnd();
+    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate groups and 0 duplicate files found\n"
+                                                "2 listed folders are system folders and were not searched."});
+    EXPECT_EQ(results().rowCount(), 0);
+
+    child<FolderListView>("ListView1")->clear();
+    WriteTwoGroups(tree, "mine");
+    addFolder(tree.path("mine"));
+    addFolder("/etc");
+    scanToEnd();
+    EXPECT_EQ(summaries().back(), "2 duplicate groups and 5 duplicate files found\n"
+                                  "1 listed folder is a system folder and was not searched.");
+}
+
 TEST_F(MainWindowTest, KeepRuleSwitchReMarksEveryGroupAndRowsAreNeverEdited)
 {
     TempTree tree;
