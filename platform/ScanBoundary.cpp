@@ -18,10 +18,6 @@
 namespace {
 
 constexpr std::array<std::string_view, 4> kStoreNames = {".git", ".hg", ".svn", ".bzr"};
-// Regular users' ids, as distributions hand them out; system users' homes
-// under /var (/var/www, /var/backups ...) belong to the system.
-constexpr uid_t kFirstUserId = 1000;
-constexpr uid_t kNobody = 65534;
 // Folder levels looked at above a listed folder; deeper trees are not met.
 constexpr int kMostLevels = 4096;
 
@@ -77,18 +73,26 @@ std::string InnerPath(const MountTable::Mount &mount, const std::string &realPat
     return below == "/" ? mount.root : mount.root + below;
 }
 
+// The homes of the user and, under sudo, of whoever called it. Not every
+// account's: a directory service may hold thousands, and system accounts'
+// homes under /var (/var/www, /var/backups ...) are the system's.
 std::vector<std::string> HomesUnder(const std::string &top)
 {
     std::vector<std::string> homes;
-    if (const char *home = std::getenv("HOME"); home && MountTable::isWithin(home, top))
-        homes.emplace_back(home);
-    ::setpwent();
-    passwd entry, *found = nullptr;
-    char buffer[4096];
-    while (::getpwent_r(&entry, buffer, sizeof buffer, &found) == 0 && found)
-        if (found->pw_uid >= kFirstUserId && found->pw_uid < kNobody && MountTable::isWithin(found->pw_dir, top))
-            homes.emplace_back(found->pw_dir);
-    ::endpwent();
+    auto take = [&](const char *home) {
+        if (home && MountTable::isWithin(home, top))
+            homes.emplace_back(home);
+    };
+    take(std::getenv("HOME"));
+    std::vector<uid_t> users{::getuid()};
+    if (const char *caller = std::getenv("SUDO_UID"))
+        users.push_back(uid_t(std::strtoul(caller, nullptr, 10)));
+    for (uid_t user : users) {
+        passwd entry, *found = nullptr;
+        char buffer[4096];
+        if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
+            take(found->pw_dir);
+    }
     return homes;
 }
 
