@@ -1,0 +1,77 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "RotationalStorage.h"
+
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <vector>
+
+namespace {
+
+// Stacks of devices are shallow; this only bounds a loop in a broken tree.
+constexpr int kMostLevels = 16;
+
+std::string RealPath(const std::string &path)
+{
+    char *real = ::realpath(path.c_str(), nullptr);
+    const std::string out = real ? real : "";
+    std::free(real);
+    return out;
+}
+
+bool Exists(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string ParentOf(const std::string &path)
+{
+    return path.substr(0, path.rfind('/'));
+}
+
+// The device folders `slaves/` names: what a stacked device is made of.
+std::vector<std::string> PartsOf(const std::string &deviceFolder)
+{
+    std::vector<std::string> parts;
+    DIR *dir = ::opendir((deviceFolder + "/slaves").c_str());
+    if (!dir)
+        return parts;
+    while (const dirent *e = ::readdir(dir))
+        if (e->d_name[0] != '.')
+            if (std::string real = RealPath(deviceFolder + "/slaves/" + e->d_name); !real.empty())
+                parts.push_back(std::move(real));
+    ::closedir(dir);
+    return parts;
+}
+
+bool Spins(const std::string &deviceFolder, int level)
+{
+    if (deviceFolder.empty() || level > kMostLevels)
+        return false;
+    if (Exists(deviceFolder + "/partition"))
+        return Spins(ParentOf(deviceFolder), level + 1);
+    const auto parts = PartsOf(deviceFolder);
+    if (!parts.empty()) {
+        for (const std::string &part : parts)
+            if (Spins(part, level + 1))
+                return true;
+        return false;
+    }
+    std::ifstream flag(deviceFolder + "/queue/rotational");
+    int rotational = 0;
+    return flag >> rotational && rotational == 1;
+}
+
+} // namespace
+
+bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs)
+{
+    const std::string link =
+        sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    return Spins(RealPath(link), 0);
+}

@@ -1,0 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Whether the block device behind a file system's device number (st_dev)
+// spins, so that where data lies on it costs the head's travel. A partition
+// answers for its whole disk, and a device stacked on others (device-mapper,
+// md, a partitioned loop device) for what lies under it: it spins when any of
+// them does. Unknown counts as not spinning. `sysfs` is the mount of sysfs;
+// tests give a tree of their own.
+bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs = "/sys");

@@ -1,0 +1,67 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "RotationalStorage.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/sysmacros.h>
+
+namespace {
+
+// A sysfs of our own: a spinning disk with partitions, a solid-state one, a
+// device-mapper volume over each, and a device the kernel says nothing of.
+class FakeSysfs : public ::testing::Test {
+protected:
+    TempTree sys;
+    void SetUp() override
+    {
+        disk("devices/pci/block/sda", "1");
+        sys.write("devices/pci/block/sda/sda1/partition", "1\n");
+        sys.write("devices/pci/block/sda/sda2/partition", "2\n");
+        disk("devices/pci/block/nvme0n1", "0");
+        sys.write("devices/pci/block/nvme0n1/nvme0n1p1/partition", "1\n");
+        disk("devices/virtual/block/dm-0", "0"); // as some kernels report a volume over a spinning disk
+        sys.mkdir("devices/virtual/block/dm-0/slaves");
+        sys.symlink("../../../../pci/block/sda/sda2", "devices/virtual/block/dm-0/slaves/sda2");
+        disk("devices/virtual/block/dm-1", "0");
+        sys.mkdir("devices/virtual/block/dm-1/slaves");
+        sys.symlink("../../../../pci/block/nvme0n1/nvme0n1p1", "devices/virtual/block/dm-1/slaves/nvme0n1p1");
+        disk("devices/virtual/block/loop0", "1");
+        sys.write("devices/virtual/block/loop0/loop0p1/partition", "1\n");
+        sys.mkdir("devices/virtual/block/zram0"); // no queue flags at all
+        link(8, 0, "pci/block/sda");
+        link(8, 1, "pci/block/sda/sda1");
+        link(259, 0, "pci/block/nvme0n1");
+        link(259, 1, "pci/block/nvme0n1/nvme0n1p1");
+        link(254, 0, "virtual/block/dm-0");
+        link(254, 1, "virtual/block/dm-1");
+        link(7, 0, "virtual/block/loop0");
+        link(7, 1, "virtual/block/loop0/loop0p1");
+        link(253, 0, "virtual/block/zram0");
+    }
+    void disk(const std::string &folder, const char *rotational)
+    {
+        sys.write(folder + "/queue/rotational", std::string(rotational) + "\n");
+    }
+    void link(unsigned maj, unsigned min, const std::string &to)
+    {
+        sys.symlink("../../devices/" + to, "dev/block/" + std::to_string(maj) + ":" + std::to_string(min));
+    }
+    bool spins(unsigned maj, unsigned min) { return IsRotationalDevice(makedev(maj, min), sys.root()); }
+};
+
+} // namespace
+
+TEST_F(FakeSysfs, PartitionsAndStackedDevicesAnswerForWhatLiesUnderThem)
+{
+    EXPECT_TRUE(spins(8, 0));
+    EXPECT_TRUE(spins(8, 1));
+    EXPECT_TRUE(spins(254, 0));
+    EXPECT_TRUE(spins(7, 1));
+    EXPECT_FALSE(spins(259, 0));
+    EXPECT_FALSE(spins(259, 1));
+    EXPECT_FALSE(spins(254, 1));
+    EXPECT_FALSE(spins(253, 0)); // unknown counts as not spinning
+    EXPECT_FALSE(spins(9, 9));   // a device sysfs does not list (a FUSE or network file system)
+}
