@@ -148,7 +148,14 @@ public:
         return false;
     }
 
-    bool unchanged(std::uint32_t i) const { return handles_[i].unchangedSince(files_[i].identity); }
+    // Still what the walk saw, after its last read. Asked of the server:
+    // a share's attribute cache may not know yet of a change made there,
+    // and a share may lie below a local folder; a local file system answers
+    // as it always does.
+    bool unchanged(std::uint32_t i)
+    {
+        return shared_.depth.timed([&] { return handles_[i].unchangedSince(files_[i].identity, true); });
+    }
     void close(std::uint32_t i) { handles_[i].close(); }
     void closeAll()
     {
@@ -189,8 +196,14 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
         WorkSet set = std::move(stack.back());
         stack.pop_back();
 
-        if (set.range == plan.size() || size == 0) {
-            // Everything compared: keep the files that are still what the walk saw.
+        if (set.range == plan.size()) {
+            // Everything compared, and each checked after its last read.
+            if (set.members.size() >= 2)
+                done.push_back(std::move(set.members));
+            continue;
+        }
+        if (size == 0) {
+            // Nothing to read: keep the files that are still what the walk saw.
             Group kept;
             for (std::uint32_t i : set.members) {
                 if (shared_.cancelled())
@@ -213,6 +226,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
         const std::size_t length = std::size_t(std::min(r.length - set.within, budgetPiece));
         buffer.resize(length * set.members.size());
 
+        const bool lastPiece = set.range + 1 == plan.size() && set.within + std::int64_t(length) == r.length;
         std::vector<std::uint32_t> readable;
         std::vector<const char *> pieces;
         for (std::uint32_t i : set.members) {
@@ -222,7 +236,10 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             const Access a = handles.open(i);
             if (a == Access::Cancelled)
                 return std::nullopt;
-            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length);
+            // A file whose size or times moved since the walk, by its last
+            // read, leaves: its bytes may be a mix of before and after.
+            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length) &&
+                            (!lastPiece || handles.unchanged(i));
             if (ok) {
                 readable.push_back(i);
                 pieces.push_back(piece);

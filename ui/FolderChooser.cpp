@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
 
@@ -37,10 +38,18 @@ FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
     tree_->setHeaderHidden(true);
     tree_->expand(model_->index(QDir::rootPath()));
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::treeMoved);
+    // Rows that come in or get sorted above the folder push it out of view.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderChooser::revealLater);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &FolderChooser::revealLater);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &FolderChooser::revealLater);
+    // Once the user scrolls or picks a row, the view is theirs.
+    connect(tree_, &QAbstractItemView::pressed, this, &FolderChooser::stopRevealing);
+    connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, &FolderChooser::stopRevealing);
 
     buildPlaces();
     path_->setObjectName(QStringLiteral("FolderPath"));
     connect(path_, &QLineEdit::textChanged, this, &FolderChooser::pathEdited);
+    connect(path_, &QLineEdit::textEdited, this, &FolderChooser::stopRevealing);
     connect(buttons_, &QDialogButtonBox::accepted, this, &FolderChooser::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &FolderChooser::reject);
 
@@ -79,18 +88,41 @@ void FolderChooser::placeClicked(QListWidgetItem *item)
 
 void FolderChooser::showFolder(const QString &path)
 {
-    const QModelIndex folder = model_->index(path);
-    tree_->setCurrentIndex(folder);
-    tree_->expand(folder);
-    tree_->scrollTo(folder);
+    revealing_ = folderIn(path);
+    reveal();
     path_->setText(folderIn(path));
+}
+
+void FolderChooser::reveal()
+{
+    revealQueued_ = false;
+    const QModelIndex folder = model_->index(revealing_);
+    if (revealing_.isEmpty() || !folder.isValid())
+        return;
+    for (QModelIndex above = folder; above.isValid(); above = above.parent())
+        tree_->expand(above);
+    tree_->setCurrentIndex(folder);
+    tree_->scrollTo(folder, QAbstractItemView::PositionAtCenter);
+}
+
+// Once per burst of model changes, after the view has taken them in.
+void FolderChooser::revealLater()
+{
+    if (revealing_.isEmpty() || revealQueued_)
+        return;
+    revealQueued_ = true;
+    QMetaObject::invokeMethod(this, &FolderChooser::reveal, Qt::QueuedConnection);
 }
 
 void FolderChooser::treeMoved()
 {
     const QModelIndex current = tree_->currentIndex();
-    if (current.isValid())
-        path_->setText(model_->filePath(current));
+    if (!current.isValid())
+        return;
+    const QString path = model_->filePath(current);
+    if (path != revealing_)
+        stopRevealing(); // the keyboard moved on
+    path_->setText(path);
 }
 
 void FolderChooser::pathEdited()

@@ -24,6 +24,8 @@ public:
     // unless the dialog was accepted.
     QString chosenFolder() const { return chosen_; }
     // Opens the tree down to the folder and makes it the one to confirm.
+    // The model lists folders in the background, so the folder is brought
+    // into view again as its ancestors come in, until the user moves on.
     void showFolder(const QString &path);
 
     // Only an existing folder given by an absolute path can be confirmed.
@@ -32,6 +34,9 @@ public:
 private:
     void buildPlaces();
     void placeClicked(QListWidgetItem *item);
+    void reveal();
+    void revealLater();
+    void stopRevealing() { revealing_.clear(); }
     void treeMoved();
     void pathEdited();
     static QString folderIn(const QString &text);
@@ -42,4 +47,6 @@ private:
     QLineEdit *path_;
     QDialogButtonBox *buttons_;
     QString chosen_;
+    QString revealing_; // the folder kept in view while the listing loads
+    bool revealQueued_ = false;
 };

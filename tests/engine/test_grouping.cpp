@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "CRC32Pas.h"
+#include "FuseMount.h"
 #include "RandomBytes.h"
 #include "ScanFixture.h"
 
@@ -310,6 +311,35 @@ TEST_F(Grouping, PathsLongerThanTheSystemTakesInOneCallAreGrouped)
     scan();
     ASSERT_EQ(host.rows.size(), 2u);
     EXPECT_GT(host.rows[0].path.size(), 4096u);
+}
+
+TEST_F(Grouping, OnAShareAFileTheServerChangesAfterItsFirstReadLeavesItsGroup)
+{
+    SKIP_UNLESS_FUSE();
+    // The kernel keeps attributes for a second, as over a network; a
+    // read-only mount answers statuses from that cache even after reads.
+    // Changed in the middle, read in pieces or in one read that came before
+    // the change; and grown.
+    for (auto [mode, size] : {std::pair<std::string, std::size_t>{"same", 300 * 1024}, {"whole", 100 * 1024},
+                              {"grow", 300 * 1024}}) {
+        const bool grow = mode == "grow";
+        const std::string copy = RandomBytes(size, 5), other = RandomBytes(200 * 1024, 6);
+        for (auto n : {"/a", "/b"})
+            tree.write("src-" + mode + n, copy);
+        for (auto n : {"/c", "/d"}) // left alone: still copies
+            tree.write("src-" + mode + n, other);
+        tree.mkdir(mode);
+        FuseMount::Options options;
+        options.changeAfterFirstRead = "b";
+        options.grow = grow;
+        options.readOnly = true;
+        FuseMount mount(tree.path("src-" + mode), tree.path(mode), options);
+        ASSERT_TRUE(mount.mounted());
+        host.rows.clear();
+        scan({mount.path()});
+        EXPECT_EQ(rows(), (V{"1:" + mode + "/c", "1:" + mode + "/d"})) << mode;
+        EXPECT_NE(FileContent(tree.path("src-" + mode + "/a")), FileContent(tree.path("src-" + mode + "/b")));
+    }
 }
 
 TEST(SortCandidates, NumericBySizeEvenPastTenDigitsAndOneEntryPerFile)

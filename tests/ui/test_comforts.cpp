@@ -290,3 +290,41 @@ TEST(FolderChooserTest, ConfirmsOnlyAnExistingFolderByAbsolutePath)
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
     EXPECT_EQ(chooser.chosenFolder().toStdString(), folder);
 }
+
+// The tree lists folders in the background: the home folder, far below the
+// top, must still end up chosen and in view once the listing settles.
+TEST(FolderChooserTest, HomeIsBroughtIntoViewDeepBelowTheTop)
+{
+    TempTree tree;
+    std::string deep = "d";
+    for (int level = 0; level < 12; ++level) {
+        for (const char *sibling : {"/a", "/b", "/c"}) // rows above the way down
+            tree.mkdir(deep + sibling);
+        deep += "/d" + std::to_string(level);
+    }
+    deep = tree.mkdir(deep);
+    const QString home = QDir::cleanPath(QString::fromStdString(deep));
+    const ScopedEnv homeEnv("HOME", deep);
+    FolderChooser chooser("Pick");
+    chooser.show();
+    auto *view = chooser.findChild<QTreeView *>("FolderTree");
+    auto *places = chooser.findChild<QListWidget *>("Places");
+    auto *path = chooser.findChild<QLineEdit *>("FolderPath");
+    QListWidgetItem *homePlace = places->findItems("Home", Qt::MatchExactly).value(0);
+    ASSERT_NE(homePlace, nullptr);
+    QTest::mouseClick(places->viewport(), Qt::LeftButton, {}, places->visualItemRect(homePlace).center());
+
+    auto shown = [&] {
+        const QModelIndex current = view->currentIndex();
+        return current.data(QFileSystemModel::FilePathRole).toString() == home &&
+               view->visualRect(current).intersects(view->viewport()->rect());
+    };
+    // Listing every level takes a while; then nothing may move it away.
+    for (int waited = 0; waited < 10000 && !shown(); waited += 20)
+        QTest::qWait(20);
+    QTest::qWait(300);
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(path->text(), home);
+    chooser.accept();
+    EXPECT_EQ(chooser.chosenFolder(), home);
+}
