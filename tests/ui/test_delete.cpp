@@ -6,6 +6,7 @@
 #include "FileStatus.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
+#include "FuseAliasMount.h"
 #include "MainWindowFixture.h"
 #include "RadioGroup.h"
 #include "ScopedEnv.h"
@@ -425,6 +426,68 @@ TEST_F(DeleteTest, PopupCheckedEntriesRunDeleteWithTheirOwnOption)
     EXPECT_EQ(summaries().back(), "1 duplicate files deleted. 5 bytes space released!");
     EXPECT_FALSE(PathExists(files.newTxt));
     EXPECT_FALSE(PathExists(trash + "/files/new.txt"));
+}
+
+TEST_F(DeleteTest, EveryCopyOfAGroupGoesOnlyWhenTheUserSaysSo)
+{
+    TwoGroups files(tree);
+    const std::string f1 = writeInOrder("scan/f1", "abc", 1), f2 = writeInOrder("scan/f2", "abc", 2);
+    scan();
+    // No leaves the whole group in place and deletes the rest.
+    checkOnly({files.oldTxt, files.newTxt, f1});
+    dialogs.answers = {false};
+    deleteChecked();
+    EXPECT_EQ(dialogs.questions,
+              QStringList{"The checked files include every copy of 1 group. Delete every copy of it too?"});
+    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 3 bytes space released!"});
+    EXPECT_TRUE(trashed(f1, "f1"));
+    EXPECT_TRUE(PathExists(files.oldTxt));
+    EXPECT_TRUE(PathExists(files.newTxt));
+
+    // For good: its own question first, then this one; Yes takes every copy.
+    checkOnly({files.oldTxt, files.newTxt, files.cDat, files.dDat, files.eDat});
+    choosePermanent();
+    dialogs.questions.clear();
+    dialogs.answers = {true, true};
+    deleteChecked();
+    EXPECT_EQ(dialogs.questions,
+              (QStringList{kCheckedQuestion,
+                           "The checked files include every copy of 2 groups. Delete every copy of them too?"}));
+    EXPECT_EQ(summaries().back(), "5 duplicate files deleted. 3.01 KB space released!");
+    EXPECT_EQ(rowPaths(), std::vector<std::string>{f2});
+
+    // The popup asks of the selected files; a group's last row is every copy.
+    select({f2});
+    dialogs.answers = {false};
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_EQ(dialogs.questions.back(),
+              "The selected files include every copy of 1 group. Delete every copy of it too?");
+    EXPECT_TRUE(PathExists(f2));
+    EXPECT_TRUE(dialogs.notices.empty());
+}
+
+TEST_F(DeleteTest, OneFileSeenThroughTwoMountsIsNotItsOwnCopy)
+{
+    tree.write("scan/only.txt", "only");
+    tree.mkdir("alias");
+    FuseAliasMount alias(tree.path("scan"), tree.path("alias"));
+    if (!alias.made())
+        GTEST_SKIP() << "needs root and bindfs";
+    addFolder(tree.path("alias"));
+    scan();
+    ASSERT_EQ(results().rowCount(), 2);
+    for (int option : {1, 0}) { // for good, then to the trash
+        child<RadioGroup>("RadioGroup2")->setItemIndex(option);
+        dialogs.answers = {true};
+        deleteChecked();
+        EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                                    "1 file could not be deleted; its row remains in the list."})
+            << option;
+        EXPECT_EQ(tree.read("scan/only.txt"), "only");
+        EXPECT_EQ(results().rowCount(), 2);
+        scanToEnd(); // the move and put-back gave the file a new status-change time
+        dialogs.boxes.clear();
+    }
 }
 
 namespace {
