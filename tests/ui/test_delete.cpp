@@ -4,11 +4,13 @@
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "DeleteRunner.h"
 #include "FileStatus.h"
+#include "FolderHandle.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
 #include "FuseAliasMount.h"
 #include "MainWindowFixture.h"
 #include "RadioGroup.h"
+#include "ScanBoundary.h"
 #include "ScopedEnv.h"
 #include "StuckRemover.h"
 #include "TempTree.h"
@@ -488,6 +490,24 @@ TEST_F(DeleteTest, OneFileSeenThroughTwoMountsIsNotItsOwnCopy)
         scanToEnd(); // the move and put-back gave the file a new status-change time
         dialogs.boxes.clear();
     }
+}
+
+TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
+{
+    const std::string file = writeInOrder("scan/sys/tool", "tool", 1);
+    writeInOrder("scan/tool", "tool", 2);
+    scan();
+    ScanBoundary probe({SystemTree{tree.path("scan/sys"), {}}});
+    FolderHandle folder;
+    ASSERT_EQ(folder.open(tree.path("scan/sys")), 0);
+    if (probe.listedFolder(folder.fd()) == FolderStanding::User)
+        GTEST_SKIP() << "this build's boundary does not know system trees";
+    child<DeleteRunner>("DeleteRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
+    checkOnly({file});
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                                "1 file could not be deleted; its row remains in the list."});
+    EXPECT_EQ(tree.read("scan/sys/tool"), "tool");
 }
 
 namespace {
