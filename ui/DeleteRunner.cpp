@@ -78,9 +78,11 @@ DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent)
     connect(&stopTimer_, &QTimer::timeout, this, &DeleteRunner::giveUp);
 }
 
+// The model may already be gone: only the thread is let go of.
 DeleteRunner::~DeleteRunner()
 {
-    abandon();
+    if (run_)
+        letGo();
 }
 
 void DeleteRunner::setSystemTrees(std::vector<SystemTree> trees)
@@ -155,6 +157,11 @@ void DeleteRunner::abandon()
     if (!run_)
         return;
     applyPending(); // what went is off the list, so list and disk agree
+    letGo();
+}
+
+void DeleteRunner::letGo()
+{
     run_->stop.store(true);
     detach();
 }

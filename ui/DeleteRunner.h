@@ -71,6 +71,7 @@ private:
     void drain();
     bool applyPending();
     void giveUp();
+    void letGo();
     void detach();
     void finish();
 
