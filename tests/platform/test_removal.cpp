@@ -373,7 +373,7 @@ TEST_F(RemovalTest, OneFileSeenThroughTwoMountsIsPutBackWhicheverPathGoes)
     EXPECT_TRUE(OnlyTheFileIn(tree.path("real"), "none"));
 }
 
-TEST_F(RemovalTest, FilesInSystemTreesOrGuardedByTheKernelStay)
+TEST_F(RemovalTest, FilesInSystemTreesStay)
 {
     const std::string inTree = tree.write("system/tool.bin", "tool");
     ScanBoundary boundary({SystemTree{tree.path("system"), {}}});
