@@ -15,8 +15,8 @@
 #include <chrono>
 
 namespace {
-// How long a scan told to end at closing may take before the process ends
-// without it; together with the rest of the exit, well under a second.
+// How long a scan or a deletion told to end at closing may take before the
+// process ends without it; together with the rest of the exit, well under a second.
 constexpr std::chrono::milliseconds kScanEndBound{500};
 } // namespace
 
@@ -37,6 +37,7 @@ int main(int argc, char **argv)
 
     form1.show();
     const int exitCode = app.exec();
-    EndProcessUnlessFinished([&form1] { return form1.scanThreadEnded(); }, kScanEndBound, exitCode);
+    EndProcessUnlessFinished([&form1] { return form1.scanThreadEnded() && form1.deletionThreadsEnded(); },
+                             kScanEndBound, exitCode);
     return exitCode;
 }

@@ -5,6 +5,7 @@
 // program's own deletion, and prints how long the trashing took.
 #include "FileRemoval.h"
 #include "FileStatus.h"
+#include "ScanBoundary.h"
 
 #include <chrono>
 #include <cstdio>
@@ -32,11 +33,13 @@ Figures TrashOneName(const fs::path &work, int count)
     ::setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
     const std::string path = (work / "photos" / "cover.jpg").string();
     Figures figures;
+    ScanBoundary boundary; // one per run, as the window's deletions have
+    const RemovalChecks checks{&boundary, {}};
     for (int k = 0; k < count; ++k) {
         std::ofstream(path) << k;
         const FileIdentity seen = StatPathNoFollow(path).identity;
         const auto start = std::chrono::steady_clock::now();
-        const RemovalOutcome outcome = ShellDeleteFile(path, seen, true);
+        const RemovalOutcome outcome = ShellDeleteFile(path, seen, true, checks);
         figures.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (outcome != RemovalOutcome::Removed)
             ++figures.refused;

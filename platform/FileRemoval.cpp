@@ -1,17 +1,22 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "FileRemoval.h"
+#include "EntryRename.h"
 #include "FileStatus.h"
 #include "FolderHandle.h"
 #include "FreedesktopTrash.h"
+#include "RemoteStorage.h"
+#include "ScanBoundary.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr int kMaxHiddenNameTries = 16;
 
 bool MeansAbsent(int error)
 {
@@ -22,21 +27,22 @@ bool MeansAbsent(int error)
 struct Entry {
     FolderHandle folder;
     std::string name;
+    bool remote = false; // its status must come from the server, not a cache
 };
 
 int OpenEntry(const std::string &path, Entry &entry)
 {
-    return entry.folder.openParentOf(path, entry.name);
+    const int error = entry.folder.openParentOf(path, entry.name);
+    if (error == 0)
+        entry.remote = IsRemoteStorage(entry.folder.fd());
+    return error;
 }
 
 // Status of the entry without following a link; errno value on failure.
 int StatEntry(const Entry &entry, PathStatus &status)
 {
-    struct stat st;
-    if (::fstatat(entry.folder.fd(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    status = FromStat(st);
-    return 0;
+    status = StatAt(entry.folder.fd(), entry.name.c_str(), entry.remote);
+    return status.kind == FileKind::Missing ? errno : 0;
 }
 
 // Where the path stands against the file the scan saw.
@@ -44,15 +50,22 @@ enum class Standing { Seen, Gone, Changed, Unreachable };
 
 // Opens the entry at `path` and compares what is there, not followed through
 // a link, with `seen`.
-Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry &entry)
+Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry &entry, PathStatus &status)
 {
-    PathStatus status;
     int error = OpenEntry(path, entry);
     if (error == 0)
         error = StatEntry(entry, status);
     if (error != 0)
         return MeansAbsent(error) ? Standing::Gone : Standing::Unreachable;
     return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
+}
+
+bool InSystemFolder(const Entry &entry, ScanBoundary *boundary)
+{
+    if (boundary)
+        return boundary->listedFolder(entry.folder.fd()) != FolderStanding::User;
+    ScanBoundary own;
+    return own.listedFolder(entry.folder.fd()) != FolderStanding::User;
 }
 
 std::string AbsolutePath(const std::string &path)
@@ -65,11 +78,46 @@ std::string AbsolutePath(const std::string &path)
     return absolute;
 }
 
-int Remove(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle)
+// Where a file waits while its group's kept copy is checked.
+struct Aside {
+    FreedesktopTrash::Trashed trashed; // recycled
+    std::string hiddenName;            // deleted for good: its name in its own folder
+};
+
+// A name of this process's own beside the file, short whatever the file's.
+int MoveToHiddenName(const Entry &entry, std::string &hidden)
 {
-    if (!recycle)
-        return ::unlinkat(entry.folder.fd(), entry.name.c_str(), 0) == 0 ? 0 : errno;
-    return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device);
+    static std::atomic<std::uint64_t> counter{0};
+    for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
+        hidden = ".varnok-deleting-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int error = RenameNoReplace(entry.folder, entry.name, entry.folder, hidden);
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
+}
+
+int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
+{
+    if (recycle)
+        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device,
+                                             &aside.trashed);
+    return MoveToHiddenName(entry, aside.hiddenName);
+}
+
+int PutBack(const Entry &entry, bool recycle, const Aside &aside)
+{
+    if (recycle)
+        return FreedesktopTrash::putBack(aside.trashed, entry.folder, entry.name);
+    return RenameNoReplace(entry.folder, aside.hiddenName, entry.folder, entry.name);
+}
+
+// Whether the file's own name still leads to it after the move.
+bool StillInPlace(const Entry &entry, const FileIdentity &seen)
+{
+    PathStatus after;
+    return StatEntry(entry, after) == 0 && after.identity.device == seen.device &&
+           after.identity.inode == seen.inode;
 }
 
 } // namespace
@@ -77,13 +125,16 @@ int Remove(const Entry &entry, const std::string &path, const FileIdentity &seen
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 {
     Entry entry;
-    return OpenSeenEntry(path, seen, entry) == Standing::Seen;
+    PathStatus status;
+    return OpenSeenEntry(path, seen, entry, status) == Standing::Seen;
 }
 
-RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle)
+RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle,
+                               const RemovalChecks &checks)
 {
     Entry entry;
-    switch (OpenSeenEntry(path, seen, entry)) {
+    PathStatus status;
+    switch (OpenSeenEntry(path, seen, entry, status)) {
     case Standing::Gone:
         return RemovalOutcome::Gone;
     case Standing::Changed:
@@ -93,12 +144,27 @@ RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen
     case Standing::Seen:
         break;
     }
-    if (const int error = Remove(entry, path, seen, recycle))
+    if (status.kernelProtected || InSystemFolder(entry, checks.boundary))
+        return RemovalOutcome::Protected;
+    // A kept copy already gone needs no move to tell; a move and a put-back
+    // would give the file a new status-change time.
+    if (checks.keptCopyStands && !checks.keptCopyStands())
+        return RemovalOutcome::LastCopy;
+    Aside aside;
+    if (const int error = MoveAside(entry, path, seen, recycle, aside))
         return error == ENOENT ? RemovalOutcome::Gone : RemovalOutcome::Refused;
     // Success is only believed when the file has really left its place.
-    PathStatus after;
-    if (StatEntry(entry, after) == 0 && after.identity.device == seen.device &&
-        after.identity.inode == seen.inode)
+    if (StillInPlace(entry, seen))
         return RemovalOutcome::Refused;
+    // Device and inode cannot tell one file reached through two mounts; the
+    // kept copy vanishing with the move can.
+    if (checks.keptCopyStands && !checks.keptCopyStands()) {
+        PutBack(entry, recycle, aside);
+        return RemovalOutcome::LastCopy;
+    }
+    if (!recycle && ::unlinkat(entry.folder.fd(), aside.hiddenName.c_str(), 0) != 0) {
+        PutBack(entry, recycle, aside);
+        return RemovalOutcome::Refused;
+    }
     return RemovalOutcome::Removed;
 }

@@ -3,22 +3,43 @@
 #pragma once
 #include "FileIdentity.h"
 
+#include <functional>
 #include <string>
+
+class ScanBoundary;
 
 // What became of one file the user asked to delete.
 enum class RemovalOutcome {
-    Removed, // moved to the trash or deleted
-    Gone,    // nothing was there any more
-    Changed, // something else is there now than what the scan saw; untouched
-    Refused, // the system would not let it go; untouched
+    Removed,   // moved to the trash or deleted
+    Gone,      // nothing was there any more
+    Changed,   // something else is there now than what the scan saw; untouched
+    Refused,   // the system would not let it go; untouched
+    Protected, // its folder is the system's now, or the kernel guards the file; untouched
+    LastCopy,  // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
+};
+
+// What a deletion checks besides the file itself.
+struct RemovalChecks {
+    // The run's boundary; a lone call without one builds its own.
+    ScanBoundary *boundary = nullptr;
+    // Whether the copy its group keeps is still the file the scan saw, asked
+    // once the file has been moved aside. None: the group keeps no copy.
+    std::function<bool()> keptCopyStands;
 };
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.
+// Network and user-space file systems are asked afresh, not from their cache.
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen);
 
 // Deletes the file at `path` (raw bytes, any length) to the desktop's trash
 // when `recycle`, otherwise for good — but only while the path still names
-// the regular file the scan saw (`seen`). A file that cannot go to the trash
-// stays where it is; it is never deleted for good instead.
-RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle);
+// the regular file the scan saw (`seen`), its folder is no system tree's and
+// the kernel does not guard it. The file is first moved aside (into the
+// trash, or to a hidden name in its folder), then `checks.keptCopyStands` is
+// asked (before the move too); when the kept copy went with it, the file is
+// put back. A file that
+// cannot go to the trash stays where it is; it is never deleted for good
+// instead.
+RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle,
+                               const RemovalChecks &checks = {});

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "FreedesktopTrash.h"
+#include "EntryRename.h"
 #include "MountTable.h"
 
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <map>
 #include <mutex>
 #include <pwd.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -54,22 +54,6 @@ std::uint64_t DeviceOfNearest(std::string path)
             return ~std::uint64_t(0);
         path = ParentOf(path);
     }
-}
-
-// rename() that never replaces an entry already there.
-int RenameNoReplace(const FolderHandle &from, const std::string &name, const FolderHandle &to,
-                    const std::string &newName)
-{
-    if (::renameat2(from.fd(), name.c_str(), to.fd(), newName.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // File systems without the flag: the exclusive info file already keeps
-    // other trashers off this name, so a check first is enough.
-    struct stat st;
-    if (::fstatat(to.fd(), newName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    return ::renameat(from.fd(), name.c_str(), to.fd(), newName.c_str()) == 0 ? 0 : errno;
 }
 
 // Creates every missing folder of an absolute path (mode 0700).
@@ -200,7 +184,7 @@ std::string FreedesktopTrash::infoText(const std::string &recordedPath, std::int
 }
 
 int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string &name,
-                                  const std::string &absolutePath, std::uint64_t device)
+                                  const std::string &absolutePath, std::uint64_t device, Trashed *where)
 {
     // Files on the home trash's file system go there; others to their mount's.
     Place place;
@@ -208,7 +192,20 @@ int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string 
     const bool home = DeviceOfNearest(homeTrashPath()) == device;
     if (int error = home ? openHomeTrash(device, place) : openMountTrash(folder, name, device, place))
         return error;
-    return moveInto(place, folder, name);
+    std::string trashName;
+    if (int error = moveInto(place, folder, name, trashName))
+        return error;
+    if (where)
+        *where = {std::move(place.files), std::move(place.info), std::move(trashName)};
+    return 0;
+}
+
+int FreedesktopTrash::putBack(const Trashed &where, const FolderHandle &folder, const std::string &name)
+{
+    if (int error = RenameNoReplace(where.files, where.name, folder, name))
+        return error;
+    ::unlinkat(where.info.fd(), (where.name + kInfoSuffix).c_str(), 0);
+    return 0;
 }
 
 int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
@@ -258,13 +255,14 @@ int FreedesktopTrash::openFilesAndInfo(Place &place, std::uint64_t device)
     return DeviceOf(place.files.fd()) == device ? 0 : EXDEV;
 }
 
-int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name)
+int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const std::string &name,
+                               std::string &trashName)
 {
     const std::string text = infoText(place.recordedPath, std::int64_t(std::time(nullptr)));
     const NameCounters::Key key = KeyOf(place.info, name);
     std::uint64_t counter = Counters().firstTry(key);
     for (int tries = 0; tries < kMaxNameTries; counter = NextCounter(counter, ++tries)) {
-        const std::string trashName = TrashName(name, counter);
+        trashName = TrashName(name, counter);
         const std::string infoName = trashName + kInfoSuffix;
         // The info file is made first and exclusively: it claims the name.
         const int info = ::openat(place.info.fd(), infoName.c_str(),

@@ -12,11 +12,21 @@
 // only ever renamed into it, never copied, so it cannot fail half-way.
 class FreedesktopTrash {
 public:
+    // Where a file went in the trash: its folders there and its name in files/.
+    struct Trashed {
+        FolderHandle files, info;
+        std::string name;
+    };
+
     // Moves the entry `name` of `folder` (the file at `absolutePath`, on
-    // `device`) into the trash and records where it came from.
-    // Returns 0 or the errno value of what stopped it.
+    // `device`) into the trash and records where it came from; `where`, when
+    // given, learns where it went. Returns 0 or the errno value of what
+    // stopped it.
     static int moveToTrash(const FolderHandle &folder, const std::string &name, const std::string &absolutePath,
-                           std::uint64_t device);
+                           std::uint64_t device, Trashed *where = nullptr);
+    // Takes a file just trashed back to the entry `name` of `folder`, which
+    // must be free, and drops its info file. Returns 0 or the errno value.
+    static int putBack(const Trashed &where, const FolderHandle &folder, const std::string &name);
 
     // The home trash folder: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash.
     static std::string homeTrashPath();
@@ -31,5 +41,5 @@ private:
     static int openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device,
                               Place &place);
     static int openFilesAndInfo(Place &place, std::uint64_t device);
-    static int moveInto(Place &place, const FolderHandle &folder, const std::string &name);
+    static int moveInto(Place &place, const FolderHandle &folder, const std::string &name, std::string &trashName);
 };

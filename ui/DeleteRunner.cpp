@@ -1,89 +1,242 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "DeleteRunner.h"
-#include "FileRemoval.h"
+#include "KeptCopyGuard.h"
 #include "ResultModel.h"
-
-#include <QElapsedTimer>
+#include "ScanBoundary.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 
-DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent) : QObject(parent), model_(model)
+namespace {
+
+struct Item {
+    int row;
+    std::string path;
+    FileIdentity identity;
+    int group;
+};
+
+struct Result {
+    std::size_t item;
+    RemovalOutcome outcome;
+};
+
+} // namespace
+
+// One run, shared by the window and its thread. The window only reads the
+// items; the outcomes travel under the mutex. A run given up loses its
+// receiver, so nothing it reports later reaches the window.
+struct DeleteRunner::Run {
+    std::uint64_t serial = 0;
+    std::vector<Item> items; // last row first
+    KeptCopyGuard guard;
+    bool recycle = false;
+    FileRemover remover;
+    std::shared_ptr<const std::vector<SystemTree>> trees;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false}; // the thread has let go of everything but this record
+
+    std::mutex mutex; // guards the members below
+    DeleteRunner *receiver = nullptr;
+    std::vector<Result> pending;
+    bool done = false;
+    bool wakePosted = false;
+
+    // Worker side: hands over one outcome (or the end) and wakes the window
+    // once per batch.
+    void report(std::optional<Result> result)
+    {
+        std::lock_guard lock(mutex);
+        if (result)
+            pending.push_back(*result);
+        else
+            done = true;
+        if (receiver && !wakePosted) {
+            wakePosted = true;
+            DeleteRunner *to = receiver;
+            const std::uint64_t of = serial;
+            QMetaObject::invokeMethod(to, [to, of] { to->wake(of); }, Qt::QueuedConnection);
+        }
+    }
+};
+
+DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent)
+    : QObject(parent), model_(model), remover_(
+                                          [](const std::string &path, const FileIdentity &seen, bool recycle,
+                                             const RemovalChecks &checks) {
+                                              return ShellDeleteFile(path, seen, recycle, checks);
+                                          })
 {
-    timer_.setInterval(0);
-    connect(&timer_, &QTimer::timeout, this, &DeleteRunner::runBatch);
+    drainTimer_.setSingleShot(true);
+    drainTimer_.setInterval(kBatchMs);
+    connect(&drainTimer_, &QTimer::timeout, this, &DeleteRunner::drain);
+    stopTimer_.setSingleShot(true);
+    stopTimer_.setInterval(kStopWaitMs);
+    connect(&stopTimer_, &QTimer::timeout, this, &DeleteRunner::giveUp);
+}
+
+// The model may already be gone: only the thread is let go of.
+DeleteRunner::~DeleteRunner()
+{
+    if (run_)
+        letGo();
+}
+
+void DeleteRunner::setSystemTrees(std::vector<SystemTree> trees)
+{
+    trees_ = std::make_shared<const std::vector<SystemTree>>(std::move(trees));
 }
 
 void DeleteRunner::start(std::vector<int> rows, bool recycle)
 {
     std::sort(rows.begin(), rows.end());
-    guard_ = KeptCopyGuard(model_, rows);
-    rows_ = std::move(rows);
-    done_ = 0;
-    recycle_ = recycle;
     tally_ = {};
-    running_ = true;
-    if (rows_.empty()) {
-        finish();
+    handled_ = 0;
+    if (rows.empty()) {
+        emit finished(tally_);
         return;
     }
-    timer_.start();
+    auto run = std::make_shared<Run>();
+    run->serial = ++serial_;
+    run->guard = KeptCopyGuard(model_, rows);
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const ResultRow &file = model_.row(*row);
+        run->items.push_back({*row, file.path, file.identity, file.group});
+    }
+    run->recycle = recycle;
+    run->remover = remover_;
+    run->trees = trees_;
+    run->receiver = this;
+    std::erase_if(runs_, [](const std::shared_ptr<Run> &old) { return old->ended.load(); });
+    runs_.push_back(run);
+    run_ = run;
+    std::thread(&DeleteRunner::work, run).detach(); // never waited for: it may hang on a stalled share
+}
+
+// The thread's whole life. The boundary is built here: building it reads the
+// mount table and the system trees.
+void DeleteRunner::work(const std::shared_ptr<Run> &run)
+{
+    {
+        ScanBoundary boundary(run->trees ? *run->trees : ScanBoundary::standardTrees());
+        for (std::size_t i = 0; i < run->items.size() && !run->stop.load(); ++i) {
+            const Item &item = run->items[i];
+            const RemovalChecks checks{&boundary, run->guard.checkFor(item.group)};
+            run->report(Result{i, run->remover(item.path, item.identity, run->recycle, checks)});
+        }
+        run->report(std::nullopt);
+    }
+    run->ended.store(true);
+}
+
+bool DeleteRunner::workersEnded() const
+{
+    return std::all_of(runs_.begin(), runs_.end(), [](const std::shared_ptr<Run> &run) { return run->ended.load(); });
+}
+
+void DeleteRunner::wake(std::uint64_t serial)
+{
+    if (run_ && run_->serial == serial && !drainTimer_.isActive())
+        drainTimer_.start();
 }
 
 void DeleteRunner::stop()
 {
-    if (running_)
-        finish();
+    if (!run_)
+        return;
+    run_->stop.store(true);
+    if (!stopTimer_.isActive())
+        stopTimer_.start();
 }
 
 void DeleteRunner::abandon()
 {
-    timer_.stop();
-    running_ = false;
+    if (!run_)
+        return;
+    applyPending(); // what went is off the list, so list and disk agree
+    letGo();
 }
 
-// Rows are handled from the last down, and only handled rows leave the list,
-// so the row numbers still to come keep pointing at the same rows.
-void DeleteRunner::runBatch()
+void DeleteRunner::letGo()
 {
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<int> leaving;
-    for (int count = 0; done_ < rows_.size() && count < batchLimit_ && (count == 0 || clock.elapsed() < kBatchMs);
-         ++count, ++done_)
-        deleteRow(rows_[rows_.size() - 1 - done_], leaving);
-    std::reverse(leaving.begin(), leaving.end());
-    model_.removeRowSet(leaving);
-    emit progressed(int(done_), int(rows_.size()));
-    if (done_ == rows_.size())
+    run_->stop.store(true);
+    detach();
+}
+
+void DeleteRunner::drain()
+{
+    if (run_ && applyPending())
         finish();
 }
 
-void DeleteRunner::deleteRow(int row, std::vector<int> &leaving)
+// Applies the outcomes come so far as one batch; true when the thread has
+// handed over its last. Rows are handled from the last down, and only handled
+// rows leave the list, so the row numbers still to come keep pointing at the
+// same rows.
+bool DeleteRunner::applyPending()
 {
-    const ResultRow &file = model_.row(row);
-    if (!guard_.allows(file.group)) {
-        ++tally_.left;
+    std::vector<Result> results;
+    bool done = false;
+    {
+        std::lock_guard lock(run_->mutex);
+        results.swap(run_->pending);
+        done = run_->done;
+        run_->wakePosted = false;
+    }
+    std::vector<int> leaving;
+    for (const Result &result : results) {
+        const Item &item = run_->items[result.item];
+        switch (result.outcome) {
+        case RemovalOutcome::Removed:
+            ++tally_.deleted;
+            tally_.releasedBytes += item.identity.size;
+            leaving.push_back(item.row);
+            break;
+        case RemovalOutcome::Gone: // nothing to show for it, nothing to keep
+            leaving.push_back(item.row);
+            break;
+        case RemovalOutcome::Changed:
+        case RemovalOutcome::Refused:
+        case RemovalOutcome::Protected:
+        case RemovalOutcome::LastCopy:
+            ++tally_.left;
+            break;
+        }
+    }
+    handled_ += results.size();
+    std::reverse(leaving.begin(), leaving.end());
+    model_.removeRowSet(leaving);
+    emit progressed(int(handled_), int(run_->items.size()));
+    return done;
+}
+
+// Stop was pressed and the file in hand has not come back: the window stops
+// waiting for it. It keeps its row whatever becomes of it.
+void DeleteRunner::giveUp()
+{
+    if (!run_)
         return;
-    }
-    switch (ShellDeleteFile(file.path, file.identity, recycle_)) {
-    case RemovalOutcome::Removed:
-        ++tally_.deleted;
-        tally_.releasedBytes += file.identity.size;
-        leaving.push_back(row);
-        break;
-    case RemovalOutcome::Gone: // nothing to show for it, nothing to keep
-        leaving.push_back(row);
-        break;
-    case RemovalOutcome::Changed:
-    case RemovalOutcome::Refused:
+    if (!applyPending() && handled_ < run_->items.size())
         ++tally_.left;
-        break;
+    finish();
+}
+
+void DeleteRunner::detach()
+{
+    {
+        std::lock_guard lock(run_->mutex);
+        run_->receiver = nullptr;
     }
+    run_.reset();
+    drainTimer_.stop();
+    stopTimer_.stop();
 }
 
 void DeleteRunner::finish()
 {
-    abandon();
+    detach();
     emit finished(tally_);
 }

@@ -1,15 +1,20 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "KeptCopyGuard.h"
+#include "FileRemoval.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class ResultModel;
+struct SystemTree;
 
 // What one run of deletions came to.
 struct DeletionTally {
@@ -18,46 +23,66 @@ struct DeletionTally {
     std::int64_t releasedBytes = 0; // sizes of the files that went
 };
 
-// Deletes the files of chosen result rows a batch at a time from the event
-// loop, so a long run keeps the window painting and answering. Each batch
-// removes the rows of the files that went (or were already gone) before the
-// next begins, so the list and the tally agree whenever the run is stopped.
-// A group's files are held back when the copy the run leaves of it is gone
-// or changed (see KeptCopyGuard); they keep their rows and count as left.
+// Removes one file; ShellDeleteFile unless a test gives another.
+using FileRemover = std::function<RemovalOutcome(const std::string &path, const FileIdentity &seen, bool recycle,
+                                                 const RemovalChecks &checks)>;
+
+// Deletes the files of chosen result rows on a thread of its own, so that a
+// file on a stalled share never freezes the window. The rows of the files
+// that went (or were already gone) leave the list in batches, in order, on
+// the window's thread, so the list and the tally agree whenever the run is
+// stopped. A group's file is put back when the copy the run leaves of it
+// vanished with it (see KeptCopyGuard); it keeps its row and counts as left.
 // While it runs, rows must only leave the list through it.
 class DeleteRunner : public QObject {
     Q_OBJECT
 public:
     explicit DeleteRunner(ResultModel &model, QObject *parent = nullptr);
+    ~DeleteRunner() override;
 
     // Starts on the files of these rows, last row first.
     void start(std::vector<int> rows, bool recycle);
-    bool isRunning() const { return running_; }
-    // Ends after the batch in hand and reports the tally.
+    bool isRunning() const { return run_ != nullptr; }
+    // Ends after the file in hand and reports the tally; when that file has
+    // not come back within kStopWaitMs, the run is given up and the file
+    // counts as left.
     void stop();
-    // Ends after the batch in hand without a report (the window is going).
+    // Ends at once without a report (the window is going); the file in hand
+    // may still finish, unseen.
     void abandon();
-    // At most this many files per batch; batches also end after kBatchMs.
-    void setBatchLimit(int files) { batchLimit_ = files; }
+    // Whether the threads of every run, given up ones too, have returned.
+    bool workersEnded() const;
+
+    void setRemover(FileRemover remover) { remover_ = std::move(remover); }
+    // The system trees the runs' boundary knows, instead of this machine's.
+    void setSystemTrees(std::vector<SystemTree> trees);
 
     static constexpr int kBatchMs = 20;
+    static constexpr int kStopWaitMs = 500;
 
 signals:
     void progressed(int done, int total);
     void finished(const DeletionTally &tally);
 
 private:
-    void runBatch();
-    void deleteRow(int row, std::vector<int> &leaving);
+    struct Run;
+    static void work(const std::shared_ptr<Run> &run);
+    void wake(std::uint64_t serial);
+    void drain();
+    bool applyPending();
+    void giveUp();
+    void letGo();
+    void detach();
     void finish();
 
     ResultModel &model_;
-    QTimer timer_;
-    KeptCopyGuard guard_;
-    std::vector<int> rows_; // ascending; taken from the back
-    std::size_t done_ = 0;
-    bool recycle_ = false;
-    bool running_ = false;
-    int batchLimit_ = 1 << 20;
+    FileRemover remover_;
+    std::shared_ptr<const std::vector<SystemTree>> trees_; // none: this machine's
+    QTimer drainTimer_;
+    QTimer stopTimer_;
+    std::shared_ptr<Run> run_;                 // the run in hand
+    std::vector<std::shared_ptr<Run>> runs_;   // every run whose thread may still be at work
+    std::uint64_t serial_ = 0;
+    std::size_t handled_ = 0; // files of the run whose outcome the window has applied
     DeletionTally tally_;
 };

@@ -18,20 +18,22 @@ KeptCopyGuard::KeptCopyGuard(const ResultModel &model, const std::vector<int> &r
     for (int row = 0; row < model.rowCount(); ++row) {
         const ResultRow &file = model.row(row);
         if (!inRun[std::size_t(row)] && runGroups.count(file.group) > 0)
-            groups_[file.group].kept.push_back({file.path, file.identity});
+            kept_[file.group].push_back({file.path, file.identity});
     }
 }
 
-bool KeptCopyGuard::allows(int group)
+std::function<bool()> KeptCopyGuard::checkFor(int group) const
 {
-    const auto found = groups_.find(group);
-    if (found == groups_.end())
-        return true; // every member is in the run
-    Group &state = found->second;
-    if (!state.verdict) {
-        state.verdict = std::any_of(state.kept.begin(), state.kept.end(),
-                                    [](const KeptCopy &copy) { return IsFileAsSeen(copy.path, copy.identity); });
-        state.kept.clear();
-    }
-    return *state.verdict;
+    if (!keepsCopyOf(group))
+        return {};
+    return [this, group] { return keptCopyStands(group); };
+}
+
+bool KeptCopyGuard::keptCopyStands(int group) const
+{
+    const auto found = kept_.find(group);
+    if (found == kept_.end())
+        return false;
+    return std::any_of(found->second.begin(), found->second.end(),
+                       [](const KeptCopy &copy) { return IsFileAsSeen(copy.path, copy.identity); });
 }

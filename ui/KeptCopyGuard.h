@@ -3,37 +3,38 @@
 #pragma once
 #include "FileIdentity.h"
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class ResultModel;
 
-// Keeps one run of deletions from taking the last copy of a file. The files
-// of a group go only while a member the run leaves alone is still the file
-// the scan saw; if that copy was removed or changed since, the run would
-// leave nothing outside the trash. A run that takes every member of a group
-// was the user's own choice and is not held back.
+// Keeps one run of deletions from taking the last copy of a file. A file of
+// a group goes only while a member the run leaves alone is still the file
+// the scan saw, asked once the file has been moved aside: a kept copy that
+// vanishes with the move was the same file seen through another mount. A run
+// that takes every member of a group was the user's own choice and is not
+// held back. Made on the window's thread, asked on the deletion's.
 class KeptCopyGuard {
 public:
     KeptCopyGuard() = default;
     // `rowsInRun`: the result rows the run is about to delete.
     KeptCopyGuard(const ResultModel &model, const std::vector<int> &rowsInRun);
 
-    // Whether the files of this group may go. Decided at the first call for
-    // the group, just before its first file goes, and kept for the run.
-    bool allows(int group);
+    // Whether the run leaves a member of this group alone.
+    bool keepsCopyOf(int group) const { return kept_.count(group) > 0; }
+    // The check for a file of this group; none when the run takes every
+    // member. Valid while the guard lives.
+    std::function<bool()> checkFor(int group) const;
+    // Whether one of the copies the run leaves of this group is as seen.
+    bool keptCopyStands(int group) const;
 
 private:
     struct KeptCopy {
         std::string path;
         FileIdentity identity;
     };
-    struct Group {
-        std::vector<KeptCopy> kept;
-        std::optional<bool> verdict;
-    };
     // Only groups that keep members outside the run.
-    std::unordered_map<int, Group> groups_;
+    std::unordered_map<int, std::vector<KeptCopy>> kept_;
 };

@@ -62,6 +62,9 @@ public:
     // a test puts another in front of it.
     void setJobHost(ScanHost &host) { jobHost_ = &host; }
     bool deletionRunning() const;
+    // Whether every deletion thread has returned, given up ones too; safe to
+    // ask once the window has closed.
+    bool deletionThreadsEnded() const;
 
     static constexpr const char *kHomePage = "https://varnok.example.org/";
     static QString helpFilePath();
@@ -125,6 +128,7 @@ private:
     bool deletionBarred() const;
     std::vector<int> checkedRows() const;
     std::vector<int> selectedRows() const;
+    void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which);
     void startDeletion(std::vector<int> rows, bool recycle, DeleteReport report);
     void showDeleteProgress(int done, int total);
     void deletionFinished(const DeletionTally &tally);

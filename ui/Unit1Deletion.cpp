@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // The main window's delete commands: the Delete button and the result list's
-// popup entries. The files go through DeleteRunner a batch at a time.
+// popup entries. The files go through DeleteRunner on a thread of its own.
 #include "DeleteRunner.h"
+#include "KeptCopyGuard.h"
 #include "FormatByteSize.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
@@ -16,6 +17,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -27,9 +29,20 @@ constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released
 constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
 constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
 
+constexpr char kChecked[] = "checked";
+constexpr char kSelected[] = "selected";
+constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
+constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
+
 QString LeftText(int left)
 {
     return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
+}
+
+QString WholeGroupsQuestion(const char *which, int groups)
+{
+    return groups == 1 ? QString::asprintf(kWholeGroupFormat, which)
+                       : QString::asprintf(kWholeGroupsFormat, which, groups);
 }
 
 } // namespace
@@ -51,6 +64,11 @@ bool TForm1::deletionRunning() const
     return deleter_->isRunning();
 }
 
+bool TForm1::deletionThreadsEnded() const
+{
+    return deleter_->workersEnded();
+}
+
 // Files are not deleted while a scan is still adding rows, nor twice at once.
 bool TForm1::deletionBarred() const
 {
@@ -69,7 +87,9 @@ void TForm1::PNGButton12Click()
 
 void TForm1::DeleteCheckedToRecycleBin()
 {
-    startDeletion(checkedRows(), true, DeleteReport::Summary);
+    std::vector<int> rows = checkedRows();
+    spareWholeGroupsUnlessConfirmed(rows, kChecked);
+    startDeletion(std::move(rows), true, DeleteReport::Summary);
 }
 
 void TForm1::DeleteCheckedPermanently()
@@ -78,21 +98,27 @@ void TForm1::DeleteCheckedPermanently()
         showDeleteSummary({});
         return;
     }
-    startDeletion(checkedRows(), false, DeleteReport::Summary);
+    std::vector<int> rows = checkedRows();
+    spareWholeGroupsUnlessConfirmed(rows, kChecked);
+    startDeletion(std::move(rows), false, DeleteReport::Summary);
 }
 
 void TForm1::DeletetoRecycle1Click()
 {
     if (deletionBarred())
         return;
-    startDeletion(selectedRows(), true, DeleteReport::FailuresOnly);
+    std::vector<int> rows = selectedRows();
+    spareWholeGroupsUnlessConfirmed(rows, kSelected);
+    startDeletion(std::move(rows), true, DeleteReport::FailuresOnly);
 }
 
 void TForm1::DeleteForever1Click()
 {
     if (deletionBarred() || !dialogs_.confirm(this, QString::fromLatin1(kSelectedQuestion)))
         return;
-    startDeletion(selectedRows(), false, DeleteReport::FailuresOnly);
+    std::vector<int> rows = selectedRows();
+    spareWholeGroupsUnlessConfirmed(rows, kSelected);
+    startDeletion(std::move(rows), false, DeleteReport::FailuresOnly);
 }
 
 // The popup's "checked" entries run the Delete command with their own option,
@@ -124,6 +150,20 @@ std::vector<int> TForm1::selectedRows() const
     for (const QModelIndex &index : ListView2->selectionModel()->selectedRows())
         rows.push_back(index.row());
     return rows;
+}
+
+// Rows that hold every copy of a group stay out of the run unless the user
+// says that is what was meant.
+void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which)
+{
+    const KeptCopyGuard guard(*model_, rows);
+    std::set<int> whole;
+    for (int row : rows)
+        if (!guard.keepsCopyOf(model_->row(row).group))
+            whole.insert(model_->row(row).group);
+    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()))))
+        return;
+    std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
 
 void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport report)

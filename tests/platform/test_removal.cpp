@@ -4,7 +4,10 @@
 #include "FileStatus.h"
 #include "FormatByteSize.h"
 #include "FrozenFolder.h"
+#include "FuseAliasMount.h"
+#include "FolderHandle.h"
 #include "FreedesktopTrash.h"
+#include "ScanBoundary.h"
 #include "ScopedEnv.h"
 #include "TempTree.h"
 #include "TestMount.h"
@@ -13,6 +16,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -311,4 +315,91 @@ TEST_F(RemovalTest, FilesGoToThePerUserTrashAtTheTopOfTheirOwnMountOrASharedStic
     ::chmod(tree.path("other/.Trash").c_str(), 01777);
     EXPECT_EQ(remove(tree.path("other/near.txt"), true), RemovalOutcome::Removed);
     EXPECT_EQ(tree.read("other/.Trash/" + uid + "/files/near.txt"), "near");
+}
+
+namespace {
+
+// Asked of the file system itself, not of a user-space one's cache.
+FileIdentity FreshIdentityOf(const std::string &path)
+{
+    return StatAt(AT_FDCWD, path.c_str(), true).identity;
+}
+
+// Nothing but the file is left of deletions that were put back: no hidden
+// name beside it, nothing in the trash at the top of its mount.
+::testing::AssertionResult OnlyTheFileIn(const std::string &folder, const std::string &name)
+{
+    const std::string trash = ".Trash-" + std::to_string(::getuid());
+    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
+        const bool inTrash = entry.path().string().find("/" + trash) != std::string::npos;
+        if (entry.is_directory() ? !inTrash : entry.path().filename() != name)
+            return ::testing::AssertionFailure() << "left behind: " << entry.path();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST_F(RemovalTest, OneFileSeenThroughTwoMountsIsPutBackWhicheverPathGoes)
+{
+    const std::string direct = tree.write("real/only.txt", "only");
+    tree.mkdir("alias");
+    FuseAliasMount alias(tree.path("real"), tree.path("alias"));
+    if (!alias.made())
+        GTEST_SKIP() << "needs root and bindfs";
+    const std::string through = tree.path("alias/only.txt");
+    ASSERT_NE(FreshIdentityOf(direct).device, FreshIdentityOf(through).device); // two files to the scan
+
+    for (bool recycle : {false, true})
+        for (const auto &[victim, kept] : {std::pair{direct, through}, std::pair{through, direct}}) {
+            const FileIdentity keptSeen = FreshIdentityOf(kept);
+            RemovalChecks checks;
+            checks.keptCopyStands = [&] { return IsFileAsSeen(kept, keptSeen); };
+            EXPECT_EQ(ShellDeleteFile(victim, FreshIdentityOf(victim), recycle, checks), RemovalOutcome::LastCopy)
+                << victim << recycle;
+            EXPECT_EQ(tree.read("real/only.txt"), "only");
+            EXPECT_TRUE(OnlyTheFileIn(tree.path("real"), "only.txt"));
+        }
+    EXPECT_FALSE(PathExists(trash + "/files/only.txt"));
+    EXPECT_FALSE(PathExists(trash + "/info/only.txt.trashinfo"));
+
+    // A kept copy of its own lets the file go, through either path.
+    const std::string other = tree.write("other.txt", "only");
+    const FileIdentity otherSeen = FreshIdentityOf(other);
+    RemovalChecks checks;
+    checks.keptCopyStands = [&] { return IsFileAsSeen(other, otherSeen); };
+    EXPECT_EQ(ShellDeleteFile(through, FreshIdentityOf(through), false, checks), RemovalOutcome::Removed);
+    EXPECT_FALSE(PathExists(direct));
+    EXPECT_TRUE(OnlyTheFileIn(tree.path("real"), "none"));
+}
+
+TEST_F(RemovalTest, FilesInSystemTreesStay)
+{
+    const std::string inTree = tree.write("system/tool.bin", "tool");
+    ScanBoundary boundary({SystemTree{tree.path("system"), {}}});
+    FolderHandle folder;
+    ASSERT_EQ(folder.open(tree.path("system")), 0);
+    if (boundary.listedFolder(folder.fd()) == FolderStanding::User)
+        GTEST_SKIP() << "this build's boundary does not know system trees";
+    RemovalChecks checks;
+    checks.boundary = &boundary;
+    for (bool recycle : {false, true})
+        EXPECT_EQ(ShellDeleteFile(inTree, IdentityOf(inTree), recycle, checks), RemovalOutcome::Protected);
+    EXPECT_EQ(tree.read("system/tool.bin"), "tool");
+}
+
+TEST_F(RemovalTest, ImmutableAndAppendOnlyFilesStay)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "setting file attributes needs root";
+    for (const char *flag : {"+i", "+a"}) {
+        const std::string file = tree.write("guarded.txt", "guarded");
+        if (std::system(("chattr " + std::string(flag) + " '" + file + "' 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << "no chattr or no attributes here";
+        for (bool recycle : {false, true})
+            EXPECT_EQ(remove(file, recycle), RemovalOutcome::Protected) << flag << recycle;
+        EXPECT_EQ(std::system(("chattr -i -a '" + file + "'").c_str()), 0);
+        EXPECT_EQ(tree.read("guarded.txt"), "guarded");
+        EXPECT_FALSE(PathExists(trash + "/info/guarded.txt.trashinfo"));
+    }
 }

@@ -4,14 +4,20 @@
 // scripted answers and the desktop trash in a folder of the test's own.
 #include "DeleteRunner.h"
 #include "FileStatus.h"
+#include "FolderHandle.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
+#include "FuseAliasMount.h"
 #include "MainWindowFixture.h"
 #include "RadioGroup.h"
+#include "ScanBoundary.h"
 #include "ScopedEnv.h"
+#include "StuckRemover.h"
 #include "TempTree.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -224,7 +230,7 @@ TEST_F(DeleteTest, NothingCheckedNoAnswerOrNoTrashTouchesNothingButForeverRemove
     fs::remove(trash);
     checkOnly({files.oldTxt, files.newTxt, files.dDat});
     choosePermanent();
-    dialogs.answers = {true};
+    dialogs.answers = {true, true}; // every copy of old.txt's group too
     deleteChecked();
     EXPECT_EQ(summaries().back(), "3 duplicate files deleted. 1.01 KB space released!");
     for (const std::string &path : {files.oldTxt, files.newTxt, files.dDat})
@@ -254,6 +260,7 @@ TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
     if (!frozen.holds())
         GTEST_SKIP() << "no means to bar a removal here";
 
+    dialogs.answers = {true};
     deleteChecked();
     EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
                                                 "3 files could not be deleted; their rows remain in the list."});
@@ -301,6 +308,7 @@ TEST_F(DeleteTest, GroupWhoseKeptCopyIsGoneOrChangedKeepsItsFiles)
     fs::remove(all2);                            // every member chosen: the rest still goes
     fs::remove(one2);                            // one intact kept copy is enough
 
+    dialogs.answers = {true};
     deleteChecked();
     EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 13 bytes space released!\n"
                                                 "2 files could not be deleted; their rows remain in the list."});
@@ -332,6 +340,7 @@ TEST_F(DeleteTest, PopupKeepsAGroupWhoseUnselectedCopiesAreGone)
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{x1, x2, x3, y2}));
 
     select({x1, x2, x3}); // the whole group, chosen by hand
+    dialogs.answers = {true};
     run([&] { trigger("DeletetoRecycle1"); });
     EXPECT_TRUE(trashed(x1, "x1"));
     EXPECT_TRUE(trashed(x2, "x2"));
@@ -380,7 +389,7 @@ TEST_F(DeleteTest, PopupDeletesSelectedRowsAndSpeaksOnlyOfFailures)
     dialogs.answers = {false};
     run([&] { trigger("DeleteForever1"); });
     EXPECT_TRUE(PathExists(files.oldTxt));
-    dialogs.answers = {true};
+    dialogs.answers = {true, true}; // the last row of its group
     run([&] { trigger("DeleteForever1"); });
     EXPECT_FALSE(PathExists(files.oldTxt));
     EXPECT_FALSE(PathExists(trash + "/files/old.txt"));
@@ -391,6 +400,7 @@ TEST_F(DeleteTest, PopupDeletesSelectedRowsAndSpeaksOnlyOfFailures)
     // Only a file that could not go is worth a word; its row stays.
     tree.write("scan/d.dat", "changed");
     select({files.dDat});
+    dialogs.answers = {true};
     run([&] { trigger("DeletetoRecycle1"); });
     EXPECT_EQ(dialogs.notices, QStringList{"1 file could not be deleted; its row remains in the list."});
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -413,20 +423,102 @@ TEST_F(DeleteTest, PopupCheckedEntriesRunDeleteWithTheirOwnOption)
     run([&] { trigger("DeleteCheckedForever1"); });
     EXPECT_EQ(dialogs.questions, QStringList{kCheckedQuestion});
     EXPECT_EQ(summaries().back(), kZeroSummary);
-    dialogs.answers = {true};
+    dialogs.answers = {true, true};
     run([&] { trigger("DeleteCheckedForever1"); });
     EXPECT_EQ(summaries().back(), "1 duplicate files deleted. 5 bytes space released!");
     EXPECT_FALSE(PathExists(files.newTxt));
     EXPECT_FALSE(PathExists(trash + "/files/new.txt"));
 }
 
+TEST_F(DeleteTest, EveryCopyOfAGroupGoesOnlyWhenTheUserSaysSo)
+{
+    TwoGroups files(tree);
+    const std::string f1 = writeInOrder("scan/f1", "abc", 1), f2 = writeInOrder("scan/f2", "abc", 2);
+    scan();
+    // No leaves the whole group in place and deletes the rest.
+    checkOnly({files.oldTxt, files.newTxt, f1});
+    dialogs.answers = {false};
+    deleteChecked();
+    EXPECT_EQ(dialogs.questions,
+              QStringList{"The checked files include every copy of 1 group. Delete every copy of it too?"});
+    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 3 bytes space released!"});
+    EXPECT_TRUE(trashed(f1, "f1"));
+    EXPECT_TRUE(PathExists(files.oldTxt));
+    EXPECT_TRUE(PathExists(files.newTxt));
+
+    // For good: its own question first, then this one; Yes takes every copy.
+    checkOnly({files.oldTxt, files.newTxt, files.cDat, files.dDat, files.eDat});
+    choosePermanent();
+    dialogs.questions.clear();
+    dialogs.answers = {true, true};
+    deleteChecked();
+    EXPECT_EQ(dialogs.questions,
+              (QStringList{kCheckedQuestion,
+                           "The checked files include every copy of 2 groups. Delete every copy of them too?"}));
+    EXPECT_EQ(summaries().back(), "5 duplicate files deleted. 3.01 KB space released!");
+    EXPECT_EQ(rowPaths(), std::vector<std::string>{f2});
+
+    // The popup asks of the selected files; a group's last row is every copy.
+    select({f2});
+    dialogs.answers = {false};
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_EQ(dialogs.questions.back(),
+              "The selected files include every copy of 1 group. Delete every copy of it too?");
+    EXPECT_TRUE(PathExists(f2));
+    EXPECT_TRUE(dialogs.notices.empty());
+}
+
+TEST_F(DeleteTest, OneFileSeenThroughTwoMountsIsNotItsOwnCopy)
+{
+    tree.write("scan/only.txt", "only");
+    tree.mkdir("alias");
+    FuseAliasMount alias(tree.path("scan"), tree.path("alias"));
+    if (!alias.made())
+        GTEST_SKIP() << "needs root and bindfs";
+    addFolder(tree.path("alias"));
+    scan();
+    ASSERT_EQ(results().rowCount(), 2);
+    for (int option : {1, 0}) { // for good, then to the trash
+        child<RadioGroup>("RadioGroup2")->setItemIndex(option);
+        dialogs.answers = {true};
+        deleteChecked();
+        EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                                    "1 file could not be deleted; its row remains in the list."})
+            << option;
+        EXPECT_EQ(tree.read("scan/only.txt"), "only");
+        EXPECT_EQ(results().rowCount(), 2);
+        scanToEnd(); // the move and put-back gave the file a new status-change time
+        dialogs.boxes.clear();
+    }
+}
+
+TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
+{
+    const std::string file = writeInOrder("scan/sys/tool", "tool", 1);
+    writeInOrder("scan/tool", "tool", 2);
+    scan();
+    ScanBoundary probe({SystemTree{tree.path("scan/sys"), {}}});
+    FolderHandle folder;
+    ASSERT_EQ(folder.open(tree.path("scan/sys")), 0);
+    if (probe.listedFolder(folder.fd()) == FolderStanding::User)
+        GTEST_SKIP() << "this build's boundary does not know system trees";
+    child<DeleteRunner>("DeleteRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
+    checkOnly({file});
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                                "1 file could not be deleted; its row remains in the list."});
+    EXPECT_EQ(tree.read("scan/sys/tool"), "tool");
+}
+
 namespace {
 
 // Many groups of two, each of its own size: the older copy of each is checked.
+// The removal of file 300 is held until the test lets it go.
 class LongDeletionTest : public DeleteTest {
 protected:
     static constexpr int kGroups = 1500;
-    DeleteRunner *runner = nullptr;
+    static constexpr int kHeldAt = 300;
+    StuckRemover stuck{kHeldAt};
 
     void SetUp() override
     {
@@ -434,34 +526,49 @@ protected:
         tree.writePairs("scan", kGroups);
         scan();
         ASSERT_EQ(results().rowCount(), 2 * kGroups);
-        runner = child<DeleteRunner>("DeleteRunner");
-        runner->setBatchLimit(100);
+        child<DeleteRunner>("DeleteRunner")->setRemover(stuck.remover());
+    }
+    void TearDown() override
+    {
+        stuck.release();
+        EXPECT_TRUE(WaitUntil([&] { return form->deletionThreadsEnded(); }));
+        DeleteTest::TearDown();
     }
     int filesOnDisk() const
     {
         return int(std::distance(fs::directory_iterator(tree.path("scan")), fs::directory_iterator()));
     }
-    // Lets a few batches run: part of the files gone, the rest still waiting.
-    void runSomeBatches()
+    // Runs until the held file: the files before it gone, the rest waiting.
+    void runUntilHeld()
     {
         click("PNGButton12");
         auto *progress = child<QProgressBar>("ProgressBar1");
-        for (int turn = 0; turn < 1000 && progress->value() < 300; ++turn)
-            QCoreApplication::processEvents(); // one batch per turn at most
-        ASSERT_GE(progress->value(), 300);
-        ASSERT_LT(progress->value(), kGroups);
+        ASSERT_TRUE(WaitUntil([&] { return stuck.holdsThread() && progress->value() == kHeldAt; }));
         ASSERT_TRUE(form->deletionRunning());
+    }
+    // Presses Stop and waits for the summary; how long it took.
+    qint64 stopAndWait()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        click("PNGButton11");
+        EXPECT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+        return clock.elapsed();
     }
 };
 
 } // namespace
 
-TEST_F(LongDeletionTest, ShowsProgressAndBarsOtherCommandsWhileItRuns)
+TEST_F(LongDeletionTest, WindowAnswersAndShowsProgressWhileAFileIsStuck)
 {
-    runSomeBatches();
+    runUntilHeld();
+    bool fired = false;
+    QTimer::singleShot(10, [&] { fired = true; });
+    EXPECT_TRUE(WaitUntil([&] { return fired; }));
+    auto *button = child<QWidget>("PNGButton12");
+    EXPECT_FALSE(button->grab().isNull()); // paints while the file is stuck
     auto *progress = child<QProgressBar>("ProgressBar1");
     EXPECT_EQ(progress->maximum(), kGroups);
-    EXPECT_LT(progress->value(), kGroups);
     for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
         EXPECT_FALSE(child<QWidget>(name)->isEnabled()) << name;
     for (const char *name : {"DeletetoRecycle1", "DeleteForever1", "DeleteCheckedtoRecycle1", "DeleteCheckedForever1"})
@@ -469,8 +576,10 @@ TEST_F(LongDeletionTest, ShowsProgressAndBarsOtherCommandsWhileItRuns)
     form->PNGButton10Click(); // not even a direct call starts a scan now
     EXPECT_FALSE(form->scanRunning());
     // What the list lost is exactly what the disk lost, batch by batch.
-    EXPECT_EQ(2 * kGroups - results().rowCount(), 2 * kGroups - filesOnDisk());
+    EXPECT_EQ(results().rowCount(), filesOnDisk());
+    EXPECT_EQ(results().rowCount(), 2 * kGroups - kHeldAt);
 
+    stuck.release();
     ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
     EXPECT_EQ(summaries(), std::vector<QString>{"1500 duplicate files deleted. 1.07 MB space released!"});
     EXPECT_EQ(results().rowCount(), kGroups);
@@ -478,26 +587,48 @@ TEST_F(LongDeletionTest, ShowsProgressAndBarsOtherCommandsWhileItRuns)
     EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
 }
 
-TEST_F(LongDeletionTest, StopEndsItWithTheTallySoFar)
+TEST_F(LongDeletionTest, StopEndsItAfterTheFileInHand)
 {
-    runSomeBatches();
-    click("PNGButton11");
-    EXPECT_FALSE(form->deletionRunning());
-    const int deleted = kGroups - (results().rowCount() - kGroups);
-    ASSERT_EQ(summaries().size(), 1u);
-    EXPECT_TRUE(summaries()[0].startsWith(QString::number(deleted) + " duplicate files deleted. "));
-    QCoreApplication::processEvents();
+    runUntilHeld();
+    QTimer::singleShot(50, [&] { stuck.release(); }); // the file comes back in time
+    stopAndWait();
+    EXPECT_EQ(summaries().size(), 1u);
+    EXPECT_TRUE(summaries()[0].startsWith(QString::number(kHeldAt + 1) + " duplicate files deleted. "));
     EXPECT_EQ(filesOnDisk(), results().rowCount());
+    EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
 }
 
-TEST_F(LongDeletionTest, ClosingMidwayKeepsListAndDiskInStep)
+TEST_F(LongDeletionTest, StopGivesUpOnAStuckFileWithinHalfASecond)
 {
-    runSomeBatches();
-    form->close();
-    for (int i = 0; i < 20; ++i)
+    runUntilHeld();
+    EXPECT_LT(stopAndWait(), 1500); // half a second, and room for a busy machine
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_TRUE(summaries()[0].startsWith(QString::number(kHeldAt) + " duplicate files deleted. "));
+    EXPECT_TRUE(summaries()[0].endsWith("\n1 file could not be deleted; its row remains in the list."));
+    EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
+    EXPECT_TRUE(child<QWidget>("PNGButton12")->isEnabled());
+    EXPECT_FALSE(form->deletionThreadsEnded());
+
+    // What the given-up thread does later never reaches the list.
+    const int rows = results().rowCount();
+    stuck.release();
+    ASSERT_TRUE(WaitUntil([&] { return form->deletionThreadsEnded(); }));
+    for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
+    EXPECT_EQ(results().rowCount(), rows);
+    EXPECT_EQ(summaries().size(), 1u);
+}
+
+TEST_F(LongDeletionTest, ClosingWithAStuckFileKeepsListAndDiskInStep)
+{
+    runUntilHeld();
+    form->close();
     EXPECT_FALSE(form->deletionRunning());
     EXPECT_EQ(filesOnDisk(), results().rowCount());
-    EXPECT_GT(results().rowCount(), kGroups);
+    EXPECT_EQ(results().rowCount(), 2 * kGroups - kHeldAt);
+    // The program's exit waits for this before it ends the process anyway.
+    EXPECT_FALSE(form->deletionThreadsEnded());
+    stuck.release();
+    EXPECT_TRUE(WaitUntil([&] { return form->deletionThreadsEnded(); }));
     EXPECT_TRUE(summaries().empty());
 }
