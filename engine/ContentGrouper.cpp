@@ -157,6 +157,7 @@ public:
         return shared_.depth.timed([&] { return handles_[i].unchangedSince(files_[i].identity, true); });
     }
     void close(std::uint32_t i) { handles_[i].close(); }
+    bool cancelled() const { return shared_.cancelled(); }
     void closeAll()
     {
         for (auto &h : handles_)
@@ -168,6 +169,22 @@ private:
     ContentGrouper::Shared &shared_;
     std::vector<OpenedFile> handles_;
 };
+
+// The open members that are still what the walk saw; the others are closed.
+// Nothing when cancelled: on a share each check is a round trip.
+std::optional<std::vector<std::uint32_t>> keptUnchanged(SetFiles &handles, const std::vector<std::uint32_t> &members)
+{
+    std::vector<std::uint32_t> still;
+    for (std::uint32_t i : members) {
+        if (handles.cancelled())
+            return std::nullopt;
+        if (handles.unchanged(i))
+            still.push_back(i);
+        else
+            handles.close(i);
+    }
+    return still;
+}
 
 } // namespace
 
@@ -237,9 +254,11 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             if (a == Access::Cancelled)
                 return std::nullopt;
             // A file whose size or times moved since the walk, by its last
-            // read, leaves: its bytes may be a mix of before and after.
+            // read, leaves: its bytes may be a mix of before and after. Files
+            // kept open are checked once they prove to have a copy; others now,
+            // while they are open.
             const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length) &&
-                            (!lastPiece || handles.unchanged(i));
+                            (!lastPiece || keepOpen || handles.unchanged(i));
             if (ok) {
                 readable.push_back(i);
                 pieces.push_back(piece);
@@ -251,8 +270,15 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
         auto parts = partition(readable, pieces, length);
         // Depth first keeps the open files within one lineage of sets.
         for (auto p = parts.rbegin(); p != parts.rend(); ++p) {
+            if (lastPiece && keepOpen && p->size() >= 2) {
+                const auto still = keptUnchanged(handles, *p);
+                if (!still)
+                    return std::nullopt;
+                *p = std::move(*still);
+            }
             if (p->size() < 2) {
-                handles.close(p->front());
+                for (std::uint32_t i : *p)
+                    handles.close(i);
                 continue;
             }
             WorkSet child;
