@@ -125,9 +125,9 @@ bool OpenedFile::readFullyAt(std::int64_t offset, char *buffer, std::size_t leng
     return true;
 }
 
-bool OpenedFile::unchangedSince(const FileIdentity &expected) const
+bool OpenedFile::unchangedSince(const FileIdentity &expected, bool fromServer) const
 {
-    PathStatus now = StatOpenFile(fd_);
+    const PathStatus now = StatAt(fd_, "", fromServer);
     return now.kind == FileKind::Regular && now.identity == expected;
 }
 

@@ -33,8 +33,10 @@ public:
     // of the file (its errno value) from a file that ended early (0).
     bool readFullyAt(std::int64_t offset, char *buffer, std::size_t length);
     int readError() const { return readError_; }
-    // True when the open file still has the expected size and time.
-    bool unchangedSince(const FileIdentity &expected) const;
+    // True when the open file still has the expected size and times. With
+    // `fromServer`, a share or a user-space file system is asked afresh, not
+    // its attribute cache, which may not know yet of a change on the server.
+    bool unchangedSince(const FileIdentity &expected, bool fromServer = false) const;
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }

@@ -27,7 +27,6 @@ public:
 
     bool made() const { return made_; }
 
-private:
     // A mount namespace of the test's own, so that nothing it mounts shows
     // elsewhere or outlives it.
     static bool ownNamespace()
@@ -37,6 +36,7 @@ private:
         return own;
     }
 
+private:
     std::string where_;
     bool made_ = false;
 };
