@@ -42,18 +42,23 @@ TEST(FuseMount, PassesFilesThroughAndOnlyAFreshStatusSeesTheServersChange)
     EXPECT_FALSE(PathExists(tree.path("src/gone")));
 }
 
-TEST(FuseMount, AHungReadEndsWhenTheMountGoes)
+TEST(FuseMount, HungCallsEndWhenTheMountGoes)
 {
     SKIP_UNLESS_FUSE();
     TempTree tree;
     tree.write("src/stuck", "never comes");
+    tree.write("src/frozen", "no status either");
     tree.mkdir("mnt");
     FuseMount::Options options;
     options.hangRead = "stuck";
+    options.hangGetattr = "frozen";
     FuseMount mount(tree.path("src"), tree.path("mnt"), options);
     ASSERT_TRUE(mount.mounted());
     auto read = std::async(std::launch::async, [&] { return FileContent(tree.path("mnt/stuck")); });
+    auto status = std::async(std::launch::async, [&] { return StatPathNoFollow(tree.path("mnt/frozen")); });
     EXPECT_EQ(read.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    EXPECT_EQ(status.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
     mount.unmount();
     EXPECT_EQ(read.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(status.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
