@@ -3,6 +3,7 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost.
 #include "OpenFileLimit.h"
+#include "ProcessShutdown.h"
 #include "uScanThread_Short.h"
 
 #include <atomic>
@@ -88,26 +89,27 @@ int main(int argc, char **argv)
     });
     job.setReaderThreads(readers);
     job.Start();
-    // Presses Stop after the given time, as a user would, and notes when.
+    // Presses Stop after the given time, as a user would, and notes when;
+    // a job that has not ended a grace later is left behind, as the window
+    // does, so the end is when the summary is known either way.
+    const auto stopAt = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                    std::chrono::duration<double>(stopAfter));
     std::chrono::steady_clock::time_point stopped;
-    std::jthread stopper;
-    if (stopAfter >= 0)
-        stopper = std::jthread([&](std::stop_token token) {
-            const auto at = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                        std::chrono::duration<double>(stopAfter));
-            while (!token.stop_requested() && std::chrono::steady_clock::now() < at)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            if (token.stop_requested())
-                return;
-            stopped = std::chrono::steady_clock::now();
+    bool abandoned = false;
+    while (!job.Finished() && !abandoned) {
+        const auto now = std::chrono::steady_clock::now();
+        if (stopAfter >= 0 && !host.stop_.load() && now >= stopAt) {
+            stopped = now;
             host.stop_.store(true);
-        });
+        }
+        if (host.stop_.load() && now >= stopped + TScanThread_Short::kStopGrace)
+            abandoned = job.Abandon();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     job.WaitFor();
     const auto end = std::chrono::steady_clock::now();
-    if (stopper.joinable()) {
-        stopper.request_stop();
-        stopper.join();
-    }
+    if (abandoned) // cut off: the groups are those whose rows arrived
+        host.groups_ = host.rows_.empty() ? 0 : host.rows_.back().group;
     const double seconds = secondsBetween(start, end);
     std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, host.walkStarted_),
                  secondsBetween(host.walkStarted_, host.groupingStarted_), secondsBetween(host.groupingStarted_, end));
@@ -124,5 +126,9 @@ int main(int argc, char **argv)
         std::printf("stop_latency=%.3f\n", secondsBetween(stopped, end));
     std::printf("groups=%d files=%zu candidates=%zu bytes_read=%llu seconds=%.3f\n", host.groups_, host.rows_.size(),
                 job.Stats().candidates, static_cast<unsigned long long>(job.Stats().bytesRead.load()), seconds);
+    if (abandoned)
+        std::printf("abandoned=1\n");
+    // A job left behind may still be stuck: the process ends without it.
+    EndProcessUnlessFinished([&job] { return job.Finished(); }, std::chrono::milliseconds(100), 0);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "FolderSize.h"
+#include "HostGate.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "OrderedParallel.h"
@@ -516,10 +517,28 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     host.showSummary({groupNumber, ctx.stats.unreadable(), ctx.stats.systemFolders});
 }
 
+// What a job works with: shared by its handle and its thread, so that a job
+// left behind lives as long as its thread, and no longer.
+struct TScanThread_Short::Job {
+    Job(ScanHost &host, std::vector<std::string> f, EstimateReady e, FinishedCallback d)
+        : gate(host), folders(std::move(f)), estimateReady(std::move(e)), onFinished(std::move(d)), context(gate, abort)
+    {
+    }
+    void run();
+    void execute();
+
+    HostGate gate; // every call of the job to its host and callbacks passes here
+    std::vector<std::string> folders;
+    EstimateReady estimateReady;
+    FinishedCallback onFinished;
+    std::atomic<bool> abort{false};
+    ScanContext context;
+};
+
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,
                                      EstimateReady estimateReady, FinishedCallback finished)
-    : folders_(std::move(folders)), estimateReady_(std::move(estimateReady)), onFinished_(std::move(finished)),
-      context_(host, abort_)
+    : job_(std::make_shared<Job>(host, std::move(folders), std::move(estimateReady), std::move(finished))),
+      ended_(std::make_shared<std::atomic<bool>>(false))
 {
     if (!createSuspended)
         Start();
@@ -533,13 +552,52 @@ TScanThread_Short::~TScanThread_Short()
 
 void TScanThread_Short::setSystemTrees(std::vector<SystemTree> trees)
 {
-    context_.systemTrees = std::move(trees);
+    job_->context.systemTrees = std::move(trees);
+}
+
+void TScanThread_Short::setReaderThreads(unsigned count)
+{
+    job_->context.readerThreads = count;
+}
+
+void TScanThread_Short::setRemoteStorage(bool remote)
+{
+    job_->context.remoteStorage = remote;
+}
+
+const ScanStats &TScanThread_Short::Stats() const
+{
+    return job_->context.stats;
 }
 
 void TScanThread_Short::Start()
 {
-    if (!thread_.joinable() && !finished_.load())
-        thread_ = std::thread([this] { run(); });
+    if (started_)
+        return;
+    started_ = true;
+    // The thread holds the job until its end, then says it has let go.
+    thread_ = std::thread([job = job_, ended = ended_]() mutable {
+        job->run();
+        job.reset();
+        ended->store(true);
+    });
+}
+
+void TScanThread_Short::Abort()
+{
+    job_->abort.store(true);
+}
+
+bool TScanThread_Short::Abandon()
+{
+    Abort();
+    if (!job_->gate.close())
+        return false;
+    if (thread_.joinable())
+        thread_.detach();
+    else
+        ended_->store(true); // never started: nothing is left behind
+    return true;
 }
 
 void TScanThread_Short::WaitFor()
@@ -548,53 +606,51 @@ void TScanThread_Short::WaitFor()
         thread_.join();
 }
 
-void TScanThread_Short::run()
+void TScanThread_Short::Job::run()
 {
     try {
-        Execute();
+        execute();
     } catch (...) {
         // An error ends the job where it stands: rows already added stay,
         // no summary is shown.
     }
-    finished_.store(true);
-    if (onFinished_)
-        onFinished_();
+    gate.closeWith(onFinished);
 }
 
-void TScanThread_Short::Execute()
+void TScanThread_Short::Job::execute()
 {
-    if (folders_.empty())
+    if (folders.empty())
         return;
-    ScanBoundary &boundary = context_.ensureBoundary();
+    ScanBoundary &boundary = context.ensureBoundary();
     // A listed folder inside a system tree adds nothing; the summary says so.
     std::vector<std::string> searched;
-    for (const auto &folder : folders_) {
+    for (const auto &folder : folders) {
         if (IsSystemFolder(boundary, folder)) {
-            ++context_.stats.systemFolders;
+            ++context.stats.systemFolders;
             continue;
         }
         searched.push_back(folder);
-        context_.remoteStorage = context_.remoteStorage || IsRemoteStorage(folder);
+        context.remoteStorage = context.remoteStorage || IsRemoteStorage(folder);
     }
     std::vector<FolderListing> listings(searched.size());
-    if (estimateReady_) {
+    if (estimateReady) {
         // Stop ends the measuring too; the walk then reads the disk itself.
-        const auto cancelled = [this] { return context_.aborted() || context_.host.stopFlag(); };
+        const auto cancelled = [this] { return context.aborted() || context.host.stopFlag(); };
         std::int64_t total = 0;
         for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
             total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary);
-        estimateReady_(total);
+        gate.pass([&] { estimateReady(total); });
     }
     CandidateList list;
     for (std::size_t i = 0; i < searched.size(); ++i) {
-        if (context_.aborted())
+        if (context.aborted())
             return;
-        CollectFiles(context_, searched[i], list, &listings[i]);
+        CollectFiles(context, searched[i], list, &listings[i]);
         listings[i].clear(); // walked: its memory is better spent on candidates
     }
-    if (context_.aborted())
+    if (context.aborted())
         return;
     SortCandidates(list);
-    context_.stats.candidates = list.size();
-    FindDuplicateGroups(context_, list);
+    context.stats.candidates = list.size();
+    FindDuplicateGroups(context, list);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -27,7 +28,7 @@ struct ScanStats {
     std::atomic<std::uint64_t> unreadableFolders{0};
     std::atomic<std::uint64_t> unreadableFiles{0};
     int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
-    int systemFolders = 0; // listed folders passed by as the system's
+    std::atomic<int> systemFolders{0}; // listed folders passed by as the system's
     std::size_t candidates = 0;
     int groups = 0;
     int rows = 0;
@@ -73,43 +74,51 @@ public:
     // summed) on its own thread and reports the estimate here before the walk
     // reads TotalBytes; the walk then reuses the listing that measuring took.
     using EstimateReady = std::function<void(std::int64_t totalBytes)>;
-    // Runs on the worker as the very last thing it does, however the job ended.
+    // Runs on the worker as the very last thing it does, however the job
+    // ended, unless the job was abandoned first.
     using FinishedCallback = std::function<void()>;
+
+    // How long a job told to stop may take to end on its own before its
+    // owner abandons it.
+    static constexpr std::chrono::milliseconds kStopGrace{350};
 
     TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended = false,
                       EstimateReady estimateReady = {}, FinishedCallback finished = {});
-    // Aborts the job and waits for it.
+    // Aborts the job and waits for it, unless it was abandoned.
     ~TScanThread_Short();
     TScanThread_Short(const TScanThread_Short &) = delete;
     TScanThread_Short &operator=(const TScanThread_Short &) = delete;
 
     // Before Start: how many readers compare files side by side (tests
     // inject more than the cores).
-    void setReaderThreads(unsigned count) { context_.readerThreads = count; }
+    void setReaderThreads(unsigned count);
     // Before Start: read as on a network share wherever the folders lie
     // (tests check that both ways of reading find the same copies).
-    void setRemoteStorage(bool remote) { context_.remoteStorage = remote; }
+    void setRemoteStorage(bool remote);
     // Before Start: the system trees to pass by instead of this machine's
     // (tests put them in a temporary folder).
     void setSystemTrees(std::vector<SystemTree> trees);
     void Start();
     // Ends the job at its next check, within one block of reading: no more
     // rows and no summary.
-    void Abort() { abort_.store(true); }
+    void Abort();
+    // Leaves the job behind at once, for a thread of it may be stuck in the
+    // kernel: aborted, its thread detached, and from now on none of its calls
+    // reaches the host or the callbacks. It frees itself when its last
+    // thread ends. False, and nothing changed, when the job had already
+    // ended on its own (its last calls are then on their way).
+    bool Abandon();
+    // Waits for the thread; returns at once when it was abandoned.
     void WaitFor();
-    bool Finished() const { return finished_.load(); }
-    const ScanStats &Stats() const { return context_.stats; }
-
-protected:
-    void Execute();
+    // Whether its thread has ended, having let go of everything the job used.
+    bool Finished() const { return ended_->load(); }
+    // Its figures, as counted so far while the job runs.
+    const ScanStats &Stats() const;
 
 private:
-    void run();
-    std::vector<std::string> folders_;
-    EstimateReady estimateReady_;
-    FinishedCallback onFinished_;
-    std::atomic<bool> abort_{false};
-    std::atomic<bool> finished_{false};
-    ScanContext context_;
+    struct Job;
+    std::shared_ptr<Job> job_;
+    std::shared_ptr<std::atomic<bool>> ended_;
+    bool started_ = false;
     std::thread thread_;
 };

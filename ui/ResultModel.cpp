@@ -180,6 +180,14 @@ void ResultModel::applyKeepRule(int keepRule, int firstRow)
     emit dataChanged(index(from, PathColumn), index(n - 1, PathColumn), {Qt::CheckStateRole});
 }
 
+int ResultModel::groupCount() const
+{
+    int groups = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        groups += sameGroupAsPrevious(i) ? 0 : 1;
+    return groups;
+}
+
 bool ResultModel::sameGroupAsNext(std::size_t i) const
 {
     return i + 1 < entries_.size() && entries_[i].row.group == entries_[i + 1].row.group;

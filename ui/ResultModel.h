@@ -44,6 +44,8 @@ public:
     // alone: 0 leaves the last row of each group unchecked, any other value
     // the first.
     void applyKeepRule(int keepRule, int firstRow = 0);
+    // The groups the rows belong to: runs of rows with one group number.
+    int groupCount() const;
 
     static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
 

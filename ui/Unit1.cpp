@@ -26,7 +26,9 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 using namespace WindowLook;
@@ -84,7 +86,8 @@ bool TForm1::StopFlag() const
 
 bool TForm1::scanThreadEnded() const
 {
-    return !job_ || job_->Finished();
+    const auto ended = [](const std::unique_ptr<TScanThread_Short> &job) { return !job || job->Finished(); };
+    return ended(job_) && std::all_of(leftBehind_.begin(), leftBehind_.end(), ended);
 }
 
 std::int64_t TForm1::TotalBytes() const
@@ -327,6 +330,11 @@ void TForm1::connectScanHost()
     connect(host_, &WindowScanHost::elapsedTextChanged, this, &TForm1::showElapsedText);
     connect(host_, &WindowScanHost::summaryReady, this, &TForm1::showScanSummary);
     connect(host_, &WindowScanHost::scanEnded, this, &TForm1::scanEnded);
+    connect(host_, &WindowScanHost::scanAbandoned, this, &TForm1::scanAbandoned);
+    stopGrace_ = new QTimer(this);
+    stopGrace_->setSingleShot(true);
+    stopGrace_->setInterval(TScanThread_Short::kStopGrace);
+    connect(stopGrace_, &QTimer::timeout, this, &TForm1::abandonStuckScan);
     connect(Edit1, &QLineEdit::textChanged, host_, &WindowScanHost::setFilterText);
     host_->setFilterText(Edit1->text());
 }
@@ -354,6 +362,8 @@ void TForm1::PNGButton10Click()
     ProgressBar1->setValue(0);
     host_->resetProgress(kScanProgressMaximum);
     model_->clear();
+    summaryShown_ = false;
+    std::erase_if(leftBehind_, [](const auto &job) { return job->Finished(); });
     setScanning(true);
     // The job measures the folders on its own thread, so the window answers at once.
     WindowScanHost *host = host_;
@@ -366,6 +376,8 @@ void TForm1::PNGButton11Click()
 {
     host_->setStopFlag(true);
     deleter_->stop();
+    if (job_ && !stopGrace_->isActive())
+        stopGrace_->start();
 }
 
 void TForm1::PNGButton13Click()
@@ -453,14 +465,37 @@ void TForm1::abortScan()
     setScanning(false);
 }
 
+// Stop was pressed a while ago and the scan has not ended: a thread of it is
+// stuck where the stop flag cannot reach it. It is left behind, and the scan
+// ends here with what reached the window.
+void TForm1::abandonStuckScan()
+{
+    if (!job_ || !job_->Abandon())
+        return; // ended on its own: its summary is on the way
+    const ScanStats &stats = job_->Stats();
+    host_->jobAbandoned({0, stats.unreadable(), stats.systemFolders});
+}
+
 void TForm1::scanEnded()
 {
+    stopGrace_->stop();
     job_.reset(); // its thread has done its last act; this only joins it
+    setScanning(false);
+}
+
+void TForm1::scanAbandoned(ScanSummary soFar)
+{
+    if (!summaryShown_) {
+        soFar.groups = model_->groupCount();
+        showScanSummary(soFar);
+    }
+    leftBehind_.push_back(std::move(job_));
     setScanning(false);
 }
 
 void TForm1::showScanSummary(const ScanSummary &summary)
 {
+    summaryShown_ = true;
     if (closed_)
         return; // a job that ends after the window closed has nobody to tell
     std::string text = SummaryText(summary.groups, model_->rowCount());

@@ -21,6 +21,7 @@ class QLineEdit;
 class QModelIndex;
 class QMenu;
 class QProgressBar;
+class QTimer;
 class QTableView;
 class RadioGroup;
 class ResultModel;
@@ -55,8 +56,9 @@ public:
     bool StopFlag() const;
     std::int64_t TotalBytes() const;
     bool scanRunning() const { return job_ != nullptr; }
-    // Whether the scan's thread has done its last act (or there is none); safe
-    // to ask once the window has closed and its event loop has stopped.
+    // Whether the scan's thread, and that of every scan left behind, has done
+    // its last act (or there is none); safe to ask once the window has closed
+    // and its event loop has stopped.
     bool scanThreadEnded() const;
     // The host that scan jobs read and report through: the window's own unless
     // a test puts another in front of it.
@@ -117,7 +119,9 @@ private:
     void setScanning(bool running);
     void tellJobToEnd();
     void abortScan();
+    void abandonStuckScan();
     void scanEnded();
+    void scanAbandoned(ScanSummary soFar);
     void showScanSummary(const ScanSummary &summary);
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
@@ -139,6 +143,10 @@ private:
     WindowScanHost *host_;
     ScanHost *jobHost_;
     std::unique_ptr<TScanThread_Short> job_;
+    // Scans left behind with a thread stuck in the kernel, until it ends.
+    std::vector<std::unique_ptr<TScanThread_Short>> leftBehind_;
+    QTimer *stopGrace_ = nullptr; // from Stop until the scan is left behind
+    bool summaryShown_ = false;   // by the running scan
     bool closed_ = false; // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;

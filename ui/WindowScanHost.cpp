@@ -148,6 +148,12 @@ void WindowScanHost::jobEnded()
     push(Ended{});
 }
 
+void WindowScanHost::jobAbandoned(const ScanSummary &soFar)
+{
+    push(Abandoned{soFar});
+    drainTimer_.start(0); // the user waits for it: no need to wait for the display rate
+}
+
 void WindowScanHost::push(Operation operation)
 {
     enqueue([&](std::vector<Operation> &pending) {
@@ -268,6 +274,8 @@ void WindowScanHost::apply(Operation &operation)
                 emit summaryReady(op.summary);
             else if constexpr (std::is_same_v<T, Ended>)
                 emit scanEnded();
+            else if constexpr (std::is_same_v<T, Abandoned>)
+                emit scanAbandoned(op.soFar);
         },
         operation);
 }

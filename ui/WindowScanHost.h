@@ -41,6 +41,9 @@ public:
 
     // Worker side: the job has ended; queued behind everything it issued.
     void jobEnded();
+    // Window side: the job was left behind, cut off from this host; queued
+    // behind everything it issued, with its figures so far.
+    void jobAbandoned(const ScanSummary &soFar);
 
     // ScanHost, called from the worker.
     std::string filterText() override;
@@ -64,6 +67,8 @@ signals:
     // Every row issued before it is in the model.
     void summaryReady(const ScanSummary &summary);
     void scanEnded();
+    // Every row issued before it is in the model; no more come from the job.
+    void scanAbandoned(const ScanSummary &soFar);
 
 private:
     struct Position { int value; };
@@ -75,7 +80,8 @@ private:
     };
     struct Summary { ScanSummary summary; };
     struct Ended {};
-    using Operation = std::variant<Position, Maximum, Label, Rows, Summary, Ended>;
+    struct Abandoned { ScanSummary soFar; };
+    using Operation = std::variant<Position, Maximum, Label, Rows, Summary, Ended, Abandoned>;
 
     void push(Operation operation);
     template <class Change>

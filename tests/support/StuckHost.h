@@ -2,9 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "ScanHost.h"
-
-#include <condition_variable>
-#include <mutex>
+#include "StuckCall.h"
 
 // Passes everything on to another host, except that reading the stop flag or
 // the filter text waits until the test releases it: a scan thread stuck in a
@@ -15,26 +13,17 @@ public:
     explicit StuckHost(ScanHost &inner) : inner_(inner) {}
 
     // Whether the scan thread is held in a read now.
-    bool holdsThread()
-    {
-        std::lock_guard lock(mutex_);
-        return held_ > 0;
-    }
-    void release()
-    {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        change_.notify_all();
-    }
+    bool holdsThread() { return stuck_.holdsThread(); }
+    void release() { stuck_.release(); }
 
     std::string filterText() override
     {
-        hold();
+        stuck_.hold();
         return inner_.filterText();
     }
     bool stopFlag() override
     {
-        hold();
+        stuck_.hold();
         return inner_.stopFlag();
     }
     std::int64_t totalBytes() override { return inner_.totalBytes(); }
@@ -48,17 +37,6 @@ public:
     void showSummary(const ScanSummary &summary) override { inner_.showSummary(summary); }
 
 private:
-    void hold()
-    {
-        std::unique_lock lock(mutex_);
-        ++held_;
-        change_.wait(lock, [this] { return released_; });
-        --held_;
-    }
-
     ScanHost &inner_;
-    std::mutex mutex_;
-    std::condition_variable change_;
-    int held_ = 0;
-    bool released_ = false;
+    StuckCall stuck_;
 };

@@ -2,15 +2,18 @@
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "ApplicationIdentity.h"
+#include "FuseMount.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
 #include "RadioGroup.h"
+#include "ScanTexts.h"
 #include "StuckHost.h"
 #include "TImage.h"
 #include "TempTree.h"
 #include "WindowScanHost.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -493,4 +496,46 @@ TEST_F(MainWindowTest, ClosingNeverWaitsForAStuckScan)
     // Released, the job sees it was told to end, and ends without a word.
     ASSERT_TRUE(WaitUntil([&] { return form->scanThreadEnded() && !form->scanRunning(); }));
     EXPECT_TRUE(summaries().empty());
+}
+
+// A mount whose read never answers, or whose status never answers while the
+// folders are measured: Stop ends the scan anyway, with what reached the list.
+TEST_F(MainWindowTest, StopEndsAScanStuckOnAMountThatNeverAnswers)
+{
+    SKIP_UNLESS_FUSE();
+    for (const bool stuckWhileMeasuring : {false, true}) {
+        SCOPED_TRACE(stuckWhileMeasuring ? "status" : "read");
+        TempTree tree;
+        tree.writePairs("src/pairs", 3);
+        tree.write("src/stuck", "same size");
+        tree.write("src/twin1", "same size");
+        tree.mkdir("mnt");
+        FuseMount::Options options;
+        (stuckWhileMeasuring ? options.hangGetattr : options.hangRead) = "stuck";
+        FuseMount mount(tree.path("src"), tree.path("mnt"), options);
+        ASSERT_TRUE(mount.mounted());
+        folders()->clear();
+        addFolder(tree.path("mnt"));
+        dialogs.boxes.clear();
+        click("PNGButton10");
+        QTest::qWait(500); // the stuck call is waiting by now
+        ASSERT_TRUE(form->scanRunning());
+
+        QElapsedTimer sinceStop;
+        sinceStop.start();
+        click("PNGButton11");
+        ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
+        EXPECT_LT(sinceStop.elapsed(), 500);
+        ASSERT_EQ(summaries().size(), 1u);
+        const int groups = results().groupCount();
+        EXPECT_EQ(summaries()[0], QString::fromStdString(SummaryText(groups, results().rowCount())));
+        for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
+            EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name;
+        const int rows = results().rowCount();
+        QTest::qWait(100); // nothing more comes from the scan left behind
+        EXPECT_EQ(results().rowCount(), rows);
+        EXPECT_EQ(summaries().size(), 1u);
+        EXPECT_FALSE(form->scanThreadEnded());
+    } // the mount goes: the stuck call fails and the thread left behind ends
+    ASSERT_TRUE(WaitUntil([&] { return form->scanThreadEnded(); }));
 }
