@@ -6,15 +6,19 @@
 #include <fcntl.h>
 #include <sys/sysmacros.h>
 
+namespace {
+
+FileKind KindOf(mode_t mode)
+{
+    return S_ISREG(mode) ? FileKind::Regular : S_ISDIR(mode) ? FileKind::Directory : FileKind::Other;
+}
+
+} // namespace
+
 PathStatus FromStat(const struct stat &st)
 {
     PathStatus s;
-    if (S_ISREG(st.st_mode))
-        s.kind = FileKind::Regular;
-    else if (S_ISDIR(st.st_mode))
-        s.kind = FileKind::Directory;
-    else
-        s.kind = FileKind::Other;
+    s.kind = KindOf(st.st_mode);
     s.identity.device = st.st_dev;
     s.identity.inode = st.st_ino;
     s.identity.size = st.st_size;
@@ -34,12 +38,7 @@ std::int64_t Nanoseconds(const struct statx_timestamp &t)
 PathStatus FromStatx(const struct statx &st)
 {
     PathStatus s;
-    if (S_ISREG(st.stx_mode))
-        s.kind = FileKind::Regular;
-    else if (S_ISDIR(st.stx_mode))
-        s.kind = FileKind::Directory;
-    else
-        s.kind = FileKind::Other;
+    s.kind = KindOf(st.stx_mode);
     s.identity.device = makedev(st.stx_dev_major, st.stx_dev_minor);
     s.identity.inode = st.stx_ino;
     s.identity.size = std::int64_t(st.stx_size);
