@@ -36,6 +36,13 @@ public:
         return own;
     }
 
+protected:
+    // A mount another way made at `where`, taken away the same way.
+    struct Made {
+        bool there;
+    };
+    TestMount(std::string where, Made made) : where_(std::move(where)), made_(made.there) {}
+
 private:
     std::string where_;
     bool made_ = false;
