@@ -1,71 +1,19 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "Candidate.h"
+#include "ScanContext.h"
 #include "ScanHost.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-class FolderListing;
-class ScanBoundary;
 struct SystemTree;
-
-// Figures of one scan, for the benchmark and the tests.
-struct ScanStats {
-    std::atomic<std::uint64_t> bytesRead{0};
-    // Folders that could not be listed and files that could not be read, for
-    // a reason of their own (not a passing shortage of descriptors).
-    std::atomic<std::uint64_t> unreadableFolders{0};
-    std::atomic<std::uint64_t> unreadableFiles{0};
-    int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
-    std::atomic<int> systemFolders{0}; // listed folders passed by as the system's
-    std::size_t candidates = 0;
-    int groups = 0;
-    int rows = 0;
-};
-
-// What one scan works with besides the candidate list.
-struct ScanContext {
-    ScanContext(ScanHost &h, const std::atomic<bool> &a);
-    ~ScanContext();
-    ScanHost &host;
-    const std::atomic<bool> &abort; // closing the program: stop everything now
-    ScanStats stats;
-    // What the walks may enter and take; made when the job starts.
-    std::unique_ptr<ScanBoundary> boundary;
-    std::optional<std::vector<SystemTree>> systemTrees; // the machine's own unless a test gives others
-    std::int64_t lastLabelSecond = -1;
-    unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
-    bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
-
-    bool aborted() const { return abort.load(std::memory_order_relaxed); }
-    ScanBoundary &ensureBoundary();
-    // Sets the elapsed-time label when its text changes.
-    void showElapsed(std::int64_t startMs);
-};
-
-// The checksum of a whole file, read in 64 KiB blocks; 0 when it cannot be read.
-std::uint32_t FileCRC32(const std::string &path);
-
-// Appends the accepted files of a folder and all folders below it. With a
-// listing of the folder already taken, walks that instead of the disk.
-void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list,
-                  const FolderListing *listing = nullptr);
-// Keeps one candidate per file (device and inode), the first met, and orders
-// the rest by size; equal sizes keep walk order.
-void SortCandidates(CandidateList &list);
-// Forms the duplicate groups of a sorted list and adds their rows.
-void FindDuplicateGroups(ScanContext &context, const CandidateList &sorted);
 
 // One scan on a worker thread of its own: walk, sort, group.
 class TScanThread_Short {

@@ -1,8 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "CollectFiles.h"
+#include "DuplicateSearch.h"
 #include "RecordingHost.h"
 #include "ScanBoundary.h"
+#include "SortCandidates.h"
 #include "TempTree.h"
 #include "uScanThread_Short.h"
 

@@ -3,7 +3,7 @@
 #include "CRC32Pas.h"
 #include "RandomBytes.h"
 #include "TempTree.h"
-#include "uScanThread_Short.h"
+#include "FileCRC32.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

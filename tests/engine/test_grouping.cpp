@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "CRC32Pas.h"
+#include "FileCRC32.h"
 #include "FuseMount.h"
 #include "RandomBytes.h"
 #include "ScanFixture.h"

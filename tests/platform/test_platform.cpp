@@ -1,8 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "FileStatus.h"
-#include "FolderListing.h"
-#include "FolderSize.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "OpenedFile.h"
@@ -13,53 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
-
-TEST(FolderSize, SumsRegularFilesFailsOnMissingFoldersAndTakesAFileSystemsUsedSpace)
-{
-    TempTree t;
-    EXPECT_EQ(GetFolderSize(t.root()), 0);
-    t.write("a", std::string(100, 'x'));
-    t.write("sub/deeper/b", std::string(23, 'y'));
-    t.symlink(t.path("a"), "link-to-a");      // not followed
-    t.symlink(t.root(), "sub/link-to-root");  // not followed either
-    t.fifo("sub/pipe");
-    EXPECT_EQ(GetFolderSize(t.root()), 123);
-    EXPECT_EQ(GetFolderSize(t.path("missing")), -1);
-
-    EXPECT_TRUE(IsMountPoint("/"));
-    EXPECT_GT(GetFolderSize("/"), 0);
-    EXPECT_FALSE(IsMountPoint(t.root()));
-    EXPECT_FALSE(IsRemoteStorage(t.root()));
-    EXPECT_FALSE(IsRemoteStorage(t.path("missing")));
-}
-
-TEST(FolderSize, ARootIsStillListedWhenTheWalkWantsTheListing)
-{
-    // A file system root a user may write to, so that the listing has a
-    // known entry to show.
-    const std::string root = "/dev/shm";
-    if (!IsMountPoint(root) || ::access(root.c_str(), W_OK) != 0)
-        GTEST_SKIP() << root << " is no writable mount point here";
-    std::string made = root + "/varnok-root-XXXXXX";
-    ASSERT_NE(::mkdtemp(made.data()), nullptr);
-    FolderListing listing;
-    const std::int64_t size = GetFolderSize(root, nullptr, &listing);
-    ::rmdir(made.c_str());
-    struct statvfs vfs;
-    ASSERT_EQ(::statvfs(root.c_str(), &vfs), 0);
-    // The volume's used space, give or take what others did there meanwhile.
-    const auto used = std::int64_t(vfs.f_blocks - vfs.f_bfree) * std::int64_t(vfs.f_frsize);
-    EXPECT_NEAR(double(size), double(used), double(16 << 20));
-    ASSERT_FALSE(listing.empty());
-    const auto &top = listing.directory(0);
-    bool found = false;
-    for (std::uint64_t e = top.firstEntry; e < top.firstEntry + top.entryCount; ++e)
-        found = found || (listing.name(listing.entry(e)) == made.substr(root.size() + 1) &&
-                          listing.entry(e).kind == FileKind::Directory);
-    EXPECT_TRUE(found);
-}
 
 TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)
 {

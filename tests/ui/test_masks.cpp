@@ -8,6 +8,8 @@
 #include "TempTree.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "CollectFiles.h"
+#include "ScanContext.h"
 #include "uScanThread_Short.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-// A folder tree as one measuring pass read it: every directory's entries in
+// A folder tree as one walk read it: every directory's entries in
 // listing order, with the status of each regular file. The scan walks it
 // instead of listing and stat-ing the same tree a second time.
 class FolderListing {
@@ -44,6 +44,9 @@ public:
     const Entry &entry(std::uint64_t index) const { return entries_[index]; }
     std::string_view name(const Entry &e) const { return std::string_view(names_).substr(e.nameOffset, e.nameLength); }
     bool empty() const { return directories_.empty(); }
+    // Whether a walk read the whole tree into it (see TreeWalker).
+    bool walked() const { return walked_; }
+    void markWalked() { walked_ = true; }
     // Folders below the root that could not be listed for a reason of their own.
     std::uint64_t unreadableFolders() const { return unreadable_; }
     void countUnreadableFolder() { ++unreadable_; }
@@ -54,4 +57,5 @@ private:
     std::vector<Entry> entries_;
     std::string names_;
     std::uint64_t unreadable_ = 0;
+    bool walked_ = false;
 };

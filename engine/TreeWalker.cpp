@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderSize.h"
-#include "DepthControl.h"
+#include "TreeWalker.h"
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "RemoteStorage.h"
-#include "ScanBoundary.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,15 +16,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 
 namespace {
-
-std::string parentOf(const std::string &path)
-{
-    return path.empty() || path.back() == '/' ? path + ".." : path + "/..";
-}
 
 // A folder waiting to be listed, opened relative to its parent so that no
 // link on the way is ever followed.
@@ -73,18 +64,15 @@ constexpr std::size_t kSlicesPerFolder = 4;
 // their descriptors stay within bounds however wide the tree.
 constexpr std::size_t kOpenFoldersPerThread = 4;
 
-// Lists a tree on as many threads as the storage rewards (see DepthControl).
-// Each directory's entries are recorded together, in listing order; which
-// thread lists which directory only changes the directories' numbering,
-// which nothing depends on.
-class ParallelListing {
+} // namespace
+
+// One walk's threads and the work they share.
+class TreeWalker::Run {
 public:
-    ParallelListing(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth,
+    Run(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth,
                     ScanBoundary &boundary)
         : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth) {}
 
-    // An error on any thread stops them all; once every one is joined it
-    // reaches the caller.
     std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
     {
         const PathStatus self = root->status();
@@ -185,7 +173,7 @@ private:
             }
             // Counted back down however the listing ends, so no thread waits forever.
             struct Done {
-                ParallelListing &self;
+                Run &self;
                 ~Done()
                 {
                     std::lock_guard lock(self.mutex_);
@@ -353,51 +341,35 @@ private:
     std::exception_ptr failure_;
 };
 
-std::int64_t usedSpace(const std::string &path)
+TreeWalker::TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled)
+    : boundary_(boundary), cancelled_(std::move(cancelled))
 {
-    struct statvfs vfs;
-    if (::statvfs(path.c_str(), &vfs) != 0)
-        return -1;
-    return std::int64_t(vfs.f_blocks - vfs.f_bfree) * std::int64_t(vfs.f_frsize);
 }
 
-} // namespace
-
-bool IsMountPoint(const std::string &path)
+TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &listing)
 {
-    struct stat self, parent;
-    if (::stat(path.c_str(), &self) != 0 || ::stat(parentOf(path).c_str(), &parent) != 0)
-        return false;
-    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
-}
-
-std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing,
-                           ScanBoundary *boundary)
-{
-    // The root of a file system counts as its volume's used space; it is
-    // still listed when the caller wants the tree, for the walk to reuse.
-    const bool mountPoint = IsMountPoint(path);
-    if (mountPoint && !listing)
-        return usedSpace(path);
+    listing.clear();
+    Result result;
     auto dir = std::make_shared<DirectoryReader>();
-    if (!dir->open(path))
-        return mountPoint ? usedSpace(path) : -1;
-    FolderListing local;
-    FolderListing &target = listing ? *listing : local;
-    target.clear();
-    std::unique_ptr<ScanBoundary> own;
-    if (!boundary)
-        boundary = (own = std::make_unique<ScanBoundary>()).get();
-    const FolderStanding standing = boundary->listedFolder(dir->fd());
-    if (standing == FolderStanding::System)
-        return 0; // never searched, so nothing to wait for
-    const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    ParallelListing lister(target, cancel, DepthControl::forStorage(IsRemoteStorage(dir->fd()), few), *boundary);
-    const std::int64_t total = lister.run(std::move(dir), standing);
-    if (lister.cancelled())
-        target.clear(); // half a tree must not pass for the whole
-    // A volume's used space holds the system trees the scan passes by: the
-    // bar would never reach its end.
-    const bool wholeVolume = mountPoint && standing == FolderStanding::User && !lister.passedBy();
-    return wholeVolume ? usedSpace(path) : total;
+    if (!dir->open(folder)) {
+        if (dir->unreadable())
+            listing.countUnreadableFolder();
+        listing.markWalked();
+        return result;
+    }
+    result.opened = true;
+    result.standing = boundary_.listedFolder(dir->fd());
+    if (result.standing != FolderStanding::System) {
+        const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        Run run(listing, cancelled_, depth_ ? *depth_ : DepthControl::forStorage(IsRemoteStorage(dir->fd()), few),
+                boundary_);
+        result.bytes = run.run(std::move(dir), result.standing);
+        result.passedBy = run.passedBy();
+        result.cancelled = run.cancelled();
+    }
+    if (result.cancelled)
+        listing.clear();
+    else
+        listing.markWalked();
+    return result;
 }

@@ -16,6 +16,3 @@ class ScanBoundary;
 // given, the tree is read (the root of a file system too) and recorded there.
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
                            FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr);
-
-// True when the folder is the root of the file system it lives on.
-bool IsMountPoint(const std::string &path);

@@ -1,0 +1,16 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "Candidate.h"
+
+#include <string>
+
+class FolderListing;
+struct ScanContext;
+
+// Appends the files of a folder and all folders below it that pass the
+// filter, in walk order, advancing the bar by each file's share of the
+// estimate. Walks the listing given when a walk filled it, the tree itself
+// otherwise.
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list,
+                  const FolderListing *listing = nullptr);

@@ -1,0 +1,173 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "DuplicateSearch.h"
+#include "ContentGrouper.h"
+#include "LocalTime.h"
+#include "LocaleCompare.h"
+#include "OpenFileBudget.h"
+#include "OpenFileLimit.h"
+#include "OrderedParallel.h"
+#include "ReadBatches.h"
+#include "ScanContext.h"
+#include "ScanTexts.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <optional>
+
+namespace {
+
+struct GroupMember {
+    std::uint32_t index; // into the sorted list
+    std::string timeText;
+    QString display; // converted once, compared many times
+};
+
+bool pathBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
+{
+    if (const int c = locale.compareDisplay(a.display, b.display))
+        return c < 0;
+    return list.path(a.index) < list.path(b.index);
+}
+
+bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
+{
+    if (a.timeText != b.timeText)
+        return a.timeText < b.timeText;
+    return pathBefore(a, b, list, locale);
+}
+
+using OrderedGroups = std::vector<std::vector<ResultRow>>;
+// The groups of each size of a batch, in order; nothing for a size whose
+// comparison was cancelled, and no sizes after it.
+using BatchGroups = std::vector<std::optional<OrderedGroups>>;
+
+// The groups of one size, in the order the result list shows them: groups
+// follow the locale order of their first path, rows follow modification
+// time, then path. Rows still lack their group number and check mark.
+// Nothing when the comparison was cancelled: a group is never shown
+// half-compared.
+std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
+                                            const LocaleCompare &locale)
+{
+    std::vector<ContentGrouper::File> files;
+    files.reserve(sc.end - sc.begin);
+    for (std::size_t k = sc.begin; k < sc.end; ++k)
+        files.push_back({std::string(sorted.path(k)), sorted[k].identity, sorted[k].owner});
+    const std::int64_t size = sorted[sc.begin].identity.size;
+    const auto groups = grouper.group(files, size);
+    if (!groups)
+        return std::nullopt;
+
+    std::vector<std::vector<GroupMember>> ordered;
+    for (const auto &g : *groups) {
+        std::vector<GroupMember> members;
+        for (std::uint32_t m : g) {
+            const auto index = std::uint32_t(sc.begin + m);
+            members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
+        }
+        std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted, locale); });
+        ordered.push_back(std::move(members));
+    }
+    auto firstPath = [&](const std::vector<GroupMember> &g) {
+        return *std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
+    };
+    std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(firstPath(a), firstPath(b), sorted, locale); });
+
+    OrderedGroups out;
+    for (const auto &members : ordered) {
+        std::vector<ResultRow> rows;
+        for (const auto &m : members) {
+            ResultRow row;
+            row.path = std::string(sorted.path(m.index));
+            row.sizeText = SizeField(size);
+            row.timeText = m.timeText;
+            row.identity = sorted[m.index].identity;
+            rows.push_back(std::move(row));
+        }
+        out.push_back(std::move(rows));
+    }
+    return out;
+}
+
+} // namespace
+
+void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
+{
+    const std::int64_t start = MonotonicMs();
+    ctx.lastLabelSecond = -1;
+    const std::size_t n = sorted.size();
+    ScanHost &host = ctx.host;
+    host.setProgressPosition(1);
+    host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
+
+    const auto classes = sharedSizes(sorted);
+    DepthControl depth(readerDepth(ctx));
+    const unsigned readers = depth.most();
+    // Every reader draws on one budget of descriptors, so together they stay
+    // within the limit in force whatever their number.
+    OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
+    ContentGrouper::Shared shared{[&ctx] { return ctx.aborted() || ctx.host.stopFlag(); }, budget,
+                                  ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth,
+                                  ctx.remoteStorage ? ContentGrouper::kRemoteReads : ContentGrouper::kLocalReads};
+    // Each reader thread has its own grouper and collator, made when it
+    // starts; neither is shared.
+    std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
+    std::vector<std::unique_ptr<LocaleCompare>> locales(readers);
+
+    int groupNumber = 0;
+    bool stopped = false;
+    // One size's groups enter the list. After Stop, the sizes the readers had
+    // finished still come in, in their order; a size cut short is dropped
+    // whole, never shown half-compared.
+    auto addSizeRows = [&](const SizeClass &sc, std::optional<OrderedGroups> &groups) {
+        if (!groups) {
+            stopped = true;
+            return;
+        }
+        for (auto &rows : *groups) {
+            ++groupNumber;
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                rows[r].group = groupNumber;
+                rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
+                host.addResultRow(std::move(rows[r]));
+                ctx.stats.rows++;
+            }
+        }
+        if (stopped)
+            return;
+        host.setProgressPosition(int(std::min<std::size_t>(sc.end, INT_MAX)));
+        stopped = host.stopFlag();
+        if (!stopped)
+            ctx.showElapsed(start);
+    };
+    const auto batches = batchesOf(classes, readers);
+    // How far the readers may run ahead of the rows shown: far enough that
+    // one slow size (many files, or large ones on a share) holds up no one.
+    const std::size_t lookahead = 8 * std::size_t(readers);
+    RunOrderedParallel<BatchGroups>(
+        batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
+        longBatches(batches, classes, sorted, depth.depth(), shared.sizes.longest),
+        [&](std::size_t b, unsigned reader) {
+            if (!groupers[reader]) {
+                groupers[reader] = std::make_unique<ContentGrouper>(shared);
+                locales[reader] = std::make_unique<LocaleCompare>();
+            }
+            BatchGroups out(batches[b].endClass - batches[b].firstClass);
+            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
+                out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
+            return out;
+        },
+        [&](std::size_t b, BatchGroups &done) {
+            for (std::size_t i = 0; i < done.size() && !ctx.aborted(); ++i)
+                addSizeRows(classes[batches[b].firstClass + i], done[i]);
+            return !ctx.aborted();
+        });
+    if (ctx.aborted())
+        return;
+    if (!stopped)
+        host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
+    ctx.stats.groups = groupNumber;
+    host.showSummary({groupNumber, ctx.stats.unreadable(), ctx.stats.systemFolders});
+}

@@ -1,0 +1,39 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "Candidate.h"
+#include "DepthControl.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct ScanContext;
+
+struct SizeClass {
+    std::size_t begin, end; // a run of the sorted list sharing one size
+};
+
+// The runs of the sorted list whose size some other file shares: only
+// those are ever opened.
+std::vector<SizeClass> sharedSizes(const CandidateList &sorted);
+
+// Consecutive sizes handed to a reader at once, so that threads meet once per
+// batch rather than once per size.
+struct Batch {
+    std::size_t firstClass, endClass;
+};
+
+// Few enough files per batch that every reader of a deep queue has some
+// waiting, and at most 128.
+std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes, unsigned readers);
+
+// Batches long enough that, taken in turn near the end, they would keep the
+// other readers idle while one reader finishes them: the few largest sizes,
+// usually. Longest first. A batch's length is counted in requests: a few
+// per file to open and check it, and one per read of its bytes.
+std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const std::vector<SizeClass> &classes,
+                                     const CandidateList &sorted, unsigned readers, std::int64_t readSize);
+
+// How many readers compare files side by side, and how that may change.
+DepthControl::Range readerDepth(const ScanContext &ctx);

@@ -1,0 +1,29 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ScanContext.h"
+#include "LocalTime.h"
+#include "ScanBoundary.h"
+#include "ScanTexts.h"
+
+ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
+    : host(h), abort(a)
+{
+}
+
+ScanContext::~ScanContext() = default;
+
+ScanBoundary &ScanContext::ensureBoundary()
+{
+    if (!boundary)
+        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : ScanBoundary::standardTrees());
+    return *boundary;
+}
+
+void ScanContext::showElapsed(std::int64_t startMs)
+{
+    const std::int64_t elapsed = MonotonicMs() - startMs;
+    if (elapsed / 1000 == lastLabelSecond)
+        return; // the text only changes once a second
+    lastLabelSecond = elapsed / 1000;
+    host.setElapsedText(ElapsedText(elapsed));
+}

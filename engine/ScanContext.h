@@ -1,0 +1,49 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "ScanHost.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ScanBoundary;
+struct SystemTree;
+
+// Figures of one scan, for the benchmark and the tests.
+struct ScanStats {
+    std::atomic<std::uint64_t> bytesRead{0};
+    // Folders that could not be listed and files that could not be read, for
+    // a reason of their own (not a passing shortage of descriptors).
+    std::atomic<std::uint64_t> unreadableFolders{0};
+    std::atomic<std::uint64_t> unreadableFiles{0};
+    int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
+    std::atomic<int> systemFolders{0}; // listed folders passed by as the system's
+    std::size_t candidates = 0;
+    int groups = 0;
+    int rows = 0;
+};
+
+// What one scan works with besides the candidate list.
+struct ScanContext {
+    ScanContext(ScanHost &h, const std::atomic<bool> &a);
+    ~ScanContext();
+    ScanHost &host;
+    const std::atomic<bool> &abort; // closing the program: stop everything now
+    ScanStats stats;
+    // What the walks may enter and take; made when the job starts.
+    std::unique_ptr<ScanBoundary> boundary;
+    std::optional<std::vector<SystemTree>> systemTrees; // the machine's own unless a test gives others
+    std::int64_t lastLabelSecond = -1;
+    unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
+    bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
+
+    bool aborted() const { return abort.load(std::memory_order_relaxed); }
+    ScanBoundary &ensureBoundary();
+    // Sets the elapsed-time label when its text changes.
+    void showElapsed(std::int64_t startMs);
+};

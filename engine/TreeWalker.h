@@ -1,0 +1,49 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "DepthControl.h"
+#include "ScanBoundary.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class FolderListing;
+
+// The scan's one walk of a tree. It lists a folder and everything below it
+// on as many threads as the storage rewards (see DepthControl), enters only
+// what the ScanBoundary lets in and never follows a link. The listing it
+// fills holds each directory's entries together, in listing order, and the
+// status of each regular file the boundary admits; other files are recorded
+// as Other, and are never opened. Which thread lists which directory only
+// changes the directories' numbering, which nothing depends on.
+class TreeWalker {
+public:
+    struct Result {
+        bool opened = false; // the folder itself could be opened
+        FolderStanding standing = FolderStanding::User;
+        std::int64_t bytes = 0; // of the regular files recorded
+        bool passedBy = false;  // the boundary kept the walk out of something below the top
+        bool cancelled = false; // cancelled() said so: the listing was cleared
+    };
+
+    TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled);
+
+    // How many folders are listed side by side; by default chosen from the
+    // storage of the walked folder.
+    void setDepth(DepthControl::Range depth) { depth_ = depth; }
+
+    // Fills the listing (cleared first) and marks it walked unless cancelled:
+    // half a tree must not pass for the whole. A folder that cannot be
+    // opened for a reason of its own counts as an unreadable folder of the
+    // listing. An error on any thread stops them all; once every one is
+    // joined it reaches the caller.
+    Result walk(const std::string &folder, FolderListing &listing);
+
+private:
+    class Run;
+    ScanBoundary &boundary_;
+    std::function<bool()> cancelled_;
+    std::optional<DepthControl::Range> depth_;
+};
