@@ -473,9 +473,10 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
         }
         for (auto &rows : *groups) {
             ++groupNumber;
+            const KeepRule rule = host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber;
-                rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
+                rows[r].checked = KeepRuleChecks(rule, r, rows.size());
                 host.addResultRow(std::move(rows[r]));
                 ctx.stats.rows++;
             }

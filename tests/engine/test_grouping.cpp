@@ -49,7 +49,7 @@ TEST_F(Grouping, CopiesFollowTimeThenPathAndTheKeepRuleAndCarryWhatTheScanSaw)
     EXPECT_EQ(host.rows[3].timeText.size(), 19u);
 
     host.rows.clear();
-    host.rule = 1; // keep the oldest instead
+    host.rule = KeepRule::CheckNewer; // keep the oldest instead
     scan();
     EXPECT_EQ(std::vector<bool>({host.rows[3].checked, host.rows[4].checked}), std::vector<bool>({false, true}));
 }
