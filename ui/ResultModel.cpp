@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ResultModel.h"
+#include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "PlainToolTip.h"
+#include "ScanTexts.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,9 +49,9 @@ QVariant ResultModel::displayText(const ResultRow &row, int column) const
     case PathColumn:
         return LocaleCompare::toDisplay(row.path);
     case SizeColumn:
-        return QString::fromStdString(row.sizeText);
+        return QString::fromStdString(SizeField(row.identity.size));
     case TimeColumn:
-        return QString::fromStdString(row.timeText);
+        return QString::fromStdString(LocalTimeText(row.identity.mtimeNs));
     case GroupColumn:
         return QString::number(row.group);
     default:

@@ -7,6 +7,7 @@
 #include "PNGButton.h"
 #include "RadioGroup.h"
 #include "ScanTexts.h"
+#include "ScopedEnv.h"
 #include "StuckHost.h"
 #include "TImage.h"
 #include "TempTree.h"
@@ -23,6 +24,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <map>
@@ -44,6 +46,18 @@ public:
 };
 
 using MainWindowTest = MainWindowFixture;
+
+// A time zone for one scope; local times follow it and then the old one.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const std::string &zone) : zone_("TZ", zone) { ::tzset(); }
+
+private:
+    struct Reread {
+        ~Reread() { ::tzset(); } // after the old zone is back
+    } reread_;
+    ScopedEnv zone_;
+};
 
 // Two groups (5 and 7 bytes) and a single file; times order the copies.
 void WriteTwoGroups(TempTree &tree, const std::string &folder)
@@ -374,6 +388,26 @@ TEST_F(MainWindowTest, RowMarkedJustBeforeARuleChangeIsReMarkedWithItsGroup)
     worker([&] { addRow("/newer"); });
     ASSERT_TRUE(WaitUntil([&] { return results().rowCount() == 2; }));
     EXPECT_EQ(marks(), (std::vector<bool>{true, false})); // one copy kept, as if both were present
+}
+
+// In the hour that repeats when the clocks go back, the older copy can read
+// later than the newer: rows follow the time, not its text, so Check Older
+// Files checks the older copy; each row shows its own local time.
+TEST_F(MainWindowTest, CopiesInTheRepeatedHourFollowTheirTimeNotItsText)
+{
+    ScopedTimeZone zone("America/New_York");
+    TempTree tree;
+    tree.write("t/older.txt", "same");
+    tree.write("t/newer.txt", "same");
+    tree.setTime("t/older.txt", 1793511600); // 2026-11-01 05:40 UTC, 01:40 daylight time
+    tree.setTime("t/newer.txt", 1793513400); // 06:10 UTC, 01:10 standard time
+    addFolder(tree.path("t"));
+    scanToEnd();
+    ASSERT_EQ(rowPaths(), (std::vector<std::string>{tree.path("t/older.txt"), tree.path("t/newer.txt")}));
+    const QString shown[] = {"2026/11/01 01:40:00", "2026/11/01 01:10:00"};
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(results().data(results().index(i, ResultModel::TimeColumn)).toString(), shown[i]) << i;
+    EXPECT_EQ(marks(), (std::vector<bool>{true, false}));
 }
 
 TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
