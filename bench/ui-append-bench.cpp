@@ -87,11 +87,9 @@ ResultRow MakeRow(int i)
 {
     ResultRow row;
     row.path = "/home/user/Pictures/holiday-" + std::to_string(i / 1000) + "/IMG_" + std::to_string(i) + ".jpg";
-    row.sizeText = "   1048576";
-    row.timeText = "2023/07/14 12:34:56";
     row.group = i / 2 + 1;
     row.checked = i % 2 == 0;
-    row.identity = {1, std::uint64_t(i + 1), 1048576, 0};
+    row.identity = {1, std::uint64_t(i + 1), 1048576, 1689338096LL * 1000000000};
     return row;
 }
 

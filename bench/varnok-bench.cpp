@@ -23,8 +23,7 @@ public:
     std::string filterText() override { return filter_; }
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return total_; }
-    int keepRule() override { return 0; }
-    int rowCount() override { return int(rows_.size()); }
+    KeepRule keepRule() override { return KeepRule::CheckOlder; }
     int progressPosition() override { return position_; }
     void setProgressPosition(int p) override { position_ = p < 0 ? 0 : (p > maximum_ ? maximum_ : p); }
     // The grouping stage opens by setting the bar's maximum.

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "DuplicateSearch.h"
 #include "ContentGrouper.h"
+#include "KeepRule.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "OpenFileBudget.h"
@@ -9,7 +10,7 @@
 #include "OrderedParallel.h"
 #include "ReadBatches.h"
 #include "ScanContext.h"
-#include "ScanTexts.h"
+#include "SizeClassGroups.h"
 
 #include <algorithm>
 #include <climits>
@@ -18,78 +19,9 @@
 
 namespace {
 
-struct GroupMember {
-    std::uint32_t index; // into the sorted list
-    std::string timeText;
-    QString display; // converted once, compared many times
-};
-
-bool pathBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
-{
-    if (const int c = locale.compareDisplay(a.display, b.display))
-        return c < 0;
-    return list.path(a.index) < list.path(b.index);
-}
-
-bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateList &list, const LocaleCompare &locale)
-{
-    if (a.timeText != b.timeText)
-        return a.timeText < b.timeText;
-    return pathBefore(a, b, list, locale);
-}
-
-using OrderedGroups = std::vector<std::vector<ResultRow>>;
 // The groups of each size of a batch, in order; nothing for a size whose
 // comparison was cancelled, and no sizes after it.
 using BatchGroups = std::vector<std::optional<OrderedGroups>>;
-
-// The groups of one size, in the order the result list shows them: groups
-// follow the locale order of their first path, rows follow modification
-// time, then path. Rows still lack their group number and check mark.
-// Nothing when the comparison was cancelled: a group is never shown
-// half-compared.
-std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
-                                            const LocaleCompare &locale)
-{
-    std::vector<ContentGrouper::File> files;
-    files.reserve(sc.end - sc.begin);
-    for (std::size_t k = sc.begin; k < sc.end; ++k)
-        files.push_back({std::string(sorted.path(k)), sorted[k].identity, sorted[k].owner});
-    const std::int64_t size = sorted[sc.begin].identity.size;
-    const auto groups = grouper.group(files, size);
-    if (!groups)
-        return std::nullopt;
-
-    std::vector<std::vector<GroupMember>> ordered;
-    for (const auto &g : *groups) {
-        std::vector<GroupMember> members;
-        for (std::uint32_t m : g) {
-            const auto index = std::uint32_t(sc.begin + m);
-            members.push_back({index, LocalTimeText(sorted[index].identity.mtimeNs), LocaleCompare::toDisplay(sorted.path(index))});
-        }
-        std::sort(members.begin(), members.end(), [&](auto &a, auto &b) { return memberBefore(a, b, sorted, locale); });
-        ordered.push_back(std::move(members));
-    }
-    auto firstPath = [&](const std::vector<GroupMember> &g) {
-        return *std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
-    };
-    std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(firstPath(a), firstPath(b), sorted, locale); });
-
-    OrderedGroups out;
-    for (const auto &members : ordered) {
-        std::vector<ResultRow> rows;
-        for (const auto &m : members) {
-            ResultRow row;
-            row.path = std::string(sorted.path(m.index));
-            row.sizeText = SizeField(size);
-            row.timeText = m.timeText;
-            row.identity = sorted[m.index].identity;
-            rows.push_back(std::move(row));
-        }
-        out.push_back(std::move(rows));
-    }
-    return out;
-}
 
 } // namespace
 
@@ -128,9 +60,10 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
         }
         for (auto &rows : *groups) {
             ++groupNumber;
+            const KeepRule rule = host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber;
-                rows[r].checked = host.keepRule() == 0 ? r + 1 != rows.size() : r != 0;
+                rows[r].checked = KeepRuleChecks(rule, r, rows.size());
                 host.addResultRow(std::move(rows[r]));
                 ctx.stats.rows++;
             }

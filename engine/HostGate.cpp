@@ -76,14 +76,9 @@ std::int64_t HostGate::totalBytes()
     return ask(std::int64_t(0), [this] { return inner_.totalBytes(); });
 }
 
-int HostGate::keepRule()
+KeepRule HostGate::keepRule()
 {
-    return ask(0, [this] { return inner_.keepRule(); });
-}
-
-int HostGate::rowCount()
-{
-    return ask(0, [this] { return inner_.rowCount(); });
+    return ask(KeepRule::CheckOlder, [this] { return inner_.keepRule(); });
 }
 
 int HostGate::progressPosition()

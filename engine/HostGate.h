@@ -27,8 +27,7 @@ public:
     std::string filterText() override;
     bool stopFlag() override;
     std::int64_t totalBytes() override;
-    int keepRule() override;
-    int rowCount() override;
+    KeepRule keepRule() override;
     int progressPosition() override;
     void setProgressPosition(int position) override;
     void setProgressMaximum(int maximum) override;

@@ -3,6 +3,7 @@
 #pragma once
 #include "Candidate.h"
 #include "DepthControl.h"
+#include "SizeClassGroups.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +11,6 @@
 
 struct ScanContext;
 
-struct SizeClass {
-    std::size_t begin, end; // a run of the sorted list sharing one size
-};
 
 // The runs of the sorted list whose size some other file shares: only
 // those are ever opened.

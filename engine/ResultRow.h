@@ -8,10 +8,8 @@
 
 // One file of a duplicate group as the result list shows it.
 struct ResultRow {
-    std::string path;     // raw bytes, exactly as the directory listing gave them
-    std::string sizeText; // size right-aligned in 10 characters (wider for huge files)
-    std::string timeText; // "yyyy/mm/dd hh:mm:ss", local time
-    int group = 0;        // 1-based group number
+    std::string path; // raw bytes, exactly as the directory listing gave them
+    int group = 0;    // 1-based group number
     bool checked = false;
-    FileIdentity identity;
+    FileIdentity identity; // its size and modification time are what the list shows
 };

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "KeepRule.h"
 #include "ResultRow.h"
 
 #include <cstdint>
@@ -28,8 +29,7 @@ public:
     virtual std::string filterText() = 0;
     virtual bool stopFlag() = 0;
     virtual std::int64_t totalBytes() = 0;
-    virtual int keepRule() = 0; // 0: check older files, 1: check newer files
-    virtual int rowCount() = 0;
+    virtual KeepRule keepRule() = 0;
 
     // Operations.
     virtual int progressPosition() = 0;

@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ResultModel.h"
+#include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "PlainToolTip.h"
+#include "ScanTexts.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,9 +49,9 @@ QVariant ResultModel::displayText(const ResultRow &row, int column) const
     case PathColumn:
         return LocaleCompare::toDisplay(row.path);
     case SizeColumn:
-        return QString::fromStdString(row.sizeText);
+        return QString::fromStdString(SizeField(row.identity.size));
     case TimeColumn:
-        return QString::fromStdString(row.timeText);
+        return QString::fromStdString(LocalTimeText(row.identity.mtimeNs));
     case GroupColumn:
         return QString::number(row.group);
     default:
@@ -169,15 +171,24 @@ void ResultModel::clear()
     endResetModel();
 }
 
-void ResultModel::applyKeepRule(int keepRule, int firstRow)
+void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
 {
-    const int n = rowCount();
-    if (firstRow >= n)
+    const std::size_t n = entries_.size();
+    std::size_t from = std::size_t(std::max(firstRow, 0));
+    if (from >= n)
         return;
-    const int from = std::max(firstRow - 1, 0);
-    for (std::size_t i = std::size_t(from); i < std::size_t(n); ++i)
-        entries_[i].row.checked = keepRule == 0 ? sameGroupAsNext(i) : sameGroupAsPrevious(i);
-    emit dataChanged(index(from, PathColumn), index(n - 1, PathColumn), {Qt::CheckStateRole});
+    if (sameGroupAsPrevious(from))
+        --from; // its group goes on: the row before may be its last no longer
+    std::size_t start = from;
+    while (sameGroupAsPrevious(start))
+        --start;
+    for (std::size_t end; start < n; start = end) {
+        for (end = start + 1; end < n && sameGroupAsPrevious(end); ++end) {
+        }
+        for (std::size_t i = std::max(start, from); i < end; ++i)
+            entries_[i].row.checked = KeepRuleChecks(rule, i - start, end - start);
+    }
+    emit dataChanged(index(int(from), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
 }
 
 int ResultModel::groupCount() const
@@ -186,11 +197,6 @@ int ResultModel::groupCount() const
     for (std::size_t i = 0; i < entries_.size(); ++i)
         groups += sameGroupAsPrevious(i) ? 0 : 1;
     return groups;
-}
-
-bool ResultModel::sameGroupAsNext(std::size_t i) const
-{
-    return i + 1 < entries_.size() && entries_[i].row.group == entries_[i + 1].row.group;
 }
 
 bool ResultModel::sameGroupAsPrevious(std::size_t i) const

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "FileTypeIcons.h"
+#include "KeepRule.h"
 #include "ResultRow.h"
 
 #include <QAbstractTableModel>
@@ -39,11 +40,11 @@ public:
     bool isChecked(int i) const { return entries_[std::size_t(i)].row.checked; }
     void setChecked(int i, bool checked);
 
-    // Applies the keep rule to the rows from firstRow on (and the row before,
-    // whose mark depends on them) from the rows' order and group numbers
-    // alone: 0 leaves the last row of each group unchecked, any other value
-    // the first.
-    void applyKeepRule(int keepRule, int firstRow = 0);
+    // Marks the rows from firstRow on by the rule, from the rows' order and
+    // group numbers alone (a group is a run of one group number), and the row
+    // before too when its group goes on at firstRow. Rows before keep their
+    // marks.
+    void applyKeepRule(KeepRule rule, int firstRow = 0);
     // The groups the rows belong to: runs of rows with one group number.
     int groupCount() const;
 
@@ -58,7 +59,6 @@ private:
     };
     QVariant displayText(const ResultRow &row, int column) const;
     QVariant iconOf(const Entry &entry) const;
-    bool sameGroupAsNext(std::size_t i) const;
     bool sameGroupAsPrevious(std::size_t i) const;
 
     std::deque<Entry> entries_; // grows without moving the rows already held

@@ -344,7 +344,7 @@ void TForm1::connectScanHost()
 void TForm1::FormCreate()
 {
     host_->setStopFlag(false);
-    host_->setKeepRule(RadioGroup1->itemIndex());
+    host_->setKeepRule(keepRuleChosen());
 }
 
 void TForm1::PNGButton10Click()
@@ -420,11 +420,16 @@ void TForm1::ListView2DblClick(const QModelIndex &index)
     openAddress(LocalFileUrl(path), LocaleCompare::toDisplay(path));
 }
 
+KeepRule TForm1::keepRuleChosen() const
+{
+    return RadioGroup1->itemIndex() == 0 ? KeepRule::CheckOlder : KeepRule::CheckNewer;
+}
+
 void TForm1::RadioGroup1Click()
 {
     // Rows still on their way are re-marked as they arrive (see the host).
-    host_->setKeepRule(RadioGroup1->itemIndex());
-    model_->applyKeepRule(RadioGroup1->itemIndex());
+    host_->setKeepRule(keepRuleChosen());
+    model_->applyKeepRule(keepRuleChosen());
 }
 
 // The window goes at once. A running scan is told to end but not waited for:

@@ -32,6 +32,7 @@ class UserDialogs;
 class WindowScanHost;
 struct DeletionTally;
 struct ScanSummary;
+enum class KeepRule;
 
 // The command buttons of the main window, all made by one factory.
 using CommandButton = TPNGButton;
@@ -126,6 +127,7 @@ private:
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
     void openAddress(const QUrl &address, const QString &shownAs);
+    KeepRule keepRuleChosen() const;
 
     enum class DeleteReport { Summary, FailuresOnly };
     void connectDeleteCommands();

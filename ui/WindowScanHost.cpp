@@ -22,9 +22,6 @@ WindowScanHost::WindowScanHost(ResultModel &model, QObject *parent) : QObject(pa
 {
     drainTimer_.setSingleShot(true);
     connect(&drainTimer_, &QTimer::timeout, this, &WindowScanHost::drain);
-    connect(&model_, &QAbstractItemModel::rowsInserted, this, &WindowScanHost::syncRowMirror);
-    connect(&model_, &QAbstractItemModel::rowsRemoved, this, &WindowScanHost::syncRowMirror);
-    connect(&model_, &QAbstractItemModel::modelReset, this, &WindowScanHost::syncRowMirror);
 }
 
 WindowScanHost::~WindowScanHost() = default;
@@ -34,19 +31,6 @@ void WindowScanHost::setFilterText(const QString &text)
     const QByteArray bytes = text.toLocal8Bit();
     std::lock_guard lock(mutex_);
     filter_.assign(bytes.constData(), std::size_t(bytes.size()));
-}
-
-void WindowScanHost::setKeepRule(int rule)
-{
-    const std::uint64_t epoch = (ruleState_.load() >> 32) + 1;
-    ruleState_.store(epoch << 32 | std::uint32_t(rule));
-}
-
-int WindowScanHost::keepRule()
-{
-    const std::uint64_t rule = ruleState_.load();
-    epochRead_.store(std::uint32_t(rule >> 32));
-    return int(std::int32_t(rule));
 }
 
 void WindowScanHost::resetProgress(int maximum)
@@ -69,23 +53,16 @@ void WindowScanHost::discardPending()
     drainTimer_.stop();
 }
 
-void WindowScanHost::syncRowMirror()
-{
-    std::lock_guard lock(mutex_);
-    modelRows_ = model_.rowCount();
-}
-
 std::string WindowScanHost::filterText()
 {
     std::lock_guard lock(mutex_);
     return filter_;
 }
 
-int WindowScanHost::rowCount()
+int WindowScanHost::rowsInTransit()
 {
-    // What the list will hold once everything issued so far has arrived.
     std::lock_guard lock(mutex_);
-    return modelRows_ + queuedRows_;
+    return queuedRows_;
 }
 
 int WindowScanHost::progressPosition()
@@ -125,12 +102,11 @@ void WindowScanHost::setElapsedText(const std::string &text)
 
 void WindowScanHost::addResultRow(ResultRow row)
 {
-    const std::uint32_t epoch = epochRead_.load();
     enqueue([&](std::vector<Operation> &pending) {
         // Consecutive rows travel as one batch and enter the model together.
         Rows *batch = pending.empty() ? nullptr : std::get_if<Rows>(&pending.back());
-        if (!batch || batch->rows.size() >= kRowsPerBatch || batch->ruleEpoch != epoch) {
-            batch = &std::get<Rows>(pending.emplace_back(Rows{{}, epoch}));
+        if (!batch || batch->rows.size() >= kRowsPerBatch) {
+            batch = &std::get<Rows>(pending.emplace_back(Rows{}));
             batch->rows.reserve(kRowsPerBatch);
         }
         batch->rows.push_back(std::move(row));
@@ -247,14 +223,11 @@ void WindowScanHost::applyRows(Rows &batch)
 {
     const int first = model_.rowCount();
     model_.appendRows(batch.rows);
-    // Marked by a rule that changed before they arrived: in the list they
-    // count as present at the change, so the current rule marks them now.
-    const std::uint64_t rule = ruleState_.load();
-    if (batch.ruleEpoch != std::uint32_t(rule >> 32))
-        model_.applyKeepRule(int(std::int32_t(rule)), first);
+    // The worker may have marked them by a rule switched since: in the list
+    // they count as present at the switch, so the rule in force marks them.
+    model_.applyKeepRule(rule_.load(), first);
     std::lock_guard lock(mutex_);
     queuedRows_ -= int(batch.rows.size());
-    modelRows_ = model_.rowCount();
 }
 
 void WindowScanHost::apply(Operation &operation)

@@ -29,15 +29,17 @@ public:
     // Window side: the copies the worker reads.
     void setFilterText(const QString &text);
     void setStopFlag(bool stop) { stop_.store(stop); }
-    // A new rule also starts a new rule epoch: rows marked under an older one
-    // are re-marked when they reach the list.
-    void setKeepRule(int rule);
+    // Rows already listed are the window's to re-mark; rows on their way
+    // are marked by the rule in force when they enter the list.
+    void setKeepRule(KeepRule rule) { rule_.store(rule); }
     void setTotalBytes(std::int64_t total) { totalBytes_.store(total); }
     const std::atomic<bool> &stopFlagRef() const { return stop_; }
     // Sets the worker's view of the progress bar before a job starts.
     void resetProgress(int maximum);
     // Forgets every operation not yet applied (the job is gone).
     void discardPending();
+    // Rows issued by the worker that have not reached the list yet.
+    int rowsInTransit();
 
     // Worker side: the job has ended; queued behind everything it issued.
     void jobEnded();
@@ -49,8 +51,7 @@ public:
     std::string filterText() override;
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return totalBytes_.load(); }
-    int keepRule() override;
-    int rowCount() override;
+    KeepRule keepRule() override { return rule_.load(); }
     int progressPosition() override;
     void setProgressPosition(int position) override;
     void setProgressMaximum(int maximum) override;
@@ -74,10 +75,7 @@ private:
     struct Position { int value; };
     struct Maximum { int value; };
     struct Label { std::string text; };
-    struct Rows {
-        std::vector<ResultRow> rows;
-        std::uint32_t ruleEpoch = 0; // the rule its rows were marked by
-    };
+    struct Rows { std::vector<ResultRow> rows; };
     struct Summary { ScanSummary summary; };
     struct Ended {};
     struct Abandoned { ScanSummary soFar; };
@@ -95,7 +93,6 @@ private:
     void applyFront();
     void applyRows(Rows &batch);
     void apply(Operation &operation);
-    void syncRowMirror();
 
     ResultModel &model_;
     QTimer drainTimer_;
@@ -103,14 +100,12 @@ private:
 
     std::atomic<bool> stop_{false};
     std::atomic<std::int64_t> totalBytes_{0};
-    std::atomic<std::uint64_t> ruleState_{0};  // epoch in the high half, rule in the low
-    std::atomic<std::uint32_t> epochRead_{0};  // the epoch of the rule the worker read last
+    std::atomic<KeepRule> rule_{KeepRule::CheckOlder};
 
     std::mutex mutex_; // guards everything below
     std::string filter_;
     int position_ = 0;
     int maximum_ = 1000;
-    int modelRows_ = 0;
     int queuedRows_ = 0;
     bool wakePosted_ = false;
     std::vector<Operation> pending_;

@@ -15,7 +15,7 @@ public:
     std::string filter = "*.*";
     std::atomic<bool> stop{false};
     std::int64_t total = 0;
-    std::atomic<int> rule{0};
+    std::atomic<KeepRule> rule{KeepRule::CheckOlder};
 
     std::vector<ResultRow> rows;
     std::vector<std::string> labels;
@@ -31,8 +31,7 @@ public:
     std::string filterText() override { return filter; }
     bool stopFlag() override { return stop.load(); }
     std::int64_t totalBytes() override { return total; }
-    int keepRule() override { return rule.load(); }
-    int rowCount() override { return int(rows.size()); }
+    KeepRule keepRule() override { return rule.load(); }
     int progressPosition() override { return position; }
     void setProgressPosition(int p) override { position = p < 0 ? 0 : (p > maximum ? maximum : p); }
     void setProgressMaximum(int m) override { maximum = m; }
@@ -50,6 +49,6 @@ public:
         summaryGroups = summary.groups;
         summaryUnread = summary.unreadable;
         summarySystemFolders = summary.systemFolders;
-        summaryRows = rowCount();
+        summaryRows = int(rows.size());
     }
 };

@@ -27,8 +27,7 @@ public:
         return inner_.stopFlag();
     }
     std::int64_t totalBytes() override { return inner_.totalBytes(); }
-    int keepRule() override { return inner_.keepRule(); }
-    int rowCount() override { return inner_.rowCount(); }
+    KeepRule keepRule() override { return inner_.keepRule(); }
     int progressPosition() override { return inner_.progressPosition(); }
     void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
     void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }

@@ -41,7 +41,7 @@ protected:
         for (const std::string &path : paths) {
             ResultRow row;
             row.path = path;
-            row.sizeText = "         5";
+            row.identity.size = 5;
             row.group = 1;
             rows.push_back(row);
         }

@@ -1,0 +1,26 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "Candidate.h"
+#include "ResultRow.h"
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+class ContentGrouper;
+class LocaleCompare;
+
+struct SizeClass {
+    std::size_t begin, end; // a run of the sorted list sharing one size
+};
+
+using OrderedGroups = std::vector<std::vector<ResultRow>>;
+
+// The groups of one size, in the order the result list shows them: groups
+// follow the locale order of their first path, rows follow modification
+// time, then path. Rows still lack their group number and check mark.
+// Nothing when the comparison was cancelled: a group is never shown
+// half-compared.
+std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
+                                            const LocaleCompare &locale);
