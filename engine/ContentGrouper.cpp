@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 
@@ -17,6 +18,8 @@ namespace {
 constexpr std::int64_t kAlign = 4096; // where the middle probe starts
 constexpr std::int64_t kFirstChunk = 64 * 1024;
 constexpr std::int64_t kMinPiece = 512;
+// Smaller files are read whole: asking where their holes are costs more.
+constexpr std::int64_t kHolesFrom = 1024 * 1024;
 
 struct Range {
     std::int64_t offset;
@@ -111,14 +114,19 @@ enum class Access { Ready, Skip, Cancelled };
 // for a fault of the file.
 class SetFiles {
 public:
-    SetFiles(const std::vector<ContentGrouper::File> &files, ContentGrouper::Shared &shared)
-        : files_(files), shared_(shared), handles_(files.size()) {}
+    SetFiles(const std::vector<ContentGrouper::File> &files, std::int64_t size, ContentGrouper::Shared &shared)
+        : files_(files), shared_(shared), handles_(files.size()), size_(size), runs_(files.size()) {}
+
+    // Whether holes are looked for in files of this set.
+    bool sparseAware() const { return size_ >= kHolesFrom; }
 
     Access open(std::uint32_t i)
     {
         while (!handles_[i].isOpen()) {
             switch (shared_.depth.timed([&] { return handles_[i].open(files_[i].path, files_[i].identity, files_[i].owner); })) {
             case OpenedFile::Outcome::Opened:
+                if (sparseAware() && !runs_[i])
+                    runs_[i] = handles_[i].dataRuns(size_);
                 break;
             case OpenedFile::Outcome::Failed:
                 shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
@@ -136,9 +144,29 @@ public:
         return Access::Ready;
     }
 
+    bool holesKnown(std::uint32_t i) const { return runs_[i].has_value(); }
+    // How many bytes from `offset` on lie in a hole of the file, which reads as
+    // zeros; known once the file has been opened.
+    std::int64_t holeAt(std::uint32_t i, std::int64_t offset) const
+    {
+        if (!runs_[i])
+            return 0;
+        const auto &runs = *runs_[i];
+        // The first run that ends after the offset.
+        const auto next = std::upper_bound(runs.begin(), runs.end(), offset,
+                                           [](std::int64_t at, const auto &run) { return at < run.second; });
+        if (next == runs.end())
+            return size_ - offset;
+        return std::max<std::int64_t>(0, next->first - offset);
+    }
+
     // Reads a piece; false when the file failed or ended early.
     bool read(std::uint32_t i, std::int64_t offset, char *piece, std::size_t length)
     {
+        if (holeAt(i, offset) >= std::int64_t(length)) {
+            std::memset(piece, 0, length); // what a read would give, without the read
+            return true;
+        }
         if (shared_.depth.timed([&] { return handles_[i].readFullyAt(offset, piece, length); })) {
             shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
             return true;
@@ -168,6 +196,8 @@ private:
     const std::vector<ContentGrouper::File> &files_;
     ContentGrouper::Shared &shared_;
     std::vector<OpenedFile> handles_;
+    std::int64_t size_;
+    std::vector<std::optional<std::vector<std::pair<std::int64_t, std::int64_t>>>> runs_;
 };
 
 // The open members that are still what the walk saw; the others are closed.
@@ -186,6 +216,47 @@ std::optional<std::vector<std::uint32_t>> keptUnchanged(SetFiles &handles, const
     return still;
 }
 
+// Moves the set past `hole` bytes of zeros, through as many ranges of the
+// plan as follow on from each other.
+void skipHole(WorkSet &set, const std::vector<Range> &plan, std::int64_t hole)
+{
+    while (hole > 0 && set.range < plan.size()) {
+        const Range &r = plan[set.range];
+        const std::int64_t step = std::min(hole, r.length - set.within);
+        set.within += step;
+        hole -= step;
+        if (set.within < r.length)
+            return;
+        const std::int64_t end = r.offset + r.length;
+        set.range++;
+        set.within = 0;
+        if (set.range < plan.size() && plan[set.range].offset != end)
+            return; // the next range lies elsewhere: look there afresh
+    }
+}
+
+// The bytes from `offset` on that are a hole in every member, so zeros in all
+// of them alike: nothing there needs reading or comparing. The members are
+// opened to learn their holes; a member that cannot be opened has none.
+std::optional<std::int64_t> CommonHole(SetFiles &handles, const std::vector<std::uint32_t> &members,
+                                       std::int64_t offset, bool keepOpen)
+{
+    std::int64_t common = std::numeric_limits<std::int64_t>::max();
+    for (std::uint32_t i : members) {
+        if (!handles.holesKnown(i)) {
+            const Access a = handles.open(i);
+            if (a == Access::Cancelled)
+                return std::nullopt;
+            if (!keepOpen)
+                handles.close(i);
+        }
+        common = std::min(common, handles.holeAt(i, offset)); // none known: none assumed
+        if (common == 0)
+            break;
+    }
+    return common;
+}
+
 } // namespace
 
 std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<File> &files,
@@ -198,7 +269,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     const OpenFileLease lease(shared_.budget, std::min(files.size(), maxOpen), shared_.cancelled);
     if (lease.count() == 0)
         return std::nullopt;
-    SetFiles handles(files, shared_);
+    SetFiles handles(files, size, shared_);
 
     std::vector<Group> done;
     WorkSet all;
@@ -239,6 +310,18 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
 
         const Range &r = plan[set.range];
         const bool keepOpen = set.members.size() <= lease.count();
+        if (handles.sparseAware()) {
+            const auto hole = CommonHole(handles, set.members, r.offset + set.within, keepOpen);
+            if (!hole)
+                return std::nullopt;
+            if (*hole > 0) {
+                if (shared_.cancelled())
+                    return std::nullopt;
+                skipHole(set, plan, *hole);
+                stack.push_back(std::move(set));
+                continue;
+            }
+        }
         const std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget / set.members.size()));
         const std::size_t length = std::size_t(std::min(r.length - set.within, budgetPiece));
         buffer.resize(length * set.members.size());

@@ -10,6 +10,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <optional>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -123,6 +124,25 @@ bool OpenedFile::readFullyAt(std::int64_t offset, char *buffer, std::size_t leng
         length -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>> OpenedFile::dataRuns(std::int64_t size) const
+{
+    std::vector<std::pair<std::int64_t, std::int64_t>> runs;
+    for (std::int64_t at = 0; at < size;) {
+        const off_t data = ::lseek(fd_, at, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            break; // only a hole is left
+        if (data < 0)
+            return {{0, size}}; // holes not reported: all of it is data
+        const off_t hole = ::lseek(fd_, data, SEEK_HOLE);
+        const std::int64_t end = hole < 0 ? size : std::min<std::int64_t>(hole, size);
+        if (data >= size)
+            break;
+        runs.emplace_back(data, end);
+        at = end;
+    }
+    return runs;
 }
 
 bool OpenedFile::unchangedSince(const FileIdentity &expected, bool fromServer) const

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A regular file opened for reading, checked to be the file a scan saw.
 // Never opens through a link and never blocks on a FIFO swapped in.
@@ -33,6 +35,10 @@ public:
     // of the file (its errno value) from a file that ended early (0).
     bool readFullyAt(std::int64_t offset, char *buffer, std::size_t length);
     int readError() const { return readError_; }
+    // Where the first `size` bytes hold data, as [begin, end) runs in order;
+    // the rest are holes, which read as zeros. One run of the whole size
+    // where the file system reports no holes.
+    std::vector<std::pair<std::int64_t, std::int64_t>> dataRuns(std::int64_t size) const;
     // True when the open file still has the expected size and times. With
     // `fromServer`, a share or a user-space file system is asked afresh, not
     // its attribute cache, which may not know yet of a change on the server.

@@ -124,10 +124,8 @@ TEST_F(DesktopLimits, StopDuringALargeComparisonEndsWithinABlockAndKeepsFinished
 {
     tree.write("a1", "small pair");
     tree.write("a2", "small pair");
-    for (auto n : {"z1", "z2"}) {
-        tree.write(n, "");
-        ASSERT_EQ(::truncate(tree.path(n).c_str(), 256LL << 20), 0);
-    }
+    for (auto n : {"z1", "z2"})
+        tree.writeZeros(n, 64LL << 20);
     StopAfterBytes host;
     host.after = 8u << 20;
     TScanThread_Short job(host, {tree.root()}, true);
@@ -146,19 +144,14 @@ TEST_F(DesktopLimits, StopDuringALargeComparisonEndsWithinABlockAndKeepsFinished
 
 TEST_F(DesktopLimits, SizesFinishedBeforeStopStayEvenBehindOneStillBeingRead)
 {
-    // 128 copies of 4 MiB take long, on a reader of their own; one later
+    // 64 copies of 2 MiB take long, on a reader of their own; one later
     // pair is done early by another.
-    for (int k = 0; k < 128; ++k) {
-        const std::string name = "slow/" + std::to_string(k);
-        tree.write(name, "");
-        ASSERT_EQ(::truncate(tree.path(name).c_str(), 4LL << 20), 0);
-    }
-    for (auto n : {"quick1", "quick2"}) {
-        tree.write(n, "");
-        ASSERT_EQ(::truncate(tree.path(n).c_str(), (4LL << 20) + 1), 0);
-    }
+    for (int k = 0; k < 64; ++k)
+        tree.writeZeros("slow/" + std::to_string(k), 2LL << 20);
+    for (auto n : {"quick1", "quick2"})
+        tree.writeZeros(n, (2LL << 20) + 1);
     StopAfterBytes host;
-    host.after = 480u << 20; // the pair's 8 MiB are long read by then
+    host.after = 120u << 20; // the pair's 4 MiB are long read by then
     TScanThread_Short job(host, {tree.root()}, true);
     host.stats = &job.Stats();
     job.setReaderThreads(2);

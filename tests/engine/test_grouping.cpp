@@ -202,6 +202,65 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     EXPECT_GE(bytesRead, 2 * big.size());
 }
 
+namespace {
+
+// A file of `size` bytes holding `pieces` at their offsets and holes between.
+void WriteSparse(TempTree &tree, const std::string &name, std::int64_t size,
+                 const std::vector<std::pair<std::int64_t, std::string>> &pieces)
+{
+    const int fd = ::open(tree.write(name, "").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    for (const auto &[at, bytes] : pieces)
+        ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), at), ssize_t(bytes.size()));
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+} // namespace
+
+// Where a hole lies in every copy it is skipped; where one file's hole meets
+// another's bytes, zeros are compared with them as if read.
+TEST_F(Grouping, SparseFilesGroupByTheirBytesWhereverTheHolesLie)
+{
+    constexpr std::int64_t size = (8 << 20) + 4096 * 3 + 100; // past the last data: a hole to the end
+    const std::string head = RandomBytes(64 * 1024, 4), far = RandomBytes(64 * 1024, 5);
+    constexpr std::int64_t farAt = 5 << 20;
+    std::string farChanged = far;
+    farChanged[4000] ^= 1;
+    std::string inHole(4096, '\0');
+    inHole[10] = 1;
+    WriteSparse(tree, "s/a", size, {{0, head}, {farAt, far}});
+    WriteSparse(tree, "s/b", size, {{0, head}, {farAt, far}});
+    WriteSparse(tree, "s/far-differs", size, {{0, head}, {farAt, farChanged}});
+    WriteSparse(tree, "s/bytes-in-a-hole", size, {{0, head}, {farAt, far}, {3 << 20, inHole}});
+    WriteSparse(tree, "s/last-byte", size, {{0, head}, {farAt, far}, {size - 1, "x"}});
+    // The same bytes with the zeros written out, against a sparse copy and a
+    // sparse file that differs only beyond its hole.
+    std::string dense(std::size_t(size + 1), '\0');
+    dense.replace(0, head.size(), head);
+    dense.replace(std::size_t(farAt), far.size(), far);
+    tree.write("d/dense", dense);
+    WriteSparse(tree, "d/sparse", size + 1, {{0, head}, {farAt, far}});
+    WriteSparse(tree, "d/sparse-far-differs", size + 1, {{0, head}, {farAt, farChanged}});
+    tree.write("d/dense-differs", std::string(dense).replace(std::size_t(farAt) + 4000, 1, 1, farChanged[4000]));
+    for (const char *name : {"s/a", "s/b", "s/far-differs", "s/bytes-in-a-hole", "s/last-byte", "d/dense", "d/sparse",
+                             "d/sparse-far-differs", "d/dense-differs"})
+        tree.setTime(name, 1500000000); // copies then follow path order
+
+    scan({tree.path("s")});
+    EXPECT_EQ(rows(), (V{"1:s/a", "1:s/b"}));
+    const int fd = ::open(tree.path("s/a").c_str(), O_RDONLY);
+    const bool holesReported = ::lseek(fd, 0, SEEK_HOLE) < size;
+    ::close(fd);
+    if (holesReported) { // of 40 MiB, most of it holes in all, at most a piece past each file's data is read
+        EXPECT_LE(bytesRead, 5u * (2 << 20));
+    }
+
+    host.rows.clear();
+    scan({tree.path("d")});
+    EXPECT_EQ(rows(), (V{"1:d/dense", "1:d/sparse", "2:d/dense-differs", "2:d/sparse-far-differs"}));
+}
+
 TEST_F(Grouping, EmptyListsAndAStopDuringTheWalkStillReport)
 {
     scan();
@@ -239,10 +298,8 @@ TEST_F(Grouping, StopDuringGroupingKeepsWholeGroupsOnlyAndReports)
 TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
 {
     // Two big copies of zeros: the reading is stopped part way.
-    for (auto n : {"z1", "z2"}) {
-        tree.write(n, "");
-        ASSERT_EQ(::truncate(tree.path(n).c_str(), 512LL << 20), 0);
-    }
+    for (auto n : {"z1", "z2"})
+        tree.writeZeros(n, 64LL << 20);
     {
         TScanThread_Short job(host, {tree.root()});
         // Leave as soon as the grouping stage has begun reading.

@@ -45,6 +45,18 @@ std::string TempTree::write(const std::string &relative, const std::string &cont
     return p.string();
 }
 
+std::string TempTree::writeZeros(const std::string &relative, std::int64_t size)
+{
+    const std::string p = write(relative, "");
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    const std::string block(1 << 20, '\0');
+    for (std::int64_t left = size; left > 0; left -= std::int64_t(block.size()))
+        out.write(block.data(), std::streamsize(std::min<std::int64_t>(left, std::int64_t(block.size()))));
+    if (!out)
+        throw std::runtime_error("cannot write " + p);
+    return p;
+}
+
 void TempTree::setTime(const std::string &relative, std::int64_t seconds)
 {
     struct timeval times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};

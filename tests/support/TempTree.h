@@ -17,6 +17,9 @@ public:
 
     // Writes a file (creating its folders); returns its full path.
     std::string write(const std::string &relative, const std::string &content);
+    // Writes `size` zero bytes as data, not as a hole, so reading them costs
+    // what reading any data costs.
+    std::string writeZeros(const std::string &relative, std::int64_t size);
     // Sets a file's modification time, seconds since the epoch.
     void setTime(const std::string &relative, std::int64_t seconds);
     std::string mkdir(const std::string &relative);
