@@ -26,6 +26,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <new>
 #include <thread>
 #include <unistd.h>
 
@@ -59,6 +60,34 @@ void WriteTwoGroups(TempTree &tree, const std::string &folder)
     for (const auto &[name, time] : times)
         tree.setTime(folder + name, time);
 }
+
+// Passes everything on to the window's host, but taking the row numbered
+// `failAt` (from 0) throws, as when memory runs out on the way to the list.
+class RowFailingHost : public ScanHost {
+public:
+    RowFailingHost(ScanHost &inner, int failAt) : inner_(inner), failAt_(failAt) {}
+    std::string filterText() override { return inner_.filterText(); }
+    bool stopFlag() override { return inner_.stopFlag(); }
+    std::int64_t totalBytes() override { return inner_.totalBytes(); }
+    int keepRule() override { return inner_.keepRule(); }
+    int rowCount() override { return inner_.rowCount(); }
+    int progressPosition() override { return inner_.progressPosition(); }
+    void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
+    void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }
+    void setElapsedText(const std::string &text) override { inner_.setElapsedText(text); }
+    void addResultRow(ResultRow row) override
+    {
+        if (rows_++ == failAt_)
+            throw std::bad_alloc();
+        inner_.addResultRow(std::move(row));
+    }
+    void showSummary(const ScanSummary &summary) override { inner_.showSummary(summary); }
+
+private:
+    ScanHost &inner_;
+    const int failAt_;
+    int rows_ = 0;
+};
 
 } // namespace
 
@@ -375,6 +404,23 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
     EXPECT_EQ(dialogs.boxes[1].text, "0 duplicate groups and 30000 duplicate files found\n"
                                      "1 folder or file could not be read.");
+}
+
+TEST_F(MainWindowTest, AScanEndedByAnErrorSaysSoAndListsOnlyWholeGroups)
+{
+    TempTree tree;
+    WriteTwoGroups(tree, "scan");
+    RowFailingHost failing(form->scanHost(), 4); // the second row of the second group
+    const auto joinFirst = qScopeGuard([&] { form.reset(); });
+    form->setJobHost(failing);
+    addFolder(tree.path("scan"));
+    scanToEnd();
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_EQ(summaries()[0], QString::fromStdString(EndedEarlyText("not enough memory") + "\n" +
+                                                     SummaryText(1, 3)));
+    ASSERT_EQ(results().rowCount(), 3);
+    EXPECT_EQ(results().groupCount(), 1);
+    EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilStopEndsItWithASummary)
