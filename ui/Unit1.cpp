@@ -1,5 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+// The main window: building it, its commands and the scan. TForm1's delete
+// commands live in Unit1Deletion.cpp, so that all the code that removes files
+// can be read and reviewed apart from the rest.
 #include "Unit1.h"
 #include "DeleteRunner.h"
 #include "FolderListView.h"
