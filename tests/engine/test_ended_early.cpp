@@ -66,25 +66,23 @@ protected:
 
 } // namespace
 
-TEST_F(EndedEarly, AFailedRowKeepsTheWholeGroupsBeforeItAndTheSummarySaysSo)
+TEST_F(EndedEarly, AFailedRowKeepsTheRowsBeforeItAndCountsOnlyWholeGroups)
 {
-    host.failAtRow = 4; // the first row of the third group
-    scan();
-    EXPECT_EQ(host.rows.size(), 4u);
-    ASSERT_EQ(host.summaries, 1);
-    EXPECT_TRUE(host.lastSummary.endedEarly);
-    EXPECT_EQ(host.lastSummary.groups, 2);
-    EXPECT_EQ(host.lastSummary.failure, "not enough memory");
-}
-
-TEST_F(EndedEarly, AGroupCutShortIsNotCounted)
-{
-    host.failAtRow = 3; // the second row of the second group
-    scan();
-    EXPECT_EQ(host.rows.size(), 3u); // the window drops the lone row (see the window's test)
-    ASSERT_EQ(host.summaries, 1);
-    EXPECT_TRUE(host.lastSummary.endedEarly);
-    EXPECT_EQ(host.lastSummary.groups, 1);
+    struct Case {
+        int failAt, groups;
+    };
+    // The first row of the third group, and the second row of the second
+    // (the window drops that group's lone row: see the window's test).
+    for (const Case c : {Case{4, 2}, Case{3, 1}}) {
+        host.rows.clear();
+        host.failAtRow = c.failAt;
+        scan();
+        EXPECT_EQ(host.rows.size(), std::size_t(c.failAt));
+        EXPECT_TRUE(host.lastSummary.endedEarly);
+        EXPECT_EQ(host.lastSummary.groups, c.groups) << c.failAt;
+        EXPECT_EQ(host.lastSummary.failure, "not enough memory");
+    }
+    EXPECT_EQ(host.summaries, 2);
 }
 
 TEST_F(EndedEarly, AnErrorDuringTheWalkEndsTheScanWithNoGroups)

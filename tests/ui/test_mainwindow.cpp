@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "ApplicationIdentity.h"
+#include "ForwardingHost.h"
 #include "FuseMount.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
@@ -63,28 +64,17 @@ void WriteTwoGroups(TempTree &tree, const std::string &folder)
 
 // Passes everything on to the window's host, but taking the row numbered
 // `failAt` (from 0) throws, as when memory runs out on the way to the list.
-class RowFailingHost : public ScanHost {
+class RowFailingHost : public ForwardingHost {
 public:
-    RowFailingHost(ScanHost &inner, int failAt) : inner_(inner), failAt_(failAt) {}
-    std::string filterText() override { return inner_.filterText(); }
-    bool stopFlag() override { return inner_.stopFlag(); }
-    std::int64_t totalBytes() override { return inner_.totalBytes(); }
-    int keepRule() override { return inner_.keepRule(); }
-    int rowCount() override { return inner_.rowCount(); }
-    int progressPosition() override { return inner_.progressPosition(); }
-    void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
-    void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }
-    void setElapsedText(const std::string &text) override { inner_.setElapsedText(text); }
+    RowFailingHost(ScanHost &inner, int failAt) : ForwardingHost(inner), failAt_(failAt) {}
     void addResultRow(ResultRow row) override
     {
         if (rows_++ == failAt_)
             throw std::bad_alloc();
-        inner_.addResultRow(std::move(row));
+        ForwardingHost::addResultRow(std::move(row));
     }
-    void showSummary(const ScanSummary &summary) override { inner_.showSummary(summary); }
 
 private:
-    ScanHost &inner_;
     const int failAt_;
     int rows_ = 0;
 };
