@@ -4,6 +4,7 @@
 // and prints what it found and what it cost.
 #include "OpenFileLimit.h"
 #include "ProcessShutdown.h"
+#include "ScanTexts.h"
 #include "uScanThread_Short.h"
 
 #include <atomic>
@@ -34,12 +35,18 @@ public:
     }
     void setElapsedText(const std::string &) override {}
     void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
-    void showSummary(const ScanSummary &summary) override { groups_ = summary.groups; }
+    void showSummary(const ScanSummary &summary) override
+    {
+        groups_ = summary.groups;
+        if (summary.endedEarly)
+            failure_ = EndedEarlyText(summary.failure);
+    }
 
     std::atomic<bool> stop_{false};
     std::int64_t total_ = 0;
     std::vector<ResultRow> rows_;
     int groups_ = 0;
+    std::string failure_; // set when an error ended the scan early
     std::chrono::steady_clock::time_point walkStarted_, groupingStarted_;
 
 private:
@@ -127,7 +134,11 @@ int main(int argc, char **argv)
                 job.Stats().candidates, static_cast<unsigned long long>(job.Stats().bytesRead.load()), seconds);
     if (abandoned)
         std::printf("abandoned=1\n");
+    // Figures of a part must not pass for those of the whole.
+    const int status = host.failure_.empty() ? 0 : 1;
+    if (status)
+        std::fprintf(stderr, "%s\n", host.failure_.c_str());
     // A job left behind may still be stuck: the process ends without it.
-    EndProcessUnlessFinished([&job] { return job.Finished(); }, std::chrono::milliseconds(100), 0);
-    return 0;
+    EndProcessUnlessFinished([&job] { return job.Finished(); }, std::chrono::milliseconds(100), status);
+    return status;
 }

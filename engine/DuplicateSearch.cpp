@@ -67,6 +67,7 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
                 host.addResultRow(std::move(rows[r]));
                 ctx.stats.rows++;
             }
+            ctx.stats.groups = groupNumber; // whole groups only, should an error end the scan here
         }
         if (stopped)
             return;

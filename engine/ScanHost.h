@@ -15,6 +15,10 @@ struct ScanSummary {
     int unreadable = 0;
     // Listed folders that lie in the system's own trees and were not searched.
     int systemFolders = 0;
+    // An error, neither Stop nor closing, ended the scan before its end. The
+    // groups counted are whole; others may never have been compared.
+    bool endedEarly = false;
+    std::string failure = {}; // what went wrong, in a few words
 };
 
 // The window state the scan reads and the window operations it drives.

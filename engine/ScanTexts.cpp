@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <new>
+#include <system_error>
 
 std::string SizeField(std::int64_t size)
 {
@@ -72,4 +74,25 @@ std::string UnreadText(int count)
     if (count == 1)
         return "1 folder or file could not be read.";
     return std::to_string(count) + " folders or files could not be read.";
+}
+
+std::string EndedEarlyText(const std::string &reason)
+{
+    return "The scan ended early after an error (" + reason +
+           "). The groups listed so far are complete, but others may be missing.";
+}
+
+std::string FailureReason(const std::exception_ptr &error)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const std::bad_alloc &) {
+        return "not enough memory";
+    } catch (const std::system_error &e) {
+        // A thread that could not start, or another refusal of the system.
+        return "the system refused: " + e.code().message();
+    } catch (...) {
+    }
+    return "an internal fault";
 }

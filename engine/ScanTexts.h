@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,12 @@ std::string UnreadText(int count);
 
 // The summary's second line when listed folders lay in the system's own trees.
 std::string SystemFoldersText(int count);
+
+// The summary's line when an error ended the scan early; `reason` from FailureReason.
+std::string EndedEarlyText(const std::string &reason);
+
+// A few words on what an error caught in a scan job was.
+std::string FailureReason(const std::exception_ptr &error);
 
 // The filter text as the walk compares it: a to z upper-cased, nothing else.
 std::string UpperFilter(std::string_view filterText);

@@ -9,7 +9,10 @@
 #include "HostGate.h"
 #include "RemoteStorage.h"
 #include "ScanBoundary.h"
+#include "ScanTexts.h"
 #include "SortCandidates.h"
+
+#include <exception>
 
 namespace {
 
@@ -30,6 +33,7 @@ struct TScanThread_Short::Job {
     }
     void run();
     void execute();
+    void reportEndedEarly(const std::exception_ptr &error) noexcept;
 
     HostGate gate; // every call of the job to its host and callbacks passes here
     std::vector<std::string> folders;
@@ -115,10 +119,25 @@ void TScanThread_Short::Job::run()
     try {
         execute();
     } catch (...) {
-        // An error ends the job where it stands: rows already added stay,
-        // no summary is shown.
+        reportEndedEarly(std::current_exception());
     }
     gate.closeWith(onFinished);
+}
+
+// An error ends the job where it stands: the rows already added stay, and the
+// summary says the scan ended early, so that a part never passes for the whole.
+void TScanThread_Short::Job::reportEndedEarly(const std::exception_ptr &error) noexcept
+{
+    if (context.aborted())
+        return; // closing: nobody waits for a summary
+    try {
+        ScanSummary summary{context.stats.groups, context.stats.unreadable(), context.stats.systemFolders};
+        summary.endedEarly = true;
+        summary.failure = FailureReason(error);
+        gate.showSummary(summary);
+    } catch (...) {
+        // Not even the summary could be sent (memory ran out): the job still ends.
+    }
 }
 
 void TScanThread_Short::Job::execute()

@@ -103,9 +103,10 @@ OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity
 long OpenedFile::readAt(std::int64_t offset, char *buffer, std::size_t length)
 {
     for (;;) {
-        ssize_t n = ::pread(fd_, buffer, length, offset);
+        const ssize_t n = ::pread(fd_, buffer, length, offset);
         if (n < 0 && errno == EINTR)
             continue;
+        readError_ = n < 0 ? errno : 0;
         return static_cast<long>(n);
     }
 }
@@ -114,11 +115,9 @@ bool OpenedFile::readFullyAt(std::int64_t offset, char *buffer, std::size_t leng
 {
     readError_ = 0;
     while (length > 0) {
-        long n = readAt(offset, buffer, length);
-        if (n <= 0) {
-            readError_ = n < 0 ? errno : 0;
-            return false;
-        }
+        const long n = readAt(offset, buffer, length);
+        if (n <= 0)
+            return false; // readAt said why
         offset += n;
         buffer += n;
         length -= static_cast<std::size_t>(n);

@@ -29,7 +29,8 @@ public:
     // Opens and checks device, inode, size and the times. The owner is whom
     // the walk saw owning the file.
     Outcome open(const std::string &path, const FileIdentity &expected, std::uint32_t owner);
-    // Reads up to len bytes at offset; the count read, 0 at the end, -1 on error.
+    // Reads up to len bytes at offset; the count read, 0 at the end, -1 on
+    // error, whose errno value readError() then keeps.
     long readAt(std::int64_t offset, char *buffer, std::size_t length);
     // Reads exactly len bytes at offset. On false, readError() tells an error
     // of the file (its errno value) from a file that ended early (0).

@@ -199,6 +199,14 @@ int ResultModel::groupCount() const
     return groups;
 }
 
+void ResultModel::dropGroupsAfter(int lastGroup)
+{
+    int first = rowCount();
+    while (first > 0 && entries_[std::size_t(first - 1)].row.group > lastGroup)
+        --first;
+    removeRows(first, rowCount() - first);
+}
+
 bool ResultModel::sameGroupAsPrevious(std::size_t i) const
 {
     return i > 0 && entries_[i].row.group == entries_[i - 1].row.group;

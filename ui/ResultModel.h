@@ -47,6 +47,9 @@ public:
     void applyKeepRule(KeepRule rule, int firstRow = 0);
     // The groups the rows belong to: runs of rows with one group number.
     int groupCount() const;
+    // Removes the rows at the end numbered beyond `lastGroup`: a group that
+    // did not arrive whole.
+    void dropGroupsAfter(int lastGroup);
 
     static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
 

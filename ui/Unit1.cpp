@@ -1,5 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+// The main window: building it, its commands and the scan. TForm1's delete
+// commands live in Unit1Deletion.cpp, so that all the code that removes files
+// can be read and reviewed apart from the rest.
 #include "Unit1.h"
 #include "DeleteRunner.h"
 #include "FolderListView.h"
@@ -501,9 +504,15 @@ void TForm1::scanAbandoned(ScanSummary soFar)
 void TForm1::showScanSummary(const ScanSummary &summary)
 {
     summaryShown_ = true;
+    // An error may have cut off the rows of a group on their way: the list
+    // keeps the whole groups the summary counts, and only those.
+    if (summary.endedEarly)
+        model_->dropGroupsAfter(summary.groups);
     if (closed_)
         return; // a job that ends after the window closed has nobody to tell
     std::string text = SummaryText(summary.groups, model_->rowCount());
+    if (summary.endedEarly)
+        text = EndedEarlyText(summary.failure) + "\n" + text;
     if (summary.systemFolders > 0)
         text += "\n" + SystemFoldersText(summary.systemFolders);
     if (summary.unreadable > 0)

@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 // The main window's delete commands: the Delete button and the result list's
 // popup entries. The files go through DeleteRunner on a thread of its own.
+// TForm1 is one class in two files: this half holds everything that removes
+// files, so that the code able to destroy data can be read and reviewed on its
+// own, apart from building the window and running scans (Unit1.cpp).
 #include "DeleteRunner.h"
 #include "KeptCopyGuard.h"
 #include "FormatByteSize.h"

@@ -170,9 +170,12 @@ TEST_F(DesktopLimits, AFailureOnAnyScanThreadEndsTheJobKeepingItsRows)
     for (bool measureFirst : {true, false}) {
         FailsOffTheJobThread host;
         runToEnd(host, folders, measureFirst, 4);
-        EXPECT_EQ(host.summaries, 0) << measureFirst;
+        ASSERT_EQ(host.summaries, 1) << measureFirst;
+        EXPECT_TRUE(host.lastSummary.endedEarly) << measureFirst;
+        EXPECT_EQ(host.lastSummary.failure, "an internal fault");
     }
-    // On the side that takes the readers' results in: rows so far stay.
+    // On the side that takes the readers' results in: rows so far stay, and
+    // the group the third row began is not counted as found.
     RecordingHost host;
     host.onRow = [&](const ResultRow &) {
         if (host.rows.size() == 3)
@@ -180,5 +183,7 @@ TEST_F(DesktopLimits, AFailureOnAnyScanThreadEndsTheJobKeepingItsRows)
     };
     runToEnd(host, folders, true, 4);
     EXPECT_EQ(host.rows.size(), 3u);
-    EXPECT_EQ(host.summaries, 0);
+    ASSERT_EQ(host.summaries, 1);
+    EXPECT_TRUE(host.lastSummary.endedEarly);
+    EXPECT_EQ(host.lastSummary.groups, 1);
 }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
 TEST(ScanTexts, SizeElapsedAndSummaryTexts)
 {
     // The size field is right-aligned in ten and grows beyond.
@@ -36,4 +40,19 @@ TEST(ScanTexts, FilterMatchesExtensionsAsSubstrings)
         {"README", "", false}};
     for (const Case &c : cases)
         EXPECT_EQ(ExtensionPasses(c.name, UpperFilter(c.filter)), c.passes) << c.name << " / " << c.filter;
+}
+
+TEST(ScanTexts, AnErrorIsNamedInPlainWords)
+{
+    auto reasonOf = [](auto error) { return FailureReason(std::make_exception_ptr(error)); };
+    EXPECT_EQ(reasonOf(std::bad_alloc()), "not enough memory");
+    // As when a reader thread cannot be started.
+    const auto noThread = std::make_error_code(std::errc::resource_unavailable_try_again);
+    EXPECT_EQ(reasonOf(std::system_error(noThread)), "the system refused: " + noThread.message());
+    // Whatever else was thrown, the library's own text never reaches the user.
+    EXPECT_EQ(reasonOf(std::length_error("vector::_M_realloc_insert")), "an internal fault");
+    EXPECT_EQ(reasonOf(42), "an internal fault");
+    EXPECT_EQ(EndedEarlyText("not enough memory"),
+              "The scan ended early after an error (not enough memory). "
+              "The groups listed so far are complete, but others may be missing.");
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <unistd.h>
 
 TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)
@@ -42,6 +43,22 @@ TEST(LocalTime, WritesYearToSecondWithoutFractions)
     tzset();
     EXPECT_EQ(LocalTimeText(0), "1970/01/01 00:00:00");
     EXPECT_EQ(LocalTimeText(1700000000LL * 1000000000 + 999999999), "2023/11/14 22:13:20");
+}
+
+TEST(OpenedFile, AFailedReadKeepsItsReasonAndAnEarlyEndHasNone)
+{
+    TempTree t;
+    OpenedFile f;
+    ASSERT_TRUE(f.open(t.write("f", "hello")));
+    char buf[5];
+    EXPECT_EQ(f.readAt(-1, buf, 5), -1); // a negative offset: the kernel refuses it
+    EXPECT_EQ(f.readError(), EINVAL);
+    EXPECT_FALSE(f.readFullyAt(-1, buf, 5));
+    EXPECT_EQ(f.readError(), EINVAL);
+    EXPECT_EQ(f.readAt(0, buf, 5), 5);
+    EXPECT_EQ(f.readError(), 0);
+    EXPECT_FALSE(f.readFullyAt(3, buf, 5)); // ends early: no error of the file
+    EXPECT_EQ(f.readError(), 0);
 }
 
 TEST(OpenedFile, RefusesFilesThatAreNotWhatWasSeen)

@@ -43,9 +43,11 @@ public:
             onRow(rows.back());
     }
     int summarySystemFolders = -1;
+    ScanSummary lastSummary;
     void showSummary(const ScanSummary &summary) override
     {
         ++summaries;
+        lastSummary = summary;
         summaryGroups = summary.groups;
         summaryUnread = summary.unreadable;
         summarySystemFolders = summary.systemFolders;

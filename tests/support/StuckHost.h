@@ -1,16 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ScanHost.h"
+#include "ForwardingHost.h"
 #include "StuckCall.h"
 
 // Passes everything on to another host, except that reading the stop flag or
 // the filter text waits until the test releases it: a scan thread stuck in a
 // call that does not return, as a read from a stalled network mount. It must
 // outlive the job that uses it.
-class StuckHost : public ScanHost {
+class StuckHost : public ForwardingHost {
 public:
-    explicit StuckHost(ScanHost &inner) : inner_(inner) {}
+    using ForwardingHost::ForwardingHost;
 
     // Whether the scan thread is held in a read now.
     bool holdsThread() { return stuck_.holdsThread(); }
@@ -19,23 +19,14 @@ public:
     std::string filterText() override
     {
         stuck_.hold();
-        return inner_.filterText();
+        return ForwardingHost::filterText();
     }
     bool stopFlag() override
     {
         stuck_.hold();
-        return inner_.stopFlag();
+        return ForwardingHost::stopFlag();
     }
-    std::int64_t totalBytes() override { return inner_.totalBytes(); }
-    KeepRule keepRule() override { return inner_.keepRule(); }
-    int progressPosition() override { return inner_.progressPosition(); }
-    void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
-    void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }
-    void setElapsedText(const std::string &text) override { inner_.setElapsedText(text); }
-    void addResultRow(ResultRow row) override { inner_.addResultRow(std::move(row)); }
-    void showSummary(const ScanSummary &summary) override { inner_.showSummary(summary); }
 
 private:
-    ScanHost &inner_;
     StuckCall stuck_;
 };

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "ApplicationIdentity.h"
+#include "ForwardingHost.h"
 #include "FuseMount.h"
 #include "MainWindowFixture.h"
 #include "PNGButton.h"
@@ -27,6 +28,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <new>
 #include <thread>
 #include <unistd.h>
 
@@ -72,6 +74,23 @@ void WriteTwoGroups(TempTree &tree, const std::string &folder)
     for (const auto &[name, time] : times)
         tree.setTime(folder + name, time);
 }
+
+// Passes everything on to the window's host, but taking the row numbered
+// `failAt` (from 0) throws, as when memory runs out on the way to the list.
+class RowFailingHost : public ForwardingHost {
+public:
+    RowFailingHost(ScanHost &inner, int failAt) : ForwardingHost(inner), failAt_(failAt) {}
+    void addResultRow(ResultRow row) override
+    {
+        if (rows_++ == failAt_)
+            throw std::bad_alloc();
+        ForwardingHost::addResultRow(std::move(row));
+    }
+
+private:
+    const int failAt_;
+    int rows_ = 0;
+};
 
 } // namespace
 
@@ -442,6 +461,23 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
     EXPECT_EQ(dialogs.boxes[1].text, "0 duplicate groups and 30000 duplicate files found\n"
                                      "1 folder or file could not be read.");
+}
+
+TEST_F(MainWindowTest, AScanEndedByAnErrorSaysSoAndListsOnlyWholeGroups)
+{
+    TempTree tree;
+    WriteTwoGroups(tree, "scan");
+    RowFailingHost failing(form->scanHost(), 4); // the second row of the second group
+    const auto joinFirst = qScopeGuard([&] { form.reset(); });
+    form->setJobHost(failing);
+    addFolder(tree.path("scan"));
+    scanToEnd();
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_EQ(summaries()[0], QString::fromStdString(EndedEarlyText("not enough memory") + "\n" +
+                                                     SummaryText(1, 3)));
+    ASSERT_EQ(results().rowCount(), 3);
+    EXPECT_EQ(results().groupCount(), 1);
+    EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ScanDisablesScanAndDeleteUntilStopEndsItWithASummary)

@@ -1,47 +1,25 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-// The end of a scan job, or of the program, while a thread of the job is stuck.
+// The end of a scan job while a thread of it is stuck: the job is left behind
+// and its gate lets nothing more through.
 #include "FuseMount.h"
 #include "HostGate.h"
-#include "ProcessShutdown.h"
 #include "RecordingHost.h"
 #include "StuckCall.h"
-#include "StuckHost.h"
 #include "TempTree.h"
 #include "uScanThread_Short.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <csignal>
+#include <functional>
 #include <memory>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int kExitCode = 7;
-
-// Waits for a child process; kills it when it has not ended after a minute.
-// Its exit status, or -1 when it had to be killed or did not exit normally.
-int ExitStatusOf(pid_t child)
-{
-    int status = 0;
-    for (int turn = 0; turn < 60000; ++turn) {
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(1ms);
-    }
-    ::kill(child, SIGKILL);
-    ::waitpid(child, &status, 0);
-    return -1;
-}
 
 // Waits up to a minute for done() to hold.
 bool WaitFor(const std::function<bool()> &done)
@@ -63,51 +41,6 @@ Told TellingsOf(const RecordingHost &host)
 }
 
 } // namespace
-
-TEST(Shutdown, EndsTheProcessWhenTheScanThreadIsStuck)
-{
-    TempTree tree;
-    tree.write("a.txt", "same");
-    tree.write("b.txt", "same");
-    const std::string output = tree.path("stdout");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0)
-            ::_exit(2);
-        RecordingHost recording;
-        StuckHost stuck(recording);
-        {
-            TScanThread_Short job(stuck, {tree.root()});
-            while (!stuck.holdsThread())
-                std::this_thread::sleep_for(1ms);
-            job.Abort();
-            std::printf("still buffered"); // a file: fully buffered, not yet written
-            EndProcessUnlessFinished([&job] { return job.Finished(); }, 200ms, kExitCode);
-        } // had it come back, this would wait for the stuck thread for ever
-        ::_exit(3);
-    }
-    EXPECT_EQ(ExitStatusOf(child), kExitCode);
-    EXPECT_EQ(FileContent(output), "still buffered");
-}
-
-TEST(Shutdown, ReturnsOnceTheScanHasEnded)
-{
-    TempTree tree;
-    tree.write("a.txt", "same");
-    tree.write("b.txt", "same");
-    RecordingHost recording;
-    StuckHost stuck(recording);
-    TScanThread_Short job(stuck, {tree.root()});
-    while (!stuck.holdsThread())
-        std::this_thread::sleep_for(1ms);
-    job.Abort();
-    stuck.release();
-    EndProcessUnlessFinished([&job] { return job.Finished(); }, 60s, kExitCode);
-    EXPECT_TRUE(job.Finished());
-    EXPECT_EQ(recording.summaries, 0);
-}
 
 TEST(HostGate, ClosingWaitsForTheCallInProgressThenLetsNothingThrough)
 {
@@ -152,7 +85,7 @@ TEST(HostGate, ClosingWaitsForTheCallInProgressThenLetsNothingThrough)
     EXPECT_EQ(TellingsOf(recording), before);
 }
 
-TEST(Shutdown, AJobWithAStuckReaderIsLeftBehindAtOnceAndFreesItselfWhenItsThreadEnds)
+TEST(Abandon, AJobWithAStuckReaderIsLeftBehindAtOnceAndFreesItselfWhenItsThreadEnds)
 {
     SKIP_UNLESS_FUSE();
     TempTree tree;
@@ -190,7 +123,7 @@ TEST(Shutdown, AJobWithAStuckReaderIsLeftBehindAtOnceAndFreesItselfWhenItsThread
     EXPECT_FALSE(finishedRan->load());
 }
 
-TEST(Shutdown, AJobThatEndedOnItsOwnIsNotAbandoned)
+TEST(Abandon, AJobThatEndedOnItsOwnIsNotAbandoned)
 {
     TempTree tree;
     tree.writePairs("pairs", 2);
