@@ -17,6 +17,8 @@ std::string ElapsedText(std::int64_t elapsedMs);
 // "%d duplicate groups and %d duplicate files found"
 std::string SummaryText(int groups, int rows);
 inline constexpr const char *kSummaryCaption = "Congratulation!";
+// The summary box's caption when an error ended the scan: no congratulation for a failure.
+inline constexpr const char *kEndedEarlyCaption = "Scan ended early";
 // The summary's second line when some folders or files could not be read.
 std::string UnreadText(int count);
 

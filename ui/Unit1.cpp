@@ -517,7 +517,8 @@ void TForm1::showScanSummary(const ScanSummary &summary)
         text += "\n" + SystemFoldersText(summary.systemFolders);
     if (summary.unreadable > 0)
         text += "\n" + UnreadText(summary.unreadable);
-    dialogs_.messageBox(this, QString::fromStdString(text), QString::fromLatin1(kSummaryCaption));
+    dialogs_.messageBox(this, QString::fromStdString(text),
+                        QString::fromLatin1(summary.endedEarly ? kEndedEarlyCaption : kSummaryCaption));
 }
 
 void TForm1::showProgressMaximum(int maximum)
