@@ -33,6 +33,10 @@ public:
     // How many folders are listed side by side; by default chosen from the
     // storage of the walked folder.
     void setDepth(DepthControl::Range depth) { depth_ = depth; }
+    // Whether a folder's statuses are read in the order of the entries'
+    // inodes, which a spinning disk keeps in that order in its tables; the
+    // entries are recorded in listing order either way. Off by default.
+    void setInodeOrder(bool inodeOrder) { inodeOrder_ = inodeOrder; }
 
     // Fills the listing (cleared first) and marks it walked unless cancelled:
     // half a tree must not pass for the whole. A folder that cannot be
@@ -46,4 +50,5 @@ private:
     ScanBoundary &boundary_;
     std::function<bool()> cancelled_;
     std::optional<DepthControl::Range> depth_;
+    bool inodeOrder_ = false;
 };
