@@ -15,7 +15,6 @@
 namespace {
 
 constexpr std::int64_t kAlign = 4096; // where the middle probe starts
-constexpr std::int64_t kFirstChunk = 64 * 1024;
 constexpr std::int64_t kMinPiece = 512;
 
 struct Range {
@@ -25,7 +24,7 @@ struct Range {
 
 void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, ContentGrouper::ReadSizes sizes)
 {
-    std::int64_t chunk = std::min(std::max(kFirstChunk, sizes.probe), sizes.longest);
+    std::int64_t chunk = std::min(std::max(sizes.firstPiece, sizes.probe), sizes.longest);
     while (from < to) {
         const std::int64_t length = std::min(chunk, to - from);
         plan.push_back({from, length});
@@ -139,6 +138,8 @@ public:
     // Reads a piece; false when the file failed or ended early.
     bool read(std::uint32_t i, std::int64_t offset, char *piece, std::size_t length)
     {
+        if (shared_.onRead)
+            shared_.onRead(files_[i].path, offset);
         if (shared_.depth.timed([&] { return handles_[i].readFullyAt(offset, piece, length); })) {
             shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
             return true;
