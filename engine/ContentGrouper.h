@@ -41,9 +41,10 @@ public:
     // no more, which lets Stop be seen after one round trip.
     static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024, 128 * 1024};
     // On a spinning disk every move of the head costs what reading a
-    // megabyte does: the members of a set are read in turn in large pieces,
-    // and probes take a little more than a block, for the same move.
-    static constexpr ReadSizes kRotationalReads{128 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024};
+    // megabyte does: the members of a set are read in turn in pieces of a
+    // megabyte or two (larger ones cost more than they save once the pages
+    // are cached), and probes take a little more than a block, for the same move.
+    static constexpr ReadSizes kRotationalReads{128 * 1024, 2 * 1024 * 1024, 64 * 1024, 1024 * 1024};
 
     // What every reader of one scan shares.
     struct Shared {

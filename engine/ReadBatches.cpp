@@ -75,15 +75,16 @@ std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const st
 // Twice the cores to start with on a local disk: with a cold cache a reader
 // mostly waits for the disk, and more requests in flight keep it busy; with a
 // warm one the cost is small. A share starts deep. Either grows while the
-// storage answers slowly. One head serves one request at a time: more
-// readers would only move it between their files. A count the caller chose
-// is kept as it is.
+// storage answers slowly. One head serves one request at a time: on a
+// spinning disk two readers, taking neighbouring sizes, keep the next request
+// waiting at the disk while the other compares; more would only move the
+// head between their files. A count the caller chose is kept as it is.
 DepthControl::Range readerDepth(const ScanContext &ctx)
 {
     if (ctx.readerThreads > 0)
         return {ctx.readerThreads, ctx.readerThreads, ctx.readerThreads};
     if (ctx.rotationalStorage)
-        return {1, 1, 1};
+        return {2, 2, 2};
     return DepthControl::forStorage(ctx.remoteStorage, std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u));
 }
 

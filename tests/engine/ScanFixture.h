@@ -39,6 +39,7 @@ protected:
     bool readAsOnShare = false;
     // Forced either way, so that a test reads alike on every machine.
     bool readAsOnSpinningDisk = false;
+    unsigned readers = 0; // chosen by the job
     ExtentLookup extentLookup;
     std::function<void(const std::string &path, std::int64_t offset)> readObserver;
     // The system trees the scan passes by; the machine's own unless set.
@@ -52,6 +53,7 @@ protected:
         TScanThread_Short job(host, folders, true, [this](std::int64_t total) { host.total = total; });
         job.setRemoteStorage(readAsOnShare);
         job.setRotationalStorage(readAsOnSpinningDisk);
+        job.setReaderThreads(readers);
         job.setExtentLookup(extentLookup);
         job.setReadObserver(readObserver);
         if (systemTrees)

@@ -85,6 +85,7 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
     const V elsewhere = rows();
     ASSERT_EQ(host.rows.size(), 3u * 4 + 12); // every file has a copy
     readAsOnSpinningDisk = true;
+    readers = 1; // the order of reads is then the order of work
     extentLookup = [&](const std::string &path, const FileIdentity &identity) -> std::optional<std::uint64_t> {
         EXPECT_EQ(identity.inode, InodeOf(path)); // asked about the file the walk saw
         const auto found = offsets.find(path);
@@ -121,6 +122,7 @@ TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
     tree.write("one", big);
     tree.write("two", big);
     readAsOnSpinningDisk = true;
+    readers = 1;
     watchReads();
     scan();
     EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
