@@ -352,6 +352,18 @@ TreeWalker::TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled)
 {
 }
 
+// A spinning disk answers slowly from its platter, which must not deepen the
+// queue: there many threads would only send the head back and forth between
+// their folders' inode tables.
+DepthControl::Range TreeWalker::depthFor(const DirectoryReader &dir) const
+{
+    constexpr unsigned kOnOneHead = 2;
+    if (inodeOrder_)
+        return {kOnOneHead, kOnOneHead, kOnOneHead};
+    const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    return DepthControl::forStorage(IsRemoteStorage(dir.fd()), few);
+}
+
 TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &listing)
 {
     listing.clear();
@@ -366,9 +378,7 @@ TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &li
     result.opened = true;
     result.standing = boundary_.listedFolder(dir->fd());
     if (result.standing != FolderStanding::System) {
-        const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-        Run run(listing, cancelled_, depth_ ? *depth_ : DepthControl::forStorage(IsRemoteStorage(dir->fd()), few),
-                boundary_, inodeOrder_);
+        Run run(listing, cancelled_, depth_ ? *depth_ : depthFor(*dir), boundary_, inodeOrder_);
         result.bytes = run.run(std::move(dir), result.standing);
         result.passedBy = run.passedBy();
         result.cancelled = run.cancelled();
