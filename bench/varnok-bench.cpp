@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +69,7 @@ int main(int argc, char **argv)
     std::string filter = "*.*";
     double stopAfter = -1;
     unsigned readers = 0;
+    std::optional<bool> rotational;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--groups") == 0)
@@ -78,12 +80,14 @@ int main(int argc, char **argv)
             stopAfter = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
             readers = unsigned(std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
+            rotational = argv[i][2] == 'r';
         else
             folders.push_back(argv[i]);
     }
     if (folders.empty()) {
         std::fprintf(stderr, "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                             "FOLDER...\n");
+                             "[--rotational|--not-rotational] FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
@@ -94,6 +98,10 @@ int main(int argc, char **argv)
         host.walkStarted_ = std::chrono::steady_clock::now();
     });
     job.setReaderThreads(readers);
+    // A simulated spinning disk is served through a user-space file system,
+    // which the job would read as a share.
+    if (rotational)
+        job.setRotationalStorage(*rotational);
     job.Start();
     // Presses Stop after the given time, as a user would, and notes when;
     // a job that has not ended a grace later is left behind, as the window

@@ -58,8 +58,9 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
 {
     FolderListing own;
     if (!listing || !listing->walked()) {
-        TreeWalker(context.ensureBoundary(), [&context] { return context.aborted() || context.host.stopFlag(); })
-            .walk(folder, own);
+        TreeWalker walker(context.ensureBoundary(), [&context] { return context.aborted() || context.host.stopFlag(); });
+        walker.setInodeOrder(context.rotationalStorage);
+        walker.walk(folder, own);
         listing = &own;
     }
     context.stats.unreadableFolders += listing->unreadableFolders();

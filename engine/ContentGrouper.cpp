@@ -16,7 +16,6 @@
 namespace {
 
 constexpr std::int64_t kAlign = 4096; // where the middle probe starts
-constexpr std::int64_t kFirstChunk = 64 * 1024;
 constexpr std::int64_t kMinPiece = 512;
 // Smaller files are read whole: asking where their holes are costs more.
 constexpr std::int64_t kHolesFrom = 1024 * 1024;
@@ -28,7 +27,7 @@ struct Range {
 
 void addGap(std::vector<Range> &plan, std::int64_t from, std::int64_t to, ContentGrouper::ReadSizes sizes)
 {
-    std::int64_t chunk = std::min(std::max(kFirstChunk, sizes.probe), sizes.longest);
+    std::int64_t chunk = std::min(std::max(sizes.firstPiece, sizes.probe), sizes.longest);
     while (from < to) {
         const std::int64_t length = std::min(chunk, to - from);
         plan.push_back({from, length});
@@ -167,6 +166,8 @@ public:
             std::memset(piece, 0, length); // what a read would give, without the read
             return true;
         }
+        if (shared_.onRead)
+            shared_.onRead(files_[i].path, offset);
         if (shared_.depth.timed([&] { return handles_[i].readFullyAt(offset, piece, length); })) {
             shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
             return true;

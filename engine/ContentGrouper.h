@@ -31,14 +31,20 @@ public:
         std::int64_t whole;   // files up to this size are compared in one read
         std::int64_t longest; // no read asks for more
         std::int64_t probe;   // the head, middle and tail read first
+        std::int64_t firstPiece; // of the rest, growing from there to `longest`
     };
     // On a local disk bytes cost, so only small files are read whole and
     // larger ones are probed first, then read in growing pieces.
-    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096};
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096, 64 * 1024};
     // Where every request waits for a round trip, a request's worth of bytes
     // comes almost free, so every read, probes too, asks for that much; and
     // no more, which lets Stop be seen after one round trip.
-    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024};
+    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024, 128 * 1024};
+    // On a spinning disk every move of the head costs what reading a
+    // megabyte does: the members of a set are read in turn in pieces of a
+    // megabyte or two (larger ones cost more than they save once the pages
+    // are cached), and probes take a little more than a block, for the same move.
+    static constexpr ReadSizes kRotationalReads{128 * 1024, 2 * 1024 * 1024, 64 * 1024, 1024 * 1024};
 
     // What every reader of one scan shares.
     struct Shared {
@@ -48,6 +54,7 @@ public:
         std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
         DepthControl &depth; // told how long each open and read took
         ReadSizes sizes = kLocalReads;
+        std::function<void(const std::string &path, std::int64_t offset)> onRead; // before each read, if given
     };
 
     explicit ContentGrouper(Shared &shared) : shared_(shared) {}

@@ -8,6 +8,7 @@
 #include "OpenFileBudget.h"
 #include "OpenFileLimit.h"
 #include "OrderedParallel.h"
+#include "PhysicalOrder.h"
 #include "ReadBatches.h"
 #include "ScanContext.h"
 #include "SizeClassGroups.h"
@@ -25,7 +26,7 @@ using BatchGroups = std::vector<std::optional<OrderedGroups>>;
 
 } // namespace
 
-void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
+void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
 {
     const std::int64_t start = MonotonicMs();
     ctx.lastLabelSecond = -1;
@@ -35,14 +36,20 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
     host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
 
     const auto classes = sharedSizes(sorted);
+    const auto cancelled = [&ctx] { return ctx.aborted() || ctx.host.stopFlag(); };
+    // On a spinning disk the sizes are read in the order their first files
+    // lie, and the files of each in the order they lie; rows still come in
+    // size order. After a Stop during the lookups nothing is read anyway.
+    std::vector<std::size_t> placeOrder;
+    if (ctx.rotationalStorage)
+        placeOrder = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled).value_or(std::vector<std::size_t>{});
     DepthControl depth(readerDepth(ctx));
     const unsigned readers = depth.most();
     // Every reader draws on one budget of descriptors, so together they stay
     // within the limit in force whatever their number.
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
-    ContentGrouper::Shared shared{[&ctx] { return ctx.aborted() || ctx.host.stopFlag(); }, budget,
-                                  ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth,
-                                  ctx.remoteStorage ? ContentGrouper::kRemoteReads : ContentGrouper::kLocalReads};
+    ContentGrouper::Shared shared{cancelled, budget, ctx.stats.bytesRead, ctx.stats.unreadableFiles,
+                                  depth, readSizes(ctx), ctx.readObserver};
     // Each reader thread has its own grouper and collator, made when it
     // starts; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
@@ -76,13 +83,13 @@ void FindDuplicateGroups(ScanContext &ctx, const CandidateList &sorted)
         if (!stopped)
             ctx.showElapsed(start);
     };
-    const auto batches = batchesOf(classes, readers);
+    const auto batches = ctx.rotationalStorage ? oneBatchEach(classes) : batchesOf(classes, readers);
     // How far the readers may run ahead of the rows shown: far enough that
     // one slow size (many files, or large ones on a share) holds up no one.
     const std::size_t lookahead = 8 * std::size_t(readers);
     RunOrderedParallel<BatchGroups>(
         batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
-        longBatches(batches, classes, sorted, depth.depth(), shared.sizes.longest),
+        ctx.rotationalStorage ? placeOrder : longBatches(batches, classes, sorted, depth.depth(), shared.sizes.longest),
         [&](std::size_t b, unsigned reader) {
             if (!groupers[reader]) {
                 groupers[reader] = std::make_unique<ContentGrouper>(shared);

@@ -6,5 +6,6 @@
 struct ScanContext;
 
 // Forms the duplicate groups of a sorted list, adds their rows and shows the
-// summary.
-void FindDuplicateGroups(ScanContext &context, const CandidateList &sorted);
+// summary. On a spinning disk it first puts the files of each size in the
+// order they lie there.
+void FindDuplicateGroups(ScanContext &context, CandidateList &sorted);

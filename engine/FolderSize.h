@@ -14,5 +14,7 @@ class ScanBoundary;
 // own boundary unless one is given). -1 when it cannot be measured.
 // Returns early, with what it has, once cancelled() says so. When listing is
 // given, the tree is read (the root of a file system too) and recorded there.
+// `inodeOrder`: the files' statuses are read in the order of their inodes.
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
-                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr);
+                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr,
+                           bool inodeOrder = false);

@@ -38,6 +38,14 @@ std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes, unsigned rea
     return batches;
 }
 
+std::vector<Batch> oneBatchEach(const std::vector<SizeClass> &classes)
+{
+    std::vector<Batch> batches(classes.size());
+    for (std::size_t k = 0; k < classes.size(); ++k)
+        batches[k] = {k, k + 1};
+    return batches;
+}
+
 std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const std::vector<SizeClass> &classes,
                                      const CandidateList &sorted, unsigned readers, std::int64_t readSize)
 {
@@ -67,10 +75,22 @@ std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const st
 // Twice the cores to start with on a local disk: with a cold cache a reader
 // mostly waits for the disk, and more requests in flight keep it busy; with a
 // warm one the cost is small. A share starts deep. Either grows while the
-// storage answers slowly. A count the caller chose is kept as it is.
+// storage answers slowly. One head serves one request at a time: on a
+// spinning disk two readers, taking neighbouring sizes, keep the next request
+// waiting at the disk while the other compares; more would only move the
+// head between their files. A count the caller chose is kept as it is.
 DepthControl::Range readerDepth(const ScanContext &ctx)
 {
     if (ctx.readerThreads > 0)
         return {ctx.readerThreads, ctx.readerThreads, ctx.readerThreads};
+    if (ctx.rotationalStorage)
+        return {2, 2, 2};
     return DepthControl::forStorage(ctx.remoteStorage, std::clamp(2 * std::thread::hardware_concurrency(), 2u, 8u));
+}
+
+ContentGrouper::ReadSizes readSizes(const ScanContext &ctx)
+{
+    if (ctx.rotationalStorage)
+        return ContentGrouper::kRotationalReads;
+    return ctx.remoteStorage ? ContentGrouper::kRemoteReads : ContentGrouper::kLocalReads;
 }

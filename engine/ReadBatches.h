@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "Candidate.h"
+#include "ContentGrouper.h"
 #include "DepthControl.h"
 #include "SizeClassGroups.h"
 
@@ -26,6 +27,9 @@ struct Batch {
 // waiting, and at most 128.
 std::vector<Batch> batchesOf(const std::vector<SizeClass> &classes, unsigned readers);
 
+// A batch for each size, for reading them in an order of their own.
+std::vector<Batch> oneBatchEach(const std::vector<SizeClass> &classes);
+
 // Batches long enough that, taken in turn near the end, they would keep the
 // other readers idle while one reader finishes them: the few largest sizes,
 // usually. Longest first. A batch's length is counted in requests: a few
@@ -35,3 +39,5 @@ std::vector<std::size_t> longBatches(const std::vector<Batch> &batches, const st
 
 // How many readers compare files side by side, and how that may change.
 DepthControl::Range readerDepth(const ScanContext &ctx);
+// The pieces the readers ask for, as suits the storage.
+ContentGrouper::ReadSizes readSizes(const ScanContext &ctx);

@@ -1,14 +1,17 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "PhysicalOrder.h"
 #include "ScanHost.h"
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class ScanBoundary;
@@ -41,6 +44,13 @@ struct ScanContext {
     std::int64_t lastLabelSecond = -1;
     unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
     bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
+    // Read in the order the data lies, for a head that pays for every move:
+    // decided when the job starts, from the folders' devices unless forced.
+    std::optional<bool> rotationalForced;
+    bool rotationalStorage = false;
+    ExtentLookup extentLookup; // none: inode order
+    // Told of every read of a compared file before it is made (tests watch the order).
+    std::function<void(const std::string &path, std::int64_t offset)> readObserver;
 
     bool aborted() const { return abort.load(std::memory_order_relaxed); }
     ScanBoundary &ensureBoundary();

@@ -70,8 +70,8 @@ constexpr std::size_t kOpenFoldersPerThread = 4;
 class TreeWalker::Run {
 public:
     Run(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth,
-                    ScanBoundary &boundary)
-        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth) {}
+                    ScanBoundary &boundary, bool inodeOrder)
+        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth), inodeOrder_(inodeOrder) {}
 
     std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
     {
@@ -210,6 +210,7 @@ private:
         std::vector<FolderListing::Entry> entries;
         std::vector<std::string> names;
         std::vector<std::size_t> unstated;
+        std::vector<std::uint64_t> inodes;
         DirectoryReader::Entry e;
         while (!cancelled() && dir->next(e)) {
             FolderListing::Entry rec;
@@ -220,7 +221,11 @@ private:
                 unstated.push_back(entries.size()); // a way through's files are never candidates: not even read
             entries.push_back(rec);
             names.emplace_back(e.name);
+            inodes.push_back(e.inode);
         }
+        // Stable: entries the listing gives no inode keep their order.
+        if (inodeOrder_)
+            std::stable_sort(unstated.begin(), unstated.end(), [&](std::size_t a, std::size_t b) { return inodes[a] < inodes[b]; });
         // Where answers come fast, the thread that listed a folder reads its
         // statuses itself: handing them to others would cost more than the reads.
         if (depth_.depth() <= depth_.least()) {
@@ -336,6 +341,7 @@ private:
     std::size_t unassigned_ = 0; // entries of statting_ not yet handed out
     std::size_t openFolders_ = 0; // listed, with statuses still to read
     DepthControl depth_;
+    const bool inodeOrder_;
     std::size_t busy_ = 0;
     std::atomic<bool> failed_{false};
     std::exception_ptr failure_;
@@ -344,6 +350,18 @@ private:
 TreeWalker::TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled)
     : boundary_(boundary), cancelled_(std::move(cancelled))
 {
+}
+
+// A spinning disk answers slowly from its platter, which must not deepen the
+// queue: there many threads would only send the head back and forth between
+// their folders' inode tables.
+DepthControl::Range TreeWalker::depthFor(const DirectoryReader &dir) const
+{
+    constexpr unsigned kOnOneHead = 2;
+    if (inodeOrder_)
+        return {kOnOneHead, kOnOneHead, kOnOneHead};
+    const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    return DepthControl::forStorage(IsRemoteStorage(dir.fd()), few);
 }
 
 TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &listing)
@@ -360,9 +378,7 @@ TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &li
     result.opened = true;
     result.standing = boundary_.listedFolder(dir->fd());
     if (result.standing != FolderStanding::System) {
-        const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-        Run run(listing, cancelled_, depth_ ? *depth_ : DepthControl::forStorage(IsRemoteStorage(dir->fd()), few),
-                boundary_);
+        Run run(listing, cancelled_, depth_ ? *depth_ : depthFor(*dir), boundary_, inodeOrder_);
         result.bytes = run.run(std::move(dir), result.standing);
         result.passedBy = run.passedBy();
         result.cancelled = run.cancelled();

@@ -4,10 +4,13 @@
 #include "CollectFiles.h"
 #include "DirectoryReader.h"
 #include "DuplicateSearch.h"
+#include "FileStatus.h"
 #include "FolderListing.h"
 #include "FolderSize.h"
 #include "HostGate.h"
 #include "RemoteStorage.h"
+#include "PhysicalOffset.h"
+#include "RotationalStorage.h"
 #include "ScanBoundary.h"
 #include "ScanTexts.h"
 #include "SortCandidates.h"
@@ -71,6 +74,21 @@ void TScanThread_Short::setReaderThreads(unsigned count)
 void TScanThread_Short::setRemoteStorage(bool remote)
 {
     job_->context.remoteStorage = remote;
+}
+
+void TScanThread_Short::setRotationalStorage(bool rotational)
+{
+    job_->context.rotationalForced = rotational;
+}
+
+void TScanThread_Short::setExtentLookup(ExtentLookup lookup)
+{
+    job_->context.extentLookup = std::move(lookup);
+}
+
+void TScanThread_Short::setReadObserver(std::function<void(const std::string &, std::int64_t)> observer)
+{
+    job_->context.readObserver = std::move(observer);
 }
 
 const ScanStats &TScanThread_Short::Stats() const
@@ -147,6 +165,7 @@ void TScanThread_Short::Job::execute()
     ScanBoundary &boundary = context.ensureBoundary();
     // A listed folder inside a system tree adds nothing; the summary says so.
     std::vector<std::string> searched;
+    bool spinning = false;
     for (const auto &folder : folders) {
         if (IsSystemFolder(boundary, folder)) {
             ++context.stats.systemFolders;
@@ -154,14 +173,22 @@ void TScanThread_Short::Job::execute()
         }
         searched.push_back(folder);
         context.remoteStorage = context.remoteStorage || IsRemoteStorage(folder);
+        spinning = spinning || IsRotationalDevice(StatPath(folder).identity.device);
     }
+    // A share or a user-space file system hides the disks behind it, and
+    // there the depth of the queue sets the pace, not the head.
+    context.rotationalStorage = context.rotationalForced.value_or(spinning && !context.remoteStorage);
+    // Where the file system tells where a file lies, reads follow it; elsewhere
+    // inode numbers stand in.
+    if (context.rotationalStorage && !context.extentLookup)
+        context.extentLookup = [](const std::string &path, const FileIdentity &) { return FirstPhysicalOffset(path); };
     std::vector<FolderListing> listings(searched.size());
     if (estimateReady) {
         // Stop ends the measuring too; the walk then reads the disk itself.
         const auto cancelled = [this] { return context.aborted() || context.host.stopFlag(); };
         std::int64_t total = 0;
         for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
-            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary);
+            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, context.rotationalStorage);
         gate.pass([&] { estimateReady(total); });
     }
     CandidateList list;

@@ -43,6 +43,15 @@ public:
     // Before Start: read as on a network share wherever the folders lie
     // (tests check that both ways of reading find the same copies).
     void setRemoteStorage(bool remote);
+    // Before Start: read in the order the data lies on one spinning disk, or
+    // not, whatever the folders' devices say (the test machine has no such
+    // disk; a simulated one is reached through a user-space file system).
+    void setRotationalStorage(bool rotational);
+    // Before Start: where a file's data starts on its device, for that order.
+    // None by default: files are read in inode order there.
+    void setExtentLookup(ExtentLookup lookup);
+    // Before Start: told of every read of a compared file before it is made.
+    void setReadObserver(std::function<void(const std::string &path, std::int64_t offset)> observer);
     // Before Start: the system trees to pass by instead of this machine's
     // (tests put them in a temporary folder).
     void setSystemTrees(std::vector<SystemTree> trees);

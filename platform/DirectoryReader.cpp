@@ -80,6 +80,7 @@ bool DirectoryReader::next(Entry &entry)
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         entry.name = n;
+        entry.inode = d->d_ino;
         switch (d->d_type) {
         case DT_DIR: entry.type = EntryType::Directory; break;
         case DT_REG: entry.type = EntryType::Regular; break;

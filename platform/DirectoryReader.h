@@ -3,6 +3,7 @@
 #pragma once
 #include "FileStatus.h"
 
+#include <cstdint>
 #include <dirent.h>
 #include <string>
 
@@ -14,6 +15,7 @@ public:
     struct Entry {
         const char *name = nullptr;
         EntryType type = EntryType::Unknown;
+        std::uint64_t inode = 0; // as the listing tells it
     };
 
     DirectoryReader() = default;

@@ -62,6 +62,10 @@ bool Spins(const std::string &deviceFolder, int level)
                 return true;
         return false;
     }
+    // A virtual disk's driver never sets the flag, so it keeps the block
+    // layer's default of "spins" whatever the host stores it on: unknown.
+    if (RealPath(deviceFolder + "/device/driver").ends_with("/virtio_blk"))
+        return false;
     std::ifstream flag(deviceFolder + "/queue/rotational");
     int rotational = 0;
     return flag >> rotational && rotational == 1;

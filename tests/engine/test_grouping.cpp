@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "CRC32Pas.h"
+#include "ContentGrouper.h"
 #include "FileCRC32.h"
 #include "FuseMount.h"
 #include "RandomBytes.h"
@@ -200,6 +201,16 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     // The copies are read once in full; each differing file only up to its difference.
     EXPECT_LE(bytesRead, 2 * big.size() + 3 * 128 * 1024 + 80000);
     EXPECT_GE(bytesRead, 2 * big.size());
+
+    // On a spinning disk probes and pieces are larger: a differing file is
+    // read up to its three probes and one piece past them, at most.
+    host.rows.clear();
+    readAsOnSpinningDisk = true;
+    scan();
+    EXPECT_EQ(rows(), (V{"1:big1", "1:big2"}));
+    const auto sizes = ContentGrouper::kRotationalReads;
+    EXPECT_LE(bytesRead, 2 * big.size() + std::size_t(9 * sizes.probe + sizes.firstPiece));
+    EXPECT_GE(bytesRead, 2 * big.size());
 }
 
 namespace {
@@ -284,15 +295,22 @@ TEST_F(Grouping, StopDuringGroupingKeepsWholeGroupsOnlyAndReports)
         for (int k = 0; k < 3; ++k)
             tree.write("s" + std::to_string(s) + "-" + std::to_string(k), std::string(std::size_t(s), 'z'));
     host.onRow = [this](const ResultRow &) { host.stop = true; };
-    scan();
-    // Sizes the readers had finished may follow the first; each comes whole.
-    ASSERT_GE(host.rows.size(), 3u);
-    ASSERT_EQ(host.rows.size() % 3, 0u);
-    for (std::size_t r = 0; r < host.rows.size(); ++r)
-        EXPECT_EQ(host.rows[r].group, int(r / 3 + 1));
-    EXPECT_EQ(rows()[0], "1:s1-0");
-    EXPECT_EQ(host.summaries, 1);
-    EXPECT_EQ(host.summaryGroups, int(host.rows.size() / 3));
+    // On a spinning disk the sizes are read in another order than shown.
+    for (bool spinning : {false, true}) {
+        host.rows.clear();
+        host.stop = false;
+        host.summaries = 0;
+        readAsOnSpinningDisk = spinning;
+        scan();
+        // Sizes the readers had finished may follow the first; each comes whole.
+        ASSERT_GE(host.rows.size(), 3u);
+        ASSERT_EQ(host.rows.size() % 3, 0u);
+        for (std::size_t r = 0; r < host.rows.size(); ++r)
+            EXPECT_EQ(host.rows[r].group, int(r / 3 + 1));
+        EXPECT_EQ(rows()[0], "1:s1-0");
+        EXPECT_EQ(host.summaries, 1);
+        EXPECT_EQ(host.summaryGroups, int(host.rows.size() / 3));
+    }
 }
 
 TEST_F(Grouping, AbortEndsWithoutSummaryOrFurtherRows)
@@ -343,11 +361,13 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOtherOnEveryRun)
         if (names.size() > 1)
             expected.insert(names);
 
-    // Reading as on a share probes and reads in other pieces; the copies are the same.
+    // Reading as on a share probes and reads in other pieces, and on a
+    // spinning disk in another order too; the copies and rows are the same.
     std::vector<std::string> asOnShare;
-    for (bool share : {true, false}) {
+    for (const char *way : {"share", "spinning disk", "local disk"}) {
         host.rows.clear();
-        readAsOnShare = share;
+        readAsOnShare = way == std::string("share");
+        readAsOnSpinningDisk = way == std::string("spinning disk");
         scan();
         std::map<int, std::set<std::string>> found;
         for (const auto &r : host.rows)
@@ -355,11 +375,13 @@ TEST_F(Grouping, MatchesAComparisonOfEveryFileWithEveryOtherOnEveryRun)
         std::set<std::set<std::string>> actual;
         for (auto &[g, names] : found)
             actual.insert(names);
-        EXPECT_EQ(actual, expected) << (share ? "read as on a share" : "read as on a local disk");
-        if (share)
+        EXPECT_EQ(actual, expected) << "read as on a " << way;
+        if (readAsOnShare)
             asOnShare = rows();
+        else
+            EXPECT_EQ(rows(), asOnShare) << "read as on a " << way;
     }
-    EXPECT_EQ(rows(), asOnShare);
+    readAsOnSpinningDisk = false;
 
     // Sizes ascend from group to group; times ascend within a group.
     for (std::size_t i = 1; i < host.rows.size(); ++i) {

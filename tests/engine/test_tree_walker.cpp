@@ -47,12 +47,13 @@ protected:
     std::vector<SystemTree> systemTrees;
 
     TreeWalker::Result walk(FolderListing &listing, std::optional<DepthControl::Range> depth = {},
-                            std::function<bool()> cancelled = {}, std::string folder = {})
+                            std::function<bool()> cancelled = {}, std::string folder = {}, bool inodeOrder = false)
     {
         ScanBoundary boundary(systemTrees);
         TreeWalker walker(boundary, std::move(cancelled));
         if (depth)
             walker.setDepth(*depth);
+        walker.setInodeOrder(inodeOrder);
         return walker.walk(folder.empty() ? tree.root() : folder, listing);
     }
 };
@@ -83,6 +84,14 @@ TEST_F(TreeWalkerTest, ManyThreadsRecordTheSameTreeAsOneAndOnlyTheSizesOfWhatThe
     EXPECT_EQ(parallel.bytes, expected);
     EXPECT_TRUE(single.passedBy);
     EXPECT_EQ(flat(one), flat(many));
+    // Statuses read in inode order, by one thread or in slices by many: the
+    // entries still keep their places in the listing.
+    for (unsigned threads : {1u, 8u}) {
+        FolderListing inInodeOrder;
+        const auto byInode = walk(inInodeOrder, DepthControl::Range{1, threads, threads}, {}, {}, true);
+        EXPECT_EQ(byInode.bytes, expected) << threads;
+        EXPECT_EQ(flat(inInodeOrder), flat(one)) << threads;
+    }
 
     const Flat seen = flat(one);
     EXPECT_EQ(seen.entries.at("a/b/c/d/e/deep").second, 5);

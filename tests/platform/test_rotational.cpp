@@ -30,6 +30,10 @@ protected:
         disk("devices/virtual/block/loop0", "1");
         sys.write("devices/virtual/block/loop0/loop0p1/partition", "1\n");
         sys.mkdir("devices/virtual/block/zram0"); // no queue flags at all
+        disk("devices/pci/virtio1/block/vda", "1"); // the default a virtual disk's driver leaves
+        sys.mkdir("bus/virtio/drivers/virtio_blk");
+        sys.symlink("../../../../../../bus/virtio/drivers/virtio_blk", "devices/pci/virtio1/block/vda/device/driver");
+        sys.write("devices/pci/virtio1/block/vda/vda1/partition", "1\n");
         link(8, 0, "pci/block/sda");
         link(8, 1, "pci/block/sda/sda1");
         link(259, 0, "pci/block/nvme0n1");
@@ -39,6 +43,8 @@ protected:
         link(7, 0, "virtual/block/loop0");
         link(7, 1, "virtual/block/loop0/loop0p1");
         link(253, 0, "virtual/block/zram0");
+        link(252, 0, "pci/virtio1/block/vda");
+        link(252, 1, "pci/virtio1/block/vda/vda1");
     }
     void disk(const std::string &folder, const char *rotational)
     {
@@ -63,5 +69,6 @@ TEST_F(FakeSysfs, PartitionsAndStackedDevicesAnswerForWhatLiesUnderThem)
     EXPECT_FALSE(spins(259, 1));
     EXPECT_FALSE(spins(254, 1));
     EXPECT_FALSE(spins(253, 0)); // unknown counts as not spinning
+    EXPECT_FALSE(spins(252, 1)); // nor does a virtual disk, whatever its flag
     EXPECT_FALSE(spins(9, 9));   // a device sysfs does not list (a FUSE or network file system)
 }

@@ -37,6 +37,11 @@ protected:
     }
 
     bool readAsOnShare = false;
+    // Forced either way, so that a test reads alike on every machine.
+    bool readAsOnSpinningDisk = false;
+    unsigned readers = 0; // chosen by the job
+    ExtentLookup extentLookup;
+    std::function<void(const std::string &path, std::int64_t offset)> readObserver;
     // The system trees the scan passes by; the machine's own unless set.
     std::optional<std::vector<SystemTree>> systemTrees;
     // A whole scan job, run to its end, measuring the folders first as the
@@ -47,6 +52,10 @@ protected:
             folders.push_back(tree.root());
         TScanThread_Short job(host, folders, true, [this](std::int64_t total) { host.total = total; });
         job.setRemoteStorage(readAsOnShare);
+        job.setRotationalStorage(readAsOnSpinningDisk);
+        job.setReaderThreads(readers);
+        job.setExtentLookup(extentLookup);
+        job.setReadObserver(readObserver);
         if (systemTrees)
             job.setSystemTrees(*systemTrees);
         job.Start();

@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ContentGrouper.h"
+#include "PhysicalOrder.h"
+#include "RandomBytes.h"
+#include "ReadBatches.h"
+#include "ScanFixture.h"
+
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace {
+
+using V = std::vector<std::string>;
+
+std::uint64_t InodeOf(const std::string &path)
+{
+    struct stat st{};
+    ::lstat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+class PhysicalOrderScan : public ScanFixture {
+protected:
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::int64_t>> reads; // path relative to the tree, offset
+
+    void watchReads()
+    {
+        readObserver = [this](const std::string &path, std::int64_t offset) {
+            std::lock_guard lock(mutex);
+            reads.emplace_back(relative(path), offset);
+        };
+    }
+    // Each file once, in the order it was first read.
+    V firstReads() const
+    {
+        V order;
+        for (const auto &[path, offset] : reads)
+            if (std::find(order.begin(), order.end(), path) == order.end())
+                order.push_back(path);
+        return order;
+    }
+};
+
+TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsElsewhere)
+{
+    // Three sizes whose files the lookup places against their names' order
+    // and interleaved with each other's, one of them with a file it cannot
+    // place; and a size it places none of, read in inode order.
+    std::map<std::string, std::uint64_t> offsets;
+    const std::uint64_t blocks[3][4] = {{9, 2, 7, 4}, {6, 11, 3, 8}, {5, 0, 1, 10}}; // sizes first at 2, 3, 1
+    std::vector<V> bySize(4);
+    for (int s = 0; s < 3; ++s)
+        for (int k = 0; k < 4; ++k) {
+            const std::string name = "s" + std::to_string(s) + "/f" + std::to_string(k);
+            tree.write(name, std::string(std::size_t(10 * (s + 1)), char('a' + k % 2)));
+            bySize[std::size_t(s)].push_back(name);
+            if (s != 2 || k != 1)
+                offsets[tree.path(name)] = blocks[s][k] * 4096;
+        }
+    for (int k = 0; k < 12; ++k) {
+        const std::string name = "u/" + std::to_string((k * 5) % 12);
+        tree.write(name, std::string(40, char('a' + k % 3)));
+        bySize[3].push_back(name);
+    }
+    auto offsetOf = [&](const std::string &path) {
+        const auto found = offsets.find(path);
+        return found == offsets.end() ? std::nullopt : std::optional<std::uint64_t>(found->second);
+    };
+    // Worked out here from the offsets and the inodes the files really have.
+    auto expectedReads = [&] {
+        auto placeOf = [&](const std::string &name) {
+            return PlaceOf(FileIdentity{0, InodeOf(tree.path(name))}, offsetOf(tree.path(name)));
+        };
+        std::vector<std::pair<DiskPlace, V>> sets;
+        for (V names : bySize) {
+            std::sort(names.begin(), names.end(), [&](auto &a, auto &b) { return placeOf(a) < placeOf(b); });
+            sets.emplace_back(placeOf(names.front()), names);
+        }
+        std::sort(sets.begin(), sets.end());
+        V expected;
+        for (const auto &[place, names] : sets)
+            expected.insert(expected.end(), names.begin(), names.end());
+        return expected;
+    };
+
+    scan();
+    const V elsewhere = rows();
+    ASSERT_EQ(host.rows.size(), 3u * 4 + 12); // every file has a copy
+    readAsOnSpinningDisk = true;
+    readers = 1; // the order of reads is then the order of work
+    const ExtentLookup lookup = [&](const std::string &path, const FileIdentity &identity) {
+        EXPECT_EQ(identity.inode, InodeOf(path)); // asked about the file the walk saw
+        return offsetOf(path);
+    };
+    watchReads();
+    // Without a lookup every size follows its inodes.
+    for (bool placed : {true, false}) {
+        extentLookup = placed ? lookup : nullptr;
+        if (!placed)
+            offsets.clear();
+        reads.clear();
+        host.rows.clear();
+        scan();
+        EXPECT_EQ(firstReads(), expectedReads()) << placed;
+        EXPECT_EQ(reads.size(), 4u * 3 + 12) << placed; // small files: one read each
+        EXPECT_EQ(rows(), elsewhere) << placed;
+    }
+}
+
+TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
+{
+    const std::string big = RandomBytes(3 * 1024 * 1024 + 17, 9);
+    tree.write("one", big);
+    tree.write("two", big);
+    readAsOnSpinningDisk = true;
+    readers = 1;
+    watchReads();
+    scan();
+    EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
+    EXPECT_EQ(bytesRead, 2 * big.size());
+    // Head, tail and middle probes, then the rest in pieces of a megabyte or more.
+    const auto sizes = ContentGrouper::kRotationalReads;
+    const std::size_t most = 2 * (3 + 2 * std::size_t((std::int64_t(big.size()) / 2 + sizes.firstPiece - 1) / sizes.firstPiece));
+    EXPECT_LE(reads.size(), most);
+    // One file, then the other, piece by piece.
+    for (std::size_t r = 1; r < reads.size(); ++r)
+        EXPECT_NE(reads[r].first, reads[r - 1].first) << r;
+}
+
+} // namespace
+
+TEST(OrderByPlace, DevicesApartPlacedFilesFirstAndSizesByTheirFirstFile)
+{
+    CandidateList list;
+    auto add = [&](std::int64_t size, std::uint64_t device, std::uint64_t inode, const char *name) {
+        PathStatus seen{FileKind::Regular, {device, inode, size}};
+        list.append(seen, "/t/", name);
+    };
+    std::map<std::string, std::uint64_t> offsets{{"/t/a-far", 9000}, {"/t/a-near", 100}, {"/t/b-placed", 50},
+                                                 {"/t/c-other-disk", 10}};
+    add(5, 1, 30, "a-far");
+    add(5, 1, 2, "a-unplaced"); // a low inode still follows every placed file
+    add(5, 1, 40, "a-near");
+    add(7, 1, 8, "b-unplaced");
+    add(7, 1, 1, "b-placed");
+    add(9, 2, 3, "c-other-disk"); // the lowest offset, on the second device
+    add(9, 2, 4, "c-unplaced");
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 3u);
+    const ExtentLookup lookup = [&](const std::string &path, const FileIdentity &) -> std::optional<std::uint64_t> {
+        const auto found = offsets.find(path);
+        return found == offsets.end() ? std::nullopt : std::optional<std::uint64_t>(found->second);
+    };
+    const auto order = OrderByPlace(list, classes, lookup, {});
+    ASSERT_TRUE(order);
+    EXPECT_EQ(*order, (std::vector<std::size_t>{1, 0, 2}));
+    V paths;
+    for (std::size_t k = 0; k < list.size(); ++k)
+        paths.emplace_back(list.path(k));
+    EXPECT_EQ(paths, (V{"/t/a-near", "/t/a-far", "/t/a-unplaced", "/t/b-placed", "/t/b-unplaced", "/t/c-other-disk",
+                        "/t/c-unplaced"}));
+
+    int asked = 0;
+    EXPECT_FALSE(OrderByPlace(list, classes, lookup, [&] { return ++asked > 2; }));
+}
