@@ -14,7 +14,8 @@
 
 #include <chrono>
 
-namespace {
+namespace
+{
 // How long a scan or a deletion told to end at closing may take before the
 // process ends without it; together with the rest of the exit, well under a second.
 constexpr std::chrono::milliseconds kScanEndBound{500};

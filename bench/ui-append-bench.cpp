@@ -20,17 +20,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <ctime>
 #include <string>
 #include <thread>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-class QuietDialogs : public UserDialogs {
+class QuietDialogs : public UserDialogs
+{
 public:
     std::function<void()> onBox;
     QByteArray folder;
@@ -40,7 +42,7 @@ public:
         if (onBox)
             onBox();
     }
-    void information(QWidget *, const QString &) override {}
+    void information(QWidget *, const QString &) override { }
     bool confirm(QWidget *, const QString &) override { return false; }
 };
 
@@ -54,7 +56,8 @@ qint64 ThreadCpuNs()
 // Measures the longest pause between turns of the event loop with a 1 ms
 // timer: as wall time, and as the window thread's own CPU time within the
 // pause (on a busy machine the difference is time the system gave elsewhere).
-class LoopWatch {
+class LoopWatch
+{
 public:
     LoopWatch()
     {

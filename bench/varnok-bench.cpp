@@ -17,11 +17,13 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
-class ConsoleHost : public ScanHost {
+class ConsoleHost : public ScanHost
+{
 public:
-    explicit ConsoleHost(std::string filter) : filter_(std::move(filter)) {}
+    explicit ConsoleHost(std::string filter) : filter_(std::move(filter)) { }
     std::string filterText() override { return filter_; }
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return total_; }
@@ -34,7 +36,7 @@ public:
         maximum_ = m;
         groupingStarted_ = std::chrono::steady_clock::now();
     }
-    void setElapsedText(const std::string &) override {}
+    void setElapsedText(const std::string &) override { }
     void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
     void showSummary(const ScanSummary &summary) override
     {
@@ -86,8 +88,9 @@ int main(int argc, char **argv)
             folders.push_back(argv[i]);
     }
     if (folders.empty()) {
-        std::fprintf(stderr, "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                             "[--rotational|--not-rotational] FOLDER...\n");
+        std::fprintf(stderr,
+                     "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
+                     "[--rotational|--not-rotational] FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
@@ -106,8 +109,8 @@ int main(int argc, char **argv)
     // Presses Stop after the given time, as a user would, and notes when;
     // a job that has not ended a grace later is left behind, as the window
     // does, so the end is when the summary is known either way.
-    const auto stopAt = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(stopAfter));
+    const auto stopAt = start
+        + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(stopAfter));
     std::chrono::steady_clock::time_point stopped;
     bool abandoned = false;
     while (!job.Finished() && !abandoned) {

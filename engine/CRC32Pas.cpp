@@ -18,8 +18,8 @@ std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t lengt
         std::memcpy(&lo, p, 4);
         std::memcpy(&hi, p + 4, 4);
         lo ^= crc;
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24]
-            ^ t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][hi & 0xFF]
+            ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
         p += 8;
         len -= 8;
     }
@@ -27,4 +27,3 @@ std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t lengt
         crc = (crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF];
     return crc;
 }
-

@@ -4,7 +4,8 @@
 #include <array>
 #include <cstdint>
 
-namespace crc32detail {
+namespace crc32detail
+{
 constexpr std::uint32_t kPolynomial = 0xEDB88320u;
 
 constexpr std::array<std::array<std::uint32_t, 256>, 8> makeTables()
@@ -32,4 +33,3 @@ inline constexpr const std::array<std::uint32_t, 256> &CRC32Table = crc32detail:
 // Folds len bytes of buf into a running CRC. No initial value and no final
 // inversion are applied here; no buffer or len <= 0 returns crc unchanged.
 std::uint32_t UpdateCRC32(std::uint32_t crc, const void *buf, std::int32_t len);
-

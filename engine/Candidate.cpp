@@ -19,4 +19,7 @@ std::string_view CandidateList::path(const Candidate &c) const
     return std::string_view(pool_).substr(c.pathOffset, c.pathLength);
 }
 
-std::string_view CandidateList::path(std::size_t i) const { return path(items_[i]); }
+std::string_view CandidateList::path(std::size_t i) const
+{
+    return path(items_[i]);
+}

@@ -17,7 +17,8 @@ struct Candidate {
     std::uint32_t owner = 0;
 };
 
-class CandidateList {
+class CandidateList
+{
 public:
     void append(const PathStatus &status, std::string_view directoryPrefix, std::string_view name);
     std::size_t size() const { return items_.size(); }
@@ -27,7 +28,6 @@ public:
     std::string_view path(const Candidate &c) const;
     std::vector<Candidate> &items() { return items_; }
     const std::vector<Candidate> &items() const { return items_; }
-
 
 private:
     std::vector<Candidate> items_;

@@ -11,7 +11,8 @@
 #include <climits>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 void advanceProgress(ScanHost &host, std::int64_t size)
 {
@@ -58,7 +59,8 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
 {
     FolderListing own;
     if (!listing || !listing->walked()) {
-        TreeWalker walker(context.ensureBoundary(), [&context] { return context.aborted() || context.host.stopFlag(); });
+        TreeWalker walker(context.ensureBoundary(),
+                          [&context] { return context.aborted() || context.host.stopFlag(); });
         walker.setInodeOrder(context.rotationalStorage);
         walker.walk(folder, own);
         listing = &own;

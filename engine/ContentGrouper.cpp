@@ -13,7 +13,8 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t kAlign = 4096; // where the middle probe starts
 constexpr std::int64_t kMinPiece = 512;
@@ -104,17 +105,21 @@ std::vector<std::vector<std::uint32_t>> partition(const std::vector<std::uint32_
 
 } // namespace
 
-namespace {
+namespace
+{
 
 enum class Access { Ready, Skip, Cancelled };
 
 // The open files of one set, each reopened on demand and checked to be the
 // file the walk saw. A shortage of descriptors is waited out, never taken
 // for a fault of the file.
-class SetFiles {
+class SetFiles
+{
 public:
     SetFiles(const std::vector<ContentGrouper::File> &files, std::int64_t size, ContentGrouper::Shared &shared)
-        : files_(files), shared_(shared), handles_(files.size()), size_(size), runs_(files.size()) {}
+        : files_(files), shared_(shared), handles_(files.size()), size_(size), runs_(files.size())
+    {
+    }
 
     // Whether holes are looked for in files of this set.
     bool sparseAware() const { return size_ >= kHolesFrom; }
@@ -122,7 +127,8 @@ public:
     Access open(std::uint32_t i)
     {
         while (!handles_[i].isOpen()) {
-            switch (shared_.depth.timed([&] { return handles_[i].open(files_[i].path, files_[i].identity, files_[i].owner); })) {
+            switch (shared_.depth.timed(
+                [&] { return handles_[i].open(files_[i].path, files_[i].identity, files_[i].owner); })) {
             case OpenedFile::Outcome::Opened:
                 if (sparseAware() && !runs_[i])
                     runs_[i] = handles_[i].dataRuns(size_);
@@ -323,7 +329,8 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
                 continue;
             }
         }
-        const std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget / set.members.size()));
+        const std::int64_t budgetPiece
+            = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget / set.members.size()));
         const std::size_t length = std::size_t(std::min(r.length - set.within, budgetPiece));
         buffer.resize(length * set.members.size());
 
@@ -341,8 +348,8 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             // read, leaves: its bytes may be a mix of before and after. Files
             // kept open are checked once they prove to have a copy; others now,
             // while they are open.
-            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length) &&
-                            (!lastPiece || keepOpen || handles.unchanged(i));
+            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length)
+                && (!lastPiece || keepOpen || handles.unchanged(i));
             if (ok) {
                 readable.push_back(i);
                 pieces.push_back(piece);

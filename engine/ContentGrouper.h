@@ -18,7 +18,8 @@ class OpenFileBudget;
 // shares what was read of it, so a duplicate byte is read once and a unique
 // file only until it differs. Files that cannot be read in full, or that are
 // no longer what the walk saw, never join a set.
-class ContentGrouper {
+class ContentGrouper
+{
 public:
     struct File {
         std::string path;
@@ -28,9 +29,9 @@ public:
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 
     struct ReadSizes {
-        std::int64_t whole;   // files up to this size are compared in one read
-        std::int64_t longest; // no read asks for more
-        std::int64_t probe;   // the head, middle and tail read first
+        std::int64_t whole;      // files up to this size are compared in one read
+        std::int64_t longest;    // no read asks for more
+        std::int64_t probe;      // the head, middle and tail read first
         std::int64_t firstPiece; // of the rest, growing from there to `longest`
     };
     // On a local disk bytes cost, so only small files are read whole and
@@ -52,17 +53,16 @@ public:
         OpenFileBudget &budget;
         std::atomic<std::uint64_t> &bytesRead;
         std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
-        DepthControl &depth; // told how long each open and read took
+        DepthControl &depth;                         // told how long each open and read took
         ReadSizes sizes = kLocalReads;
         std::function<void(const std::string &path, std::int64_t offset)> onRead; // before each read, if given
     };
 
-    explicit ContentGrouper(Shared &shared) : shared_(shared) {}
+    explicit ContentGrouper(Shared &shared) : shared_(shared) { }
 
     // files all have the given size. Groups come ordered by their first
     // member. Nothing when cancelled before every file was compared.
     std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
-
 
     // Files one reader keeps open at once, at most; its share of the budget
     // among the readers at work may be less. Larger sets reopen files per block.

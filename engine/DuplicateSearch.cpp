@@ -18,7 +18,8 @@
 #include <memory>
 #include <optional>
 
-namespace {
+namespace
+{
 
 // The groups of each size of a batch, in order; nothing for a size whose
 // comparison was cancelled, and no sizes after it.
@@ -48,8 +49,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     // Every reader draws on one budget of descriptors, so together they stay
     // within the limit in force whatever their number.
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
-    ContentGrouper::Shared shared{cancelled, budget, ctx.stats.bytesRead, ctx.stats.unreadableFiles,
-                                  depth, readSizes(ctx), ctx.readObserver};
+    ContentGrouper::Shared shared{cancelled, budget,         ctx.stats.bytesRead, ctx.stats.unreadableFiles,
+                                  depth,     readSizes(ctx), ctx.readObserver};
     // Each reader thread has its own grouper and collator, made when it
     // starts; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
@@ -97,7 +98,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
             }
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
             for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
-                out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
+                out[k - batches[b].firstClass]
+                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
             return out;
         },
         [&](std::size_t b, BatchGroups &done) {

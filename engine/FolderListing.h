@@ -11,7 +11,8 @@
 // A folder tree as one walk read it: every directory's entries in
 // listing order, with the status of each regular file. The scan walks it
 // instead of listing and stat-ing the same tree a second time.
-class FolderListing {
+class FolderListing
+{
 public:
     static constexpr std::uint32_t kNotEntered = 0xFFFFFFFFu;
 
@@ -20,8 +21,8 @@ public:
         std::uint32_t nameLength = 0;
         FileKind kind = FileKind::Other;
         std::uint32_t child = kNotEntered; // directories: index of its listing
-        std::uint32_t owner = 0;            // regular files, as identity
-        FileIdentity identity;              // regular files
+        std::uint32_t owner = 0;           // regular files, as identity
+        FileIdentity identity;             // regular files
     };
     struct Directory {
         std::uint64_t firstEntry = 0;

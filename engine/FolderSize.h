@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class FolderListing;
@@ -16,5 +16,4 @@ class ScanBoundary;
 // given, the tree is read (the root of a file system too) and recorded there.
 // `inodeOrder`: the files' statuses are read in the order of their inodes.
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
-                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr,
-                           bool inodeOrder = false);
+                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr, bool inodeOrder = false);

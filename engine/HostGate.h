@@ -11,9 +11,10 @@
 // thread of it is stuck can be cut off: once closed, no call reaches the host
 // and every read answers as after Stop. Closing waits only for the calls
 // already in progress, so the host's calls must return promptly.
-class HostGate : public ScanHost {
+class HostGate : public ScanHost
+{
 public:
-    explicit HostGate(ScanHost &inner) : inner_(inner) {}
+    explicit HostGate(ScanHost &inner) : inner_(inner) { }
 
     // Lets nothing through from now on. False when it was closed already.
     bool close();

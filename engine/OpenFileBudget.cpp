@@ -4,12 +4,15 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 // Long enough not to spin, short enough that Stop is seen at once.
 constexpr auto kPollCancel = std::chrono::milliseconds(20);
 } // namespace
 
-OpenFileBudget::OpenFileBudget(std::size_t slots) : capacity_(std::max<std::size_t>(slots, 1)), free_(capacity_) {}
+OpenFileBudget::OpenFileBudget(std::size_t slots) : capacity_(std::max<std::size_t>(slots, 1)), free_(capacity_)
+{
+}
 
 std::size_t OpenFileBudget::slotsUnder(std::size_t limit)
 {

@@ -10,7 +10,8 @@
 // The file descriptors every reader of one scan shares. A reader takes its
 // slots all at once and gives them back all at once, and never waits while
 // it holds any, so readers cannot wait on each other in a circle.
-class OpenFileBudget {
+class OpenFileBudget
+{
 public:
     explicit OpenFileBudget(std::size_t slots);
 
@@ -36,10 +37,13 @@ private:
 };
 
 // Slots held for one reader's set of files, given back when it goes.
-class OpenFileLease {
+class OpenFileLease
+{
 public:
     OpenFileLease(OpenFileBudget &budget, std::size_t wanted, const std::function<bool()> &cancelled)
-        : budget_(budget), count_(budget.acquireUpTo(wanted, cancelled)) {}
+        : budget_(budget), count_(budget.acquireUpTo(wanted, cancelled))
+    {
+    }
     ~OpenFileLease() { budget_.release(count_); }
     OpenFileLease(const OpenFileLease &) = delete;
     OpenFileLease &operator=(const OpenFileLease &) = delete;

@@ -14,8 +14,7 @@ DiskPlace PlaceOf(const FileIdentity &identity, const std::optional<std::uint64_
 }
 
 std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, const std::vector<SizeClass> &classes,
-                                                     const ExtentLookup &lookup,
-                                                     const std::function<bool()> &cancelled)
+                                                     const ExtentLookup &lookup, const std::function<bool()> &cancelled)
 {
     auto &items = sorted.items();
     std::vector<DiskPlace> firstPlace(classes.size());
@@ -37,6 +36,7 @@ std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, cons
     }
     std::vector<std::size_t> order(classes.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return firstPlace[a] < firstPlace[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return firstPlace[a] < firstPlace[b]; });
     return order;
 }

@@ -10,8 +10,7 @@ std::vector<SizeClass> sharedSizes(const CandidateList &sorted)
 {
     std::vector<SizeClass> classes;
     for (std::size_t i = 0, j; i < sorted.size(); i = j) {
-        for (j = i + 1; j < sorted.size() && sorted[j].identity.size == sorted[i].identity.size; ++j) {
-        }
+        for (j = i + 1; j < sorted.size() && sorted[j].identity.size == sorted[i].identity.size; ++j) { }
         if (j - i >= 2)
             classes.push_back({i, j}); // a size no other file shares is never opened
     }

@@ -12,7 +12,6 @@
 
 struct ScanContext;
 
-
 // The runs of the sorted list whose size some other file shares: only
 // those are ever opened.
 std::vector<SizeClass> sharedSizes(const CandidateList &sorted);

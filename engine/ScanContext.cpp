@@ -5,8 +5,7 @@
 #include "ScanBoundary.h"
 #include "ScanTexts.h"
 
-ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a)
-    : host(h), abort(a)
+ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a) : host(h), abort(a)
 {
 }
 

@@ -25,7 +25,8 @@ struct ScanSummary {
 // Every call is made from the scan's worker thread; an implementation must
 // make each one safe there and let each operation take effect on its own
 // thread in the order issued.
-class ScanHost {
+class ScanHost
+{
 public:
     virtual ~ScanHost() = default;
 

@@ -78,8 +78,8 @@ std::string UnreadText(int count)
 
 std::string EndedEarlyText(const std::string &reason)
 {
-    return "The scan ended early after an error (" + reason +
-           "). The groups listed so far are complete, but others may be missing.";
+    return "The scan ended early after an error (" + reason
+        + "). The groups listed so far are complete, but others may be missing.";
 }
 
 std::string FailureReason(const std::exception_ptr &error)

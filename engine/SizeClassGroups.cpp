@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 struct GroupMember {
     std::uint32_t index; // into the sorted list
@@ -54,9 +55,11 @@ std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeCla
         ordered.push_back(std::move(members));
     }
     auto firstPath = [&](const std::vector<GroupMember> &g) {
-        return *std::min_element(g.begin(), g.end(), [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
+        return *std::min_element(g.begin(), g.end(),
+                                 [&](auto &a, auto &b) { return pathBefore(a, b, sorted, locale); });
     };
-    std::sort(ordered.begin(), ordered.end(), [&](auto &a, auto &b) { return pathBefore(firstPath(a), firstPath(b), sorted, locale); });
+    std::sort(ordered.begin(), ordered.end(),
+              [&](auto &a, auto &b) { return pathBefore(firstPath(a), firstPath(b), sorted, locale); });
 
     OrderedGroups out;
     for (const auto &members : ordered) {

@@ -12,9 +12,12 @@ void SortCandidates(CandidateList &list)
     std::iota(order.begin(), order.end(), 0u);
     auto sameFileOrder = [&](std::uint32_t a, std::uint32_t b) {
         const auto &x = items[a].identity, &y = items[b].identity;
-        if (x.size != y.size) return x.size < y.size;
-        if (x.device != y.device) return x.device < y.device;
-        if (x.inode != y.inode) return x.inode < y.inode;
+        if (x.size != y.size)
+            return x.size < y.size;
+        if (x.device != y.device)
+            return x.device < y.device;
+        if (x.inode != y.inode)
+            return x.inode < y.inode;
         return a < b;
     };
     std::sort(order.begin(), order.end(), sameFileOrder);

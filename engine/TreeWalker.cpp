@@ -17,7 +17,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // A folder waiting to be listed, opened relative to its parent so that no
 // link on the way is ever followed.
@@ -67,11 +68,14 @@ constexpr std::size_t kOpenFoldersPerThread = 4;
 } // namespace
 
 // One walk's threads and the work they share.
-class TreeWalker::Run {
+class TreeWalker::Run
+{
 public:
-    Run(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth,
-                    ScanBoundary &boundary, bool inodeOrder)
-        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth), inodeOrder_(inodeOrder) {}
+    Run(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth, ScanBoundary &boundary,
+        bool inodeOrder)
+        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth), inodeOrder_(inodeOrder)
+    {
+    }
 
     std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
     {
@@ -189,8 +193,8 @@ private:
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
                 const PathStatus self = dir->status();
-                const FolderStanding standing =
-                    boundary_.subfolder(next.parentStanding, next.parentStatus, next.name.c_str(), dir->fd(), self);
+                const FolderStanding standing
+                    = boundary_.subfolder(next.parentStanding, next.parentStatus, next.name.c_str(), dir->fd(), self);
                 if (standing != FolderStanding::System)
                     listFolder(std::move(dir), self, standing, next.parentEntry);
                 if (standing != FolderStanding::User)
@@ -216,8 +220,8 @@ private:
             FolderListing::Entry rec;
             if (e.type == DirectoryReader::EntryType::Directory)
                 rec.kind = FileKind::Directory;
-            else if (e.type == DirectoryReader::EntryType::Unknown ||
-                     (e.type == DirectoryReader::EntryType::Regular && standing == FolderStanding::User))
+            else if (e.type == DirectoryReader::EntryType::Unknown
+                     || (e.type == DirectoryReader::EntryType::Regular && standing == FolderStanding::User))
                 unstated.push_back(entries.size()); // a way through's files are never candidates: not even read
             entries.push_back(rec);
             names.emplace_back(e.name);
@@ -225,7 +229,8 @@ private:
         }
         // Stable: entries the listing gives no inode keep their order.
         if (inodeOrder_)
-            std::stable_sort(unstated.begin(), unstated.end(), [&](std::size_t a, std::size_t b) { return inodes[a] < inodes[b]; });
+            std::stable_sort(unstated.begin(), unstated.end(),
+                             [&](std::size_t a, std::size_t b) { return inodes[a] < inodes[b]; });
         // Where answers come fast, the thread that listed a folder reads its
         // statuses itself: handing them to others would cost more than the reads.
         if (depth_.depth() <= depth_.least()) {
@@ -338,7 +343,7 @@ private:
     std::size_t threadCount_ = 0; // started by run()
     std::vector<PendingFolder> pending_;
     std::deque<std::shared_ptr<FolderStatuses>> statting_;
-    std::size_t unassigned_ = 0; // entries of statting_ not yet handed out
+    std::size_t unassigned_ = 0;  // entries of statting_ not yet handed out
     std::size_t openFolders_ = 0; // listed, with statuses still to read
     DepthControl depth_;
     const bool inodeOrder_;

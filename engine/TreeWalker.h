@@ -19,7 +19,8 @@ class FolderListing;
 // status of each regular file the boundary admits; other files are recorded
 // as Other, and are never opened. Which thread lists which directory only
 // changes the directories' numbering, which nothing depends on.
-class TreeWalker {
+class TreeWalker
+{
 public:
     struct Result {
         bool opened = false; // the folder itself could be opened

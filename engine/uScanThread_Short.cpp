@@ -8,8 +8,8 @@
 #include "FolderListing.h"
 #include "FolderSize.h"
 #include "HostGate.h"
-#include "RemoteStorage.h"
 #include "PhysicalOffset.h"
+#include "RemoteStorage.h"
 #include "RotationalStorage.h"
 #include "ScanBoundary.h"
 #include "ScanTexts.h"
@@ -17,7 +17,8 @@
 
 #include <exception>
 
-namespace {
+namespace
+{
 
 bool IsSystemFolder(ScanBoundary &boundary, const std::string &folder)
 {

@@ -16,7 +16,8 @@
 struct SystemTree;
 
 // One scan on a worker thread of its own: walk, sort, group.
-class TScanThread_Short {
+class TScanThread_Short
+{
 public:
     // Given, the job first measures the listed folders (GetFolderSize of each,
     // summed) on its own thread and reports the estimate here before the walk

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 // A deeper queue must raise the rate of answers by this much to be kept:
 // below it the storage is serving all it can, and more requests only wait.
 constexpr double kWorthwhileGain = 1.25;
@@ -17,7 +18,8 @@ constexpr double kFilled = 0.7;
 constexpr int kHoldWindows = 8;
 } // namespace
 
-namespace {
+namespace
+{
 DepthControl::Range ordered(DepthControl::Range r)
 {
     r.least = std::max(r.least, 1u);

@@ -14,7 +14,8 @@
 // requests in flight is what sets the pace. So the depth grows while most
 // answers are slow and the rate of answers still rises with it, and falls
 // back while they come fast. Safe to use from many threads at once.
-class DepthControl {
+class DepthControl
+{
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     struct Range {

@@ -11,7 +11,8 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // A shortage of descriptors passes as readers give theirs back: wait it out
 // for a while rather than skip a folder that is perfectly readable.
@@ -82,10 +83,18 @@ bool DirectoryReader::next(Entry &entry)
         entry.name = n;
         entry.inode = d->d_ino;
         switch (d->d_type) {
-        case DT_DIR: entry.type = EntryType::Directory; break;
-        case DT_REG: entry.type = EntryType::Regular; break;
-        case DT_UNKNOWN: entry.type = EntryType::Unknown; break;
-        default: entry.type = EntryType::Other; break;
+        case DT_DIR:
+            entry.type = EntryType::Directory;
+            break;
+        case DT_REG:
+            entry.type = EntryType::Regular;
+            break;
+        case DT_UNKNOWN:
+            entry.type = EntryType::Unknown;
+            break;
+        default:
+            entry.type = EntryType::Other;
+            break;
         }
         return true;
     }

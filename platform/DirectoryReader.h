@@ -9,7 +9,8 @@
 
 // Lists one directory, relative to its open descriptor so that entries are
 // examined without re-resolving the whole path. Links are never followed.
-class DirectoryReader {
+class DirectoryReader
+{
 public:
     enum class EntryType { Directory, Regular, Other, Unknown };
     struct Entry {

@@ -14,7 +14,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int kMaxHiddenNameTries = 16;
 
@@ -100,8 +101,7 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
 int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
 {
     if (recycle)
-        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device,
-                                             &aside.trashed);
+        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed);
     return MoveToHiddenName(entry, aside.hiddenName);
 }
 
@@ -116,8 +116,7 @@ int PutBack(const Entry &entry, bool recycle, const Aside &aside)
 bool StillInPlace(const Entry &entry, const FileIdentity &seen)
 {
     PathStatus after;
-    return StatEntry(entry, after) == 0 && after.identity.device == seen.device &&
-           after.identity.inode == seen.inode;
+    return StatEntry(entry, after) == 0 && after.identity.device == seen.device && after.identity.inode == seen.inode;
 }
 
 } // namespace

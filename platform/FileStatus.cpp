@@ -6,7 +6,8 @@
 #include <fcntl.h>
 #include <sys/sysmacros.h>
 
-namespace {
+namespace
+{
 
 FileKind KindOf(mode_t mode)
 {
@@ -28,7 +29,8 @@ PathStatus FromStat(const struct stat &st)
     return s;
 }
 
-namespace {
+namespace
+{
 
 std::int64_t Nanoseconds(const struct statx_timestamp &t)
 {
@@ -55,8 +57,8 @@ PathStatus FromStatx(const struct statx &st)
 
 PathStatus StatAt(int dirFd, const char *name, bool fromServer)
 {
-    const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == 0 ? AT_EMPTY_PATH : 0) |
-                      (fromServer ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT);
+    const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == 0 ? AT_EMPTY_PATH : 0)
+        | (fromServer ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT);
     struct statx st;
     if (::statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) == 0)
         return FromStatx(st);

@@ -11,7 +11,7 @@ enum class FileKind { Missing, Regular, Directory, Other };
 struct PathStatus {
     FileKind kind = FileKind::Missing;
     FileIdentity identity;
-    std::uint32_t owner = 0; // user id
+    std::uint32_t owner = 0;      // user id
     bool kernelProtected = false; // immutable or append-only: the kernel bars its removal
     std::uint64_t mountId = 0;    // the mount it was reached through; 0 when the kernel does not tell
 };

@@ -4,13 +4,14 @@
 #include <string>
 
 // An open descriptor of a folder (O_PATH), closed when the handle goes.
-class FolderHandle {
+class FolderHandle
+{
 public:
     FolderHandle() = default;
-    explicit FolderHandle(int fd) : fd_(fd) {}
+    explicit FolderHandle(int fd) : fd_(fd) { }
     FolderHandle(const FolderHandle &) = delete;
     FolderHandle &operator=(const FolderHandle &) = delete;
-    FolderHandle(FolderHandle &&other) noexcept : fd_(other.release()) {}
+    FolderHandle(FolderHandle &&other) noexcept : fd_(other.release()) { }
     FolderHandle &operator=(FolderHandle &&other) noexcept;
     ~FolderHandle() { close(); }
 

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // The value with at most two decimals, trailing zeros and a bare separator dropped.
 std::string TwoDecimals(double value, std::string_view separator)

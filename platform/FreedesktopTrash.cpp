@@ -21,7 +21,8 @@ struct FreedesktopTrash::Place {
     std::string recordedPath; // where the file came from, as its info file says
 };
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kNameMax = NAME_MAX;
 constexpr const char kInfoSuffix[] = ".trashinfo";
@@ -92,7 +93,8 @@ std::uint64_t NextCounter(std::uint64_t counter, int triesSoFar)
 // of the process: files of one name then take one try each, not one for
 // every file of that name trashed before. Only names that met a taken one
 // are remembered.
-class NameCounters {
+class NameCounters
+{
 public:
     using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>; // info folder's device and inode, name
 
@@ -121,7 +123,8 @@ NameCounters &Counters()
 
 NameCounters::Key KeyOf(const FolderHandle &info, const std::string &name)
 {
-    struct stat st{};
+    struct stat st {
+    };
     ::fstat(info.fd(), &st);
     return {st.st_dev, st.st_ino, name};
 }
@@ -160,8 +163,8 @@ std::string FreedesktopTrash::escapePath(const std::string &path)
     static const char hex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/'
+            || c == '-' || c == '_' || c == '.' || c == '~';
         if (plain) {
             out += char(c);
         } else {
@@ -183,8 +186,8 @@ std::string FreedesktopTrash::infoText(const std::string &recordedPath, std::int
     return "[Trash Info]\nPath=" + escapePath(recordedPath) + "\nDeletionDate=" + date + "\n";
 }
 
-int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string &name,
-                                  const std::string &absolutePath, std::uint64_t device, Trashed *where)
+int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string &name, const std::string &absolutePath,
+                                  std::uint64_t device, Trashed *where)
 {
     // Files on the home trash's file system go there; others to their mount's.
     Place place;
@@ -233,11 +236,10 @@ int FreedesktopTrash::openMountTrash(const FolderHandle &folder, const std::stri
     const std::string uid = std::to_string(::getuid());
     // A shared .Trash is only trusted when it is a real, sticky folder.
     struct stat st;
-    if (::fstatat(top.fd(), ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
-        (st.st_mode & S_ISVTX)) {
+    if (::fstatat(top.fd(), ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         FolderHandle shared;
-        if (shared.openChild(top, ".Trash", false) == 0 && place.trash.openChild(shared, uid, true) == 0 &&
-            openFilesAndInfo(place, device) == 0)
+        if (shared.openChild(top, ".Trash", false) == 0 && place.trash.openChild(shared, uid, true) == 0
+            && openFilesAndInfo(place, device) == 0)
             return 0;
     }
     if (int error = place.trash.openChild(top, ".Trash-" + uid, true))
@@ -265,8 +267,8 @@ int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const s
         trashName = TrashName(name, counter);
         const std::string infoName = trashName + kInfoSuffix;
         // The info file is made first and exclusively: it claims the name.
-        const int info = ::openat(place.info.fd(), infoName.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int info
+            = ::openat(place.info.fd(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (info < 0 && errno == EEXIST)
             continue;
         if (info < 0)

@@ -10,7 +10,8 @@
 // under $XDG_DATA_HOME for files on its file system, the trash at the top of
 // the mount (.Trash/$uid, else .Trash-$uid) for files elsewhere. A file is
 // only ever renamed into it, never copied, so it cannot fail half-way.
-class FreedesktopTrash {
+class FreedesktopTrash
+{
 public:
     // Where a file went in the trash: its folders there and its name in files/.
     struct Trashed {
@@ -38,8 +39,7 @@ public:
 private:
     struct Place;
     static int openHomeTrash(std::uint64_t device, Place &place);
-    static int openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device,
-                              Place &place);
+    static int openMountTrash(const FolderHandle &folder, const std::string &name, std::uint64_t device, Place &place);
     static int openFilesAndInfo(Place &place, std::uint64_t device);
     static int moveInto(Place &place, const FolderHandle &folder, const std::string &name, std::string &trashName);
 };

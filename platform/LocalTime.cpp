@@ -11,12 +11,13 @@ std::string LocalTimeText(std::int64_t mtimeNs)
     if (mtimeNs < 0 && mtimeNs % 1000000000 != 0)
         --seconds; // floor, so a time just before the epoch is its own second
     time_t t = static_cast<time_t>(seconds);
-    struct tm local {};
+    struct tm local {
+    };
     if (!::localtime_r(&t, &local))
         return std::string(19, ' ');
     char text[64];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return std::string(text).substr(0, 19);
 }
 

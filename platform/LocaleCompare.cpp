@@ -4,8 +4,7 @@
 
 #include <QLocale>
 
-LocaleCompare::LocaleCompare()
-    : collator_(QLocale::system()), plain_(QLocale::system().language() == QLocale::C)
+LocaleCompare::LocaleCompare() : collator_(QLocale::system()), plain_(QLocale::system().language() == QLocale::C)
 {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
 }

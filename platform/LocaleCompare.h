@@ -7,7 +7,8 @@
 
 // Case-insensitive ordering of paths under the user's locale. Raw bytes break
 // ties, so two different paths never compare equal and every sort is total.
-class LocaleCompare {
+class LocaleCompare
+{
 public:
     LocaleCompare();
     int compare(std::string_view a, std::string_view b) const;

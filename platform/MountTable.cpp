@@ -10,7 +10,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr std::uint64_t kNoDevice = ~std::uint64_t(0);
 
@@ -54,8 +55,7 @@ bool ParseLine(const std::string &line, MountTable::Mount &mount)
     } catch (const std::exception &) {
         return false;
     }
-    while (fields >> field && field != "-") {
-    }
+    while (fields >> field && field != "-") { }
     if (field != "-" || !(fields >> mount.fsType))
         return false;
     mount.mountPoint = DecodeEscapes(point);
@@ -131,8 +131,8 @@ std::string MountTable::topOf(const std::string &folderPath, std::uint64_t devic
         return {};
     const Mount *deepest = nullptr;
     for (const Mount *m : onDevice(device))
-        if (isWithin(folderPath, m->mountPoint) && (!deepest || m->mountPoint.size() > deepest->mountPoint.size()) &&
-            DeviceOf(m->mountPoint) == device) // not hidden by a later mount on the same place
+        if (isWithin(folderPath, m->mountPoint) && (!deepest || m->mountPoint.size() > deepest->mountPoint.size())
+            && DeviceOf(m->mountPoint) == device) // not hidden by a later mount on the same place
             deepest = m;
     return deepest ? deepest->mountPoint : HighestOnDevice(folderPath, device);
 }
@@ -147,8 +147,8 @@ std::string MountTable::realPathOf(int folderFd)
     const std::string path(buffer, std::size_t(n));
     // Only believed when the path still leads to that very folder.
     struct stat byFd, byPath;
-    if (::fstat(folderFd, &byFd) != 0 || ::stat(path.c_str(), &byPath) != 0 || byFd.st_dev != byPath.st_dev ||
-        byFd.st_ino != byPath.st_ino)
+    if (::fstat(folderFd, &byFd) != 0 || ::stat(path.c_str(), &byPath) != 0 || byFd.st_dev != byPath.st_dev
+        || byFd.st_ino != byPath.st_ino)
         return {};
     return path;
 }

@@ -10,7 +10,8 @@
 // file systems (btrfs among them) give their files another st_dev than the
 // table's major:minor, so every lookup by device has a fallback that asks
 // the folders themselves.
-class MountTable {
+class MountTable
+{
 public:
     struct Mount {
         std::uint64_t id = 0;     // as statx tells it (STATX_MNT_ID)

@@ -5,7 +5,8 @@
 #include <cerrno>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 std::size_t AsCount(rlim_t value)
 {
     // Unlimited or huge: plenty for any scan, and still a sane number to divide.

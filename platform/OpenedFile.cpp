@@ -5,15 +5,16 @@
 #include "FolderHandle.h"
 #include "OpenFileLimit.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
 #include <optional>
-#include <algorithm>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 // Reading must not touch access times where the kernel lets us say so. It
 // does for the file's owner and for a caller allowed to act as any owner;
 // asking in vain costs a second open, a whole path walk, for every file of
@@ -61,7 +62,10 @@ int openForReading(const std::string &path, std::optional<std::uint32_t> owner)
 }
 } // namespace
 
-OpenedFile::OpenedFile(OpenedFile &&other) noexcept : fd_(other.fd_), readError_(other.readError_) { other.fd_ = -1; }
+OpenedFile::OpenedFile(OpenedFile &&other) noexcept : fd_(other.fd_), readError_(other.readError_)
+{
+    other.fd_ = -1;
+}
 
 OpenedFile &OpenedFile::operator=(OpenedFile &&other) noexcept
 {

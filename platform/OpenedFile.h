@@ -11,7 +11,8 @@
 
 // A regular file opened for reading, checked to be the file a scan saw.
 // Never opens through a link and never blocks on a FIFO swapped in.
-class OpenedFile {
+class OpenedFile
+{
 public:
     // NoDescriptor: the process or system ran out of descriptors, a passing
     // shortage that says nothing about the file.

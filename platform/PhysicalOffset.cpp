@@ -9,7 +9,8 @@
 
 #include <cerrno>
 
-namespace {
+namespace
+{
 // An extent whose place is not known or is not a place of its own:
 // UNKNOWN covers delayed allocation, DATA_INLINE data kept with metadata.
 constexpr std::uint32_t kNoPlace = FIEMAP_EXTENT_UNKNOWN | FIEMAP_EXTENT_DELALLOC | FIEMAP_EXTENT_DATA_INLINE;

@@ -7,7 +7,8 @@
 #include <iostream>
 #include <thread>
 
-namespace {
+namespace
+{
 
 bool FinishesWithin(const std::function<bool()> &finished, std::chrono::milliseconds bound)
 {

@@ -7,20 +7,21 @@
 #include <string_view>
 #include <sys/statfs.h>
 
-namespace {
+namespace
+{
 
-constexpr std::array<std::string_view, 22> kPseudoTypes = {
-    "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs",
-    "securityfs", "pstore", "bpf", "configfs", "fusectl", "mqueue", "binfmt_misc",
-    "autofs", "efivarfs", "selinuxfs", "rpc_pipefs", "nsfs", "hugetlbfs", "nfsd"};
+constexpr std::array<std::string_view, 22> kPseudoTypes
+    = {"proc",       "sysfs",     "devtmpfs",   "devpts",   "cgroup",    "cgroup2", "debugfs",     "tracefs",
+       "securityfs", "pstore",    "bpf",        "configfs", "fusectl",   "mqueue",  "binfmt_misc", "autofs",
+       "efivarfs",   "selinuxfs", "rpc_pipefs", "nsfs",     "hugetlbfs", "nfsd"};
 
 // Magic numbers for when the mount table cannot be read.
 constexpr std::array<long, 13> kPseudoMagics = {
-    0x9fa0,     /* proc */       0x62656572, /* sysfs */    0x1cd1,     /* devpts */
-    0x27e0eb,   /* cgroup */     0x63677270, /* cgroup2 */  0x64626720, /* debugfs */
-    0x74726163, /* tracefs */    0x73636673, /* securityfs */ 0x6165676c, /* pstore */
-    0xcafe4a11, /* bpf */        0x62656570, /* configfs */ 0x42494e4d, /* binfmt_misc */
-    0x6e736673, /* nsfs */
+    0x9fa0,     /* proc */ 0x62656572,    /* sysfs */ 0x1cd1,          /* devpts */
+    0x27e0eb,   /* cgroup */ 0x63677270,  /* cgroup2 */ 0x64626720,    /* debugfs */
+    0x74726163, /* tracefs */ 0x73636673, /* securityfs */ 0x6165676c, /* pstore */
+    0xcafe4a11, /* bpf */ 0x62656570,     /* configfs */ 0x42494e4d,   /* binfmt_misc */
+    0x6e736673,                                                        /* nsfs */
 };
 
 } // namespace

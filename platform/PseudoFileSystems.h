@@ -7,7 +7,8 @@
 
 // Tells whether a device holds a file system whose files are not data
 // (proc, sysfs, cgroup, ...). A scan never descends into those.
-class PseudoFileSystems {
+class PseudoFileSystems
+{
 public:
     // fd: an open directory on that device, used when the mount table
     // does not know the device.

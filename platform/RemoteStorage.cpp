@@ -7,7 +7,8 @@
 #include <linux/magic.h>
 #include <sys/statfs.h>
 
-namespace {
+namespace
+{
 
 constexpr std::array<unsigned long, 11> kRemoteMagics = {
     NFS_SUPER_MAGIC,  SMB_SUPER_MAGIC, CIFS_SUPER_MAGIC, SMB2_SUPER_MAGIC, FUSE_SUPER_MAGIC, V9FS_MAGIC,

@@ -10,7 +10,8 @@
 #include <sys/sysmacros.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Stacks of devices are shallow; this only bounds a loop in a broken tree.
 constexpr int kMostLevels = 16;
@@ -75,7 +76,7 @@ bool Spins(const std::string &deviceFolder, int level)
 
 bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs)
 {
-    const std::string link =
-        sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    const std::string link
+        = sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
     return Spins(RealPath(link), 0);
 }

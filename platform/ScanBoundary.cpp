@@ -15,7 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr std::array<std::string_view, 4> kStoreNames = {".git", ".hg", ".svn", ".bzr"};
 // Folder levels looked at above a listed folder; deeper trees are not met.
@@ -170,8 +171,8 @@ FolderStanding ScanBoundary::byInnerPath(std::uint64_t tableDevice, const std::s
 {
     const Special *deepest = nullptr;
     for (const Special &s : specials_)
-        if (s.tableDevice == tableDevice && MountTable::isWithin(innerPath, s.innerPath) &&
-            (!deepest || s.innerPath.size() > deepest->innerPath.size()))
+        if (s.tableDevice == tableDevice && MountTable::isWithin(innerPath, s.innerPath)
+            && (!deepest || s.innerPath.size() > deepest->innerPath.size()))
             deepest = &s;
     if (!deepest || deepest->kind == Kind::User)
         return FolderStanding::User;
@@ -245,9 +246,8 @@ FolderStanding ScanBoundary::judgeListed(int folderFd, const PathStatus &self)
     if (!mount)
         return FolderStanding::User;
     // Bind mounts hide where a folder really lies; its mount tells.
-    const std::string inner = !real.empty() && MountTable::isWithin(real, mount->mountPoint)
-                                  ? InnerPath(*mount, real)
-                                  : mount->root;
+    const std::string inner
+        = !real.empty() && MountTable::isWithin(real, mount->mountPoint) ? InnerPath(*mount, real) : mount->root;
     return byInnerPath(mount->device, inner);
 }
 

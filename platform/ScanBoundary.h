@@ -37,7 +37,8 @@ enum class FolderStanding {
 // never by the path the user typed, so "/", a link, a bind mount and
 // /proc/self/root all lead to the same answer. Safe to ask from several
 // threads at once.
-class ScanBoundary {
+class ScanBoundary
+{
 public:
     // This machine's system trees; a tree that does not exist is left out.
     static std::vector<SystemTree> standardTrees();

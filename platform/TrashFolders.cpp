@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid())) {}
+TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid()))
+{
+}
 
 bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
 {

@@ -15,7 +15,8 @@
 // the home trash, and .Trash/$uid and .Trash-$uid at the top of every mount.
 // They are known by device and inode, so a trash is recognised by whatever
 // path the walk meets it. Safe to ask from several threads at once.
-class TrashFolders {
+class TrashFolders
+{
 public:
     TrashFolders();
     TrashFolders(const TrashFolders &) = delete;

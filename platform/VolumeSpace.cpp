@@ -5,7 +5,8 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
-namespace {
+namespace
+{
 
 std::string parentOf(const std::string &path)
 {

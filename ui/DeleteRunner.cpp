@@ -10,7 +10,8 @@
 #include <mutex>
 #include <thread>
 
-namespace {
+namespace
+{
 
 struct Item {
     int row;
@@ -58,17 +59,17 @@ struct DeleteRunner::Run {
             wakePosted = true;
             DeleteRunner *to = receiver;
             const std::uint64_t of = serial;
-            QMetaObject::invokeMethod(to, [to, of] { to->wake(of); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                to, [to, of] { to->wake(of); }, Qt::QueuedConnection);
         }
     }
 };
 
 DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent)
-    : QObject(parent), model_(model), remover_(
-                                          [](const std::string &path, const FileIdentity &seen, bool recycle,
-                                             const RemovalChecks &checks) {
-                                              return ShellDeleteFile(path, seen, recycle, checks);
-                                          })
+    : QObject(parent), model_(model),
+      remover_([](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
+          return ShellDeleteFile(path, seen, recycle, checks);
+      })
 {
     drainTimer_.setSingleShot(true);
     drainTimer_.setInterval(kBatchMs);

@@ -34,7 +34,8 @@ using FileRemover = std::function<RemovalOutcome(const std::string &path, const 
 // stopped. A group's file is put back when the copy the run leaves of it
 // vanished with it (see KeptCopyGuard); it keeps its row and counts as left.
 // While it runs, rows must only leave the list through it.
-class DeleteRunner : public QObject {
+class DeleteRunner : public QObject
+{
     Q_OBJECT
 public:
     explicit DeleteRunner(ResultModel &model, QObject *parent = nullptr);
@@ -80,8 +81,8 @@ private:
     std::shared_ptr<const std::vector<SystemTree>> trees_; // none: this machine's
     QTimer drainTimer_;
     QTimer stopTimer_;
-    std::shared_ptr<Run> run_;                 // the run in hand
-    std::vector<std::shared_ptr<Run>> runs_;   // every run whose thread may still be at work
+    std::shared_ptr<Run> run_;               // the run in hand
+    std::vector<std::shared_ptr<Run>> runs_; // every run whose thread may still be at work
     std::uint64_t serial_ = 0;
     std::size_t handled_ = 0; // files of the run whose outcome the window has applied
     DeletionTally tally_;

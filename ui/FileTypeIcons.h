@@ -11,7 +11,8 @@
 
 // Small icons by file type, looked up by name only (no file is opened) and
 // kept once per MIME type, so a million rows share a handful of icons.
-class FileTypeIcons {
+class FileTypeIcons
+{
 public:
     // A small number naming the icon of a path's type; never 0.
     int slotFor(std::string_view path);

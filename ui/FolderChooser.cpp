@@ -16,14 +16,14 @@
 #include <QStyle>
 #include <QTreeView>
 
-namespace {
+namespace
+{
 constexpr int kPlacePathRole = Qt::UserRole;
 }
 
 FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
-    : QDialog(parent), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)),
-      places_(new QListWidget(this)), path_(new QLineEdit(this)),
-      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    : QDialog(parent), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)), places_(new QListWidget(this)),
+      path_(new QLineEdit(this)), buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("FolderChooser"));
     setWindowTitle(prompt);
@@ -69,8 +69,8 @@ FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
 void FolderChooser::buildPlaces()
 {
     places_->setObjectName(QStringLiteral("Places"));
-    const std::pair<QStyle::StandardPixmap, QString> places[] = {
-        {QStyle::SP_DriveHDIcon, QDir::rootPath()}, {QStyle::SP_DirHomeIcon, QDir::homePath()}};
+    const std::pair<QStyle::StandardPixmap, QString> places[]
+        = {{QStyle::SP_DriveHDIcon, QDir::rootPath()}, {QStyle::SP_DirHomeIcon, QDir::homePath()}};
     const QString names[] = {QStringLiteral("File System"), QStringLiteral("Home")};
     for (int i = 0; i < 2; ++i) {
         auto *item = new QListWidgetItem(style()->standardIcon(places[i].first), names[i], places_);

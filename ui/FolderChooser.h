@@ -15,7 +15,8 @@ class QTreeView;
 // Made of plain widgets because Qt's own file dialog stores its history in
 // the user's configuration each time it closes, and this program writes no
 // files of its own.
-class FolderChooser : public QDialog {
+class FolderChooser : public QDialog
+{
     Q_OBJECT
 public:
     explicit FolderChooser(const QString &prompt, QWidget *parent = nullptr);

@@ -10,7 +10,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 constexpr int kPathRole = Qt::UserRole;
 

@@ -11,7 +11,8 @@
 // bytes of its path; the caption shows them and may be edited in place, and an
 // edited caption becomes the row's path. Folders dropped from a file manager
 // are appended; dropped files and other addresses are not.
-class FolderListView : public QTreeWidget {
+class FolderListView : public QTreeWidget
+{
     Q_OBJECT
 public:
     explicit FolderListView(QWidget *parent = nullptr);

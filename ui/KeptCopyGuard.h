@@ -16,7 +16,8 @@ class ResultModel;
 // vanishes with the move was the same file seen through another mount. A run
 // that takes every member of a group was the user's own choice and is not
 // held back. Made on the window's thread, asked on the deletion's.
-class KeptCopyGuard {
+class KeptCopyGuard
+{
 public:
     KeptCopyGuard() = default;
     // `rowsInRun`: the result rows the run is about to delete.

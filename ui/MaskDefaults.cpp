@@ -32,7 +32,8 @@ const std::vector<MaskRow> &DefaultMaskRows()
     return rows;
 }
 
-namespace {
+namespace
+{
 
 QPixmap LoadPicture(const QString &resourcePath)
 {

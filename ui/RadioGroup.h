@@ -9,7 +9,8 @@ class QRadioButton;
 
 // A captioned group of radio items with one selected index; clicked() fires
 // when the user changes the selection.
-class RadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox
+{
     Q_OBJECT
 public:
     RadioGroup(const QString &caption, const QStringList &items, QWidget *parent = nullptr);

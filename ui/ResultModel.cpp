@@ -10,7 +10,9 @@
 #include <limits>
 #include <vector>
 
-ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent) {}
+ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent)
+{
+}
 
 int ResultModel::rowCount(const QModelIndex &parent) const
 {
@@ -183,8 +185,7 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
     while (sameGroupAsPrevious(start))
         --start;
     for (std::size_t end; start < n; start = end) {
-        for (end = start + 1; end < n && sameGroupAsPrevious(end); ++end) {
-        }
+        for (end = start + 1; end < n && sameGroupAsPrevious(end); ++end) { }
         for (std::size_t i = std::max(start, from); i < end; ++i)
             entries_[i].row.checked = KeepRuleChecks(rule, i - start, end - start);
     }

@@ -14,7 +14,8 @@
 // The result list: one row per file of a duplicate group, in the order the
 // scan added them. It never sorts itself and no cell is editable in place;
 // only the check mark in the Path column can be changed by the user.
-class ResultModel : public QAbstractTableModel {
+class ResultModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     enum Column { PathColumn, SizeColumn, TimeColumn, GroupColumn, ColumnCount };

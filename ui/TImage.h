@@ -7,7 +7,8 @@
 
 // A picture control: shows one PNG picture stretched over its whole rectangle,
 // blended by the picture's opacity over whatever lies beneath.
-class TImage : public QWidget {
+class TImage : public QWidget
+{
     Q_OBJECT
 public:
     explicit TImage(QWidget *parent = nullptr);

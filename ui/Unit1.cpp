@@ -19,9 +19,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +36,8 @@
 
 using namespace WindowLook;
 
-namespace {
+namespace
+{
 
 constexpr int kClientWidth = 829;
 constexpr int kClientHeight = 572;
@@ -109,7 +110,8 @@ QString TForm1::helpFilePath()
     const QString dir = QCoreApplication::applicationDirPath();
     const QString beside = dir + QStringLiteral("/varnok.html");
     const QString installed = dir + QStringLiteral("/../share/varnok/varnok.html");
-    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : QFileInfo(installed).canonicalFilePath();
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside
+                                                                      : QFileInfo(installed).canonicalFilePath();
 }
 
 // ---- Building the window ----
@@ -117,8 +119,8 @@ QString TForm1::helpFilePath()
 void TForm1::buildWindow()
 {
     setWindowTitle(QStringLiteral("Varnok 2.1"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
     move(248, 109);
     setFont(DesktopSans());
@@ -155,8 +157,7 @@ void TForm1::buildTopBand()
 {
     Image1 = makePicture(this, "Image1", QRect(0, 0, kClientWidth, kBandHeight));
     const ButtonLook look{ArialBlack(), kYellow, pbsImageAbove, pbsNoFrame};
-    auto band = [&](const char *name, const char *caption, int left, int width, const char *glyph,
-                    Handler action) {
+    auto band = [&](const char *name, const char *caption, int left, int width, const char *glyph, Handler action) {
         return makeCommandButton(this, name, QString::fromLatin1(caption), QRect(left, 0, width, kBandHeight), look,
                                  glyph, action);
     };
@@ -201,9 +202,9 @@ void TForm1::buildPanel1()
     SetTextColour(RadioGroup1, QPalette::WindowText, kBlack);
     connect(RadioGroup1, &RadioGroup::clicked, this, &TForm1::RadioGroup1Click);
 
-    RadioGroup2 = new RadioGroup(QStringLiteral("Delete Options"),
-                                 {QStringLiteral("Delete to Recycle Bin"), QStringLiteral("Delete Permanently")},
-                                 Panel1);
+    RadioGroup2
+        = new RadioGroup(QStringLiteral("Delete Options"),
+                         {QStringLiteral("Delete to Recycle Bin"), QStringLiteral("Delete Permanently")}, Panel1);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setGeometry(16, 376, 185, 105);
     RadioGroup2->setFont(Arial());
@@ -316,7 +317,7 @@ void TForm1::buildMenus()
 void TForm1::showPictures()
 {
     const std::pair<TImage *, const char *> pictures[] = {
-        {Image1, "banner"},         {Image2, "panel-left"},      {Image3, "panel-right"}, {Image4, "bar"},
+        {Image1, "banner"},          {Image2, "panel-left"},     {Image3, "panel-right"}, {Image4, "bar"},
         {Image5, "separator-right"}, {Image6, "separator-left"}, {Image7, "note"},
     };
     for (const auto &[image, name] : pictures)
@@ -538,6 +539,5 @@ void TForm1::openAddress(const QUrl &address, const QString &shownAs)
 {
     if (urlOpener_ && urlOpener_(address))
         return;
-    dialogs_.messageBox(this, QStringLiteral("The desktop could not open\n%1").arg(shownAs),
-                        QStringLiteral("Note:"));
+    dialogs_.messageBox(this, QStringLiteral("The desktop could not open\n%1").arg(shownAs), QStringLiteral("Note:"));
 }

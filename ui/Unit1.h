@@ -38,7 +38,8 @@ enum class KeepRule;
 using CommandButton = TPNGButton;
 
 // The main window: folder list, filter, scan control, result list with keep marks.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget
+{
     Q_OBJECT
 public:
     explicit TForm1(UserDialogs &dialogs, QWidget *parent = nullptr);
@@ -104,9 +105,8 @@ private:
     };
     using Handler = void (TForm1::*)();
 
-    CommandButton *makeCommandButton(QWidget *parent, const char *name, const QString &caption,
-                                     const QRect &geometry, const ButtonLook &look, const char *glyph,
-                                     Handler action);
+    CommandButton *makeCommandButton(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
+                                     const ButtonLook &look, const char *glyph, Handler action);
     TImage *makePicture(QWidget *parent, const char *name, const QRect &geometry);
     void buildWindow();
     void buildTopBand();
@@ -149,7 +149,7 @@ private:
     std::vector<std::unique_ptr<TScanThread_Short>> leftBehind_;
     QTimer *stopGrace_ = nullptr; // from Stop until the scan is left behind
     bool summaryShown_ = false;   // by the running scan
-    bool closed_ = false; // the window has closed; the program is ending
+    bool closed_ = false;         // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
     DeleteRunner *deleter_ = nullptr;

@@ -6,8 +6,8 @@
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
 #include "DeleteRunner.h"
-#include "KeptCopyGuard.h"
 #include "FormatByteSize.h"
+#include "KeptCopyGuard.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -22,12 +22,12 @@
 #include <algorithm>
 #include <set>
 
-namespace {
+namespace
+{
 
-constexpr char kCheckedQuestion[] =
-    "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
-constexpr char kSelectedQuestion[] =
-    "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
+constexpr char kCheckedQuestion[] = "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
+constexpr char kSelectedQuestion[]
+    = "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released!";
 constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
 constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";

@@ -7,13 +7,13 @@
 #include "WindowLook.h"
 
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -21,7 +21,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 const QString kSelectFirst = QStringLiteral("Please click to select a line first!");
 
@@ -30,11 +31,12 @@ const QString kSelectFirst = QStringLiteral("Please click to select a line first
 // The mask list. The view toggles a check box when the button comes up over
 // it, so the list reports clicks after its own handling of the release; a
 // double click is reported wherever it lands, rows or not.
-class MaskListView : public QTreeWidget {
+class MaskListView : public QTreeWidget
+{
 public:
     using ClickHandler = std::function<void(QMouseEvent *)>;
 
-    explicit MaskListView(QWidget *parent) : QTreeWidget(parent) {}
+    explicit MaskListView(QWidget *parent) : QTreeWidget(parent) { }
 
     ClickHandler afterClick;
     std::function<void()> onDoubleClick;

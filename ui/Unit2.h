@@ -20,7 +20,8 @@ class UserDialogs;
 // OK joins the masks of the checked rows into the filter text of the main
 // window's filter edit. Made once at start-up and only hidden when closed, so
 // the rows the user edits last for the whole run (they are never saved).
-class TForm2 : public QDialog {
+class TForm2 : public QDialog
+{
     Q_OBJECT
 public:
     explicit TForm2(UserDialogs &dialogs, QWidget *parent = nullptr);

@@ -11,7 +11,8 @@ class TForm2;
 // "Masks": the description and the mask text of one row of the mask list,
 // to change the selected row (the list's EditMode) or to add a new one.
 // Lives on top of its list and attaches itself to it as its editor.
-class TForm3 : public QDialog {
+class TForm3 : public QDialog
+{
     Q_OBJECT
 public:
     explicit TForm3(TForm2 &maskList);

@@ -28,8 +28,8 @@ void QtUserDialogs::information(QWidget *owner, const QString &text)
 
 bool QtUserDialogs::confirm(QWidget *owner, const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text,
-                    QMessageBox::Yes | QMessageBox::No, owner);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

@@ -7,7 +7,8 @@ class QWidget;
 
 // The modal questions and notices the windows put to the user. Tests replace
 // it to answer without a person; the program uses QtUserDialogs.
-class UserDialogs {
+class UserDialogs
+{
 public:
     virtual ~UserDialogs() = default;
 
@@ -22,7 +23,8 @@ public:
     virtual bool confirm(QWidget *owner, const QString &text) = 0;
 };
 
-class QtUserDialogs : public UserDialogs {
+class QtUserDialogs : public UserDialogs
+{
 public:
     QByteArray pickFolder(QWidget *owner, const QString &prompt) override;
     void messageBox(QWidget *owner, const QString &text, const QString &caption) override;

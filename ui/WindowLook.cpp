@@ -5,7 +5,8 @@
 #include <QFontDatabase>
 #include <QWidget>
 
-namespace WindowLook {
+namespace WindowLook
+{
 
 QFont DesktopSans(int pixelSize)
 {

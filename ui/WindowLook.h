@@ -8,7 +8,8 @@
 class QWidget;
 
 // The fonts and colours the windows are drawn with.
-namespace WindowLook {
+namespace WindowLook
+{
 
 inline const QColor kMaroon(0x80, 0x00, 0x00);
 inline const QColor kGreen(0x00, 0x80, 0x00);

@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <span>
 
-namespace {
+namespace
+{
 // A drain hands control back to the event loop after this long, so a flood of
 // rows never freezes the window; the rest follows on the next turn.
 constexpr qint64 kDrainBudgetMs = 8;
@@ -135,8 +136,8 @@ void WindowScanHost::push(Operation operation)
     enqueue([&](std::vector<Operation> &pending) {
         // Only the last position and the last label of a run can ever be seen.
         Operation *last = pending.empty() ? nullptr : &pending.back();
-        const bool replaces = last && last->index() == operation.index() &&
-                              (std::holds_alternative<Position>(operation) || std::holds_alternative<Label>(operation));
+        const bool replaces = last && last->index() == operation.index()
+            && (std::holds_alternative<Position>(operation) || std::holds_alternative<Label>(operation));
         if (replaces)
             *last = std::move(operation);
         else

@@ -20,7 +20,8 @@ class ResultModel;
 // window keeps current, and its operations wait in a queue that the window
 // drains on its own thread at display rate, in the order issued, rows in
 // whole batches. Lives on the window's thread.
-class WindowScanHost : public QObject, public ScanHost {
+class WindowScanHost : public QObject, public ScanHost
+{
     Q_OBJECT
 public:
     explicit WindowScanHost(ResultModel &model, QObject *parent = nullptr);
@@ -72,13 +73,26 @@ signals:
     void scanAbandoned(const ScanSummary &soFar);
 
 private:
-    struct Position { int value; };
-    struct Maximum { int value; };
-    struct Label { std::string text; };
-    struct Rows { std::vector<ResultRow> rows; };
-    struct Summary { ScanSummary summary; };
-    struct Ended {};
-    struct Abandoned { ScanSummary soFar; };
+    struct Position {
+        int value;
+    };
+    struct Maximum {
+        int value;
+    };
+    struct Label {
+        std::string text;
+    };
+    struct Rows {
+        std::vector<ResultRow> rows;
+    };
+    struct Summary {
+        ScanSummary summary;
+    };
+    struct Ended {
+    };
+    struct Abandoned {
+        ScanSummary soFar;
+    };
     using Operation = std::variant<Position, Maximum, Label, Rows, Summary, Ended, Abandoned>;
 
     void push(Operation operation);

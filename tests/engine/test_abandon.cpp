@@ -19,7 +19,8 @@
 
 using namespace std::chrono_literals;
 
-namespace {
+namespace
+{
 
 // Waits up to a minute for done() to hold.
 bool WaitFor(const std::function<bool()> &done)

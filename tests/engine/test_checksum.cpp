@@ -1,14 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "CRC32Pas.h"
+#include "FileCRC32.h"
 #include "RandomBytes.h"
 #include "TempTree.h"
-#include "FileCRC32.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-namespace {
+namespace
+{
 // zlib's own CRC-32: an independent reference for ours.
 std::uint32_t ZlibCrc(const char *data, std::size_t n)
 {
@@ -18,8 +19,8 @@ std::uint32_t ZlibCrc(const char *data, std::size_t n)
 
 TEST(CRC32, VectorsAndEmptyInput)
 {
-    for (const auto &[text, crc] : {std::pair<std::string, std::uint32_t>{"123456789", 0xCBF43926u},
-                                    {"abc", 0x352441C2u}, {"", 0u}})
+    for (const auto &[text, crc] :
+         {std::pair<std::string, std::uint32_t>{"123456789", 0xCBF43926u}, {"abc", 0x352441C2u}, {"", 0u}})
         EXPECT_EQ(~UpdateCRC32(0xFFFFFFFFu, text.data(), std::int32_t(text.size())), crc) << text;
     // Nothing to fold leaves the running value.
     const char b = 'x';

@@ -15,11 +15,13 @@
 
 using V = std::vector<std::string>;
 
-namespace {
+namespace
+{
 
 // Lowers the soft open-file limit and takes all but a few of the
 // descriptors under it, for as long as it lives.
-class ScarceDescriptors {
+class ScarceDescriptors
+{
 public:
     ScarceDescriptors(rlim_t limit, int leaveFree)
     {
@@ -47,7 +49,8 @@ private:
 };
 
 // A host whose Stop is pressed once the comparison has read a given amount.
-class StopAfterBytes : public RecordingHost {
+class StopAfterBytes : public RecordingHost
+{
 public:
     const ScanStats *stats = nullptr;
     std::uint64_t after = 0;
@@ -61,7 +64,8 @@ public:
 
 // A host that fails whenever a thread other than the job's own reads Stop:
 // the first thread to read it is the job's.
-class FailsOffTheJobThread : public RecordingHost {
+class FailsOffTheJobThread : public RecordingHost
+{
 public:
     bool stopFlag() override
     {

@@ -10,14 +10,16 @@
 #include <new>
 #include <system_error>
 
-namespace {
+namespace
+{
 
 // A recording host whose intake fails at a chosen moment, as when memory runs
 // out on the way to the window.
-class FailingHost : public RecordingHost {
+class FailingHost : public RecordingHost
+{
 public:
-    int failAtRow = -1;       // the row (0-based) whose adding throws
-    bool failFilter = false;  // reading the filter text throws
+    int failAtRow = -1;      // the row (0-based) whose adding throws
+    bool failFilter = false; // reading the filter text throws
     std::function<void()> beforeFailing;
 
     std::string filterText() override
@@ -43,7 +45,8 @@ private:
     }
 };
 
-class EndedEarly : public ::testing::Test {
+class EndedEarly : public ::testing::Test
+{
 protected:
     TempTree tree;
     FailingHost host;

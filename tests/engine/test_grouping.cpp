@@ -7,10 +7,10 @@
 #include "RandomBytes.h"
 #include "ScanFixture.h"
 
+#include <fcntl.h>
 #include <map>
 #include <random>
 #include <set>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,9 +71,16 @@ TEST_F(Grouping, CopiesWithinOneSecondFollowTheirNanoseconds)
 TEST_F(Grouping, EveryCopyIsFoundWhereverItSortsAndGroupsFollowSizeThenPath)
 {
     // x, x, y, x and x, x, y, y in path order, all of one size; case is ignored in path order.
-    for (const auto &[name, content] : {std::pair<const char *, const char *>{"a1", "xxxx"}, {"a2", "xxxx"},
-                                        {"a3", "yyyy"}, {"a4", "xxxx"}, {"b1", "ppppp"}, {"b2", "ppppp"},
-                                        {"b3", "qqqqq"}, {"b4", "qqqqq"}, {"B0", "qqqqq"}, {"empty1", ""},
+    for (const auto &[name, content] : {std::pair<const char *, const char *>{"a1", "xxxx"},
+                                        {"a2", "xxxx"},
+                                        {"a3", "yyyy"},
+                                        {"a4", "xxxx"},
+                                        {"b1", "ppppp"},
+                                        {"b2", "ppppp"},
+                                        {"b3", "qqqqq"},
+                                        {"b4", "qqqqq"},
+                                        {"B0", "qqqqq"},
+                                        {"empty1", ""},
                                         {"empty2", ""}}) {
         tree.write(name, content);
         tree.setTime(name, 1500000000); // one time: copies follow path order
@@ -126,7 +133,7 @@ TEST_F(Grouping, FilesThatVanishOrChangeAfterTheWalkAreLeftOut)
     CandidateList list;
     CollectFiles(ctx, tree.root(), list);
     ::unlink(tree.path("gone").c_str());
-    tree.setTime("changed", 1234567890);  // same bytes, new time
+    tree.setTime("changed", 1234567890); // same bytes, new time
     ::unlink(tree.path("swapped").c_str());
     tree.symlink(tree.path("keep1"), "swapped");
     SortCandidates(list);
@@ -136,7 +143,8 @@ TEST_F(Grouping, FilesThatVanishOrChangeAfterTheWalkAreLeftOut)
 
 std::int64_t AccessTime(const std::string &path)
 {
-    struct stat st{};
+    struct stat st {
+    };
     ::stat(path.c_str(), &st);
     return st.st_atim.tv_sec;
 }
@@ -170,8 +178,8 @@ TEST_F(Grouping, AsAnOrdinaryUserUnreadableFilesNeverGroupAndOwnAccessTimesStay)
             ::_exit(2);
         scan();
         // Both are counted for the summary, so the miss is not silent.
-        const bool ok = rows() == V{"1:r1", "1:r3", "2:mine1", "2:mine2"} && host.summaryUnread == 2 &&
-                        AccessTime(tree.path("mine1")) == 1000000000 && AccessTime(tree.path("mine2")) == 1000000000;
+        const bool ok = rows() == V{"1:r1", "1:r3", "2:mine1", "2:mine2"} && host.summaryUnread == 2
+            && AccessTime(tree.path("mine1")) == 1000000000 && AccessTime(tree.path("mine2")) == 1000000000;
         if (asRoot)
             ::_exit(ok ? 0 : 1);
         EXPECT_TRUE(ok);
@@ -213,7 +221,8 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     EXPECT_GE(bytesRead, 2 * big.size());
 }
 
-namespace {
+namespace
+{
 
 // A file of `size` bytes holding `pieces` at their offsets and holes between.
 void WriteSparse(TempTree &tree, const std::string &name, std::int64_t size,
@@ -414,8 +423,8 @@ TEST_F(Grouping, OnAShareAFileTheServerChangesAfterItsFirstReadLeavesItsGroup)
     // read-only mount answers statuses from that cache even after reads.
     // Changed in the middle, read in pieces or in one read that came before
     // the change; and grown.
-    for (auto [mode, size] : {std::pair<std::string, std::size_t>{"same", 300 * 1024}, {"whole", 100 * 1024},
-                              {"grow", 300 * 1024}}) {
+    for (auto [mode, size] :
+         {std::pair<std::string, std::size_t>{"same", 300 * 1024}, {"whole", 100 * 1024}, {"grow", 300 * 1024}}) {
         const bool grow = mode == "grow";
         const std::string copy = RandomBytes(size, 5), other = RandomBytes(200 * 1024, 6);
         for (auto n : {"/a", "/b"})

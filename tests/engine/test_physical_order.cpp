@@ -10,18 +10,21 @@
 #include <mutex>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 using V = std::vector<std::string>;
 
 std::uint64_t InodeOf(const std::string &path)
 {
-    struct stat st{};
+    struct stat st {
+    };
     ::lstat(path.c_str(), &st);
     return st.st_ino;
 }
 
-class PhysicalOrderScan : public ScanFixture {
+class PhysicalOrderScan : public ScanFixture
+{
 protected:
     std::mutex mutex;
     std::vector<std::pair<std::string, std::int64_t>> reads; // path relative to the tree, offset
@@ -123,7 +126,8 @@ TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
     EXPECT_EQ(bytesRead, 2 * big.size());
     // Head, tail and middle probes, then the rest in pieces of a megabyte or more.
     const auto sizes = ContentGrouper::kRotationalReads;
-    const std::size_t most = 2 * (3 + 2 * std::size_t((std::int64_t(big.size()) / 2 + sizes.firstPiece - 1) / sizes.firstPiece));
+    const std::size_t most
+        = 2 * (3 + 2 * std::size_t((std::int64_t(big.size()) / 2 + sizes.firstPiece - 1) / sizes.firstPiece));
     EXPECT_LE(reads.size(), most);
     // One file, then the other, piece by piece.
     for (std::size_t r = 1; r < reads.size(); ++r)
@@ -139,8 +143,8 @@ TEST(OrderByPlace, DevicesApartPlacedFilesFirstAndSizesByTheirFirstFile)
         PathStatus seen{FileKind::Regular, {device, inode, size}};
         list.append(seen, "/t/", name);
     };
-    std::map<std::string, std::uint64_t> offsets{{"/t/a-far", 9000}, {"/t/a-near", 100}, {"/t/b-placed", 50},
-                                                 {"/t/c-other-disk", 10}};
+    std::map<std::string, std::uint64_t> offsets{
+        {"/t/a-far", 9000}, {"/t/a-near", 100}, {"/t/b-placed", 50}, {"/t/c-other-disk", 10}};
     add(5, 1, 30, "a-far");
     add(5, 1, 2, "a-unplaced"); // a low inode still follows every placed file
     add(5, 1, 40, "a-near");
@@ -160,8 +164,9 @@ TEST(OrderByPlace, DevicesApartPlacedFilesFirstAndSizesByTheirFirstFile)
     V paths;
     for (std::size_t k = 0; k < list.size(); ++k)
         paths.emplace_back(list.path(k));
-    EXPECT_EQ(paths, (V{"/t/a-near", "/t/a-far", "/t/a-unplaced", "/t/b-placed", "/t/b-unplaced", "/t/c-other-disk",
-                        "/t/c-unplaced"}));
+    EXPECT_EQ(paths,
+              (V{"/t/a-near", "/t/a-far", "/t/a-unplaced", "/t/b-placed", "/t/b-unplaced", "/t/c-other-disk",
+                 "/t/c-unplaced"}));
 
     int asked = 0;
     EXPECT_FALSE(OrderByPlace(list, classes, lookup, [&] { return ++asked > 2; }));

@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using V = std::vector<std::string>;
 
-class Boundary : public ScanFixture {
+class Boundary : public ScanFixture
+{
 protected:
     // Ready for another scan of the same tree.
     void forget()
@@ -22,7 +24,8 @@ protected:
 };
 
 // A tree with a system part ("sys") next to the user's files ("home").
-class SystemTrees : public Boundary {
+class SystemTrees : public Boundary
+{
 protected:
     void SetUp() override
     {
@@ -36,8 +39,8 @@ protected:
         tree.write("sys/var/d2", "a pair in a way through");
         tree.write("sys/var/tmp/e1", "a pair in a user folder inside a system tree");
         tree.write("sys/var/tmp/e2", "a pair in a user folder inside a system tree");
-        systemTrees = std::vector<SystemTree>{{tree.path("sys/usr"), {}},
-                                              {tree.path("sys/var"), {tree.path("sys/var/tmp")}}};
+        systemTrees
+            = std::vector<SystemTree>{{tree.path("sys/usr"), {}}, {tree.path("sys/var"), {tree.path("sys/var/tmp")}}};
     }
     V userRows() const { return {"1:home/me/b1", "1:home/me/b2", "2:sys/var/tmp/e1", "2:sys/var/tmp/e2"}; }
 };
@@ -50,9 +53,9 @@ TEST_F(SystemTrees, AreNeverGroupedHoweverTheirFolderIsReached)
     EXPECT_EQ(rows(), userRows());
     EXPECT_EQ(host.summarySystemFolders, 0);
     // The estimate holds only what the walk takes, so the bar reaches its end.
-    const std::int64_t user = std::string("the same bytes in a system file and a user file").size() +
-                              2 * std::string("a pair of the user's").size() +
-                              2 * std::string("a pair in a user folder inside a system tree").size();
+    const std::int64_t user = std::string("the same bytes in a system file and a user file").size()
+        + 2 * std::string("a pair of the user's").size()
+        + 2 * std::string("a pair in a user folder inside a system tree").size();
     EXPECT_EQ(host.total, user);
 
     tree.symlink(tree.path("sys/usr/share"), "home/link-to-share");
@@ -126,8 +129,10 @@ TEST_F(Stores, FilesTheKernelProtectsAreNoCandidates)
         GTEST_SKIP() << "setting the immutable attribute needs root";
     for (const char *f : {"x1", "x2", "y1", "y2"})
         tree.write(f, std::string("pair ") + f[0]);
-    if (std::system(("chattr +i '" + tree.path("x1") + "' 2>/dev/null && chattr +a '" + tree.path("y1") +
-                     "' 2>/dev/null").c_str()) != 0)
+    if (std::system(
+            ("chattr +i '" + tree.path("x1") + "' 2>/dev/null && chattr +a '" + tree.path("y1") + "' 2>/dev/null")
+                .c_str())
+        != 0)
         GTEST_SKIP() << "this file system keeps no such attributes";
     scan();
     EXPECT_TRUE(rows().empty());

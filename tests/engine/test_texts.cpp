@@ -31,13 +31,20 @@ TEST(ScanTexts, FilterMatchesExtensionsAsSubstrings)
         const char *name, *filter;
         bool passes;
     };
-    const Case cases[] = {
-        {"photo.jpg", "*.JPG;*.GIF", true}, {"logo.Gif", "*.JPG;*.GIF", true},   {"image.jp", "*.JPG;*.GIF", true},
-        {"x.J", "*.JPG;*.GIF", true},       {"README", "*.JPG;*.GIF", false},    {"notes.txt", "*.JPG;*.GIF", false},
-        {"a.jpeg", "*.JPG;*.GIF", false},   {"report.doc", "*.DOC*;", true},     {"report.docx", "*.DOC*;", false},
-        {"ends.", "*.DOC*;", true}, // the dot alone is in every text with a dot
-        {"README", "*.*;", true},           {"a.b", "x;*.*", true},              {"a.b", "", false},
-        {"README", "", false}};
+    const Case cases[] = {{"photo.jpg", "*.JPG;*.GIF", true},
+                          {"logo.Gif", "*.JPG;*.GIF", true},
+                          {"image.jp", "*.JPG;*.GIF", true},
+                          {"x.J", "*.JPG;*.GIF", true},
+                          {"README", "*.JPG;*.GIF", false},
+                          {"notes.txt", "*.JPG;*.GIF", false},
+                          {"a.jpeg", "*.JPG;*.GIF", false},
+                          {"report.doc", "*.DOC*;", true},
+                          {"report.docx", "*.DOC*;", false},
+                          {"ends.", "*.DOC*;", true}, // the dot alone is in every text with a dot
+                          {"README", "*.*;", true},
+                          {"a.b", "x;*.*", true},
+                          {"a.b", "", false},
+                          {"README", "", false}};
     for (const Case &c : cases)
         EXPECT_EQ(ExtensionPasses(c.name, UpperFilter(c.filter)), c.passes) << c.name << " / " << c.filter;
 }

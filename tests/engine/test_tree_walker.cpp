@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
-namespace {
+namespace
+{
 
 // A listing as path -> (kind, size), with each directory's entries in the
 // order it recorded them, so that two listings can be compared whole.
@@ -41,7 +42,8 @@ Flat flat(const FolderListing &listing)
     return out;
 }
 
-class TreeWalkerTest : public ::testing::Test {
+class TreeWalkerTest : public ::testing::Test
+{
 protected:
     TempTree tree;
     std::vector<SystemTree> systemTrees;
@@ -63,14 +65,15 @@ TEST_F(TreeWalkerTest, ManyThreadsRecordTheSameTreeAsOneAndOnlyTheSizesOfWhatThe
     std::int64_t expected = 0;
     for (int f = 0; f < 6; ++f)
         for (int k = 0; k < 40; ++k) {
-            tree.write("wide" + std::to_string(f) + "/d" + std::to_string(k % 3) + "/" + std::to_string(k), std::string(std::size_t(k), 'w'));
+            tree.write("wide" + std::to_string(f) + "/d" + std::to_string(k % 3) + "/" + std::to_string(k),
+                       std::string(std::size_t(k), 'w'));
             expected += k;
         }
     tree.write("a/b/c/d/e/deep", "12345");
     tree.write("sys/usr/skipped", "never counted");
     tree.write("project/.git/objects/pack", "a store's insides");
     tree.write("project/work.txt", "1234");
-    tree.fifo("pipe"); // opening it would block
+    tree.fifo("pipe");                 // opening it would block
     tree.symlink(tree.root(), "loop"); // a loop if followed
     expected += 5 + 4;
     systemTrees = {{tree.path("sys/usr"), {}}};
@@ -115,7 +118,7 @@ TEST_F(TreeWalkerTest, AListedSystemFolderIsNotEnteredAndAMissingOneIsNotOpened)
 
     const auto missing = walk(listing, {}, {}, tree.path("missing"));
     EXPECT_FALSE(missing.opened);
-    EXPECT_TRUE(listing.walked()); // nothing there is the whole of it
+    EXPECT_TRUE(listing.walked());              // nothing there is the whole of it
     EXPECT_EQ(listing.unreadableFolders(), 0u); // gone is not unreadable
 }
 

@@ -24,8 +24,9 @@ TEST_F(Walk, FilterDecidesHiddenFilesCountOddFilesAreSkippedAndTheLabelShowsTime
     host.filter = "*.JPG;*.GIF";
     EXPECT_EQ(walk(), (V{"image.jp", "logo.Gif", "photo.jpg", "sub/deep/x.JPG"}));
     host.filter = "*.*";
-    EXPECT_EQ(walk(), (V{".hidden", ".hidden-dir/inside", "README", "image.jp", "logo.Gif", "notes.txt", "photo.jpg",
-                         "sub/deep/x.JPG"}));
+    EXPECT_EQ(walk(),
+              (V{".hidden", ".hidden-dir/inside", "README", "image.jp", "logo.Gif", "notes.txt", "photo.jpg",
+                 "sub/deep/x.JPG"}));
     host.filter = "";
     EXPECT_TRUE(walk().empty());
     ASSERT_FALSE(host.labels.empty());
@@ -88,8 +89,8 @@ TEST(FolderSize, SumsRegularFilesFailsOnMissingFoldersAndTakesAFileSystemsUsedSp
     EXPECT_EQ(GetFolderSize(t.root()), 0);
     t.write("a", std::string(100, 'x'));
     t.write("sub/deeper/b", std::string(23, 'y'));
-    t.symlink(t.path("a"), "link-to-a");      // not followed
-    t.symlink(t.root(), "sub/link-to-root");  // not followed either
+    t.symlink(t.path("a"), "link-to-a");     // not followed
+    t.symlink(t.root(), "sub/link-to-root"); // not followed either
     t.fifo("sub/pipe");
     EXPECT_EQ(GetFolderSize(t.root()), 123);
     EXPECT_EQ(GetFolderSize(t.path("missing")), -1);
@@ -122,7 +123,8 @@ TEST(FolderSize, ARootIsStillListedWhenTheWalkWantsTheListing)
     const auto &top = listing.directory(0);
     bool found = false;
     for (std::uint64_t e = top.firstEntry; e < top.firstEntry + top.entryCount; ++e)
-        found = found || (listing.name(listing.entry(e)) == made.substr(root.size() + 1) &&
-                          listing.entry(e).kind == FileKind::Directory);
+        found = found
+            || (listing.name(listing.entry(e)) == made.substr(root.size() + 1)
+                && listing.entry(e).kind == FileKind::Directory);
     EXPECT_TRUE(found);
 }

@@ -7,7 +7,8 @@
 
 using namespace std::chrono;
 
-namespace {
+namespace
+{
 
 // A storage answering on a fake clock: every request takes `latency`, and at
 // most `capacity` requests a second get answered, however many are in flight.

@@ -14,7 +14,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 std::uint64_t DeviceOf(const std::string &path)
 {

@@ -14,7 +14,8 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kBlock = 4096;
 

@@ -8,10 +8,10 @@
 #include "RemoteStorage.h"
 #include "TempTree.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
-#include <cerrno>
 #include <unistd.h>
 
 TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)

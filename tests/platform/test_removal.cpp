@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "FileRemoval.h"
 #include "FileStatus.h"
+#include "FolderHandle.h"
 #include "FormatByteSize.h"
+#include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
 #include "FuseAliasMount.h"
-#include "FolderHandle.h"
-#include "FreedesktopTrash.h"
 #include "ScanBoundary.h"
 #include "ScopedEnv.h"
 #include "TempTree.h"
@@ -30,11 +30,11 @@ namespace fs = std::filesystem;
 
 TEST(FormatByteSize, WritesUnitsAboveTheirBoundaries)
 {
-    const std::pair<std::int64_t, const char *> cases[] = {
-        {0, "0 bytes"},       {1, "1 bytes"},          {1024, "1024 bytes"}, {1025, "1 KB"},
-        {1536, "1.5 KB"},     {1048576, "1024 KB"},    {1048577, "1 MB"},    {1073741824, "1024 MB"},
-        {1610612736, "1.5 GB"}, {4096, "4 KB"},        {1280, "1.25 KB"},    {3000000000LL, "2.79 GB"},
-        {1048575, "1024 KB"}, {-5, "-5 bytes"}};
+    const std::pair<std::int64_t, const char *> cases[]
+        = {{0, "0 bytes"},         {1, "1 bytes"},       {1024, "1024 bytes"}, {1025, "1 KB"},
+           {1536, "1.5 KB"},       {1048576, "1024 KB"}, {1048577, "1 MB"},    {1073741824, "1024 MB"},
+           {1610612736, "1.5 GB"}, {4096, "4 KB"},       {1280, "1.25 KB"},    {3000000000LL, "2.79 GB"},
+           {1048575, "1024 KB"},   {-5, "-5 bytes"}};
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(FormatByteSize(bytes, "."), text) << bytes;
 }
@@ -54,7 +54,8 @@ TEST(FormatByteSize, WritesTheLocalesDecimalSeparator)
     }
 }
 
-namespace {
+namespace
+{
 
 FileIdentity IdentityOf(const std::string &path)
 {
@@ -82,7 +83,8 @@ std::optional<FileIdentity> DeepIdentity(const std::string &path)
     return FromStat(st).identity;
 }
 
-class RemovalTest : public ::testing::Test {
+class RemovalTest : public ::testing::Test
+{
 protected:
     TempTree tree;
     std::string trash = tree.path("data/Trash");
@@ -249,8 +251,8 @@ TEST_F(RemovalTest, ChangedFilesAreLeftAlone)
     fs::remove(folder);
     tree.mkdir("became-folder");
 
-    const std::pair<std::string, FileIdentity> seen[] = {
-        {rewritten, rewrittenSeen}, {replaced, replacedSeen}, {linked, linkedSeen}, {folder, folderSeen}};
+    const std::pair<std::string, FileIdentity> seen[]
+        = {{rewritten, rewrittenSeen}, {replaced, replacedSeen}, {linked, linkedSeen}, {folder, folderSeen}};
     for (bool recycle : {true, false})
         for (const auto &[path, identity] : seen)
             EXPECT_EQ(ShellDeleteFile(path, identity, recycle), RemovalOutcome::Changed) << path << recycle;
@@ -317,7 +319,8 @@ TEST_F(RemovalTest, FilesGoToThePerUserTrashAtTheTopOfTheirOwnMountOrASharedStic
     EXPECT_EQ(tree.read("other/.Trash/" + uid + "/files/near.txt"), "near");
 }
 
-namespace {
+namespace
+{
 
 // Asked of the file system itself, not of a user-space one's cache.
 FileIdentity FreshIdentityOf(const std::string &path)

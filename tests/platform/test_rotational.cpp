@@ -7,11 +7,13 @@
 
 #include <sys/sysmacros.h>
 
-namespace {
+namespace
+{
 
 // A sysfs of our own: a spinning disk with partitions, a solid-state one, a
 // device-mapper volume over each, and a device the kernel says nothing of.
-class FakeSysfs : public ::testing::Test {
+class FakeSysfs : public ::testing::Test
+{
 protected:
     TempTree sys;
     void SetUp() override
@@ -29,7 +31,7 @@ protected:
         sys.symlink("../../../../pci/block/nvme0n1/nvme0n1p1", "devices/virtual/block/dm-1/slaves/nvme0n1p1");
         disk("devices/virtual/block/loop0", "1");
         sys.write("devices/virtual/block/loop0/loop0p1/partition", "1\n");
-        sys.mkdir("devices/virtual/block/zram0"); // no queue flags at all
+        sys.mkdir("devices/virtual/block/zram0");   // no queue flags at all
         disk("devices/pci/virtio1/block/vda", "1"); // the default a virtual disk's driver leaves
         sys.mkdir("bus/virtio/drivers/virtio_blk");
         sys.symlink("../../../../../../bus/virtio/drivers/virtio_blk", "devices/pci/virtio1/block/vda/device/driver");

@@ -9,7 +9,8 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 std::optional<FolderStanding> StandingOf(ScanBoundary &boundary, const std::string &path)
 {
@@ -35,7 +36,7 @@ TEST(ScanBoundary, KnowsThisMachinesSystemTreesByWhatTheyAreNotByTheirPath)
     EXPECT_EQ(StandingOf(boundary, "/"), FolderStanding::User);
     EXPECT_EQ(StandingOf(boundary, tree.root()), FolderStanding::User);
     for (const std::string &path : std::vector<std::string>{"/usr", "/usr/share", "/etc", "/proc/self/root/usr/share",
-                                                             "/usr/../etc/.", tree.path("share"), "/proc"})
+                                                            "/usr/../etc/.", tree.path("share"), "/proc"})
         EXPECT_EQ(StandingOf(boundary, path), FolderStanding::System) << path;
     if (Exists("/var/tmp") && Exists("/var/cache")) {
         EXPECT_EQ(StandingOf(boundary, "/var"), FolderStanding::Between);

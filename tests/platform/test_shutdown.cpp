@@ -19,7 +19,8 @@
 
 using namespace std::chrono_literals;
 
-namespace {
+namespace
+{
 
 constexpr int kExitCode = 7;
 

@@ -6,13 +6,15 @@
 
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using V = std::vector<std::string>;
 
 // A home folder inside the tree, with its data folder reached through a
 // link, as the walk never would: the trash is known by what it is.
-class TrashWalk : public ScanFixture {
+class TrashWalk : public ScanFixture
+{
 protected:
     std::string uid = std::to_string(::getuid());
     ScopedEnv dataHome{"XDG_DATA_HOME", tree.path("data-link")};

@@ -5,9 +5,10 @@
 
 // Passes every call on to another host; tests override the calls they change.
 // It must outlive the job that uses it.
-class ForwardingHost : public ScanHost {
+class ForwardingHost : public ScanHost
+{
 public:
-    explicit ForwardingHost(ScanHost &inner) : inner_(inner) {}
+    explicit ForwardingHost(ScanHost &inner) : inner_(inner) { }
 
     std::string filterText() override { return inner_.filterText(); }
     bool stopFlag() override { return inner_.stopFlag(); }

@@ -10,7 +10,8 @@
 
 // A folder whose entries cannot be removed: immutable for root (who ignores
 // permissions), read-only for anyone else. Undone when it goes.
-class FrozenFolder {
+class FrozenFolder
+{
 public:
     explicit FrozenFolder(std::string path) : path_(std::move(path))
     {

@@ -10,9 +10,10 @@
 // A folder shown again at another place through a user-space passthrough
 // file system (bindfs): the same files on another device with other inode
 // numbers. In the test's own mount namespace; needs root and bindfs.
-class FuseAliasMount : public TestMount {
+class FuseAliasMount : public TestMount
+{
 public:
-    FuseAliasMount(const std::string &from, const std::string &where) : TestMount(where, Made{mount(from, where)}) {}
+    FuseAliasMount(const std::string &from, const std::string &where) : TestMount(where, Made{mount(from, where)}) { }
 
 private:
     static bool mount(const std::string &from, const std::string &where)

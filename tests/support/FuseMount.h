@@ -22,11 +22,12 @@ extern char **environ;
 // test's own mount namespace, as a share with an attribute cache would be;
 // unmounted lazily when the object goes. Needs root: skip with
 // SKIP_UNLESS_FUSE() first.
-class FuseMount {
+class FuseMount
+{
 public:
     struct Options {
-        double attrTimeout = 1.0; // seconds the kernel keeps attributes and entries
-        int latencyMs = 0;        // before each call
+        double attrTimeout = 1.0;         // seconds the kernel keeps attributes and entries
+        int latencyMs = 0;                // before each call
         std::string changeAfterFirstRead; // base name of a file the server changes after its first read
         bool grow = false;                // ... by appending 1 MiB rather than overwriting its middle
         std::string hangRead;             // base name whose reads never answer
@@ -43,7 +44,9 @@ public:
         return why;
     }
 
-    FuseMount(const std::string &source, std::string mountPoint) : FuseMount(source, std::move(mountPoint), Options()) {}
+    FuseMount(const std::string &source, std::string mountPoint) : FuseMount(source, std::move(mountPoint), Options())
+    {
+    }
     FuseMount(const std::string &source, std::string mountPoint, const Options &options)
         : mountPoint_(std::move(mountPoint))
     {
@@ -54,9 +57,15 @@ public:
             return;
         readyDir_ = dir;
         const std::string ready = readyDir_ + "/ready";
-        std::vector<std::string> args{VARNOK_FUSE_PASSTHROUGH, source, mountPoint_, "--ready-file", ready,
-                                      "--attr-timeout", std::to_string(options.attrTimeout),
-                                      "--latency-ms", std::to_string(options.latencyMs)};
+        std::vector<std::string> args{VARNOK_FUSE_PASSTHROUGH,
+                                      source,
+                                      mountPoint_,
+                                      "--ready-file",
+                                      ready,
+                                      "--attr-timeout",
+                                      std::to_string(options.attrTimeout),
+                                      "--latency-ms",
+                                      std::to_string(options.latencyMs)};
         auto add = [&](const char *flag, const std::string &value) {
             if (!value.empty())
                 args.insert(args.end(), {flag, value});

@@ -17,12 +17,13 @@
 
 // The real main window with scripted dialogs, driven through its controls.
 // Fixtures that need an environment first create `form` in their own SetUp.
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public ::testing::Test
+{
 protected:
     ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form;
-    std::vector<QUrl> opened;    // what the window asked the desktop to open
-    bool desktopCanOpen = true;  // the desktop's answer
+    std::vector<QUrl> opened;   // what the window asked the desktop to open
+    bool desktopCanOpen = true; // the desktop's answer
 
     void SetUp() override { form = std::make_unique<TForm1>(dialogs); }
     // The window goes before anything the fixture set up for it.

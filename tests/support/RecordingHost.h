@@ -10,7 +10,8 @@
 #include <vector>
 
 // A ScanHost that keeps everything the engine tells it, for the tests.
-class RecordingHost : public ScanHost {
+class RecordingHost : public ScanHost
+{
 public:
     std::string filter = "*.*";
     std::atomic<bool> stop{false};

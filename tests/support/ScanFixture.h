@@ -13,7 +13,8 @@
 #include <gtest/gtest.h>
 
 // Runs the engine's phases on a real temporary tree with a recording host.
-class ScanFixture : public ::testing::Test {
+class ScanFixture : public ::testing::Test
+{
 protected:
     TempTree tree;
     RecordingHost host;

@@ -6,7 +6,8 @@
 #include <string>
 
 // An environment variable set for one scope and put back as it was after.
-class ScopedEnv {
+class ScopedEnv
+{
 public:
     ScopedEnv(std::string name, const std::string &value) : name_(std::move(name))
     {

@@ -13,7 +13,8 @@
 #include <vector>
 
 // Answers the windows' questions from a script and keeps what they showed.
-class ScriptedDialogs : public UserDialogs {
+class ScriptedDialogs : public UserDialogs
+{
 public:
     struct Box {
         QString text;

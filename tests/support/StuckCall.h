@@ -6,7 +6,8 @@
 
 // A call that does not return until the test releases it, as a read from a
 // stalled network mount: any thread that calls hold() waits there.
-class StuckCall {
+class StuckCall
+{
 public:
     void hold()
     {

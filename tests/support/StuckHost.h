@@ -8,7 +8,8 @@
 // the filter text waits until the test releases it: a scan thread stuck in a
 // call that does not return, as a read from a stalled network mount. It must
 // outlive the job that uses it.
-class StuckHost : public ForwardingHost {
+class StuckHost : public ForwardingHost
+{
 public:
     using ForwardingHost::ForwardingHost;
 

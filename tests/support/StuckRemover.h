@@ -9,9 +9,10 @@
 // Deletes as the program does, except that the file at call `holdAt` waits
 // before it is touched until the test releases it: a removal stuck on a
 // stalled network share. It must outlive the deletion threads that use it.
-class StuckRemover {
+class StuckRemover
+{
 public:
-    explicit StuckRemover(int holdAt) : holdAt_(holdAt) {}
+    explicit StuckRemover(int holdAt) : holdAt_(holdAt) { }
 
     FileRemover remover()
     {

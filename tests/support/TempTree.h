@@ -5,7 +5,8 @@
 #include <string>
 
 // A real temporary folder for a test, removed with everything below it.
-class TempTree {
+class TempTree
+{
 public:
     TempTree();
     ~TempTree();

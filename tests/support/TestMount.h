@@ -7,7 +7,8 @@
 
 // A mount made for one test, seen by this process only and taken away when
 // the object goes. Needs root; made() says whether it is there.
-class TestMount {
+class TestMount
+{
 public:
     // A fresh tmpfs at `where`; given `bindFrom`, that folder again at `where`.
     explicit TestMount(std::string where, const std::string &bindFrom = {}) : where_(std::move(where))
@@ -31,8 +32,8 @@ public:
     // elsewhere or outlives it.
     static bool ownNamespace()
     {
-        static const bool own = ::unshare(CLONE_NEWNS) == 0 &&
-                                ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        static const bool own
+            = ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         return own;
     }
 
@@ -41,7 +42,7 @@ protected:
     struct Made {
         bool there;
     };
-    TestMount(std::string where, Made made) : where_(std::move(where)), made_(made.there) {}
+    TestMount(std::string where, Made made) : where_(std::move(where)), made_(made.there) { }
 
 private:
     std::string where_;

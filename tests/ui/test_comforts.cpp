@@ -29,9 +29,11 @@
 
 #include <set>
 
-namespace {
+namespace
+{
 
-class ComfortsTest : public MainWindowFixture {
+class ComfortsTest : public MainWindowFixture
+{
 protected:
     QTableView *resultList() { return child<QTableView>("ListView2"); }
 
@@ -94,8 +96,8 @@ QUrl RawFileUrl(const std::string &path)
 
 TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
 {
-    const std::vector<std::string> paths = {"/data/caf\xe9/a long name that the column cuts off.txt",
-                                            "/data/<b>bold</b>.txt"};
+    const std::vector<std::string> paths
+        = {"/data/caf\xe9/a long name that the column cuts off.txt", "/data/<b>bold</b>.txt"};
     addRows(paths);
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < ResultModel::ColumnCount; ++column) {
@@ -150,9 +152,10 @@ TEST_F(ComfortsTest, DroppedFoldersJoinTheListAndEverythingElseIsIgnored)
     const std::string raw = tree.mkdir("caf\xe9");
     const std::string file = tree.write("file.txt", "x");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first) + "/"), QUrl::fromLocalFile(QString::fromStdString(file)),
-                  QUrl("https://example.org/folder/"), QUrl("file://elsewhere" + QString::fromStdString(first)),
-                  RawFileUrl(raw), QUrl::fromLocalFile(QString::fromStdString(tree.path("missing")))});
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first) + "/"),
+                  QUrl::fromLocalFile(QString::fromStdString(file)), QUrl("https://example.org/folder/"),
+                  QUrl("file://elsewhere" + QString::fromStdString(first)), RawFileUrl(raw),
+                  QUrl::fromLocalFile(QString::fromStdString(tree.path("missing")))});
     folders()->appendFolder("/already");
     // Taken as a copy: a move would let the file manager remove the folders.
     EXPECT_EQ(Drop(folders(), data, Qt::CopyAction | Qt::MoveAction), Qt::CopyAction);
@@ -280,7 +283,7 @@ TEST(FolderChooserTest, ConfirmsOnlyAnExistingFolderByAbsolutePath)
     FolderChooser chooser("Pick");
     auto *path = chooser.findChild<QLineEdit *>("FolderPath");
     for (const QString &typed : {QString("relative/where"), QString::fromStdString(tree.path("nothing")),
-                                QString::fromStdString(tree.write("file", "x"))}) {
+                                 QString::fromStdString(tree.write("file", "x"))}) {
         path->setText(typed);
         chooser.accept();
         EXPECT_EQ(chooser.result(), QDialog::Rejected) << typed.toStdString();
@@ -316,8 +319,8 @@ TEST(FolderChooserTest, HomeIsBroughtIntoViewDeepBelowTheTop)
 
     auto shown = [&] {
         const QModelIndex current = view->currentIndex();
-        return current.data(QFileSystemModel::FilePathRole).toString() == home &&
-               view->visualRect(current).intersects(view->viewport()->rect());
+        return current.data(QFileSystemModel::FilePathRole).toString() == home
+            && view->visualRect(current).intersects(view->viewport()->rect());
     };
     // Listing every level takes a while; then nothing may move it away.
     for (int waited = 0; waited < 10000 && !shown(); waited += 20)

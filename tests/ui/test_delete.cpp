@@ -17,11 +17,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <filesystem>
@@ -33,15 +33,15 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
-const QString kCheckedQuestion =
-    "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
-const QString kSelectedQuestion =
-    "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
+const QString kCheckedQuestion = "The Checked Files will be deleted directly and will not be recoveryed. Continue?";
+const QString kSelectedQuestion = "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 const QString kZeroSummary = "0 duplicate files deleted. 0 bytes space released!";
 
-class DeleteTest : public MainWindowFixture {
+class DeleteTest : public MainWindowFixture
+{
 protected:
     TempTree tree;
     std::string trash = tree.path("data/Trash");
@@ -67,7 +67,10 @@ protected:
         tree.setTime(relative, 1000000000 + order * 1000);
         return path;
     }
-    void deleteChecked() { run([&] { click("PNGButton12"); }); }
+    void deleteChecked()
+    {
+        run([&] { click("PNGButton12"); });
+    }
     void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
 
     int rowOf(const std::string &path)
@@ -88,8 +91,7 @@ protected:
         auto *selection = child<QTableView>("ListView2")->selectionModel();
         selection->clearSelection();
         for (const std::string &path : paths)
-            selection->select(results().index(rowOf(path), 0),
-                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            selection->select(results().index(rowOf(path), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     // The original path a trashed file's info records.
     std::string trashedFrom(const std::string &trashName)
@@ -218,8 +220,9 @@ TEST_F(DeleteTest, NothingCheckedNoAnswerOrNoTrashTouchesNothingButForeverRemove
     tree.write("data/Trash", "not a folder");
     dialogs.boxes.clear();
     deleteChecked();
-    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
-                                                "3 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                   "3 files could not be deleted; their rows remain in the list."});
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(rowPaths(), before);
     for (const std::string &path : before)
@@ -262,8 +265,9 @@ TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
 
     dialogs.answers = {true};
     deleteChecked();
-    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
-                                                "3 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
+                                   "3 files could not be deleted; their rows remain in the list."});
     EXPECT_TRUE(trashed(plain, "1-plain.txt"));
     EXPECT_EQ(tree.read("scan/2-rewritten.txt"), "other");
     EXPECT_TRUE(fs::is_symlink(linked));
@@ -283,8 +287,9 @@ TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
     ASSERT_TRUE(RewriteKeepingItsTime(second, results().row(rowOf(second)).identity, "jelly"));
 
     deleteChecked();
-    EXPECT_EQ(summaries(), std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
-                                                "1 file could not be deleted; its row remains in the list."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"1 duplicate files deleted. 5 bytes space released!\n"
+                                   "1 file could not be deleted; its row remains in the list."});
     EXPECT_TRUE(trashed(first, "1.txt"));
     EXPECT_EQ(tree.read("scan/2.txt"), "jelly");
     EXPECT_FALSE(PathExists(trash + "/files/2.txt"));
@@ -305,13 +310,14 @@ TEST_F(DeleteTest, GroupWhoseKeptCopyIsGoneOrChangedKeepsItsFiles)
     fs::remove(lost2);
     writeInOrder("scan/fresh", "bbbbb", 2);
     fs::rename(tree.path("scan/fresh"), swap2); // same bytes and time, another file
-    fs::remove(all2);                            // every member chosen: the rest still goes
-    fs::remove(one2);                            // one intact kept copy is enough
+    fs::remove(all2);                           // every member chosen: the rest still goes
+    fs::remove(one2);                           // one intact kept copy is enough
 
     dialogs.answers = {true};
     deleteChecked();
-    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 13 bytes space released!\n"
-                                                "2 files could not be deleted; their rows remain in the list."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"2 duplicate files deleted. 13 bytes space released!\n"
+                                   "2 files could not be deleted; their rows remain in the list."});
     EXPECT_EQ(tree.read("scan/a1"), "aaaa");
     EXPECT_EQ(tree.read("scan/b1"), "bbbbb");
     EXPECT_TRUE(trashed(all1, "c1"));
@@ -353,8 +359,8 @@ TEST_F(DeleteTest, NamesOfAnyBytesAndLengthAreDeletedExactly)
     const std::string raw = "scan/caf\xE9-\xFF.txt"; // not UTF-8
     const std::string odd = tree.write(raw, "odd");
     const std::string twin = tree.write("scan/twin.txt", "odd");
-    const std::string deep =
-        tree.write("scan/" + std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(70, 'c'), "far");
+    const std::string deep
+        = tree.write("scan/" + std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(70, 'c'), "far");
     const std::string near = tree.write("scan/near.txt", "far");
     ASSERT_GT(deep.size(), 300u);
     scan();
@@ -482,8 +488,9 @@ TEST_F(DeleteTest, OneFileSeenThroughTwoMountsIsNotItsOwnCopy)
         child<RadioGroup>("RadioGroup2")->setItemIndex(option);
         dialogs.answers = {true};
         deleteChecked();
-        EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
-                                                    "1 file could not be deleted; its row remains in the list."})
+        EXPECT_EQ(summaries(),
+                  std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                       "1 file could not be deleted; its row remains in the list."})
             << option;
         EXPECT_EQ(tree.read("scan/only.txt"), "only");
         EXPECT_EQ(results().rowCount(), 2);
@@ -505,16 +512,19 @@ TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
     child<DeleteRunner>("DeleteRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
     checkOnly({file});
     deleteChecked();
-    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
-                                                "1 file could not be deleted; its row remains in the list."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                   "1 file could not be deleted; its row remains in the list."});
     EXPECT_EQ(tree.read("scan/sys/tool"), "tool");
 }
 
-namespace {
+namespace
+{
 
 // Many groups of two, each of its own size: the older copy of each is checked.
 // The removal of file 300 is held until the test lets it go.
-class LongDeletionTest : public DeleteTest {
+class LongDeletionTest : public DeleteTest
+{
 protected:
     static constexpr int kGroups = 1500;
     static constexpr int kHeldAt = 300;

@@ -32,10 +32,12 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // A filter dialog that does what the mask list does: writes the filter edit.
-class FilterDialogStub : public QDialog {
+class FilterDialogStub : public QDialog
+{
 public:
     QLineEdit *edit = nullptr;
     QString filter;
@@ -49,7 +51,8 @@ public:
 using MainWindowTest = MainWindowFixture;
 
 // A time zone for one scope; local times follow it and then the old one.
-class ScopedTimeZone {
+class ScopedTimeZone
+{
 public:
     explicit ScopedTimeZone(const std::string &zone) : zone_("TZ", zone) { ::tzset(); }
 
@@ -63,13 +66,15 @@ private:
 // Two groups (5 and 7 bytes) and a single file; times order the copies.
 void WriteTwoGroups(TempTree &tree, const std::string &folder)
 {
-    const std::pair<const char *, const char *> files[] = {{"/old.txt", "hello"}, {"/sub/new.txt", "hello"},
-                                                           {"/mid.txt", "hello"}, {"/a.dat", "worlds!"},
-                                                           {"/b.dat", "worlds!"}, {"/single.txt", "unique"}};
+    const std::pair<const char *, const char *> files[]
+        = {{"/old.txt", "hello"}, {"/sub/new.txt", "hello"}, {"/mid.txt", "hello"},
+           {"/a.dat", "worlds!"}, {"/b.dat", "worlds!"},     {"/single.txt", "unique"}};
     for (const auto &[name, content] : files)
         tree.write(folder + name, content);
-    const std::pair<const char *, std::int64_t> times[] = {{"/old.txt", 1000000000}, {"/mid.txt", 1100000000},
-                                                           {"/sub/new.txt", 1200000000}, {"/a.dat", 1000000000},
+    const std::pair<const char *, std::int64_t> times[] = {{"/old.txt", 1000000000},
+                                                           {"/mid.txt", 1100000000},
+                                                           {"/sub/new.txt", 1200000000},
+                                                           {"/a.dat", 1000000000},
                                                            {"/b.dat", 1200000000}};
     for (const auto &[name, time] : times)
         tree.setTime(folder + name, time);
@@ -77,9 +82,10 @@ void WriteTwoGroups(TempTree &tree, const std::string &folder)
 
 // Passes everything on to the window's host, but taking the row numbered
 // `failAt` (from 0) throws, as when memory runs out on the way to the list.
-class RowFailingHost : public ForwardingHost {
+class RowFailingHost : public ForwardingHost
+{
 public:
-    RowFailingHost(ScanHost &inner, int failAt) : ForwardingHost(inner), failAt_(failAt) {}
+    RowFailingHost(ScanHost &inner, int failAt) : ForwardingHost(inner), failAt_(failAt) { }
     void addResultRow(ResultRow row) override
     {
         if (rows_++ == failAt_)
@@ -105,14 +111,19 @@ TEST_F(MainWindowTest, WindowHasItsControlsPicturesAndStartState)
         TPNGButtonLayout layout;
         TPNGButtonStyle style;
     };
-    const Button buttons[] = {
-        {"PNGButton2", "Add Folder", 48, pbsImageAbove, pbsNoFrame}, {"PNGButton3", "Filter", 48, pbsImageAbove, pbsNoFrame},
-        {"PNGButton1", "Scan", 48, pbsImageAbove, pbsNoFrame},       {"PNGButton4", "Stop", 48, pbsImageAbove, pbsNoFrame},
-        {"PNGButton5", "Delete", 48, pbsImageAbove, pbsNoFrame},     {"PNGButton6", "Help", 48, pbsImageAbove, pbsNoFrame},
-        {"PNGButton9", "Home", 48, pbsImageAbove, pbsNoFrame},       {"PNGButton13", "Add", 32, pbsImageLeft, pbsFlat},
-        {"PNGButton14", "Remove", 32, pbsImageLeft, pbsFlat},        {"PNGButton15", "Filter", 16, pbsImageLeft, pbsDefault},
-        {"PNGButton10", "Scan Now", 48, pbsImageAbove, pbsFlat},     {"PNGButton11", "Stop", 48, pbsImageAbove, pbsFlat},
-        {"PNGButton12", "Delete", 48, pbsImageAbove, pbsFlat}};
+    const Button buttons[] = {{"PNGButton2", "Add Folder", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton3", "Filter", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton1", "Scan", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton4", "Stop", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton5", "Delete", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton6", "Help", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton9", "Home", 48, pbsImageAbove, pbsNoFrame},
+                              {"PNGButton13", "Add", 32, pbsImageLeft, pbsFlat},
+                              {"PNGButton14", "Remove", 32, pbsImageLeft, pbsFlat},
+                              {"PNGButton15", "Filter", 16, pbsImageLeft, pbsDefault},
+                              {"PNGButton10", "Scan Now", 48, pbsImageAbove, pbsFlat},
+                              {"PNGButton11", "Stop", 48, pbsImageAbove, pbsFlat},
+                              {"PNGButton12", "Delete", 48, pbsImageAbove, pbsFlat}};
     for (const Button &expected : buttons) {
         SCOPED_TRACE(expected.name);
         const TPNGButton *button = child<TPNGButton>(expected.name);
@@ -133,18 +144,21 @@ TEST_F(MainWindowTest, WindowHasItsControlsPicturesAndStartState)
     EXPECT_EQ(child<TPNGButton>("PNGButton10")->FontColor(), QColor(0, 0x80, 0));
     EXPECT_EQ(child<TPNGButton>("PNGButton15")->FontColor(), QColor(0x80, 0, 0));
 
-    const std::pair<const char *, const char *> entries[] = {
-        {"DeletetoRecycle1", "Delete Selected Files to Recycle"}, {"DeleteForever1", "Delete Selected Files Forever"},
-        {"DeleteCheckedtoRecycle1", "Delete Checked Files to Recycle"},
-        {"DeleteCheckedForever1", "Delete Checked Files Forever"},
-        {"AddFolder1", "Add Folder"}, {"RemoveFolder1", "Remove Folder"}, {"Clear1", "Clear"}};
+    const std::pair<const char *, const char *> entries[]
+        = {{"DeletetoRecycle1", "Delete Selected Files to Recycle"},
+           {"DeleteForever1", "Delete Selected Files Forever"},
+           {"DeleteCheckedtoRecycle1", "Delete Checked Files to Recycle"},
+           {"DeleteCheckedForever1", "Delete Checked Files Forever"},
+           {"AddFolder1", "Add Folder"},
+           {"RemoveFolder1", "Remove Folder"},
+           {"Clear1", "Clear"}};
     for (const auto &[name, caption] : entries)
         EXPECT_EQ(child<QAction>(name)->text(), caption) << name;
 
     // Each picture fills its control exactly, so stretching never distorts it.
-    const std::pair<const char *, QSize> pictures[] = {
-        {"Image1", {829, 81}}, {"Image2", {212, 491}}, {"Image3", {612, 491}}, {"Image4", {5, 491}},
-        {"Image5", {681, 5}},  {"Image6", {209, 5}},   {"Image7", {16, 16}}};
+    const std::pair<const char *, QSize> pictures[]
+        = {{"Image1", {829, 81}}, {"Image2", {212, 491}}, {"Image3", {612, 491}}, {"Image4", {5, 491}},
+           {"Image5", {681, 5}},  {"Image6", {209, 5}},   {"Image7", {16, 16}}};
     for (const auto &[name, size] : pictures) {
         const TImage *image = child<TImage>(name);
         ASSERT_NE(image, nullptr) << name;
@@ -215,8 +229,9 @@ TEST_F(MainWindowTest, ScanFillsResultsShowsSummaryAndFollowsTheFilter)
 
     EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate groups and 5 duplicate files found"});
     const std::string base = tree.path(folderName);
-    EXPECT_EQ(rowPaths(), (std::vector<std::string>{base + "/old.txt", base + "/mid.txt", base + "/sub/new.txt",
-                                                    base + "/a.dat", base + "/b.dat"}));
+    EXPECT_EQ(rowPaths(),
+              (std::vector<std::string>{base + "/old.txt", base + "/mid.txt", base + "/sub/new.txt", base + "/a.dat",
+                                        base + "/b.dat"}));
     for (int i = 0; i < results().rowCount(); ++i) {
         EXPECT_EQ(results().row(i).group, i < 3 ? 1 : 2);
         EXPECT_NE(results().row(i).identity.inode, 0u);
@@ -255,8 +270,9 @@ TEST_F(MainWindowTest, ListedSystemFoldersAreSaidNotSearched)
     addFolder("/usr/share/doc");
     addFolder(tree.path("share"));
     scanToEnd();
-    EXPECT_EQ(summaries(), std::vector<QString>{"0 duplicate groups and 0 duplicate files found\n"
-                                                "2 listed folders are system folders and were not searched."});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"0 duplicate groups and 0 duplicate files found\n"
+                                   "2 listed folders are system folders and were not searched."});
     EXPECT_EQ(results().rowCount(), 0);
 
     child<FolderListView>("ListView1")->clear();
@@ -264,8 +280,9 @@ TEST_F(MainWindowTest, ListedSystemFoldersAreSaidNotSearched)
     addFolder(tree.path("mine"));
     addFolder("/etc");
     scanToEnd();
-    EXPECT_EQ(summaries().back(), "2 duplicate groups and 5 duplicate files found\n"
-                                  "1 listed folder is a system folder and was not searched.");
+    EXPECT_EQ(summaries().back(),
+              "2 duplicate groups and 5 duplicate files found\n"
+              "1 listed folder is a system folder and was not searched.");
 }
 
 TEST_F(MainWindowTest, KeepRuleSwitchReMarksEveryGroupAndRowsAreNeverEdited)
@@ -459,8 +476,9 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     // What could not be read is said, so an empty result is no false all-clear.
     std::thread([&] { host.showSummary({0, 1, 0}); }).join();
     ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
-    EXPECT_EQ(dialogs.boxes[1].text, "0 duplicate groups and 30000 duplicate files found\n"
-                                     "1 folder or file could not be read.");
+    EXPECT_EQ(dialogs.boxes[1].text,
+              "0 duplicate groups and 30000 duplicate files found\n"
+              "1 folder or file could not be read.");
 }
 
 TEST_F(MainWindowTest, AScanEndedByAnErrorSaysSoAndListsOnlyWholeGroups)

@@ -3,13 +3,13 @@
 // The mask list and mask editor, driven as a user would: clicks on the check
 // boxes and rows, the space bar, the buttons, the context menu and the close
 // boxes; then the filter text they leave is fed to a real walk.
+#include "CollectFiles.h"
 #include "RecordingHost.h"
+#include "ScanContext.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "Unit2.h"
 #include "Unit3.h"
-#include "CollectFiles.h"
-#include "ScanContext.h"
 #include "uScanThread_Short.h"
 
 #include <QAction>
@@ -31,13 +31,15 @@
 #include <functional>
 #include <set>
 
-namespace {
+namespace
+{
 
 const QString kSelectFirst = QStringLiteral("Please click to select a line first!");
 
 enum class Answer { Ok, Cancel, CloseBox };
 
-class MaskDialogs : public ::testing::Test {
+class MaskDialogs : public ::testing::Test
+{
 protected:
     ScriptedDialogs dialogs;
     QLineEdit filterEdit{QStringLiteral("*.*")}; // the main window's filter edit
@@ -392,15 +394,16 @@ TEST_F(MaskDialogs, TheListsCloseBoxKeepsTheFilterAndOkOverwritesIt)
 }
 
 // What a scan run after OK takes in, seen through the walk itself.
-class MaskFilterScan : public MaskDialogs {
+class MaskFilterScan : public MaskDialogs
+{
 protected:
     TempTree tree;
 
     void SetUp() override
     {
         MaskDialogs::SetUp();
-        for (const char *name : {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README",
-                                 "crop.jp", "clip.mpeg"})
+        for (const char *name :
+             {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README", "crop.jp", "clip.mpeg"})
             tree.write(name, "x");
     }
 

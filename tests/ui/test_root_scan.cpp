@@ -13,7 +13,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // The system's trees by their text, as a check independent of the program's own rule.
 bool LooksLikeSystemPath(const std::string &path)
@@ -41,8 +42,9 @@ TEST_F(RootScan, DeletingAfterAddingTheWholeSystemTakesNoSystemFile)
     if (!folder || ::geteuid() != 0 || !RootIsReadOnly())
         GTEST_SKIP() << "runs only as root inside tests/ui/root-delete-check's read-only namespace";
     const std::string mine = std::string(folder) + "/mine";
-    ASSERT_EQ(std::system(("mkdir -p '" + mine + "' && echo copy > '" + mine + "/a' && echo copy > '" + mine +
-                           "/b'").c_str()), 0);
+    ASSERT_EQ(std::system(
+                  ("mkdir -p '" + mine + "' && echo copy > '" + mine + "/a' && echo copy > '" + mine + "/b'").c_str()),
+              0);
     addFolder("/");
     click("PNGButton10");
     for (int minute = 0; minute < 20 && form->scanRunning(); ++minute)

@@ -18,7 +18,8 @@ QColor TPanelShade::At(int y, int height) const
     return Mix(Top, Bottom, height > 1 ? double(y) / (height - 1) : 0.0);
 }
 
-namespace {
+namespace
+{
 
 void FillRows(QImage &image, const TPanelShade &shade)
 {
@@ -104,8 +105,8 @@ QImage MakeSeparator(int width, const QColor &background)
 
 QImage MakeVerticalBar(int height, const TPanelShade &shade)
 {
-    const QColor columns[5] = {QColor("#a9b9cc"), QColor("#ffffff"), QColor("#e4ecf5"), QColor("#c9d6e5"),
-                               QColor("#93a6bd")};
+    const QColor columns[5]
+        = {QColor("#a9b9cc"), QColor("#ffffff"), QColor("#e4ecf5"), QColor("#c9d6e5"), QColor("#93a6bd")};
     QImage image(5, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         const QColor tint = shade.At(y, height);
@@ -121,8 +122,9 @@ QImage MakeDialogGradient()
     const int height = 91, darkestRow = 68;
     QImage image(4, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
-        const QColor colour = y <= darkestRow ? Mix(top, darkest, double(y) / darkestRow)
-                                              : Mix(darkest, bottom, double(y - darkestRow) / (height - 1 - darkestRow));
+        const QColor colour = y <= darkestRow
+            ? Mix(top, darkest, double(y) / darkestRow)
+            : Mix(darkest, bottom, double(y - darkestRow) / (height - 1 - darkestRow));
         for (int x = 0; x < 4; ++x)
             image.setPixel(x, y, colour.rgb());
     }
@@ -131,8 +133,8 @@ QImage MakeDialogGradient()
 
 QImage MakeDialogStrip()
 {
-    const QColor rows[5] = {QColor("#dde6ef"), QColor("#c5d3e1"), QColor("#8ea5be"), QColor("#c5d3e1"),
-                            QColor("#dde6ef")};
+    const QColor rows[5]
+        = {QColor("#dde6ef"), QColor("#c5d3e1"), QColor("#8ea5be"), QColor("#c5d3e1"), QColor("#dde6ef")};
     QImage image(66, 5, QImage::Format_RGB32);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 66; ++x)

@@ -6,8 +6,7 @@
 #include <QColor>
 #include <QImage>
 
-struct TPanelShade
-{
+struct TPanelShade {
     QColor Top;
     QColor Bottom;
     QColor At(int y, int height) const;

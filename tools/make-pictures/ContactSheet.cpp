@@ -12,14 +12,14 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Shows one picture stretched over the whole widget, as the windows do.
 class TPictureView : public QWidget
 {
 public:
-    TPictureView(QWidget *parent, const TPNGObject &picture, const QRect &area)
-        : QWidget(parent), Picture_(picture)
+    TPictureView(QWidget *parent, const TPNGObject &picture, const QRect &area) : QWidget(parent), Picture_(picture)
     {
         setGeometry(area);
     }
@@ -35,8 +35,7 @@ private:
     TPNGObject Picture_;
 };
 
-struct TSheetContext
-{
+struct TSheetContext {
     std::string Folder;
     TPNGObject Load(const std::string &name) const { return TPNGObject::FromFile(Folder + "/" + name); }
 };
@@ -66,11 +65,18 @@ QFont CaptionFont(bool heavy, int pixelSize)
 void BuildTopBand(QWidget *window, const TSheetContext &sheet)
 {
     new TPictureView(window, sheet.Load("banner.png"), QRect(0, 0, 829, 81));
-    const struct { const char *glyph; const char *caption; int left; int width; } buttons[] = {
-        {"glyph-add-folder.png", "Add Folder", 8, 81}, {"glyph-filter.png", "Filter", 88, 73},
-        {"glyph-scan.png", "Scan", 168, 65},           {"glyph-stop.png", "Stop", 240, 73},
-        {"glyph-delete.png", "Delete", 312, 73},       {"glyph-help.png", "Help", 392, 73},
-        {"glyph-home.png", "Home", 472, 73}};
+    const struct {
+        const char *glyph;
+        const char *caption;
+        int left;
+        int width;
+    } buttons[] = {{"glyph-add-folder.png", "Add Folder", 8, 81},
+                   {"glyph-filter.png", "Filter", 88, 73},
+                   {"glyph-scan.png", "Scan", 168, 65},
+                   {"glyph-stop.png", "Stop", 240, 73},
+                   {"glyph-delete.png", "Delete", 312, 73},
+                   {"glyph-help.png", "Help", 392, 73},
+                   {"glyph-home.png", "Home", 472, 73}};
     for (const auto &b : buttons)
         AddButton(window, sheet.Load(b.glyph), b.caption, QRect(b.left, 0, b.width, 81), pbsImageAbove, pbsNoFrame,
                   CaptionFont(true, 11), Qt::yellow);
@@ -86,7 +92,7 @@ void BuildLeftPanel(QWidget *window, const TSheetContext &sheet)
               CaptionFont(false, 11), QColor("green"));
     auto *remove = AddButton(panel, sheet.Load("glyph-remove.png"), "Remove", QRect(104, 197, 105, 41), pbsImageLeft,
                              pbsFlat, CaptionFont(false, 11), QColor("green"));
-    remove->setEnabled(false);  // shows the disabled look
+    remove->setEnabled(false); // shows the disabled look
     new TPictureView(panel, sheet.Load("separator-left.png"), QRect(0, 240, 209, 5));
     new TPictureView(window, sheet.Load("bar.png"), QRect(212, 81, 5, 491));
 }
@@ -97,16 +103,16 @@ void BuildRightPanel(QWidget *window, const TSheetContext &sheet)
     auto *list = new QWidget(panel);
     list->setGeometry(0, 0, 612, 273);
     list->setAutoFillBackground(true);
-    AddButton(panel, sheet.Load("glyph-filter-small.png"), "Filter", QRect(496, 320, 73, 23), pbsImageLeft,
-              pbsDefault, CaptionFont(false, 13), QColor("maroon"));
+    AddButton(panel, sheet.Load("glyph-filter-small.png"), "Filter", QRect(496, 320, 73, 23), pbsImageLeft, pbsDefault,
+              CaptionFont(false, 13), QColor("maroon"));
     new TPictureView(panel, sheet.Load("separator-right.png"), QRect(8, 368, 681, 5));
     const QFont heavy = CaptionFont(true, 11);
     AddButton(panel, sheet.Load("glyph-scan-now.png"), "Scan Now", QRect(80, 376, 97, 73), pbsImageAbove, pbsFlat,
               heavy, QColor("green"));
     AddButton(panel, sheet.Load("glyph-stop.png"), "Stop", QRect(272, 376, 97, 73), pbsImageAbove, pbsFlat, heavy,
               QColor("green"));
-    AddButton(panel, sheet.Load("glyph-delete.png"), "Delete", QRect(456, 376, 97, 73), pbsImageAbove, pbsFlat,
-              heavy, QColor("green"));
+    AddButton(panel, sheet.Load("glyph-delete.png"), "Delete", QRect(456, 376, 97, 73), pbsImageAbove, pbsFlat, heavy,
+              QColor("green"));
     new TPictureView(panel, sheet.Load("note.png"), QRect(24, 464, 16, 16));
 }
 
@@ -122,10 +128,10 @@ QImage MockMainWindow(const TSheetContext &sheet)
 
 void DrawGlyphRow(QPainter &painter, const TSheetContext &sheet, int top)
 {
-    const std::vector<std::string> names = {
-        "glyph-add-folder.png", "glyph-filter.png", "glyph-scan.png",      "glyph-stop.png",
-        "glyph-delete.png",     "glyph-help.png",   "glyph-home.png",      "glyph-scan-now.png",
-        "glyph-add.png",        "glyph-remove.png", "glyph-filter-small.png", "note.png"};
+    const std::vector<std::string> names
+        = {"glyph-add-folder.png", "glyph-filter.png", "glyph-scan.png",         "glyph-stop.png",
+           "glyph-delete.png",     "glyph-help.png",   "glyph-home.png",         "glyph-scan-now.png",
+           "glyph-add.png",        "glyph-remove.png", "glyph-filter-small.png", "note.png"};
     int x = 10;
     for (const std::string &name : names) {
         const TPNGObject glyph = sheet.Load(name);

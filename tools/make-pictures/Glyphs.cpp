@@ -10,7 +10,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 void FillAndOutline(QPainter &painter, const QPainterPath &path, const QBrush &fill, const QPen &outline)
 {
@@ -213,8 +214,8 @@ void DrawDeleteGlyph(QPainter &painter, double pixel)
     painter.drawLine(QPointF(18, 20), QPointF(18.8, 39.5));
     painter.drawLine(QPointF(24, 20), QPointF(24, 39.5));
     painter.drawLine(QPointF(30, 20), QPointF(29.2, 39.5));
-    FillAndOutline(painter, RoundedRect(7, 9.5, 34, 6, 2), VerticalGradient(9.5, 15.5, QColor("#90a4ae"), QColor("#546e7a")),
-                   edge);
+    FillAndOutline(painter, RoundedRect(7, 9.5, 34, 6, 2),
+                   VerticalGradient(9.5, 15.5, QColor("#90a4ae"), QColor("#546e7a")), edge);
 }
 
 void DrawHelpGlyph(QPainter &painter, double pixel)
@@ -227,11 +228,13 @@ void DrawHomeGlyph(QPainter &painter, double pixel)
 {
     const QPen brown = OutlinePen(QColor("#6d4c41"), 1.4, pixel);
     FillAndOutline(painter, RoundedRect(32, 7, 6, 12, 0.8), QColor("#a1887f"), brown);
-    FillAndOutline(painter, RoundedRect(9, 21, 30, 23, 1), VerticalGradient(21, 44, QColor("#fffaf0"), QColor("#ffe0b2")),
-                   brown);
-    FillAndOutline(painter, RoundedRect(26, 29, 9, 15, 1), VerticalGradient(29, 44, QColor("#42a5f5"), QColor("#1565c0")),
+    FillAndOutline(painter, RoundedRect(9, 21, 30, 23, 1),
+                   VerticalGradient(21, 44, QColor("#fffaf0"), QColor("#ffe0b2")), brown);
+    FillAndOutline(painter, RoundedRect(26, 29, 9, 15, 1),
+                   VerticalGradient(29, 44, QColor("#42a5f5"), QColor("#1565c0")),
                    OutlinePen(QColor("#0d47a1"), 1.2, pixel));
-    FillAndOutline(painter, RoundedRect(13, 27, 9, 8, 0.8), QColor("#bbdefb"), OutlinePen(QColor("#0d47a1"), 1.2, pixel));
+    FillAndOutline(painter, RoundedRect(13, 27, 9, 8, 0.8), QColor("#bbdefb"),
+                   OutlinePen(QColor("#0d47a1"), 1.2, pixel));
     painter.setPen(OutlinePen(QColor("#0d47a1"), 1.0, pixel));
     painter.drawLine(QPointF(17.5, 27), QPointF(17.5, 35));
     painter.drawLine(QPointF(13, 31), QPointF(22, 31));
@@ -258,7 +261,8 @@ void DrawNoteIcon(QPainter &painter, double pixel)
 
 void DrawApplicationIcon(QPainter &painter, double pixel)
 {
-    FillAndOutline(painter, RoundedRect(1.5, 1.5, 45, 45, 10), VerticalGradient(1.5, 46.5, QColor("#2f6fb8"), QColor("#143a66")),
+    FillAndOutline(painter, RoundedRect(1.5, 1.5, 45, 45, 10),
+                   VerticalGradient(1.5, 46.5, QColor("#2f6fb8"), QColor("#143a66")),
                    OutlinePen(QColor("#0d2a4d"), 1.0, pixel));
     painter.save();
     painter.translate(5, 5);

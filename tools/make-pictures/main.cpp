@@ -17,15 +17,15 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int BannerWidth = 829, BannerHeight = 81;
 constexpr int PanelHeight = 491;
 constexpr int LeftPanelWidth = 212, RightPanelWidth = 612;
 constexpr int LeftSeparatorTop = 240, RightSeparatorTop = 368;
 
-struct TPictureJob
-{
+struct TPictureJob {
     std::string Name;
     std::function<QImage(int scale)> Draw; // at `scale` pixels per unit
     bool Alpha;
@@ -90,8 +90,8 @@ void WriteOne(const TPictureJob &job, const std::string &folder, const std::stri
     options.Interlaced = job.Interlaced && scale == 1;
     const TPNGObject picture = TPNGObject::FromImage(job.Draw(scale), job.Alpha);
     picture.SaveToFile(folder + "/" + name, options);
-    std::printf("%-29s %4d x %-4d %s%s\n", name.c_str(), picture.Width(), picture.Height(),
-                job.Alpha ? "RGBA" : "RGB", options.Interlaced ? ", Adam7" : "");
+    std::printf("%-29s %4d x %-4d %s%s\n", name.c_str(), picture.Width(), picture.Height(), job.Alpha ? "RGBA" : "RGB",
+                options.Interlaced ? ", Adam7" : "");
 }
 
 void WritePicture(const TPictureJob &job, const std::string &folder)

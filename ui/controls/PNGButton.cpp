@@ -12,7 +12,8 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-namespace {
+namespace
+{
 
 constexpr int NewButtonSide = 23;
 
@@ -29,7 +30,10 @@ void Frame3D(QPainter &painter, QRect &rect, const QColor &topLeft, const QColor
     rect.adjust(1, 1, -1, -1);
 }
 
-QPoint EventPoint(const QMouseEvent *event) { return event->position().toPoint(); }
+QPoint EventPoint(const QMouseEvent *event)
+{
+    return event->position().toPoint();
+}
 
 } // namespace
 
@@ -121,8 +125,8 @@ TPNGButtonGeometry TPNGButton::CurrentGeometry() const
         tw = metrics.horizontalAdvance(Caption_);
         th = metrics.height();
     }
-    return ComputePNGButtonLayout(width(), height(), picture.Width(), picture.Height(), tw, th,
-                                  ButtonLayout_, Pushed());
+    return ComputePNGButtonLayout(width(), height(), picture.Width(), picture.Height(), tw, th, ButtonLayout_,
+                                  Pushed());
 }
 
 void TPNGButton::SetButtonState(TPNGButtonState state)
@@ -169,9 +173,8 @@ void TPNGButton::paintEvent(QPaintEvent *)
     CurrentPicture().Draw(painter, QPoint(geometry.ImageX, geometry.ImageY));
     if (Caption_.isEmpty())
         return;
-    painter.setPen(ButtonState_ == TPNGButtonState::Disabled
-                       ? palette().color(QPalette::Disabled, QPalette::Text)
-                       : FontColor());
+    painter.setPen(ButtonState_ == TPNGButtonState::Disabled ? palette().color(QPalette::Disabled, QPalette::Text)
+                                                             : FontColor());
     painter.setClipRect(captionArea);
     const QFontMetrics metrics(font());
     painter.drawText(QPoint(geometry.TextX, geometry.TextY + metrics.ascent()), Caption_);

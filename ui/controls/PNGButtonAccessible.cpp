@@ -6,7 +6,8 @@
 
 #include <mutex>
 
-namespace {
+namespace
+{
 
 QAccessibleInterface *MakeInterface(const QString &className, QObject *object)
 {
@@ -18,8 +19,7 @@ QAccessibleInterface *MakeInterface(const QString &className, QObject *object)
 
 } // namespace
 
-TPNGButtonAccessible::TPNGButtonAccessible(TPNGButton *button)
-    : QAccessibleWidget(button, QAccessible::PushButton)
+TPNGButtonAccessible::TPNGButtonAccessible(TPNGButton *button) : QAccessibleWidget(button, QAccessible::PushButton)
 {
 }
 

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "PNGButtonLayout.h"
 
-namespace {
+namespace
+{
 
 constexpr int CaptionGap = 4;
 constexpr int SideGap = 5;
@@ -10,12 +11,15 @@ constexpr int PushShift = 2;
 
 // Integer division truncates toward zero, so content larger than the button
 // gets a negative offset.
-int Half(int value) { return value / 2; }
+int Half(int value)
+{
+    return value / 2;
+}
 
 } // namespace
 
-TPNGButtonGeometry ComputePNGButtonLayout(int W, int H, int iw, int ih, int tw, int th,
-                                          TPNGButtonLayout layout, bool pushed)
+TPNGButtonGeometry ComputePNGButtonLayout(int W, int H, int iw, int ih, int tw, int th, TPNGButtonLayout layout,
+                                          bool pushed)
 {
     if (th > 0 || tw > 0)
         ih += CaptionGap;

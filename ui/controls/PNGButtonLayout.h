@@ -10,8 +10,7 @@ enum TPNGButtonLayout : std::uint8_t { pbsImageAbove, pbsImageBellow, pbsImageLe
 enum TPNGButtonStyle : std::uint8_t { pbsDefault, pbsFlat, pbsNoFrame };
 enum class TPNGButtonState : std::uint8_t { Normal, Down, Disabled };
 
-struct TPNGButtonGeometry
-{
+struct TPNGButtonGeometry {
     int ImageX = 0;
     int ImageY = 0;
     int TextX = 0;
@@ -24,5 +23,5 @@ struct TPNGButtonGeometry
 // when there is no caption (a caption then also opens a 4-pixel gap under or
 // over the picture). Pushed shifts the content 2 px down, and 2 px right when
 // the picture stands above or below the caption.
-TPNGButtonGeometry ComputePNGButtonLayout(int W, int H, int iw, int ih, int tw, int th,
-                                          TPNGButtonLayout layout, bool pushed);
+TPNGButtonGeometry ComputePNGButtonLayout(int W, int H, int iw, int ih, int tw, int th, TPNGButtonLayout layout,
+                                          bool pushed);

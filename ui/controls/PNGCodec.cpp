@@ -19,26 +19,25 @@
 // jump skips nothing; the C++ callers turn the failure into an exception
 // after the jump has landed.
 
-namespace {
+namespace
+{
 
 constexpr double DisplayGamma = 2.2;
 constexpr png_uint_32 MaxSide = 16384;
 
 // Plain data shared by the callbacks and the setjmp frames.
-struct TCodecContext
-{
+struct TCodecContext {
     std::jmp_buf Jump;
     char Message[256];
     const std::uint8_t *ReadData;
     std::size_t ReadSize;
     std::size_t ReadPos;
-    std::uint8_t *WriteData;  // malloc'ed, released by the caller
+    std::uint8_t *WriteData; // malloc'ed, released by the caller
     std::size_t WriteSize;
     std::size_t WriteCapacity;
 };
 
-struct THeaderInfo
-{
+struct THeaderInfo {
     png_uint_32 Width;
     png_uint_32 Height;
     int ColorType;
@@ -47,8 +46,7 @@ struct THeaderInfo
     double FileGamma; // 0 when the file has no gAMA
 };
 
-struct TWriteJob
-{
+struct TWriteJob {
     png_uint_32 Width;
     png_uint_32 Height;
     int ColorType;
@@ -68,7 +66,9 @@ void OnError(png_structp png, png_const_charp message)
     std::longjmp(context->Jump, 1);
 }
 
-void OnWarning(png_structp, png_const_charp) {}
+void OnWarning(png_structp, png_const_charp)
+{
+}
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count)
 {
@@ -96,7 +96,9 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t count)
     context->WriteSize += count;
 }
 
-void FlushMemory(png_structp) {}
+void FlushMemory(png_structp)
+{
+}
 
 // Reads the header and sets up the transformations to 8-bit samples.
 int ReadHeader(png_structp png, png_infop info, TCodecContext *context, THeaderInfo *header)
@@ -146,8 +148,8 @@ int WriteAll(png_structp png, png_infop info, TCodecContext *context, const TWri
 {
     if (setjmp(context->Jump))
         return 0;
-    png_set_IHDR(png, info, job->Width, job->Height, 8, job->ColorType, job->Interlace,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, job->Width, job->Height, 8, job->ColorType, job->Interlace, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (job->PaletteSize > 0)
         png_set_PLTE(png, info, job->Palette, job->PaletteSize);
     if (job->TransparencySize > 0)

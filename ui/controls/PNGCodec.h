@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-struct TPNGWriteOptions
-{
-    bool Interlaced = false;  // Adam7
-    double FileGamma = 0.0;   // written as gAMA when above zero
+struct TPNGWriteOptions {
+    bool Interlaced = false; // Adam7
+    double FileGamma = 0.0;  // written as gAMA when above zero
 };
 
 // 8-bit result of any PNG: 16-bit samples are stripped, 1/2/4-bit grey and

@@ -10,5 +10,5 @@
 class EPNGError : public std::runtime_error
 {
 public:
-    explicit EPNGError(const std::string &message) : std::runtime_error(message) {}
+    explicit EPNGError(const std::string &message) : std::runtime_error(message) { }
 };

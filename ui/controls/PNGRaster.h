@@ -11,8 +11,7 @@
 
 enum class TPNGColorKind : std::uint8_t { Grey, Colour, Palette };
 
-struct TPNGRaster
-{
+struct TPNGRaster {
     int Width = 0;
     int Height = 0;
     TPNGColorKind Kind = TPNGColorKind::Colour;

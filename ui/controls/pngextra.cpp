@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <utility>
 
-TPNGObject::TPNGObject(TPNGRaster raster) : Raster_(std::move(raster)) {}
+TPNGObject::TPNGObject(TPNGRaster raster) : Raster_(std::move(raster))
+{
+}
 
 TPNGObject TPNGObject::FromFile(const std::string &path)
 {
@@ -121,7 +123,7 @@ QRgb TPNGObject::ColourAt(std::size_t pixel) const
     }
     case TPNGColorKind::Palette: {
         const std::size_t index = Raster_.Samples[pixel];
-        if (index >= Raster_.Palette.size())  // out-of-range index: black, as libpng suggests
+        if (index >= Raster_.Palette.size()) // out-of-range index: black, as libpng suggests
             return qRgba(0, 0, 0, 255);
         const auto &entry = Raster_.Palette[index];
         alpha = index < Raster_.Transparency.size() ? Raster_.Transparency[index] : 255;

@@ -63,7 +63,7 @@ public:
     void Draw(QPainter &painter, QPoint at) const;
     void StretchDraw(QPainter &painter, const QRect &target) const;
     QImage ToImage() const;
-    QRgb Pixel(int x, int y) const;  // not premultiplied
+    QRgb Pixel(int x, int y) const; // not premultiplied
 
     // Gives the picture opacity where it has none: grey and colour pictures
     // get a fully opaque channel, a palette picture a fully opaque tRNS table.

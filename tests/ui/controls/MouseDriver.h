@@ -17,7 +17,7 @@ QT_END_NAMESPACE
 class TMouseDriver
 {
 public:
-    explicit TMouseDriver(QWidget *topLevel) : Top_(topLevel) {}
+    explicit TMouseDriver(QWidget *topLevel) : Top_(topLevel) { }
 
     // Points are in `widget`'s coordinates.
     void Move(QWidget *widget, QPoint at) { Send(widget, at, QEvent::MouseMove, Qt::NoButton); }
@@ -40,8 +40,8 @@ private:
         QWindow *window = Top_->windowHandle();
         const QPoint global = widget->mapToGlobal(at);
         Timestamp_ += Step_;
-        qt_handleMouseEvent(window, window->mapFromGlobal(global), global, Buttons_, button, type,
-                            Qt::NoModifier, Timestamp_);
+        qt_handleMouseEvent(window, window->mapFromGlobal(global), global, Buttons_, button, type, Qt::NoModifier,
+                            Timestamp_);
         QCoreApplication::processEvents();
     }
 

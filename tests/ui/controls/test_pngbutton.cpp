@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Red = qRgb(255, 0, 0);
@@ -157,7 +158,7 @@ TEST_F(PNGButtonTest, DisabledButtonIgnoresThePointerAndFadesItsPicture)
     Mouse->Move(Host.get(), Outside);
     EXPECT_TRUE(Events.empty());
 
-    Mouse->Move(Button, Inside);  // disabled and under the pointer: no frame, faded picture
+    Mouse->Move(Button, Inside); // disabled and under the pointer: no frame, faded picture
     const QImage shot = Shot();
     EXPECT_EQ(At(shot, 0, 0), White);
     EXPECT_EQ(At(shot, 79, 59), White);
@@ -206,7 +207,7 @@ TEST_F(PNGButtonTest, ChoosesDownOverAndNormalPictures)
     Mouse->Move(Button, Inside);
     EXPECT_EQ(At(Shot(), 40, 30), green);
     Mouse->Press(Button, Inside);
-    EXPECT_EQ(At(Shot(), 40, 30), green);  // no down picture: the hover one
+    EXPECT_EQ(At(Shot(), 40, 30), green); // no down picture: the hover one
     Button->SetImageDown(SolidPicture(20, 0, 0, 255));
     EXPECT_EQ(At(Shot(), 40, 30), blue);
     Mouse->Move(Host.get(), Outside);

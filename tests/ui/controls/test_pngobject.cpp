@@ -11,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TPNGRaster PaletteRaster(std::vector<std::uint8_t> transparency)
 {
@@ -40,7 +41,10 @@ protected:
 
 TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamplesAndShortPaletteTransparency)
 {
-    struct Case { TPNGColorKind kind; bool alpha; };
+    struct Case {
+        TPNGColorKind kind;
+        bool alpha;
+    };
     for (const Case c : {Case{TPNGColorKind::Grey, false}, Case{TPNGColorKind::Grey, true},
                          Case{TPNGColorKind::Colour, false}, Case{TPNGColorKind::Colour, true}}) {
         const TPNGRaster written = TPNGTestFiles::Ramp(3, 2, c.kind, c.alpha);
@@ -64,7 +68,7 @@ TEST_F(PNGDecoding, KeepsEveryColourTypeWithItsSamplesAndShortPaletteTransparenc
     EXPECT_FALSE(palette.HasAlpha());
     EXPECT_EQ(palette.Pixel(0, 0), qRgba(200, 10, 10, 0));
     EXPECT_EQ(palette.Pixel(1, 0), qRgba(10, 200, 10, 128));
-    EXPECT_EQ(palette.Pixel(2, 0), qRgba(10, 10, 200, 255));  // beyond the table: opaque
+    EXPECT_EQ(palette.Pixel(2, 0), qRgba(10, 10, 200, 255)); // beyond the table: opaque
 }
 
 TEST_F(PNGDecoding, AppliesFileGammaForDisplayGammaOf22)
@@ -92,7 +96,7 @@ TEST_F(PNGDecoding, ReadsAdam7InterlacedPictures)
     const TPNGRaster written = TPNGTestFiles::Ramp(13, 11, TPNGColorKind::Colour, true);
     const std::string path = Files.Write("interlaced.png", written, interlaced);
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    ASSERT_EQ(bytes[28], 1);  // IHDR interlace method
+    ASSERT_EQ(bytes[28], 1); // IHDR interlace method
     const TPNGObject picture = TPNGObject::FromFile(path);
     EXPECT_EQ(picture.Raster().Samples, written.Samples);
     EXPECT_EQ(picture.Raster().Alpha, written.Alpha);
@@ -201,7 +205,7 @@ TEST(PNGObject, ScaledScreensGetTheDoubleResolutionTwinOrSmoothScaling)
 TEST(PNGObject, CopiesAreIndependent)
 {
     TPNGObject original(TPNGTestFiles::Solid(2, 2, 1, 2, 3, 200));
-    (void)original.ToImage();  // fill the drawing cache first
+    (void)original.ToImage(); // fill the drawing cache first
     TPNGObject copy = original;
     copy.AlphaScanline(1)[1] = 7;
     EXPECT_EQ(qAlpha(copy.Pixel(1, 1)), 7);
@@ -218,7 +222,7 @@ TEST(DisabledImage, ColourPicturesGetOneThirdOfTheirOpacity)
     BuildDisabledImage(rgb, disabled);
     EXPECT_TRUE(disabled.HasAlpha());
     EXPECT_EQ(disabled.Pixel(0, 0), qRgba(10, 20, 30, 85));
-    EXPECT_FALSE(rgb.HasAlpha());  // the source is untouched
+    EXPECT_FALSE(rgb.HasAlpha()); // the source is untouched
 
     TPNGRaster raster = TPNGTestFiles::Solid(4, 1, 10, 20, 30, 0);
     raster.Alpha = {255, 2, 100, 0};
@@ -248,19 +252,20 @@ TEST(DisabledImage, PalettePicturesKeepTheirLook)
 
 TEST(ProgramPictures, AllLoadFromResourcesWithTheirSizesAndTypes)
 {
-    struct Picture { const char *name; int w, h; bool alpha; };
-    const Picture pictures[] = {
-        {"banner", 829, 81, false},          {"panel-left", 212, 491, false},
-        {"panel-right", 612, 491, false},    {"separator-left", 209, 5, false},
-        {"separator-right", 681, 5, false},  {"bar", 5, 491, false},
-        {"dialog-gradient", 4, 91, false},   {"dialog-strip", 66, 5, false},
-        {"note", 16, 16, true},              {"glyph-add-folder", 48, 48, true},
-        {"glyph-filter", 48, 48, true},      {"glyph-scan", 48, 48, true},
-        {"glyph-stop", 48, 48, true},        {"glyph-delete", 48, 48, true},
-        {"glyph-help", 48, 48, true},        {"glyph-home", 48, 48, true},
-        {"glyph-scan-now", 48, 48, true},    {"glyph-add", 32, 32, true},
-        {"glyph-remove", 32, 32, true},      {"glyph-filter-small", 16, 16, true},
-        {"app-icon-48", 48, 48, true},       {"app-icon-256", 256, 256, true}};
+    struct Picture {
+        const char *name;
+        int w, h;
+        bool alpha;
+    };
+    const Picture pictures[]
+        = {{"banner", 829, 81, false},         {"panel-left", 212, 491, false},      {"panel-right", 612, 491, false},
+           {"separator-left", 209, 5, false},  {"separator-right", 681, 5, false},   {"bar", 5, 491, false},
+           {"dialog-gradient", 4, 91, false},  {"dialog-strip", 66, 5, false},       {"note", 16, 16, true},
+           {"glyph-add-folder", 48, 48, true}, {"glyph-filter", 48, 48, true},       {"glyph-scan", 48, 48, true},
+           {"glyph-stop", 48, 48, true},       {"glyph-delete", 48, 48, true},       {"glyph-help", 48, 48, true},
+           {"glyph-home", 48, 48, true},       {"glyph-scan-now", 48, 48, true},     {"glyph-add", 32, 32, true},
+           {"glyph-remove", 32, 32, true},     {"glyph-filter-small", 16, 16, true}, {"app-icon-48", 48, 48, true},
+           {"app-icon-256", 256, 256, true}};
     for (const Picture &p : pictures) {
         SCOPED_TRACE(p.name);
         const TPNGObject picture = TPNGObject::FromResource(QString(":/pictures/%1.png").arg(p.name));
@@ -275,7 +280,7 @@ TEST(ProgramPictures, AllLoadFromResourcesWithTheirSizesAndTypes)
     }
     QFile help(":/pictures/glyph-help.png");
     ASSERT_TRUE(help.open(QIODevice::ReadOnly));
-    EXPECT_EQ(help.readAll().at(28), 1);  // the one Adam7-interlaced glyph
+    EXPECT_EQ(help.readAll().at(28), 1); // the one Adam7-interlaced glyph
     const TPNGObject gradient = TPNGObject::FromResource(":/pictures/dialog-gradient.png");
     EXPECT_EQ(gradient.Pixel(0, 0), qRgba(0xdb, 0xef, 0xfc, 255));
     EXPECT_EQ(gradient.Pixel(3, 68), qRgba(0xa6, 0xd6, 0xf7, 255));
