@@ -4,14 +4,13 @@
 #include "DepthControl.h"
 #include "OpenFileBudget.h"
 #include "OpenedFile.h"
+#include "PiecePartition.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <string_view>
-#include <unordered_map>
 
 namespace
 {
@@ -65,43 +64,6 @@ struct WorkSet {
     std::size_t range = 0;   // index into the plan
     std::int64_t within = 0; // bytes of that range done
 };
-
-// Splits the read pieces into runs of identical bytes, first member first.
-std::vector<std::vector<std::uint32_t>> partition(const std::vector<std::uint32_t> &members,
-                                                  const std::vector<const char *> &pieces, std::size_t length)
-{
-    std::vector<std::vector<std::uint32_t>> parts;
-    std::vector<const char *> reps;
-    std::unordered_map<std::size_t, std::vector<std::size_t>> byHash;
-    const bool hashed = members.size() > 8;
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        const char *piece = pieces[k];
-        std::vector<std::size_t> *candidates = nullptr;
-        std::vector<std::size_t> all;
-        if (hashed) {
-            candidates = &byHash[std::hash<std::string_view>{}(std::string_view(piece, length))];
-        } else {
-            all.resize(parts.size());
-            for (std::size_t p = 0; p < parts.size(); ++p)
-                all[p] = p;
-            candidates = &all;
-        }
-        std::size_t found = parts.size();
-        for (std::size_t p : *candidates)
-            if (std::memcmp(reps[p], piece, length) == 0) {
-                found = p;
-                break;
-            }
-        if (found == parts.size()) {
-            parts.emplace_back();
-            reps.push_back(piece);
-            if (hashed)
-                candidates->push_back(found);
-        }
-        parts[found].push_back(members[k]);
-    }
-    return parts;
-}
 
 } // namespace
 
@@ -266,8 +228,13 @@ std::optional<std::int64_t> CommonHole(SetFiles &handles, const std::vector<std:
 
 } // namespace
 
+std::int64_t ContentGrouper::firstReadLength(std::int64_t size, ReadSizes sizes)
+{
+    return size > 0 ? readingPlan(size, sizes).front().length : 0;
+}
+
 std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<File> &files,
-                                                                        std::int64_t size)
+                                                                        std::int64_t size, bool firstReadDone)
 {
     // This reader's shares of descriptors and memory, among the readers at work now.
     const std::size_t readers = shared_.depth.depth();
@@ -283,6 +250,8 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     for (std::uint32_t i = 0; i < files.size(); ++i)
         all.members.push_back(i);
     const std::vector<Range> plan = readingPlan(size, shared_.sizes);
+    if (firstReadDone && plan.size() > 1)
+        all.range = 1; // a whole file read first is never taken as compared: its last check is still to come
     std::vector<WorkSet> stack;
     stack.push_back(std::move(all));
     std::vector<char> buffer;
@@ -358,7 +327,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
                 handles.close(i);
         }
 
-        auto parts = partition(readable, pieces, length);
+        auto parts = PartitionAlike(readable, pieces, length);
         // Depth first keeps the open files within one lineage of sets.
         for (auto p = parts.rbegin(); p != parts.rend(); ++p) {
             if (lastPiece && keepOpen && p->size() >= 2) {

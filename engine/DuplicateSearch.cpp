@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "DuplicateSearch.h"
 #include "ContentGrouper.h"
+#include "HeadSweep.h"
 #include "KeepRule.h"
 #include "LocalTime.h"
 #include "LocaleCompare.h"
@@ -42,8 +43,10 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     // lie, and the files of each in the order they lie; rows still come in
     // size order. After a Stop during the lookups nothing is read anyway.
     std::vector<std::size_t> placeOrder;
+    std::vector<DiskPlace> places;
     if (ctx.rotationalStorage)
-        placeOrder = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled).value_or(std::vector<std::size_t>{});
+        placeOrder = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled, &places)
+                         .value_or(std::vector<std::size_t>{});
     DepthControl depth(readerDepth(ctx));
     const unsigned readers = depth.most();
     // Every reader draws on one budget of descriptors, so together they stay
@@ -51,6 +54,11 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
     ContentGrouper::Shared shared{cancelled, budget,         ctx.stats.bytesRead, ctx.stats.unreadableFiles,
                                   depth,     readSizes(ctx), ctx.readObserver};
+    // There, the first reads of all sizes come first, in one pass over the
+    // disk; most files that differ are told apart by it.
+    std::vector<std::optional<SweptHeads>> swept(classes.size());
+    if (ctx.rotationalStorage && !placeOrder.empty())
+        swept = SweepHeads(sorted, classes, placeOrder, places, shared, ContentGrouper::kAllBuffers);
     // Each reader thread has its own grouper and collator, made when it
     // starts; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
@@ -99,7 +107,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
             for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
                 out[k - batches[b].firstClass]
-                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader]);
+                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader],
+                                     swept[k] ? &*swept[k] : nullptr);
             return out;
         },
         [&](std::size_t b, BatchGroups &done) {

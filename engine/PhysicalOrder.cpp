@@ -14,9 +14,12 @@ DiskPlace PlaceOf(const FileIdentity &identity, const std::optional<std::uint64_
 }
 
 std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, const std::vector<SizeClass> &classes,
-                                                     const ExtentLookup &lookup, const std::function<bool()> &cancelled)
+                                                     const ExtentLookup &lookup, const std::function<bool()> &cancelled,
+                                                     std::vector<DiskPlace> *places)
 {
     auto &items = sorted.items();
+    if (places)
+        places->assign(items.size(), DiskPlace{});
     std::vector<DiskPlace> firstPlace(classes.size());
     std::vector<std::pair<DiskPlace, Candidate>> members;
     for (std::size_t c = 0; c < classes.size(); ++c) {
@@ -30,8 +33,11 @@ std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, cons
         }
         // Stable: files of one place (inode 0 on some file systems) keep the walk's order.
         std::stable_sort(members.begin(), members.end(), [](auto &a, auto &b) { return a.first < b.first; });
-        for (std::size_t m = 0; m < members.size(); ++m)
+        for (std::size_t m = 0; m < members.size(); ++m) {
             items[classes[c].begin + m] = members[m].second;
+            if (places)
+                (*places)[classes[c].begin + m] = members[m].first;
+        }
         firstPlace[c] = members.front().first;
     }
     std::vector<std::size_t> order(classes.size());

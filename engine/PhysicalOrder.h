@@ -36,7 +36,9 @@ DiskPlace PlaceOf(const FileIdentity &identity, const std::optional<std::uint64_
 // Puts the files of each of the given sizes of the sorted list in the order
 // they lie on disk, and returns the sizes (indexes into `classes`) in the
 // order of the first file of each. Without a lookup, inode order. Nothing
-// when cancelled: a lookup may wait for the disk.
+// when cancelled: a lookup may wait for the disk. Given `places`, it is
+// filled with each file's place, by its index in the reordered list (files
+// of no given size keep a default place).
 std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, const std::vector<SizeClass> &classes,
-                                                     const ExtentLookup &lookup,
-                                                     const std::function<bool()> &cancelled);
+                                                     const ExtentLookup &lookup, const std::function<bool()> &cancelled,
+                                                     std::vector<DiskPlace> *places = nullptr);

@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "SizeClassGroups.h"
 #include "ContentGrouper.h"
+#include "HeadSweep.h"
 #include "LocaleCompare.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace
 {
@@ -33,14 +35,49 @@ bool memberBefore(const GroupMember &a, const GroupMember &b, const CandidateLis
 
 } // namespace
 
-std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
-                                            const LocaleCompare &locale)
+namespace
 {
-    std::vector<ContentGrouper::File> files;
-    files.reserve(sc.end - sc.begin);
-    for (std::size_t k = sc.begin; k < sc.end; ++k)
-        files.push_back({std::string(sorted.path(k)), sorted[k].identity, sorted[k].owner});
-    const auto groups = grouper.group(files, sorted[sc.begin].identity.size);
+
+// The groups of one size as the grouper finds them, by index within the
+// size; where a sweep compared the first reads already, only its sets are
+// compared further, from there on.
+std::optional<std::vector<ContentGrouper::Group>> compare(const CandidateList &sorted, SizeClass sc,
+                                                          ContentGrouper &grouper, const SweptHeads *swept)
+{
+    if (swept && swept->whole)
+        return swept->alike;
+    std::vector<std::vector<std::uint32_t>> sets;
+    if (swept) {
+        sets = swept->alike;
+    } else {
+        sets.emplace_back(sc.end - sc.begin);
+        std::iota(sets.back().begin(), sets.back().end(), 0u);
+    }
+    std::vector<ContentGrouper::Group> groups;
+    for (const auto &set : sets) {
+        std::vector<ContentGrouper::File> files;
+        files.reserve(set.size());
+        for (std::uint32_t m : set)
+            files.push_back({std::string(sorted.path(sc.begin + m)), sorted[sc.begin + m].identity,
+                             sorted[sc.begin + m].owner});
+        const auto found = grouper.group(files, sorted[sc.begin].identity.size, swept != nullptr);
+        if (!found)
+            return std::nullopt;
+        for (const auto &g : *found) {
+            groups.emplace_back();
+            for (std::uint32_t k : g)
+                groups.back().push_back(set[k]);
+        }
+    }
+    return groups;
+}
+
+} // namespace
+
+std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
+                                            const LocaleCompare &locale, const SweptHeads *swept)
+{
+    const auto groups = compare(sorted, sc, grouper, swept);
     if (!groups)
         return std::nullopt;
 

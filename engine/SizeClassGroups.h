@@ -10,6 +10,7 @@
 
 class ContentGrouper;
 class LocaleCompare;
+struct SweptHeads;
 
 struct SizeClass {
     std::size_t begin, end; // a run of the sorted list sharing one size
@@ -22,5 +23,7 @@ using OrderedGroups = std::vector<std::vector<ResultRow>>;
 // time, then path. Rows still lack their group number and check mark.
 // Nothing when the comparison was cancelled: a group is never shown
 // half-compared.
+// Given what a sweep of the first reads found of the size, only its sets
+// are compared further.
 std::optional<OrderedGroups> groupSizeClass(const CandidateList &sorted, SizeClass sc, ContentGrouper &grouper,
-                                            const LocaleCompare &locale);
+                                            const LocaleCompare &locale, const SweptHeads *swept = nullptr);

@@ -1,6 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ContentGrouper.h"
+#include "DepthControl.h"
+#include "FileStatus.h"
+#include "HeadSweep.h"
+#include "OpenFileBudget.h"
 #include "PhysicalOrder.h"
 #include "RandomBytes.h"
 #include "ReadBatches.h"
@@ -72,20 +76,16 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
         const auto found = offsets.find(path);
         return found == offsets.end() ? std::nullopt : std::optional<std::uint64_t>(found->second);
     };
-    // Worked out here from the offsets and the inodes the files really have.
+    // Worked out here from the offsets and the inodes the files really have:
+    // every file's first read in one pass, whatever its size.
     auto expectedReads = [&] {
         auto placeOf = [&](const std::string &name) {
             return PlaceOf(FileIdentity{0, InodeOf(tree.path(name))}, offsetOf(tree.path(name)));
         };
-        std::vector<std::pair<DiskPlace, V>> sets;
-        for (V names : bySize) {
-            std::sort(names.begin(), names.end(), [&](auto &a, auto &b) { return placeOf(a) < placeOf(b); });
-            sets.emplace_back(placeOf(names.front()), names);
-        }
-        std::sort(sets.begin(), sets.end());
         V expected;
-        for (const auto &[place, names] : sets)
+        for (const V &names : bySize)
             expected.insert(expected.end(), names.begin(), names.end());
+        std::stable_sort(expected.begin(), expected.end(), [&](auto &a, auto &b) { return placeOf(a) < placeOf(b); });
         return expected;
     };
 
@@ -171,3 +171,52 @@ TEST(OrderByPlace, DevicesApartPlacedFilesFirstAndSizesByTheirFirstFile)
     int asked = 0;
     EXPECT_FALSE(OrderByPlace(list, classes, lookup, [&] { return ++asked > 2; }));
 }
+
+TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
+{
+    // Small files read whole; large ones alike at the start but not at the
+    // end; large copies; and one that differs at once.
+    const std::string head = RandomBytes(200 * 1024, 3);
+    std::string other = head;
+    other.back() ^= 1;
+    std::string early = head;
+    early[10] ^= 1;
+    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"a1", "small"}, {"a2", "small"}, {"a3", "SMALL"}, {"b1", head}, {"b2", other}, {"b3", early}})
+        tree.write(name, bytes);
+    CandidateList list;
+    for (const char *name : {"a1", "a2", "a3", "b1", "b2", "b3"})
+        list.append(StatPathNoFollow(tree.path(name)), tree.root() + "/", name);
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 2u);
+    std::vector<DiskPlace> places(list.size());
+    for (std::size_t k = 0; k < list.size(); ++k)
+        places[k] = PlaceOf(list[k].identity, 100 - k); // the reverse of the list's order
+
+    OpenFileBudget budget(8);
+    std::atomic<std::uint64_t> bytes{0}, unreadable{0};
+    DepthControl depth({1, 1, 1});
+    ContentGrouper::Shared shared{[] { return false; }, budget, bytes, unreadable, depth, ContentGrouper::kRotationalReads,
+                                  [&](const std::string &path, std::int64_t) { reads.emplace_back(relative(path), 0); }};
+    const std::size_t bigHeads = 3 * std::size_t(ContentGrouper::kRotationalReads.probe);
+    // Room for one size at a time: the small size is swept first, alone.
+    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
+    ASSERT_TRUE(swept[0] && swept[1]);
+    EXPECT_TRUE(swept[0]->whole);
+    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_FALSE(swept[1]->whole);
+    EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}})); // told apart later, if at all
+    EXPECT_EQ(firstReads(), (V{"a3", "a2", "a1", "b3", "b2", "b1"}));
+    EXPECT_EQ(bytes.load(), 3u * 5 + bigHeads);
+
+    // No room for the large size: it is left to the usual comparison; and
+    // one window for both, read in the order of the places.
+    reads.clear();
+    swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads - 1);
+    EXPECT_TRUE(swept[0]);
+    EXPECT_FALSE(swept[1]);
+    reads.clear();
+    swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
+    EXPECT_EQ(firstReads(), (V{"b3", "b2", "b1", "a3", "a2", "a1"}));
+}
+

@@ -1,0 +1,34 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "ContentGrouper.h"
+#include "PhysicalOrder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class CandidateList;
+struct SizeClass;
+
+// What one pass over a spinning disk found of one size: the members whose
+// first reads came out alike, byte for byte.
+struct SweptHeads {
+    std::vector<std::vector<std::uint32_t>> alike; // indexes within the size, ascending; sets of two or more
+    bool whole = false; // the first read was the whole file, each checked after it: the sets are its groups
+};
+
+// On a spinning disk, files of one size lie all over it: comparing them size
+// by size sends the head back and forth for every first block. This reads
+// the first read of every file of the shared sizes in one pass, in the order
+// they lie on the disk (`places`, by index in the sorted list), and compares
+// them byte for byte; what differs there is never visited again. The bytes
+// are held until the pass ends, so the sizes are swept in windows of at most
+// `memory` bytes, taken in `sizeOrder`. One entry per size; none for a size
+// left to the usual comparison (empty files, a size too large for a window,
+// a pass cancelled).
+std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
+                                                  const std::vector<std::size_t> &sizeOrder,
+                                                  const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
+                                                  std::size_t memory);
