@@ -45,8 +45,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     std::vector<std::size_t> placeOrder;
     std::vector<DiskPlace> places;
     if (ctx.rotationalStorage)
-        placeOrder = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled, &places)
-                         .value_or(std::vector<std::size_t>{});
+        placeOrder
+            = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled, &places).value_or(std::vector<std::size_t>{});
     DepthControl depth(readerDepth(ctx));
     const unsigned readers = depth.most();
     // Every reader draws on one budget of descriptors, so together they stay
@@ -106,9 +106,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
             }
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
             for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
-                out[k - batches[b].firstClass]
-                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader],
-                                     swept[k] ? &*swept[k] : nullptr);
+                out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader],
+                                                                swept[k] ? &*swept[k] : nullptr);
             return out;
         },
         [&](std::size_t b, BatchGroups &done) {

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 std::vector<std::vector<std::uint32_t>> PartitionAlike(const std::vector<std::uint32_t> &members,
-                                                  const std::vector<const char *> &pieces, std::size_t length)
+                                                       const std::vector<const char *> &pieces, std::size_t length)
 {
     std::vector<std::vector<std::uint32_t>> parts;
     std::vector<const char *> reps;

@@ -58,8 +58,8 @@ std::optional<std::vector<ContentGrouper::Group>> compare(const CandidateList &s
         std::vector<ContentGrouper::File> files;
         files.reserve(set.size());
         for (std::uint32_t m : set)
-            files.push_back({std::string(sorted.path(sc.begin + m)), sorted[sc.begin + m].identity,
-                             sorted[sc.begin + m].owner});
+            files.push_back(
+                {std::string(sorted.path(sc.begin + m)), sorted[sc.begin + m].identity, sorted[sc.begin + m].owner});
         const auto found = grouper.group(files, sorted[sc.begin].identity.size, swept != nullptr);
         if (!found)
             return std::nullopt;

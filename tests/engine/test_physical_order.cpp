@@ -196,8 +196,14 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     OpenFileBudget budget(8);
     std::atomic<std::uint64_t> bytes{0}, unreadable{0};
     DepthControl depth({1, 1, 1});
-    ContentGrouper::Shared shared{[] { return false; }, budget, bytes, unreadable, depth, ContentGrouper::kRotationalReads,
-                                  [&](const std::string &path, std::int64_t) { reads.emplace_back(relative(path), 0); }};
+    ContentGrouper::Shared shared{
+        [] { return false; },
+        budget,
+        bytes,
+        unreadable,
+        depth,
+        ContentGrouper::kRotationalReads,
+        [&](const std::string &path, std::int64_t) { reads.emplace_back(relative(path), 0); }};
     const std::size_t bigHeads = 3 * std::size_t(ContentGrouper::kRotationalReads.probe);
     // Room for one size at a time: the small size is swept first, alone.
     auto swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
@@ -219,4 +225,3 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
     EXPECT_EQ(firstReads(), (V{"b3", "b2", "b1", "a3", "a2", "a1"}));
 }
-
