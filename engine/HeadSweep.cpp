@@ -147,11 +147,11 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         if (bytes == 0 || bytes > memory)
             continue; // left to the usual comparison
         if (held + bytes > memory && !sweepWindow())
-            return std::vector<std::optional<SweptHeads>>(classes.size());
+            return out; // the windows swept whole still count
         window.push_back(c);
         held += bytes;
     }
     if (!sweepWindow())
-        return std::vector<std::optional<SweptHeads>>(classes.size());
+        return out; // the windows swept whole still count
     return out;
 }

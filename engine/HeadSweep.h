@@ -27,7 +27,7 @@ struct SweptHeads {
 // are held until the pass ends, so the sizes are swept in windows of at most
 // `memory` bytes, taken in `sizeOrder`. One entry per size; none for a size
 // left to the usual comparison (empty files, a size too large for a window,
-// a pass cancelled).
+// a window cut short by Stop; the windows swept before it still count).
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,

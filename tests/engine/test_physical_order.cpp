@@ -224,4 +224,11 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     reads.clear();
     swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
     EXPECT_EQ(firstReads(), (V{"b3", "b2", "b1", "a3", "a2", "a1"}));
+
+    // Stop in the second window: the first still counts, the second not at all.
+    int asked = 0;
+    shared.cancelled = [&] { return ++asked > 4; };
+    swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
+    EXPECT_TRUE(swept[0]);
+    EXPECT_FALSE(swept[1]);
 }
