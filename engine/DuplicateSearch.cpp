@@ -58,7 +58,8 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     // disk; most files that differ are told apart by it.
     std::vector<std::optional<SweptHeads>> swept(classes.size());
     if (ctx.rotationalStorage && !placeOrder.empty())
-        swept = SweepHeads(sorted, classes, placeOrder, places, shared, ContentGrouper::kAllBuffers);
+        swept = SweepHeads(sorted, classes, placeOrder, places, shared, ContentGrouper::kAllBuffers,
+                           [&] { ctx.showElapsed(start); });
     // Each reader thread has its own grouper and collator, made when it
     // starts; neither is shared.
     std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);

@@ -37,7 +37,7 @@ public:
     // Reads the heads of the sizes of one window in the order of `places`;
     // false when cancelled.
     bool read(const std::vector<std::size_t> &window, const std::vector<DiskPlace> &places,
-              std::vector<std::vector<Head>> &heads)
+              std::vector<std::vector<Head>> &heads, const std::function<void()> &afterEachFile)
     {
         std::vector<std::pair<std::size_t, std::size_t>> files; // (size, member)
         for (std::size_t c : window) {
@@ -52,6 +52,8 @@ public:
             if (shared_.cancelled())
                 return false;
             heads[c][m] = readHead(c, classes_[c].begin + m);
+            if (afterEachFile)
+                afterEachFile();
         }
         return true;
     }
@@ -120,7 +122,7 @@ private:
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
-                                                  std::size_t memory)
+                                                  std::size_t memory, const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());
     Sweep sweep(sorted, classes, shared);
@@ -134,7 +136,7 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
     auto sweepWindow = [&] {
         if (window.empty())
             return true;
-        if (!sweep.read(window, places, heads))
+        if (!sweep.read(window, places, heads, afterEachFile))
             return false;
         for (std::size_t c : window)
             out[c] = sweep.compare(c, heads[c]);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -28,7 +29,8 @@ struct SweptHeads {
 // `memory` bytes, taken in `sizeOrder`. One entry per size; none for a size
 // left to the usual comparison (empty files, a size too large for a window,
 // a window cut short by Stop; the windows swept before it still count).
+// `afterEachFile` lets the window's clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
-                                                  std::size_t memory);
+                                                  std::size_t memory, const std::function<void()> &afterEachFile = {});
