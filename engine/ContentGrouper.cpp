@@ -43,6 +43,8 @@ std::vector<Range> readingPlan(std::int64_t size, ContentGrouper::ReadSizes size
     const std::int64_t probe = sizes.probe;
     if (size <= std::max(sizes.whole, probe))
         return {{0, size}};
+    if (size <= sizes.straightUpTo)
+        return {{0, probe}, {probe, size - probe}};
     const std::int64_t lastStart = std::max(probe, size - probe);
     const Range last{lastStart, size - lastStart};
     const std::int64_t midStart = std::max(probe, (size / 2) / kAlign * kAlign);

@@ -33,19 +33,22 @@ public:
         std::int64_t longest;    // no read asks for more
         std::int64_t probe;      // the head, middle and tail read first
         std::int64_t firstPiece; // of the rest, growing from there to `longest`
+        std::int64_t straightUpTo; // files up to this size are read on from the head, unprobed, in one piece
     };
     // On a local disk bytes cost, so only small files are read whole and
     // larger ones are probed first, then read in growing pieces.
-    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096, 64 * 1024};
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096, 64 * 1024, 0};
     // Where every request waits for a round trip, a request's worth of bytes
     // comes almost free, so every read, probes too, asks for that much; and
     // no more, which lets Stop be seen after one round trip.
-    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024, 128 * 1024};
+    static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024, 128 * 1024, 0};
     // On a spinning disk every move of the head costs what reading a
-    // megabyte does: the members of a set are read in turn in pieces of a
-    // megabyte or two (larger ones cost more than they save once the pages
-    // are cached), and probes take a little more than a block, for the same move.
-    static constexpr ReadSizes kRotationalReads{128 * 1024, 2 * 1024 * 1024, 64 * 1024, 1024 * 1024};
+    // megabyte or two does: probes take a little more than a block, for the
+    // same move; a file alike in its head is read on from there, where the
+    // middle and tail would cost two moves each, unless it is large; and the
+    // members of a set are read in turn in pieces growing to 8 MiB.
+    static constexpr ReadSizes kRotationalReads{128 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024,
+                                                8 * 1024 * 1024};
 
     // What every reader of one scan shares.
     struct Shared {

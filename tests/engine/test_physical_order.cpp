@@ -124,12 +124,24 @@ TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
     scan();
     EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
     EXPECT_EQ(bytesRead, 2 * big.size());
-    // Head, tail and middle probes, then the rest in pieces of a megabyte or more.
-    const auto sizes = ContentGrouper::kRotationalReads;
-    const std::size_t most
-        = 2 * (3 + 2 * std::size_t((std::int64_t(big.size()) / 2 + sizes.firstPiece - 1) / sizes.firstPiece));
-    EXPECT_LE(reads.size(), most);
-    // One file, then the other, piece by piece.
+    // Alike in their heads, they are read on from there in one piece each:
+    // no move of the head to a middle or tail probe.
+    const auto probe = ContentGrouper::kRotationalReads.probe;
+    EXPECT_EQ(reads, (std::vector<std::pair<std::string, std::int64_t>>{
+                         {"one", 0}, {"two", 0}, {"one", probe}, {"two", probe}}));
+
+    // Larger ones are probed first, then read in turn, piece by piece.
+    const std::string huge = RandomBytes(ContentGrouper::kRotationalReads.straightUpTo + 4096, 10);
+    tree.write("one", huge);
+    tree.write("two", huge);
+    reads.clear();
+    host.rows.clear();
+    scan();
+    EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
+    EXPECT_EQ(bytesRead, 2 * huge.size());
+    ASSERT_GE(reads.size(), 8u);
+    EXPECT_EQ(reads[2].second, std::int64_t(huge.size()) - probe); // the tails
+    EXPECT_EQ(reads[3].second, std::int64_t(huge.size()) - probe);
     for (std::size_t r = 1; r < reads.size(); ++r)
         EXPECT_NE(reads[r].first, reads[r - 1].first) << r;
 }
