@@ -21,6 +21,12 @@ struct Head {
     std::unique_ptr<char[]> bytes;
 };
 
+// What is read of each size in a pass: `length` bytes from `offset`.
+struct Span {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+};
+
 class Sweep
 {
 public:
@@ -29,20 +35,23 @@ public:
     {
     }
 
-    std::int64_t headLength(std::size_t c) const
-    {
-        return ContentGrouper::firstReadLength(sorted_[classes_[c].begin].identity.size, shared_.sizes);
-    }
+    std::int64_t size(std::size_t c) const { return sorted_[classes_[c].begin].identity.size; }
+    std::int64_t headLength(std::size_t c) const { return ContentGrouper::firstReadLength(size(c), shared_.sizes); }
 
-    // Reads the heads of the sizes of one window in the order of `places`;
-    // false when cancelled.
-    bool read(const std::vector<std::size_t> &window, const std::vector<DiskPlace> &places,
+    // Reads the spans of the given members of the window's sizes (all of
+    // them where none are given) in the order of `places`; false when
+    // cancelled.
+    bool read(const std::vector<std::size_t> &window, const std::vector<std::vector<std::uint32_t>> &members,
+              const std::vector<Span> &spans, const std::vector<DiskPlace> &places,
               std::vector<std::vector<Head>> &heads, const std::function<void()> &afterEachFile)
     {
         std::vector<std::pair<std::size_t, std::size_t>> files; // (size, member)
         for (std::size_t c : window) {
             heads[c].resize(classes_[c].end - classes_[c].begin);
-            for (std::size_t m = 0; m < heads[c].size(); ++m)
+            if (members[c].empty())
+                for (std::size_t m = 0; m < heads[c].size(); ++m)
+                    files.emplace_back(c, m);
+            for (std::uint32_t m : members[c])
                 files.emplace_back(c, m);
         }
         std::stable_sort(files.begin(), files.end(), [&](const auto &a, const auto &b) {
@@ -51,40 +60,41 @@ public:
         for (const auto &[c, m] : files) {
             if (shared_.cancelled())
                 return false;
-            heads[c][m] = readHead(c, classes_[c].begin + m);
+            heads[c][m] = readSpan(classes_[c].begin + m, spans[c]);
             if (afterEachFile)
                 afterEachFile();
         }
         return true;
     }
 
-    // The sets of a size's members whose heads are alike.
-    SweptHeads compare(std::size_t c, std::vector<Head> &heads) const
+    // The runs of members of each set whose spans are alike, two or more.
+    static std::vector<std::vector<std::uint32_t>> compare(const std::vector<std::vector<std::uint32_t>> &sets,
+                                                           std::vector<Head> &heads, std::int64_t length)
     {
-        std::vector<std::uint32_t> members;
-        std::vector<const char *> pieces;
-        for (std::uint32_t m = 0; m < heads.size(); ++m)
-            if (heads[m].read) {
-                members.push_back(m);
-                pieces.push_back(heads[m].bytes.get());
-            }
-        SweptHeads out;
-        const std::int64_t size = sorted_[classes_[c].begin].identity.size;
-        out.whole = headLength(c) == size;
-        for (auto &set : PartitionAlike(members, pieces, std::size_t(headLength(c))))
-            if (set.size() >= 2)
-                out.alike.push_back(std::move(set));
+        std::vector<std::vector<std::uint32_t>> alike;
+        for (const auto &set : sets) {
+            std::vector<std::uint32_t> members;
+            std::vector<const char *> pieces;
+            for (std::uint32_t m : set)
+                if (heads[m].read) {
+                    members.push_back(m);
+                    pieces.push_back(heads[m].bytes.get());
+                }
+            for (auto &run : PartitionAlike(members, pieces, std::size_t(length)))
+                if (run.size() >= 2)
+                    alike.push_back(std::move(run));
+        }
+        std::sort(alike.begin(), alike.end());
         heads.clear();
         heads.shrink_to_fit();
-        return out;
+        return alike;
     }
 
 private:
-    Head readHead(std::size_t c, std::size_t index)
+    Head readSpan(std::size_t index, Span span)
     {
         const Candidate &file = sorted_[index];
         const std::string path(sorted_.path(index));
-        const std::int64_t length = headLength(c);
         OpenedFile handle;
         OpenedFile::Outcome opened;
         while ((opened = handle.open(path, file.identity, file.owner)) == OpenedFile::Outcome::NoDescriptor) {
@@ -96,18 +106,19 @@ private:
             shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
         if (opened != OpenedFile::Outcome::Opened)
             return {};
-        Head head{true, std::make_unique<char[]>(std::size_t(length))};
+        Head head{true, std::make_unique<char[]>(std::size_t(span.length))};
         if (shared_.onRead)
-            shared_.onRead(path, 0);
-        if (!shared_.depth.timed([&] { return handle.readFullyAt(0, head.bytes.get(), std::size_t(length)); })) {
+            shared_.onRead(path, span.offset);
+        if (!shared_.depth.timed(
+                [&] { return handle.readFullyAt(span.offset, head.bytes.get(), std::size_t(span.length)); })) {
             if (handle.readError() != 0)
                 shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
             return {};
         }
-        shared_.bytesRead.fetch_add(std::uint64_t(length), std::memory_order_relaxed);
-        // A file read whole is compared for good: it must still be what the
-        // walk saw once read, or its bytes may be a mix of before and after.
-        if (length == file.identity.size && !handle.unchangedSince(file.identity, true))
+        shared_.bytesRead.fetch_add(std::uint64_t(span.length), std::memory_order_relaxed);
+        // A file read to its end is compared for good: it must still be what
+        // the walk saw once read, or its bytes may be a mix of before and after.
+        if (span.offset + span.length == file.identity.size && !handle.unchangedSince(file.identity, true))
             return {};
         return head;
     }
@@ -131,29 +142,68 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
     if (lease.count() == 0)
         return out;
     std::vector<std::vector<Head>> heads(classes.size());
-    std::vector<std::size_t> window;
-    std::size_t held = 0;
-    auto sweepWindow = [&] {
-        if (window.empty())
+    std::vector<std::vector<std::uint32_t>> members(classes.size()); // none: every member
+    std::vector<Span> spans(classes.size());
+    std::vector<std::vector<std::vector<std::uint32_t>>> sets(classes.size());
+    // Sweeps the sizes of `sizeOrder` that `take` gives a span, in windows of
+    // at most `memory` held; `done` is told each size's alike runs. False
+    // once cancelled: the windows swept whole still count.
+    auto pass = [&](const std::function<bool(std::size_t)> &take, const std::function<void(std::size_t)> &done) {
+        std::vector<std::size_t> window;
+        std::size_t held = 0;
+        auto sweepWindow = [&] {
+            if (!window.empty() && !sweep.read(window, members, spans, places, heads, afterEachFile))
+                return false;
+            for (std::size_t c : window) {
+                sets[c] = Sweep::compare(sets[c], heads[c], spans[c].length);
+                done(c);
+            }
+            window.clear();
+            held = 0;
             return true;
-        if (!sweep.read(window, places, heads, afterEachFile))
-            return false;
-        for (std::size_t c : window)
-            out[c] = sweep.compare(c, heads[c]);
-        window.clear();
-        held = 0;
-        return true;
+        };
+        for (std::size_t c : sizeOrder) {
+            if (!take(c))
+                continue;
+            const std::size_t count = members[c].empty() ? classes[c].end - classes[c].begin : members[c].size();
+            const std::size_t bytes = std::size_t(spans[c].length) * count;
+            if (bytes == 0 || bytes > memory)
+                continue; // left to the usual comparison
+            if (held + bytes > memory && !sweepWindow())
+                return false;
+            window.push_back(c);
+            held += bytes;
+        }
+        return sweepWindow();
     };
-    for (std::size_t c : sizeOrder) {
-        const std::size_t bytes = std::size_t(sweep.headLength(c)) * (classes[c].end - classes[c].begin);
-        if (bytes == 0 || bytes > memory)
-            continue; // left to the usual comparison
-        if (held + bytes > memory && !sweepWindow())
-            return out; // the windows swept whole still count
-        window.push_back(c);
-        held += bytes;
-    }
-    if (!sweepWindow())
-        return out; // the windows swept whole still count
+
+    // The first read of every file.
+    const bool headsSwept = pass(
+        [&](std::size_t c) {
+            spans[c] = {0, sweep.headLength(c)};
+            sets[c] = {std::vector<std::uint32_t>(classes[c].end - classes[c].begin)};
+            std::iota(sets[c][0].begin(), sets[c][0].end(), 0u);
+            return true;
+        },
+        [&](std::size_t c) { out[c] = SweptHeads{sets[c], spans[c].length == sweep.size(c)}; });
+    if (!headsSwept)
+        return out;
+
+    // Then the rest of the files alike so far that are read on in one piece
+    // anyway, in a second pass in the order they lie: copies of a folder lie
+    // side by side, and set by set the head would go back and forth between
+    // them for every file.
+    pass(
+        [&](std::size_t c) {
+            if (!out[c] || out[c]->whole || out[c]->alike.empty() || sweep.size(c) > shared.sizes.straightUpTo)
+                return false;
+            spans[c] = {sweep.headLength(c), sweep.size(c) - sweep.headLength(c)};
+            members[c].clear();
+            for (const auto &set : out[c]->alike)
+                members[c].insert(members[c].end(), set.begin(), set.end());
+            sets[c] = out[c]->alike;
+            return true;
+        },
+        [&](std::size_t c) { out[c] = SweptHeads{sets[c], true}; });
     return out;
 }

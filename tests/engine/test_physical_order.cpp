@@ -40,6 +40,27 @@ protected:
             reads.emplace_back(relative(path), offset);
         };
     }
+    // What a sweep reads with, reads watched.
+    OpenFileBudget budget{8};
+    std::atomic<std::uint64_t> sweptBytes{0}, unreadable{0};
+    DepthControl depth{{1, 1, 1}};
+    ContentGrouper::Shared sweepShared()
+    {
+        return {[] { return false; },
+                budget,
+                sweptBytes,
+                unreadable,
+                depth,
+                ContentGrouper::kRotationalReads,
+                [this](const std::string &path, std::int64_t offset) { reads.emplace_back(relative(path), offset); }};
+    }
+    CandidateList listOf(const V &names)
+    {
+        CandidateList list;
+        for (const auto &name : names)
+            list.append(StatPathNoFollow(tree.path(name)), tree.root() + "/", name);
+        return list;
+    }
     // Each file once, in the order it was first read.
     V firstReads() const
     {
@@ -127,8 +148,11 @@ TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
     // Alike in their heads, they are read on from there in one piece each:
     // no move of the head to a middle or tail probe.
     const auto probe = ContentGrouper::kRotationalReads.probe;
+    ASSERT_EQ(reads.size(), 4u);
+    const std::string &first = reads[0].first, &second = reads[1].first;
+    EXPECT_NE(first, second);
     EXPECT_EQ(reads, (std::vector<std::pair<std::string, std::int64_t>>{
-                         {"one", 0}, {"two", 0}, {"one", probe}, {"two", probe}}));
+                         {first, 0}, {second, 0}, {first, probe}, {second, probe}}));
 
     // Larger ones are probed first, then read in turn, piece by piece.
     const std::string huge = RandomBytes(ContentGrouper::kRotationalReads.straightUpTo + 4096, 10);
@@ -196,26 +220,14 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
              {"a1", "small"}, {"a2", "small"}, {"a3", "SMALL"}, {"b1", head}, {"b2", other}, {"b3", early}})
         tree.write(name, bytes);
-    CandidateList list;
-    for (const char *name : {"a1", "a2", "a3", "b1", "b2", "b3"})
-        list.append(StatPathNoFollow(tree.path(name)), tree.root() + "/", name);
+    const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2", "b3"});
     const auto classes = sharedSizes(list);
     ASSERT_EQ(classes.size(), 2u);
     std::vector<DiskPlace> places(list.size());
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, 100 - k); // the reverse of the list's order
 
-    OpenFileBudget budget(8);
-    std::atomic<std::uint64_t> bytes{0}, unreadable{0};
-    DepthControl depth({1, 1, 1});
-    ContentGrouper::Shared shared{
-        [] { return false; },
-        budget,
-        bytes,
-        unreadable,
-        depth,
-        ContentGrouper::kRotationalReads,
-        [&](const std::string &path, std::int64_t) { reads.emplace_back(relative(path), 0); }};
+    ContentGrouper::Shared shared = sweepShared();
     const std::size_t bigHeads = 3 * std::size_t(ContentGrouper::kRotationalReads.probe);
     // Room for one size at a time: the small size is swept first, alone.
     auto swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
@@ -225,7 +237,7 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     EXPECT_FALSE(swept[1]->whole);
     EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}})); // told apart later, if at all
     EXPECT_EQ(firstReads(), (V{"a3", "a2", "a1", "b3", "b2", "b1"}));
-    EXPECT_EQ(bytes.load(), 3u * 5 + bigHeads);
+    EXPECT_EQ(sweptBytes.load(), 3u * 5 + bigHeads);
 
     // No room for the large size: it is left to the usual comparison; and
     // one window for both, read in the order of the places.
@@ -243,4 +255,47 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
     EXPECT_TRUE(swept[0]);
     EXPECT_FALSE(swept[1]);
+}
+
+TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassInTheOrderTheyLie)
+{
+    // Two sizes, each with a pair of copies, one size also with a file that
+    // differs in its last byte only, placed interleaved.
+    const std::string a = RandomBytes(200 * 1024, 5), b = RandomBytes(300 * 1024, 6);
+    std::string late = a;
+    late.back() ^= 1;
+    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"a1", a}, {"a2", a}, {"a3", late}, {"b1", b}, {"b2", b}})
+        tree.write(name, bytes);
+    const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2"});
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 2u);
+    const std::uint64_t place[] = {10, 30, 50, 20, 40}; // a1 b1 a2 b2 a3
+    std::vector<DiskPlace> places(list.size());
+    for (std::size_t k = 0; k < list.size(); ++k)
+        places[k] = PlaceOf(list[k].identity, place[k]);
+    ContentGrouper::Shared shared = sweepShared();
+    const auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 4u << 20);
+
+    ASSERT_TRUE(swept[0] && swept[1]);
+    EXPECT_TRUE(swept[0]->whole);
+    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_TRUE(swept[1]->whole);
+    EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    // Heads first, then the rests, each pass in the order of the places.
+    const std::int64_t probe = ContentGrouper::kRotationalReads.probe;
+    std::vector<std::pair<std::string, std::int64_t>> expected;
+    for (std::int64_t at : {std::int64_t(0), probe})
+        for (const char *name : {"a1", "b1", "a2", "b2", "a3"})
+            expected.emplace_back(name, at);
+    EXPECT_EQ(reads, expected);
+    EXPECT_EQ(sweptBytes.load(), 3 * a.size() + 2 * b.size()); // nothing twice
+
+    // Without room for a size's rest, that size is left as the first pass found it.
+    reads.clear();
+    const auto tight = SweepHeads(list, classes, {0, 1}, places, shared, 2 * (b.size() - std::size_t(probe)) - 1);
+    ASSERT_TRUE(tight[0] && tight[1]);
+    EXPECT_TRUE(tight[0]->whole);
+    EXPECT_FALSE(tight[1]->whole);
+    EXPECT_EQ(tight[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
