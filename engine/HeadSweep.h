@@ -13,11 +13,11 @@
 class CandidateList;
 struct SizeClass;
 
-// What one pass over a spinning disk found of one size: the members whose
-// first reads came out alike, byte for byte.
+// What the passes over a spinning disk found of one size: the members whose
+// bytes read so far came out alike, byte for byte.
 struct SweptHeads {
     std::vector<std::vector<std::uint32_t>> alike; // indexes within the size, ascending; sets of two or more
-    bool whole = false; // the first read was the whole file, each checked after it: the sets are its groups
+    bool whole = false; // the files were read to their ends, each checked after it: the sets are its groups
 };
 
 // On a spinning disk, files of one size lie all over it: comparing them size
@@ -26,9 +26,14 @@ struct SweptHeads {
 // they lie on the disk (`places`, by index in the sorted list), and compares
 // them byte for byte; what differs there is never visited again. The bytes
 // are held until the pass ends, so the sizes are swept in windows of at most
-// `memory` bytes, taken in `sizeOrder`. One entry per size; none for a size
+// `memory` bytes, taken in `sizeOrder`. A second pass, in the same order and
+// windows, reads the sets still alike of sizes up to the reading sizes'
+// `straightUpTo` to their ends, where set by set the head would go back and
+// forth between copies for every file. One entry per size; none for a size
 // left to the usual comparison (empty files, a size too large for a window,
-// a window cut short by Stop; the windows swept before it still count).
+// a window of the first pass cut short by Stop; the windows swept before it
+// still count; a size the second pass did not finish keeps what the first
+// found).
 // `afterEachFile` lets the window's clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
