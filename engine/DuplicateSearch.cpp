@@ -106,9 +106,15 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
                 locales[reader] = std::make_unique<LocaleCompare>();
             }
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
-            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass && !shared.cancelled(); ++k)
-                out[k - batches[b].firstClass] = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader],
-                                                                swept[k] ? &*swept[k] : nullptr);
+            for (std::size_t k = batches[b].firstClass; k < batches[b].endClass; ++k) {
+                // A size the passes over the disk decided needs no more reading:
+                // it still comes in after Stop.
+                const SweptHeads *decided = swept[k] ? &*swept[k] : nullptr;
+                if (shared.cancelled() && !(decided && decided->whole))
+                    continue;
+                out[k - batches[b].firstClass]
+                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader], decided);
+            }
             return out;
         },
         [&](std::size_t b, BatchGroups &done) {

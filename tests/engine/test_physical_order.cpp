@@ -299,3 +299,24 @@ TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassI
     EXPECT_FALSE(tight[1]->whole);
     EXPECT_EQ(tight[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
+
+TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedBefore)
+{
+    // Small pairs, decided by their first reads; larger pairs, read to their
+    // ends in the second pass, where Stop is pressed at its first read.
+    const std::string large = RandomBytes(300 * 1024, 7);
+    for (const char *name : {"s1", "s2"})
+        tree.write(name, "small pair");
+    for (const char *name : {"t1", "t2"})
+        tree.write(name, "tiny");
+    for (const char *name : {"l1", "l2"})
+        tree.write(name, large);
+    readAsOnSpinningDisk = true;
+    readObserver = [this](const std::string &, std::int64_t offset) {
+        if (offset > 0)
+            host.stop = true;
+    };
+    scan();
+    EXPECT_EQ(rows(), (V{"1:t1", "1:t2", "2:s1", "2:s2"}));
+    EXPECT_EQ(host.summaryGroups, 2);
+}
