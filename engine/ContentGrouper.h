@@ -43,12 +43,13 @@ public:
     // no more, which lets Stop be seen after one round trip.
     static constexpr ReadSizes kRemoteReads{128 * 1024, 128 * 1024, 128 * 1024, 128 * 1024, 0};
     // On a spinning disk every move of the head costs what reading a
-    // megabyte or two does: probes take a little more than a block, for the
-    // same move; a file alike in its head is read on from there up to 4 MiB,
-    // about what the two moves to its middle and tail would cost even if it
-    // differs; and the members of a set are read in turn in pieces growing
-    // to 8 MiB.
-    static constexpr ReadSizes kRotationalReads{128 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024,
+    // megabyte or two does: a file up to 1 MiB is read whole, for less than
+    // the move a copy would need to come back for the rest; probes take a
+    // little more than a block, for the same move; a file alike in its head
+    // is read on from there up to 4 MiB, about what the two moves to its
+    // middle and tail would cost even if it differs; and the members of a
+    // set are read in turn in pieces growing to 8 MiB.
+    static constexpr ReadSizes kRotationalReads{1024 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024,
                                                 4 * 1024 * 1024};
 
     // What every reader of one scan shares.

@@ -212,7 +212,7 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
 {
     // Small files read whole; large ones alike at the start but not at the
     // end; large copies; and one that differs at once.
-    const std::string head = RandomBytes(200 * 1024, 3);
+    const std::string head = RandomBytes(1536 * 1024, 3);
     std::string other = head;
     other.back() ^= 1;
     std::string early = head;
@@ -261,7 +261,7 @@ TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassI
 {
     // Two sizes, each with a pair of copies, one size also with a file that
     // differs in its last byte only, placed interleaved.
-    const std::string a = RandomBytes(200 * 1024, 5), b = RandomBytes(300 * 1024, 6);
+    const std::string a = RandomBytes(1536 * 1024, 5), b = RandomBytes(2048 * 1024, 6);
     std::string late = a;
     late.back() ^= 1;
     for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
@@ -275,7 +275,7 @@ TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassI
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, place[k]);
     ContentGrouper::Shared shared = sweepShared();
-    const auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 4u << 20);
+    const auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 16u << 20);
 
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_TRUE(swept[0]->whole);
@@ -293,18 +293,19 @@ TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassI
 
     // Without room for a size's rest, that size is left as the first pass found it.
     reads.clear();
-    const auto tight = SweepHeads(list, classes, {0, 1}, places, shared, 2 * (b.size() - std::size_t(probe)) - 1);
+    const auto tight = SweepHeads(list, classes, {0, 1}, places, shared, 3 * (a.size() - std::size_t(probe)) - 1);
     ASSERT_TRUE(tight[0] && tight[1]);
-    EXPECT_TRUE(tight[0]->whole);
-    EXPECT_FALSE(tight[1]->whole);
-    EXPECT_EQ(tight[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_FALSE(tight[0]->whole);
+    EXPECT_EQ(tight[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1, 2}}));
+    EXPECT_TRUE(tight[1]->whole);
+    EXPECT_EQ(tight[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
 
 TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedBefore)
 {
     // Small pairs, decided by their first reads; larger pairs, read to their
     // ends in the second pass, where Stop is pressed at its first read.
-    const std::string large = RandomBytes(300 * 1024, 7);
+    const std::string large = RandomBytes(2048 * 1024, 7);
     for (const char *name : {"s1", "s2"})
         tree.write(name, "small pair");
     for (const char *name : {"t1", "t2"})
