@@ -40,12 +40,13 @@ public:
 
     // Reads the spans of the given members of the window's sizes (all of
     // them where none are given) in the order of `places`; false when
-    // cancelled.
+    // cancelled, with `complete` telling the sizes read through before.
     bool read(const std::vector<std::size_t> &window, const std::vector<std::vector<std::uint32_t>> &members,
               const std::vector<Span> &spans, const std::vector<DiskPlace> &places,
               std::vector<std::vector<Head>> &heads, const std::function<void()> &afterEachFile)
     {
         std::vector<std::pair<std::size_t, std::size_t>> files; // (size, member)
+        left_.resize(classes_.size());
         for (std::size_t c : window) {
             heads[c].resize(classes_[c].end - classes_[c].begin);
             if (members[c].empty())
@@ -53,6 +54,7 @@ public:
                     files.emplace_back(c, m);
             for (std::uint32_t m : members[c])
                 files.emplace_back(c, m);
+            left_[c] = members[c].empty() ? heads[c].size() : members[c].size();
         }
         std::stable_sort(files.begin(), files.end(), [&](const auto &a, const auto &b) {
             return places[classes_[a.first].begin + a.second] < places[classes_[b.first].begin + b.second];
@@ -61,11 +63,15 @@ public:
             if (shared_.cancelled())
                 return false;
             heads[c][m] = readSpan(classes_[c].begin + m, spans[c]);
+            if (shared_.cancelled())
+                return false; // this file may have been given up for it
+            --left_[c];
             if (afterEachFile)
                 afterEachFile();
         }
         return true;
     }
+    bool complete(std::size_t c) const { return left_[c] == 0; }
 
     // The runs of members of each set whose spans are alike, two or more.
     static std::vector<std::vector<std::uint32_t>> compare(const std::vector<std::vector<std::uint32_t>> &sets,
@@ -126,6 +132,7 @@ private:
     const CandidateList &sorted_;
     const std::vector<SizeClass> &classes_;
     ContentGrouper::Shared &shared_;
+    std::vector<std::size_t> left_; // of each size of the window, the files still to read
 };
 
 } // namespace
@@ -152,15 +159,16 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         std::vector<std::size_t> window;
         std::size_t held = 0;
         auto sweepWindow = [&] {
-            if (!window.empty() && !sweep.read(window, members, spans, places, heads, afterEachFile))
-                return false;
-            for (std::size_t c : window) {
-                sets[c] = Sweep::compare(sets[c], heads[c], spans[c].length);
-                done(c);
-            }
+            const bool finished = window.empty() || sweep.read(window, members, spans, places, heads, afterEachFile);
+            // After Stop, the sizes whose files were all read before it still count.
+            for (std::size_t c : window)
+                if (finished || sweep.complete(c)) {
+                    sets[c] = Sweep::compare(sets[c], heads[c], spans[c].length);
+                    done(c);
+                }
             window.clear();
             held = 0;
-            return true;
+            return finished;
         };
         for (std::size_t c : sizeOrder) {
             if (!take(c))

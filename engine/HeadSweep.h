@@ -31,9 +31,9 @@ struct SweptHeads {
 // `straightUpTo` to their ends, where set by set the head would go back and
 // forth between copies for every file. One entry per size; none for a size
 // left to the usual comparison (empty files, a size too large for a window,
-// a window of the first pass cut short by Stop; the windows swept before it
-// still count; a size the second pass did not finish keeps what the first
-// found).
+// a size the first pass did not finish before Stop; the sizes read through
+// before it still count; a size the second pass did not finish keeps what
+// the first found).
 // `afterEachFile` lets the window's clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,

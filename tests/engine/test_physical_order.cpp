@@ -249,12 +249,19 @@ TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
     swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
     EXPECT_EQ(firstReads(), (V{"b3", "b2", "b1", "a3", "a2", "a1"}));
 
-    // Stop in the second window: the first still counts, the second not at all.
-    int asked = 0;
-    shared.cancelled = [&] { return ++asked > 4; };
+    // Stop at the fourth read, in the second window: the first still counts,
+    // the second not at all.
+    reads.clear();
+    shared.cancelled = [&] { return reads.size() >= 4; };
     swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
     EXPECT_TRUE(swept[0]);
     EXPECT_FALSE(swept[1]);
+    // In one window, a size read through before Stop counts; the one cut short not.
+    reads.clear();
+    swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
+    EXPECT_FALSE(swept[0]);
+    ASSERT_TRUE(swept[1]);
+    EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
 
 TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassInTheOrderTheyLie)
