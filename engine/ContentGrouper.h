@@ -29,10 +29,10 @@ public:
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 
     struct ReadSizes {
-        std::int64_t whole;      // files up to this size are compared in one read
-        std::int64_t longest;    // no read asks for more
-        std::int64_t probe;      // the head, middle and tail read first
-        std::int64_t firstPiece; // of the rest, growing from there to `longest`
+        std::int64_t whole;        // files up to this size are compared in one read
+        std::int64_t longest;      // no read asks for more
+        std::int64_t probe;        // the head, middle and tail read first
+        std::int64_t firstPiece;   // of the rest, growing from there to `longest`
         std::int64_t straightUpTo; // files up to this size are read on from the head, unprobed, in one piece
     };
     // On a local disk bytes cost, so only small files are read whole and
@@ -49,8 +49,7 @@ public:
     // is read on from there up to 4 MiB, about what the two moves to its
     // middle and tail would cost even if it differs; and the members of a
     // set are read in turn in pieces growing to 8 MiB.
-    static constexpr ReadSizes kRotationalReads{1024 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024,
-                                                4 * 1024 * 1024};
+    static constexpr ReadSizes kRotationalReads{1024 * 1024, 8 * 1024 * 1024, 64 * 1024, 1024 * 1024, 4 * 1024 * 1024};
 
     // What every reader of one scan shares.
     struct Shared {

@@ -193,7 +193,9 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
             std::iota(sets[c][0].begin(), sets[c][0].end(), 0u);
             return true;
         },
-        [&](std::size_t c) { out[c] = SweptHeads{sets[c], spans[c].length == sweep.size(c)}; });
+        [&](std::size_t c) {
+            out[c] = SweptHeads{sets[c], spans[c].length == sweep.size(c)};
+        });
     if (!headsSwept)
         return out;
 
@@ -212,6 +214,8 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
             sets[c] = out[c]->alike;
             return true;
         },
-        [&](std::size_t c) { out[c] = SweptHeads{sets[c], true}; });
+        [&](std::size_t c) {
+            out[c] = SweptHeads{sets[c], true};
+        });
     return out;
 }

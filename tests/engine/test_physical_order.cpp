@@ -151,8 +151,9 @@ TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
     ASSERT_EQ(reads.size(), 4u);
     const std::string &first = reads[0].first, &second = reads[1].first;
     EXPECT_NE(first, second);
-    EXPECT_EQ(reads, (std::vector<std::pair<std::string, std::int64_t>>{
-                         {first, 0}, {second, 0}, {first, probe}, {second, probe}}));
+    EXPECT_EQ(
+        reads,
+        (std::vector<std::pair<std::string, std::int64_t>>{{first, 0}, {second, 0}, {first, probe}, {second, probe}}));
 
     // Larger ones are probed first, then read in turn, piece by piece.
     const std::string huge = RandomBytes(ContentGrouper::kRotationalReads.straightUpTo + 4096, 10);
@@ -271,8 +272,8 @@ TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassI
     const std::string a = RandomBytes(1536 * 1024, 5), b = RandomBytes(2048 * 1024, 6);
     std::string late = a;
     late.back() ^= 1;
-    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
-             {"a1", a}, {"a2", a}, {"a3", late}, {"b1", b}, {"b2", b}})
+    for (const auto &[name, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"a1", a}, {"a2", a}, {"a3", late}, {"b1", b}, {"b2", b}})
         tree.write(name, bytes);
     const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2"});
     const auto classes = sharedSizes(list);
