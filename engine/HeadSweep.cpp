@@ -154,7 +154,7 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
     std::vector<std::vector<std::vector<std::uint32_t>>> sets(classes.size());
     // Sweeps the sizes of `sizeOrder` that `take` gives a span, in windows of
     // at most `memory` held; `done` is told each size's alike runs. False
-    // once cancelled: the windows swept whole still count.
+    // once cancelled: the sizes read through before still count.
     auto pass = [&](const std::function<bool(std::size_t)> &take, const std::function<void(std::size_t)> &done) {
         std::vector<std::size_t> window;
         std::size_t held = 0;
