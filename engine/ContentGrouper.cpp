@@ -150,9 +150,16 @@ public:
     // Still what the walk saw, after its last read. Asked of the server:
     // a share's attribute cache may not know yet of a change made there,
     // and a share may lie below a local folder; a local file system answers
-    // as it always does.
-    bool unchanged(std::uint32_t i)
+    // as it always does. A file a shortage of descriptors closed since its
+    // read is opened again for it, which checks the same. Nothing when
+    // cancelled while waiting for a descriptor.
+    std::optional<bool> unchanged(std::uint32_t i)
     {
+        if (!handles_[i].isOpen()) {
+            const Access a = open(i);
+            if (a != Access::Ready)
+                return a == Access::Cancelled ? std::nullopt : std::optional<bool>(false);
+        }
         return shared_.depth.timed([&] { return handles_[i].unchangedSince(files_[i].identity, true); });
     }
     void close(std::uint32_t i) { handles_[i].close(); }
@@ -179,7 +186,10 @@ std::optional<std::vector<std::uint32_t>> keptUnchanged(SetFiles &handles, const
     for (std::uint32_t i : members) {
         if (handles.cancelled())
             return std::nullopt;
-        if (handles.unchanged(i))
+        const auto same = handles.unchanged(i);
+        if (!same)
+            return std::nullopt;
+        if (*same)
             still.push_back(i);
         else
             handles.close(i);
@@ -263,7 +273,10 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
         stack.pop_back();
 
         if (set.range == plan.size()) {
-            // Everything compared, and each checked after its last read.
+            // Everything compared, and each checked after its last read. Its
+            // descriptors go back now: the sets still to come are owed them.
+            for (std::uint32_t i : set.members)
+                handles.close(i);
             if (set.members.size() >= 2)
                 done.push_back(std::move(set.members));
             continue;
@@ -277,8 +290,13 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
                 const Access a = handles.open(i);
                 if (a == Access::Cancelled)
                     return std::nullopt;
-                if (a == Access::Ready && handles.unchanged(i))
-                    kept.push_back(i);
+                if (a == Access::Ready) {
+                    const auto same = handles.unchanged(i);
+                    if (!same)
+                        return std::nullopt;
+                    if (*same)
+                        kept.push_back(i);
+                }
                 handles.close(i);
             }
             if (kept.size() >= 2)
@@ -319,8 +337,13 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             // read, leaves: its bytes may be a mix of before and after. Files
             // kept open are checked once they prove to have a copy; others now,
             // while they are open.
-            const bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length)
-                && (!lastPiece || keepOpen || handles.unchanged(i));
+            bool ok = a == Access::Ready && handles.read(i, r.offset + set.within, piece, length);
+            if (ok && lastPiece && !keepOpen) {
+                const auto same = handles.unchanged(i);
+                if (!same)
+                    return std::nullopt;
+                ok = *same;
+            }
             if (ok) {
                 readable.push_back(i);
                 pieces.push_back(piece);
