@@ -5,30 +5,9 @@
 #include "OpenFileLimit.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <thread>
 #include <unistd.h>
-
-namespace
-{
-
-// A shortage of descriptors passes as readers give theirs back: wait it out
-// for a while rather than skip a folder that is perfectly readable.
-template <typename Open>
-int OpenWaitingForDescriptors(Open open)
-{
-    constexpr int kTries = 200;
-    for (int attempt = 0;; ++attempt) {
-        const int fd = open();
-        if (fd >= 0 || !IsOutOfDescriptors(errno) || attempt == kTries)
-            return fd;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-} // namespace
 
 bool DirectoryReader::open(const std::string &path)
 {

@@ -5,6 +5,7 @@
 #include "FileStatus.h"
 #include "FolderHandle.h"
 #include "FreedesktopTrash.h"
+#include "OpenFileLimit.h"
 #include "RemoteStorage.h"
 #include "ScanBoundary.h"
 
@@ -33,7 +34,8 @@ struct Entry {
 
 int OpenEntry(const std::string &path, Entry &entry)
 {
-    const int error = entry.folder.openParentOf(path, entry.name);
+    // Run out of descriptors, the file is neither gone nor refused: wait.
+    const int error = RetryWhileOutOfDescriptors([&] { return entry.folder.openParentOf(path, entry.name); });
     if (error == 0)
         entry.remote = IsRemoteStorage(entry.folder.fd());
     return error;

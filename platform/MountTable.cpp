@@ -1,9 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "MountTable.h"
+#include "OpenFileLimit.h"
 
+#include <cerrno>
 #include <climits>
-#include <fstream>
+#include <fcntl.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -86,7 +88,18 @@ std::string HighestOnDevice(std::string path, std::uint64_t device)
 
 MountTable MountTable::read()
 {
-    std::ifstream in("/proc/self/mountinfo");
+    // An empty table would take every bind mount for the user's: a shortage
+    // of descriptors is waited out.
+    const int fd = OpenWaitingForDescriptors([] { return ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC); });
+    std::string text;
+    if (fd >= 0) {
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+            if (n > 0)
+                text.append(buffer, std::size_t(n));
+        ::close(fd);
+    }
+    std::istringstream in(text);
     return parse(in);
 }
 

@@ -3,7 +3,9 @@
 #include "OpenFileLimit.h"
 
 #include <cerrno>
+#include <chrono>
 #include <sys/resource.h>
+#include <thread>
 
 namespace
 {
@@ -38,4 +40,26 @@ std::size_t OpenFileLimit()
 bool IsOutOfDescriptors(int error)
 {
     return error == EMFILE || error == ENFILE;
+}
+
+int RetryWhileOutOfDescriptors(const std::function<int()> &attempt)
+{
+    constexpr int kTries = 200;
+    for (int tried = 0;; ++tried) {
+        const int error = attempt();
+        if (!IsOutOfDescriptors(error) || tried == kTries)
+            return error;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+int OpenWaitingForDescriptors(const std::function<int()> &open)
+{
+    int fd = -1;
+    const int error = RetryWhileOutOfDescriptors([&] {
+        fd = open();
+        return fd >= 0 ? 0 : errno;
+    });
+    errno = error;
+    return fd;
 }

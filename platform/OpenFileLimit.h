@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include <cstddef>
+#include <functional>
 
 // Desktop sessions start programs with a soft limit of 1,024 open files,
 // far below what the kernel allows. Raises the soft limit to the hard one
@@ -12,3 +13,11 @@ std::size_t OpenFileLimit();
 // True for the errors that mean the process or the system ran out of file
 // descriptors: a passing shortage, not a fault of the file being opened.
 bool IsOutOfDescriptors(int error);
+// Calls `attempt`, which gives 0 or an errno value, again while it fails for
+// want of descriptors, for up to about two seconds: such a shortage passes as
+// other threads give theirs back, and a perfectly good folder or file must
+// not be taken for a faulty or a missing one. Gives what the last try gave.
+// Never call it holding a lock that a holder of descriptors may wait for.
+int RetryWhileOutOfDescriptors(const std::function<int()> &attempt);
+// The same for a call that gives a descriptor, or -1 with errno set.
+int OpenWaitingForDescriptors(const std::function<int()> &open);

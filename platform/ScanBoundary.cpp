@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "ScanBoundary.h"
 #include "FolderHandle.h"
+#include "OpenFileLimit.h"
 #include "PseudoFileSystems.h"
 #include "TrashFolders.h"
 
@@ -189,7 +190,9 @@ const MountTable::Mount *ScanBoundary::mountOf(std::uint64_t mountId)
     if (!mount && !mountsReread_) {
         // Mounted since the table was read: read it again, once.
         mountsReread_ = true;
-        mounts_ = MountTable::read();
+        // A table that could not be read keeps what the one before knew.
+        if (MountTable fresh = MountTable::read(); !fresh.mounts().empty())
+            mounts_ = std::move(fresh);
         mount = mounts_.byId(mountId);
     }
     return mount;
@@ -266,7 +269,10 @@ std::optional<FolderStanding> ScanBoundary::byAncestors(int folderFd, const Path
         }
         if (IsBareRepository(current))
             return FolderStanding::System;
-        FolderHandle parent(::openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        // A shortage of descriptors must not cut the climb short: a store or
+        // a system tree above would go unseen.
+        FolderHandle parent(
+            OpenWaitingForDescriptors([&] { return ::openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC); }));
         if (!parent.isOpen())
             break;
         const PathStatus above = StatAt(parent.fd(), "");

@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "TrashFolders.h"
-#include "FolderHandle.h"
 #include "FreedesktopTrash.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,20 +42,24 @@ void TrashFolders::addTrashesOf(int folderFd, std::uint64_t device)
         addTrashesAtTop(mounts_.topOf(MountTable::realPathOf(folderFd), device));
 }
 
+// By path, holding no descriptor: this runs under the lock the walk's threads
+// take while they hold their folders open, and a shortage of descriptors
+// must not hide a trash. A mount's top, as the table gives it, has no links.
 void TrashFolders::addTrashesAtTop(const std::string &top)
 {
-    FolderHandle topFolder, shared;
-    if (top.empty() || topFolder.open(top) != 0)
+    if (top.empty())
         return;
-    add(topFolder.fd(), (".Trash-" + uid_).c_str());
-    if (shared.openChild(topFolder, ".Trash", false) == 0)
-        add(shared.fd(), uid_.c_str());
+    const std::string base = top == "/" ? "" : top;
+    add(base + "/.Trash-" + uid_);
+    struct stat shared;
+    if (::lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode))
+        add(base + "/.Trash/" + uid_);
 }
 
-void TrashFolders::add(int parentFd, const char *name)
+void TrashFolders::add(const std::string &path)
 {
     // Links are not followed: the walk never enters them either.
     struct stat st;
-    if (::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         folders_.emplace(st.st_dev, st.st_ino);
 }

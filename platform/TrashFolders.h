@@ -29,7 +29,7 @@ private:
     void addHomeTrash();
     void addTrashesOf(int folderFd, std::uint64_t device);
     void addTrashesAtTop(const std::string &top);
-    void add(int parentFd, const char *name);
+    void add(const std::string &path);
 
     MountTable mounts_;
     std::string uid_;

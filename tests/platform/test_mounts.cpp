@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "FolderHandle.h"
 #include "MountTable.h"
+#include "ScarceDescriptors.h"
 #include "TempTree.h"
 #include "TestMount.h"
 
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -100,4 +102,19 @@ TEST(MountTable, TopIsTheDeepestMountOfTheDeviceElseTheHighestFolderOnIt)
     EXPECT_EQ(unknown.topOf(onTmpfs, memory), Real(tree.path("tmpfs")));
     EXPECT_EQ(table.topOf(Real(tree.path("tmpfs")), memory), Real(tree.path("tmpfs")));
     EXPECT_EQ(table.topOf("", memory), "");
+}
+
+TEST(MountTable, IsReadWholeThroughAShortageOfDescriptors)
+{
+    // An empty table would make every bind mount the user's.
+    const std::size_t mounts = MountTable::read().mounts().size();
+    ASSERT_GT(mounts, 0u);
+    ScarceDescriptors scarce(128, 0);
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        scarce.giveBack(4);
+    });
+    const std::size_t read = MountTable::read().mounts().size();
+    later.join();
+    EXPECT_EQ(read, mounts);
 }

@@ -8,6 +8,7 @@
 #include "FrozenFolder.h"
 #include "FuseAliasMount.h"
 #include "ScanBoundary.h"
+#include "ScarceDescriptors.h"
 #include "ScopedEnv.h"
 #include "TempTree.h"
 #include "TestMount.h"
@@ -24,6 +25,7 @@
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -405,4 +407,25 @@ TEST_F(RemovalTest, ImmutableAndAppendOnlyFilesStay)
         EXPECT_EQ(tree.read("guarded.txt"), "guarded");
         EXPECT_FALSE(PathExists(trash + "/info/guarded.txt.trashinfo"));
     }
+}
+
+TEST_F(RemovalTest, AShortageOfDescriptorsIsWaitedOutNotTakenForAFileGone)
+{
+    const std::string kept = tree.write("a/kept", "same");
+    const std::string copy = tree.write("b/copy", "same");
+    const FileIdentity keptSeen = IdentityOf(kept);
+    const FileIdentity copySeen = IdentityOf(copy);
+    ScanBoundary boundary;
+    const RemovalChecks checks{&boundary, [&] { return IsFileAsSeen(kept, keptSeen); }};
+    // Every descriptor taken until another thread gives some back.
+    ScarceDescriptors scarce(128, 0);
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        scarce.giveBack(16);
+    });
+    const RemovalOutcome outcome = ShellDeleteFile(copy, copySeen, false, checks);
+    later.join();
+    EXPECT_EQ(outcome, RemovalOutcome::Removed);
+    EXPECT_FALSE(PathExists(copy));
+    EXPECT_EQ(FileContent(kept), "same");
 }

@@ -1,9 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "FileStatus.h"
 #include "ScanFixture.h"
+#include "ScarceDescriptors.h"
 #include "ScopedEnv.h"
 #include "TestMount.h"
+#include "TrashFolders.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace
@@ -72,4 +76,27 @@ TEST_F(TrashWalk, TheTrashAtTheTopOfAMountIsPassedByButNotAFolderOfThatNameElsew
     expectBothWalks({"home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "home/usb/photo.jpg"},
                     {"1:home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "1:home/usb/photo.jpg"},
                     tree.path("home"));
+}
+
+TEST_F(TrashWalk, AMountsTrashIsKnownWithNoDescriptorFree)
+{
+    tree.mkdir("usb");
+    TestMount usb(tree.path("usb"));
+    if (!usb.made())
+        GTEST_SKIP() << "making a mount needs root";
+    for (const std::string &trash : {"usb/.Trash-" + uid, "usb/.Trash/" + uid}) {
+        tree.mkdir(trash);
+        const int fd = ::open(tree.path(trash).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        const FileIdentity identity = StatOpenFile(fd).identity;
+        TrashFolders trashes;
+        bool known;
+        {
+            // The walk's threads may hold every descriptor when it meets the mount.
+            ScarceDescriptors scarce(128, 0);
+            known = trashes.contains(fd, identity);
+        }
+        ::close(fd);
+        EXPECT_TRUE(known) << trash;
+    }
 }
