@@ -128,8 +128,13 @@ int main(int argc, char **argv)
     if (abandoned) // cut off: the groups are those whose rows arrived
         host.groups_ = host.rows_.empty() ? 0 : host.rows_.back().group;
     const double seconds = secondsBetween(start, end);
-    std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, host.walkStarted_),
-                 secondsBetween(host.walkStarted_, host.groupingStarted_), secondsBetween(host.groupingStarted_, end));
+    // A stage a job left behind never reached took no time: it starts and
+    // ends where the job was given up.
+    const auto walkFrom = host.walkStarted_ == std::chrono::steady_clock::time_point{} ? end : host.walkStarted_;
+    const auto groupingFrom
+        = host.groupingStarted_ == std::chrono::steady_clock::time_point{} ? end : host.groupingStarted_;
+    std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, walkFrom),
+                 secondsBetween(walkFrom, groupingFrom), secondsBetween(groupingFrom, end));
 
     if (printGroups) {
         for (std::size_t r = 0; r < host.rows_.size(); ++r) {
