@@ -14,6 +14,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <vector>
 
@@ -68,6 +69,7 @@ double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::stea
 int main(int argc, char **argv)
 {
     bool printGroups = false;
+    bool printProfiles = false;
     std::string filter = "*.*";
     double stopAfter = -1;
     unsigned readers = 0;
@@ -82,6 +84,8 @@ int main(int argc, char **argv)
             stopAfter = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
             readers = unsigned(std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--profile") == 0)
+            printProfiles = true;
         else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
             rotational = argv[i][2] == 'r';
         else
@@ -90,7 +94,7 @@ int main(int argc, char **argv)
     if (folders.empty()) {
         std::fprintf(stderr,
                      "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                     "[--rotational|--not-rotational] FOLDER...\n");
+                     "[--rotational|--not-rotational] [--profile] FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
@@ -135,6 +139,10 @@ int main(int argc, char **argv)
         = host.groupingStarted_ == std::chrono::steady_clock::time_point{} ? end : host.groupingStarted_;
     std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, walkFrom),
                  secondsBetween(walkFrom, groupingFrom), secondsBetween(groupingFrom, end));
+
+    if (printProfiles)
+        for (const auto &[device, profile] : job.Profiles())
+            std::fprintf(stderr, "device %u:%u %s\n", major(device), minor(device), DescribeProfile(profile).c_str());
 
     if (printGroups) {
         for (std::size_t r = 0; r < host.rows_.size(); ++r) {

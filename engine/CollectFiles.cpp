@@ -59,9 +59,9 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
 {
     FolderListing own;
     if (!listing || !listing->walked()) {
-        TreeWalker walker(context.ensureBoundary(),
-                          [&context] { return context.aborted() || context.host.stopFlag(); });
-        walker.setInodeOrder(context.rotationalStorage);
+        TreeWalker walker(
+            context.ensureBoundary(), [&context] { return context.aborted() || context.host.stopFlag(); },
+            &context.ensureProfiles());
         walker.walk(folder, own);
         listing = &own;
     }

@@ -251,7 +251,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     // This reader's shares of descriptors and memory, among the readers at work now.
     const std::size_t readers = shared_.depth.depth();
     const std::size_t maxOpen = std::clamp<std::size_t>(shared_.budget.capacity() / readers, 1, kMaxOpenFiles);
-    const std::size_t bufferBudget = std::max(kLeastBuffer, kAllBuffers / readers);
+    const std::size_t bufferBudget = std::max(kLeastBuffer, shared_.memory / readers);
     const OpenFileLease lease(shared_.budget, std::min(files.size(), maxOpen), shared_.cancelled);
     if (lease.count() == 0)
         return std::nullopt;

@@ -34,6 +34,7 @@ public:
         std::int64_t probe;        // the head, middle and tail read first
         std::int64_t firstPiece;   // of the rest, growing from there to `longest`
         std::int64_t straightUpTo; // files up to this size are read on from the head, unprobed, in one piece
+        bool operator==(const ReadSizes &) const = default;
     };
     // On a local disk bytes cost, so only small files are read whole and
     // larger ones are probed first, then read in growing pieces.
@@ -60,6 +61,7 @@ public:
         DepthControl &depth;                         // told how long each open and read took
         ReadSizes sizes = kLocalReads;
         std::function<void(const std::string &path, std::int64_t offset)> onRead; // before each read, if given
+        std::size_t memory = kAllBuffers; // what these readers hold of the files they compare, together
     };
 
     explicit ContentGrouper(Shared &shared) : shared_(shared) { }

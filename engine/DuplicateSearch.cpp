@@ -9,8 +9,10 @@
 #include "OpenFileBudget.h"
 #include "OpenFileLimit.h"
 #include "OrderedParallel.h"
+#include "PhysicalOffset.h"
 #include "PhysicalOrder.h"
 #include "ReadBatches.h"
+#include "ReadLanes.h"
 #include "ScanContext.h"
 #include "SizeClassGroups.h"
 
@@ -26,83 +28,163 @@ namespace
 // comparison was cancelled, and no sizes after it.
 using BatchGroups = std::vector<std::optional<OrderedGroups>>;
 
-} // namespace
+// What the readers of one lane share: how many work at once, and how they read.
+struct LaneReaders {
+    LaneReaders(ScanContext &ctx, const ReadLane &lane, OpenFileBudget &budget, std::size_t memory,
+                const std::function<bool()> &cancelled)
+        : depth(lane.profile.readers),
+          shared{cancelled,        budget, ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth, lane.profile.reads,
+                 ctx.readObserver, memory}
+    {
+    }
+    DepthControl depth;
+    ContentGrouper::Shared shared;
+    std::vector<std::size_t> placeOrder; // of a lane read by place: its sizes in the order their first files lie
+};
 
-void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
+// Each size's groups enter the list in size order, numbered and marked as
+// they come. After Stop, the sizes the readers had finished still come in,
+// in their order; a size cut short is dropped whole, never shown
+// half-compared.
+class RowSink
 {
-    const std::int64_t start = MonotonicMs();
-    ctx.lastLabelSecond = -1;
-    const std::size_t n = sorted.size();
-    ScanHost &host = ctx.host;
-    host.setProgressPosition(1);
-    host.setProgressMaximum(int(std::min<std::size_t>(n, INT_MAX)));
-
-    const auto classes = sharedSizes(sorted);
-    const auto cancelled = [&ctx] { return ctx.aborted() || ctx.host.stopFlag(); };
-    // On a spinning disk the sizes are read in the order their first files
-    // lie, and the files of each in the order they lie; rows still come in
-    // size order. After a Stop during the lookups nothing is read anyway.
-    std::vector<std::size_t> placeOrder;
-    std::vector<DiskPlace> places;
-    if (ctx.rotationalStorage)
-        placeOrder
-            = OrderByPlace(sorted, classes, ctx.extentLookup, cancelled, &places).value_or(std::vector<std::size_t>{});
-    DepthControl depth(readerDepth(ctx));
-    const unsigned readers = depth.most();
-    // Every reader draws on one budget of descriptors, so together they stay
-    // within the limit in force whatever their number.
-    OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
-    ContentGrouper::Shared shared{cancelled, budget,         ctx.stats.bytesRead, ctx.stats.unreadableFiles,
-                                  depth,     readSizes(ctx), ctx.readObserver};
-    // There, the first reads of all sizes come first, in one pass over the
-    // disk; most files that differ are told apart by it.
-    std::vector<std::optional<SweptHeads>> swept(classes.size());
-    if (ctx.rotationalStorage && !placeOrder.empty())
-        swept = SweepHeads(sorted, classes, placeOrder, places, shared, ContentGrouper::kAllBuffers,
-                           [&] { ctx.showElapsed(start); });
-    // Each reader thread has its own grouper and collator, made when it
-    // starts; neither is shared.
-    std::vector<std::unique_ptr<ContentGrouper>> groupers(readers);
-    std::vector<std::unique_ptr<LocaleCompare>> locales(readers);
-
-    int groupNumber = 0;
-    bool stopped = false;
-    // One size's groups enter the list. After Stop, the sizes the readers had
-    // finished still come in, in their order; a size cut short is dropped
-    // whole, never shown half-compared.
-    auto addSizeRows = [&](const SizeClass &sc, std::optional<OrderedGroups> &groups) {
+public:
+    RowSink(ScanContext &ctx, std::size_t candidates) : ctx_(ctx), candidates_(candidates)
+    {
+        ctx.lastLabelSecond = -1;
+        ctx.host.setProgressPosition(1);
+        ctx.host.setProgressMaximum(int(std::min<std::size_t>(candidates, INT_MAX)));
+    }
+    void add(const SizeClass &sc, std::optional<OrderedGroups> &groups)
+    {
         if (!groups) {
-            stopped = true;
+            stopped_ = true;
             return;
         }
         for (auto &rows : *groups) {
-            ++groupNumber;
-            const KeepRule rule = host.keepRule();
+            ++groupNumber_;
+            const KeepRule rule = ctx_.host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
-                rows[r].group = groupNumber;
+                rows[r].group = groupNumber_;
                 rows[r].checked = KeepRuleChecks(rule, r, rows.size());
-                host.addResultRow(std::move(rows[r]));
-                ctx.stats.rows++;
+                ctx_.host.addResultRow(std::move(rows[r]));
+                ctx_.stats.rows++;
             }
-            ctx.stats.groups = groupNumber; // whole groups only, should an error end the scan here
+            ctx_.stats.groups = groupNumber_; // whole groups only, should an error end the scan here
         }
-        if (stopped)
+        if (stopped_)
             return;
-        host.setProgressPosition(int(std::min<std::size_t>(sc.end, INT_MAX)));
-        stopped = host.stopFlag();
-        if (!stopped)
-            ctx.showElapsed(start);
-    };
-    const auto batches = ctx.rotationalStorage ? oneBatchEach(classes) : batchesOf(classes, readers);
-    // How far the readers may run ahead of the rows shown: far enough that
-    // one slow size (many files, or large ones on a share) holds up no one.
-    const std::size_t lookahead = 8 * std::size_t(readers);
+        ctx_.host.setProgressPosition(int(std::min<std::size_t>(sc.end, INT_MAX)));
+        stopped_ = ctx_.host.stopFlag();
+        if (!stopped_)
+            ctx_.showElapsed(start_);
+    }
+    void finish()
+    {
+        if (ctx_.aborted())
+            return;
+        if (!stopped_)
+            ctx_.host.setProgressPosition(int(std::min<std::size_t>(candidates_, INT_MAX)));
+        ctx_.stats.groups = groupNumber_;
+        ctx_.host.showSummary({groupNumber_, ctx_.stats.unreadable(), ctx_.stats.systemFolders});
+    }
+    void showElapsed() { ctx_.showElapsed(start_); }
+
+private:
+    ScanContext &ctx_;
+    const std::int64_t start_ = MonotonicMs();
+    const std::size_t candidates_;
+    int groupNumber_ = 0;
+    bool stopped_ = false;
+};
+
+// Every lane's readers draw on one budget of descriptors, so together they
+// stay within the limit in force whatever their number, and share the
+// memory for reading.
+std::vector<std::unique_ptr<LaneReaders>> ReadersOf(ScanContext &ctx, const ReadLanes &lanes, OpenFileBudget &budget,
+                                                    const std::function<bool()> &cancelled)
+{
+    std::vector<std::unique_ptr<LaneReaders>> readers;
+    for (const ReadLane &lane : lanes.lanes)
+        readers.push_back(
+            std::make_unique<LaneReaders>(ctx, lane, budget, lane.profile.memory / lanes.lanes.size(), cancelled));
+    return readers;
+}
+
+// On a spinning disk the sizes are read in the order their first files lie,
+// and the files of each in the order they lie; rows still come in size
+// order. Where the file system tells where a file lies, reads follow it;
+// elsewhere inode numbers stand in. Then the first reads of all its sizes
+// come first, in one pass over the disk: most files that differ are told
+// apart by it.
+std::vector<std::optional<SweptHeads>> SweepByPlace(ScanContext &ctx, CandidateList &sorted,
+                                                    const std::vector<SizeClass> &classes, const ReadLanes &lanes,
+                                                    std::vector<std::unique_ptr<LaneReaders>> &readers, RowSink &rows)
+{
+    std::vector<std::optional<SweptHeads>> swept(classes.size());
+    const ExtentLookup lookup = ctx.extentLookup
+        ? ctx.extentLookup
+        : [](const std::string &path, const FileIdentity &) { return FirstPhysicalOffset(path); };
+    for (std::size_t l = 0; l < lanes.lanes.size(); ++l) {
+        const ReadLane &lane = lanes.lanes[l];
+        if (lane.profile.order != ReadOrder::ByPlace)
+            continue;
+        std::vector<SizeClass> own;
+        for (std::size_t c : lane.classes)
+            own.push_back(classes[c]);
+        std::vector<DiskPlace> places;
+        const auto order = OrderByPlace(sorted, own, lookup, readers[l]->shared.cancelled, &places);
+        if (!order)
+            continue; // after a Stop during the lookups nothing is read anyway
+        for (std::size_t k : *order)
+            readers[l]->placeOrder.push_back(lane.classes[k]);
+        auto found = SweepHeads(sorted, classes, readers[l]->placeOrder, places, readers[l]->shared,
+                                readers[l]->shared.memory, [&] { rows.showElapsed(); });
+        for (std::size_t c : lane.classes)
+            swept[c] = std::move(found[c]);
+    }
+    return swept;
+}
+
+// The sizes' groups, read by each lane's readers in the lane's order, and
+// added in size order.
+void ReadAllSizes(ScanContext &ctx, const CandidateList &sorted, const std::vector<SizeClass> &classes,
+                  const ReadLanes &lanes, std::vector<std::unique_ptr<LaneReaders>> &readers,
+                  std::vector<std::optional<SweptHeads>> &swept, RowSink &rows)
+{
+    const auto batches = batchesOf(classes, lanes);
+    std::vector<unsigned> laneOf;
+    std::vector<std::size_t> batchOfClass(classes.size());
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        laneOf.push_back(batches[b].lane);
+        for (std::size_t k = batches[b].firstClass; k < batches[b].endClass; ++k)
+            batchOfClass[k] = b;
+    }
+    std::vector<WorkerLane> workers;
+    for (std::size_t l = 0; l < lanes.lanes.size(); ++l) {
+        LaneReaders &r = *readers[l];
+        std::vector<std::size_t> first;
+        for (std::size_t c : r.placeOrder)
+            first.push_back(batchOfClass[c]); // one size a batch there
+        if (lanes.lanes[l].profile.order == ReadOrder::BySize)
+            first = longBatches(batches, unsigned(l), classes, sorted, r.depth.depth(), r.shared.sizes.longest);
+        // How far the readers may run ahead of the rows shown: far enough
+        // that one slow size (many files, or large ones on a share) holds up no one.
+        workers.push_back({r.depth.most(), [&r] { return r.depth.depth(); }, 8 * std::size_t(r.depth.most()), first});
+    }
+    // Each reader thread has its own grouper and collator, made when it starts.
+    std::vector<std::unique_ptr<ContentGrouper>> groupers;
+    std::vector<std::unique_ptr<LocaleCompare>> locales;
+    for (const WorkerLane &w : workers) {
+        groupers.resize(groupers.size() + w.workers);
+        locales.resize(locales.size() + w.workers);
+    }
     RunOrderedParallel<BatchGroups>(
-        batches.size(), readers, [&depth] { return depth.depth(); }, lookahead,
-        ctx.rotationalStorage ? placeOrder : longBatches(batches, classes, sorted, depth.depth(), shared.sizes.longest),
+        batches.size(), workers, laneOf,
         [&](std::size_t b, unsigned reader) {
+            LaneReaders &lane = *readers[batches[b].lane];
             if (!groupers[reader]) {
-                groupers[reader] = std::make_unique<ContentGrouper>(shared);
+                groupers[reader] = std::make_unique<ContentGrouper>(lane.shared);
                 locales[reader] = std::make_unique<LocaleCompare>();
             }
             BatchGroups out(batches[b].endClass - batches[b].firstClass);
@@ -110,7 +192,7 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
                 // A size the passes over the disk decided needs no more reading:
                 // it still comes in after Stop.
                 const SweptHeads *decided = swept[k] ? &*swept[k] : nullptr;
-                if (shared.cancelled() && !(decided && decided->whole))
+                if (lane.shared.cancelled() && !(decided && decided->whole))
                     continue;
                 out[k - batches[b].firstClass]
                     = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader], decided);
@@ -119,13 +201,22 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
         },
         [&](std::size_t b, BatchGroups &done) {
             for (std::size_t i = 0; i < done.size() && !ctx.aborted(); ++i)
-                addSizeRows(classes[batches[b].firstClass + i], done[i]);
+                rows.add(classes[batches[b].firstClass + i], done[i]);
             return !ctx.aborted();
         });
-    if (ctx.aborted())
-        return;
-    if (!stopped)
-        host.setProgressPosition(int(std::min<std::size_t>(n, INT_MAX)));
-    ctx.stats.groups = groupNumber;
-    host.showSummary({groupNumber, ctx.stats.unreadable(), ctx.stats.systemFolders});
+}
+
+} // namespace
+
+void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
+{
+    RowSink rows(ctx, sorted.size());
+    const auto cancelled = [&ctx] { return ctx.aborted() || ctx.host.stopFlag(); };
+    const auto classes = sharedSizes(sorted);
+    const ReadLanes lanes = PlanReadLanes(sorted, classes, ctx.ensureProfiles());
+    OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
+    auto readers = ReadersOf(ctx, lanes, budget, cancelled);
+    auto swept = SweepByPlace(ctx, sorted, classes, lanes, readers, rows);
+    ReadAllSizes(ctx, sorted, classes, lanes, readers, swept, rows);
+    rows.finish();
 }

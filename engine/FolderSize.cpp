@@ -9,7 +9,7 @@
 #include <memory>
 
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing,
-                           ScanBoundary *boundary, bool inodeOrder)
+                           ScanBoundary *boundary, StorageProfiles *profiles)
 {
     // The root of a file system counts as its volume's used space; it is
     // still listed when the caller wants the tree, for the walk to reuse.
@@ -21,8 +21,7 @@ std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> 
     std::unique_ptr<ScanBoundary> own;
     if (!boundary)
         boundary = (own = std::make_unique<ScanBoundary>()).get();
-    TreeWalker walker(*boundary, cancel);
-    walker.setInodeOrder(inodeOrder);
+    TreeWalker walker(*boundary, cancel, profiles);
     const TreeWalker::Result walked = walker.walk(path, target);
     if (!walked.opened)
         return mountPoint ? UsedSpace(path) : -1;

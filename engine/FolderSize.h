@@ -7,6 +7,7 @@
 
 class FolderListing;
 class ScanBoundary;
+class StorageProfiles;
 
 // Bytes under a folder: for the root of a file system the volume's used
 // space, otherwise the sizes of the regular files below it (links not
@@ -14,6 +15,8 @@ class ScanBoundary;
 // own boundary unless one is given). -1 when it cannot be measured.
 // Returns early, with what it has, once cancelled() says so. When listing is
 // given, the tree is read (the root of a file system too) and recorded there.
-// `inodeOrder`: the files' statuses are read in the order of their inodes.
+// The walk reads the folder as `profiles` say its device is read (as this
+// machine's storage says when none are given).
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
-                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr, bool inodeOrder = false);
+                           FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr,
+                           StorageProfiles *profiles = nullptr);

@@ -9,24 +9,34 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <vector>
+
+// Workers of one kind for RunOrderedParallel: those that read one kind of
+// storage, say. They take only the items of their lane.
+struct WorkerLane {
+    unsigned workers = 1;                // threads at most
+    std::function<unsigned()> active;    // how many of them may work now
+    std::size_t lookahead = 1;           // how far past the next item to consume they may run
+    std::vector<std::size_t> first = {}; // taken before the lane's others, in that order, whatever the lookahead
+};
 
 // Runs produce(k, worker) for k = 0 .. count-1 on worker threads and hands each
 // result to consume(k, result) on the calling thread in ascending k, so the
 // outcome does not depend on timing. consume returns false to stop early;
-// workers then finish their current item and the rest is skipped. Workers run
-// at most `lookahead` items ahead of consume, which bounds the memory held.
-// An exception on either side stops every worker, joins them all, and is
+// workers then finish their current item and the rest is skipped. An
+// exception on either side stops every worker, joins them all, and is
 // rethrown to the caller.
-// Of at most `workers` threads, active() says how many may work now: they are
-// started only once wanted, and those numbered beyond it wait.
-// The items in `first` are taken before all others, in that order and
-// whatever the lookahead: a long item taken last would keep the others
+// Item k belongs to lane laneOf[k] (lane 0 for all when laneOf is empty).
+// A lane's workers are numbered after those of the lanes before it; of its
+// `workers`, active() says how many may work now: they are started only once
+// wanted, and those beyond it wait. They run at most `lookahead` items ahead
+// of consume, which bounds the memory held. The items in `first` are taken
+// before the lane's others: a long item taken last would keep the others
 // waiting at the end while one worker finishes it.
 template <typename T>
-void RunOrderedParallel(std::size_t count, unsigned workers, const std::function<unsigned()> &active,
-                        std::size_t lookahead, const std::vector<std::size_t> &first,
+void RunOrderedParallel(std::size_t count, const std::vector<WorkerLane> &lanes, const std::vector<unsigned> &laneOf,
                         const std::function<T(std::size_t, unsigned)> &produce,
                         const std::function<bool(std::size_t, T &)> &consume)
 {
@@ -37,12 +47,24 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
     std::condition_variable ahead;    // workers that ran `lookahead` items ahead
     std::condition_variable parked;   // workers numbered beyond active()
     std::vector<std::optional<T>> results(count);
-    std::size_t nextToTake = 0, nextToConsume = 0, waitingAhead = 0, nextFirst = 0;
-    std::vector<bool> takenFirst(count);
-    // Moves past the items already taken out of turn.
-    auto skipTaken = [&] {
-        while (nextToTake < count && takenFirst[nextToTake])
-            ++nextToTake;
+    std::size_t nextToConsume = 0, waitingAhead = 0;
+    std::vector<bool> taken(count);
+    struct LaneState {
+        std::vector<std::size_t> items; // ascending
+        std::size_t nextToTake = 0, nextFirst = 0;
+        unsigned started = 0, lastActive = 0, firstWorker = 0;
+    };
+    std::vector<LaneState> state(lanes.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        const unsigned lane = laneOf.empty() ? 0 : laneOf[k];
+        if (lane >= state.size())
+            throw std::invalid_argument("an item of no lane"); // nobody would ever produce it
+        state[lane].items.push_back(k);
+    }
+    for (std::size_t l = 1; l < lanes.size(); ++l)
+        state[l].firstWorker = state[l - 1].firstWorker + std::max(1u, lanes[l - 1].workers);
+    const auto inLane = [&](std::size_t k, std::size_t lane) {
+        return k < count && (laneOf.empty() ? lane == 0 : laneOf[k] == lane);
     };
     bool stopping = false;
     std::exception_ptr failure;
@@ -52,38 +74,46 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
         ahead.notify_all();
         parked.notify_all();
     };
-    auto work = [&](unsigned worker) {
+    // The lane's next item, or none when it has none left.
+    auto nextOf = [&](std::size_t l) -> std::optional<std::size_t> {
+        LaneState &s = state[l];
+        const auto &first = lanes[l].first;
+        while (s.nextFirst < first.size() && (!inLane(first[s.nextFirst], l) || taken[first[s.nextFirst]]))
+            ++s.nextFirst; // nonsense in the list is passed over
+        if (s.nextFirst < first.size())
+            return first[s.nextFirst];
+        while (s.nextToTake < s.items.size() && taken[s.items[s.nextToTake]])
+            ++s.nextToTake;
+        if (s.nextToTake < s.items.size())
+            return s.items[s.nextToTake];
+        return std::nullopt;
+    };
+    auto work = [&](std::size_t l, unsigned local) {
+        const WorkerLane &lane = lanes[l];
         for (;;) {
             std::size_t k;
             {
                 std::unique_lock lock(mutex);
                 for (;;) {
-                    while (nextFirst < first.size() && (first[nextFirst] >= count || takenFirst[first[nextFirst]]))
-                        ++nextFirst; // nonsense in the list is passed over
-                    skipTaken();
-                    if (stopping || (nextToTake >= count && nextFirst == first.size()))
+                    const auto next = stopping ? std::nullopt : nextOf(l);
+                    if (!next)
                         return;
-                    if (worker >= active()) {
+                    const bool outOfTurn = state[l].nextFirst < lane.first.size();
+                    if (local >= lane.active()) {
                         parked.wait(lock);
-                    } else if (nextFirst < first.size()) {
-                        break;
-                    } else if (nextToTake >= nextToConsume + lookahead) {
+                    } else if (!outOfTurn && *next >= nextToConsume + lane.lookahead) {
                         ++waitingAhead;
                         ahead.wait(lock);
                         --waitingAhead;
                     } else {
+                        k = *next;
                         break;
                     }
                 }
-                if (nextFirst < first.size()) {
-                    k = first[nextFirst++];
-                    takenFirst[k] = true;
-                } else {
-                    k = nextToTake++;
-                }
+                taken[k] = true;
             }
             try {
-                T result = produce(k, worker);
+                T result = produce(k, state[l].firstWorker + local);
                 std::lock_guard lock(mutex);
                 results[k].emplace(std::move(result));
                 if (k == nextToConsume)
@@ -111,13 +141,21 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
             decltype(stopAll) &stop;
             ~StopOnExit() { stop(); }
         } stopOnExit{stopAll};
-        const auto wanted = [&] {
-            return std::min<std::size_t>({std::max(1u, workers), std::max(1u, active()), count});
-        };
         // active() changes without telling anyone: the consumer looks again
         // this often while it waits, to start or wake the workers wanted.
         constexpr auto kLookAgain = std::chrono::milliseconds(20);
-        unsigned lastActive = 0;
+        auto startWanted = [&] {
+            for (std::size_t l = 0; l < lanes.size(); ++l) {
+                LaneState &s = state[l];
+                const unsigned now = std::max(1u, lanes[l].active());
+                if (now > s.lastActive)
+                    parked.notify_all();
+                s.lastActive = now;
+                const std::size_t wanted = std::min<std::size_t>({std::max(1u, lanes[l].workers), now, s.items.size()});
+                for (; s.started < wanted; ++s.started)
+                    pool.emplace_back(work, l, s.started);
+            }
+        };
         while (nextToConsume < count) {
             T item;
             {
@@ -125,13 +163,7 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
                 for (;;) {
                     if (failure)
                         break;
-                    if (const unsigned now = active(); now != lastActive) {
-                        if (now > lastActive)
-                            parked.notify_all();
-                        lastActive = now;
-                    }
-                    while (pool.size() < wanted())
-                        pool.emplace_back(work, unsigned(pool.size()));
+                    startWanted();
                     if (results[nextToConsume].has_value())
                         break;
                     resultIn.wait_for(lock, kLookAgain);
@@ -154,4 +186,14 @@ void RunOrderedParallel(std::size_t count, unsigned workers, const std::function
     }
     if (failure)
         std::rethrow_exception(failure);
+}
+
+// One lane of workers over all the items.
+template <typename T>
+void RunOrderedParallel(std::size_t count, unsigned workers, const std::function<unsigned()> &active,
+                        std::size_t lookahead, const std::vector<std::size_t> &first,
+                        const std::function<T(std::size_t, unsigned)> &produce,
+                        const std::function<bool(std::size_t, T &)> &consume)
+{
+    RunOrderedParallel<T>(count, {WorkerLane{workers, active, lookahead, first}}, {}, produce, consume);
 }

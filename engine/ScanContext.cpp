@@ -18,6 +18,13 @@ ScanBoundary &ScanContext::ensureBoundary()
     return *boundary;
 }
 
+StorageProfiles &ScanContext::ensureProfiles()
+{
+    if (!profiles)
+        profiles = std::make_unique<StorageProfiles>(storage);
+    return *profiles;
+}
+
 void ScanContext::showElapsed(std::int64_t startMs)
 {
     const std::int64_t elapsed = MonotonicMs() - startMs;

@@ -3,6 +3,7 @@
 #pragma once
 #include "PhysicalOrder.h"
 #include "ScanHost.h"
+#include "StorageProfiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -42,18 +43,17 @@ struct ScanContext {
     std::unique_ptr<ScanBoundary> boundary;
     std::optional<std::vector<SystemTree>> systemTrees; // the machine's own unless a test gives others
     std::int64_t lastLabelSecond = -1;
-    unsigned readerThreads = 0; // files read side by side; 0: chosen from the storage as it answers
-    bool remoteStorage = false; // a scanned folder lies on a network share or a user-space file system
-    // Read in the order the data lies, for a head that pays for every move:
-    // decided when the job starts, from the folders' devices unless forced.
-    std::optional<bool> rotationalForced;
-    bool rotationalStorage = false;
-    ExtentLookup extentLookup; // none: inode order
+    // What a caller forces about the storage; how each device is read is
+    // decided from it and from the devices, once, by the profiles.
+    StorageChoice storage;
+    std::unique_ptr<StorageProfiles> profiles;
+    ExtentLookup extentLookup; // where a spinning disk's files lie; none: asked of the file system
     // Told of every read of a compared file before it is made (tests watch the order).
     std::function<void(const std::string &path, std::int64_t offset)> readObserver;
 
     bool aborted() const { return abort.load(std::memory_order_relaxed); }
     ScanBoundary &ensureBoundary();
+    StorageProfiles &ensureProfiles();
     // Sets the elapsed-time label when its text changes.
     void showElapsed(std::int64_t startMs);
 };

@@ -3,7 +3,7 @@
 #include "TreeWalker.h"
 #include "DirectoryReader.h"
 #include "FolderListing.h"
-#include "RemoteStorage.h"
+#include "StorageProfiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -352,21 +352,9 @@ private:
     std::exception_ptr failure_;
 };
 
-TreeWalker::TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled)
-    : boundary_(boundary), cancelled_(std::move(cancelled))
+TreeWalker::TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled, StorageProfiles *profiles)
+    : boundary_(boundary), cancelled_(std::move(cancelled)), profiles_(profiles)
 {
-}
-
-// A spinning disk answers slowly from its platter, which must not deepen the
-// queue: there many threads would only send the head back and forth between
-// their folders' inode tables.
-DepthControl::Range TreeWalker::depthFor(const DirectoryReader &dir) const
-{
-    constexpr unsigned kOnOneHead = 2;
-    if (inodeOrder_)
-        return {kOnOneHead, kOnOneHead, kOnOneHead};
-    const unsigned few = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    return DepthControl::forStorage(IsRemoteStorage(dir.fd()), few);
 }
 
 TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &listing)
@@ -383,7 +371,10 @@ TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &li
     result.opened = true;
     result.standing = boundary_.listedFolder(dir->fd());
     if (result.standing != FolderStanding::System) {
-        Run run(listing, cancelled_, depth_ ? *depth_ : depthFor(*dir), boundary_, inodeOrder_);
+        StorageProfiles own;
+        const StorageProfile &profile = (profiles_ ? *profiles_ : own).ofOpen(dir->fd(), dir->status().identity.device);
+        Run run(listing, cancelled_, depth_.value_or(profile.walk), boundary_,
+                inodeOrder_.value_or(profile.walkInInodeOrder));
         result.bytes = run.run(std::move(dir), result.standing);
         result.passedBy = run.passedBy();
         result.cancelled = run.cancelled();

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-class DirectoryReader;
 class FolderListing;
+class StorageProfiles;
 
 // The scan's one walk of a tree. It lists a folder and everything below it
 // on as many threads as the storage rewards (see DepthControl), enters only
@@ -30,15 +30,15 @@ public:
         bool cancelled = false; // cancelled() said so: the listing was cleared
     };
 
-    TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled);
+    // The walked folder's device is read as `profiles` say (as this
+    // machine's storage says when none are given): how many folders are
+    // listed side by side, and whether a folder's statuses are read in the
+    // order of the entries' inodes, which a spinning disk keeps in that order
+    // in its tables; the entries are recorded in listing order either way.
+    TreeWalker(ScanBoundary &boundary, std::function<bool()> cancelled, StorageProfiles *profiles = nullptr);
 
-    // How many folders are listed side by side; by default chosen from the
-    // storage of the walked folder.
+    // For tests: the depth, and the order of statuses, whatever the profile says.
     void setDepth(DepthControl::Range depth) { depth_ = depth; }
-    // Whether a folder's statuses are read in the order of the entries'
-    // inodes, which a spinning disk keeps in that order in its tables, on
-    // few threads unless a depth is given; the entries are recorded in
-    // listing order either way. Off by default.
     void setInodeOrder(bool inodeOrder) { inodeOrder_ = inodeOrder; }
 
     // Fills the listing (cleared first) and marks it walked unless cancelled:
@@ -50,9 +50,9 @@ public:
 
 private:
     class Run;
-    DepthControl::Range depthFor(const DirectoryReader &dir) const;
     ScanBoundary &boundary_;
     std::function<bool()> cancelled_;
+    StorageProfiles *profiles_;
     std::optional<DepthControl::Range> depth_;
-    bool inodeOrder_ = false;
+    std::optional<bool> inodeOrder_;
 };

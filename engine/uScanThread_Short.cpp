@@ -4,13 +4,9 @@
 #include "CollectFiles.h"
 #include "DirectoryReader.h"
 #include "DuplicateSearch.h"
-#include "FileStatus.h"
 #include "FolderListing.h"
 #include "FolderSize.h"
 #include "HostGate.h"
-#include "PhysicalOffset.h"
-#include "RemoteStorage.h"
-#include "RotationalStorage.h"
 #include "ScanBoundary.h"
 #include "ScanTexts.h"
 #include "SortCandidates.h"
@@ -69,17 +65,33 @@ void TScanThread_Short::setSystemTrees(std::vector<SystemTree> trees)
 
 void TScanThread_Short::setReaderThreads(unsigned count)
 {
-    job_->context.readerThreads = count;
+    job_->context.storage.readers = count;
 }
 
 void TScanThread_Short::setRemoteStorage(bool remote)
 {
-    job_->context.remoteStorage = remote;
+    job_->context.storage.remote = remote;
 }
 
 void TScanThread_Short::setRotationalStorage(bool rotational)
 {
-    job_->context.rotationalForced = rotational;
+    job_->context.storage.spinning = rotational;
+}
+
+void TScanThread_Short::setStorageKinds(std::function<std::optional<StorageKind>(std::uint64_t)> kindOf)
+{
+    job_->context.storage.kindOf = std::move(kindOf);
+}
+
+void TScanThread_Short::setCores(unsigned cores)
+{
+    job_->context.storage.cores = cores;
+}
+
+std::vector<std::pair<std::uint64_t, StorageProfile>> TScanThread_Short::Profiles() const
+{
+    const auto &profiles = job_->context.profiles;
+    return profiles ? profiles->decided() : std::vector<std::pair<std::uint64_t, StorageProfile>>{};
 }
 
 void TScanThread_Short::setExtentLookup(ExtentLookup lookup)
@@ -164,32 +176,23 @@ void TScanThread_Short::Job::execute()
     if (folders.empty())
         return;
     ScanBoundary &boundary = context.ensureBoundary();
+    StorageProfiles &profiles = context.ensureProfiles();
     // A listed folder inside a system tree adds nothing; the summary says so.
     std::vector<std::string> searched;
-    bool spinning = false;
     for (const auto &folder : folders) {
         if (IsSystemFolder(boundary, folder)) {
             ++context.stats.systemFolders;
             continue;
         }
         searched.push_back(folder);
-        context.remoteStorage = context.remoteStorage || IsRemoteStorage(folder);
-        spinning = spinning || IsRotationalDevice(StatPath(folder).identity.device);
     }
-    // A share or a user-space file system hides the disks behind it, and
-    // there the depth of the queue sets the pace, not the head.
-    context.rotationalStorage = context.rotationalForced.value_or(spinning && !context.remoteStorage);
-    // Where the file system tells where a file lies, reads follow it; elsewhere
-    // inode numbers stand in.
-    if (context.rotationalStorage && !context.extentLookup)
-        context.extentLookup = [](const std::string &path, const FileIdentity &) { return FirstPhysicalOffset(path); };
     std::vector<FolderListing> listings(searched.size());
     if (estimateReady) {
         // Stop ends the measuring too; the walk then reads the disk itself.
         const auto cancelled = [this] { return context.aborted() || context.host.stopFlag(); };
         std::int64_t total = 0;
         for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
-            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, context.rotationalStorage);
+            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, &profiles);
         gate.pass([&] { estimateReady(total); });
     }
     CandidateList list;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +49,11 @@ public:
     // not, whatever the folders' devices say (the test machine has no such
     // disk; a simulated one is reached through a user-space file system).
     void setRotationalStorage(bool rotational);
+    // Before Start: the kind of each device, where the function names one,
+    // instead of what the system says (tests lay out several kinds).
+    void setStorageKinds(std::function<std::optional<StorageKind>(std::uint64_t device)> kindOf);
+    // Before Start: the cores the reader and walker counts are scaled to.
+    void setCores(unsigned cores);
     // Before Start: where a file's data starts on its device, for that order.
     // None by default: files are read in inode order there.
     void setExtentLookup(ExtentLookup lookup);
@@ -72,6 +78,8 @@ public:
     bool Finished() const { return ended_->load(); }
     // Its figures, as counted so far while the job runs.
     const ScanStats &Stats() const;
+    // How each device the job touched was read; complete once it finished.
+    std::vector<std::pair<std::uint64_t, StorageProfile>> Profiles() const;
 
 private:
     struct Job;

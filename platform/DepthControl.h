@@ -22,6 +22,7 @@ public:
         unsigned least; // never fewer; also the depth on fast storage
         unsigned start;
         unsigned most;
+        bool operator==(const Range &) const = default;
     };
 
     explicit DepthControl(Range range, Clock clock = std::chrono::steady_clock::now);

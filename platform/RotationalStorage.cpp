@@ -50,33 +50,45 @@ std::vector<std::string> PartsOf(const std::string &deviceFolder)
     return parts;
 }
 
-bool Spins(const std::string &deviceFolder, int level)
+DeviceRotation Rotation(const std::string &deviceFolder, int level)
 {
     if (deviceFolder.empty() || level > kMostLevels)
-        return false;
+        return DeviceRotation::Unknown;
     if (Exists(deviceFolder + "/partition"))
-        return Spins(ParentOf(deviceFolder), level + 1);
+        return Rotation(ParentOf(deviceFolder), level + 1);
     const auto parts = PartsOf(deviceFolder);
     if (!parts.empty()) {
-        for (const std::string &part : parts)
-            if (Spins(part, level + 1))
-                return true;
-        return false;
+        DeviceRotation all = DeviceRotation::Still;
+        for (const std::string &part : parts) {
+            const DeviceRotation r = Rotation(part, level + 1);
+            if (r == DeviceRotation::Spins)
+                return r;
+            if (r == DeviceRotation::Unknown)
+                all = r;
+        }
+        return all;
     }
     // A virtual disk's driver never sets the flag, so it keeps the block
     // layer's default of "spins" whatever the host stores it on: unknown.
     if (RealPath(deviceFolder + "/device/driver").ends_with("/virtio_blk"))
-        return false;
+        return DeviceRotation::Unknown;
     std::ifstream flag(deviceFolder + "/queue/rotational");
     int rotational = 0;
-    return flag >> rotational && rotational == 1;
+    if (!(flag >> rotational))
+        return DeviceRotation::Unknown;
+    return rotational == 1 ? DeviceRotation::Spins : DeviceRotation::Still;
 }
 
 } // namespace
 
-bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs)
+DeviceRotation RotationOf(std::uint64_t device, const std::string &sysfs)
 {
     const std::string link
         = sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
-    return Spins(RealPath(link), 0);
+    return Rotation(RealPath(link), 0);
+}
+
+bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs)
+{
+    return RotationOf(device, sysfs) == DeviceRotation::Spins;
 }

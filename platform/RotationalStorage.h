@@ -12,3 +12,10 @@
 // (virtio), whose flag is only the kernel's default. `sysfs` is the mount of sysfs;
 // tests give a tree of their own.
 bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs = "/sys");
+
+// What the kernel says of a device's head, for the storage's profile: it
+// spins, it does not (flash), or nobody says (no flag, a virtual disk, a
+// device sysfs does not list, such as a share's). A stacked device spins
+// when any part does and is still only when every part is.
+enum class DeviceRotation { Spins, Still, Unknown };
+DeviceRotation RotationOf(std::uint64_t device, const std::string &sysfs = "/sys");

@@ -73,4 +73,13 @@ TEST_F(FakeSysfs, PartitionsAndStackedDevicesAnswerForWhatLiesUnderThem)
     EXPECT_FALSE(spins(253, 0)); // unknown counts as not spinning
     EXPECT_FALSE(spins(252, 1)); // nor does a virtual disk, whatever its flag
     EXPECT_FALSE(spins(9, 9));   // a device sysfs does not list (a FUSE or network file system)
+
+    // Flash is told from a device nobody speaks for.
+    const auto rotation = [&](unsigned maj, unsigned min) { return RotationOf(makedev(maj, min), sys.root()); };
+    EXPECT_EQ(rotation(259, 1), DeviceRotation::Still);
+    EXPECT_EQ(rotation(254, 1), DeviceRotation::Still);
+    EXPECT_EQ(rotation(254, 0), DeviceRotation::Spins);
+    EXPECT_EQ(rotation(253, 0), DeviceRotation::Unknown);
+    EXPECT_EQ(rotation(252, 1), DeviceRotation::Unknown);
+    EXPECT_EQ(rotation(9, 9), DeviceRotation::Unknown);
 }

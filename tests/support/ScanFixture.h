@@ -41,6 +41,9 @@ protected:
     // Forced either way, so that a test reads alike on every machine.
     bool readAsOnSpinningDisk = false;
     unsigned readers = 0; // chosen by the job
+    unsigned cores = 0;   // this machine's
+    // The kind of each device the test lays out; none: as forced above.
+    std::function<std::optional<StorageKind>(std::uint64_t device)> storageKinds;
     ExtentLookup extentLookup;
     std::function<void(const std::string &path, std::int64_t offset)> readObserver;
     // The system trees the scan passes by; the machine's own unless set.
@@ -55,6 +58,8 @@ protected:
         job.setRemoteStorage(readAsOnShare);
         job.setRotationalStorage(readAsOnSpinningDisk);
         job.setReaderThreads(readers);
+        job.setCores(cores);
+        job.setStorageKinds(storageKinds);
         job.setExtentLookup(extentLookup);
         job.setReadObserver(readObserver);
         if (systemTrees)

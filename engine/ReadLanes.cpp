@@ -1,0 +1,33 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ReadLanes.h"
+#include "Candidate.h"
+#include "StorageProfiles.h"
+
+#include <string>
+
+ReadLanes PlanReadLanes(const CandidateList &sorted, const std::vector<SizeClass> &classes, StorageProfiles &profiles)
+{
+    ReadLanes plan;
+    plan.laneOfClass.resize(classes.size());
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const StorageProfile *careful = nullptr;
+        std::uint64_t lastDevice = 0;
+        for (std::size_t k = classes[c].begin; k < classes[c].end; ++k) {
+            const std::uint64_t device = sorted[k].identity.device;
+            if (careful && device == lastDevice)
+                continue; // the files of a size mostly lie on one device
+            lastDevice = device;
+            const StorageProfile &profile = profiles.ofPath(std::string(sorted.path(k)), device);
+            careful = careful ? &StorageProfiles::moreCareful(*careful, profile) : &profile;
+        }
+        unsigned lane = 0;
+        while (lane < plan.lanes.size() && !(plan.lanes[lane].profile == *careful))
+            ++lane;
+        if (lane == plan.lanes.size())
+            plan.lanes.push_back({*careful, {}});
+        plan.lanes[lane].classes.push_back(c);
+        plan.laneOfClass[c] = lane;
+    }
+    return plan;
+}
