@@ -1,6 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "WorkerThreads.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -134,7 +136,7 @@ void RunOrderedParallel(std::size_t count, const std::vector<WorkerLane> &lanes,
     };
 
     {
-        std::vector<std::jthread> pool;
+        WorkerPool pool;
         // Declared after the pool, so it runs first on every way out: the
         // workers are told to stop before the pool joins them.
         struct StopOnExit {
@@ -153,7 +155,7 @@ void RunOrderedParallel(std::size_t count, const std::vector<WorkerLane> &lanes,
                 s.lastActive = now;
                 const std::size_t wanted = std::min<std::size_t>({std::max(1u, lanes[l].workers), now, s.items.size()});
                 for (; s.started < wanted; ++s.started)
-                    pool.emplace_back(work, l, s.started);
+                    pool.start(work, l, s.started);
             }
         };
         while (nextToConsume < count) {

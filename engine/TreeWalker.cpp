@@ -4,6 +4,7 @@
 #include "DirectoryReader.h"
 #include "FolderListing.h"
 #include "StorageProfiles.h"
+#include "WorkerThreads.h"
 
 #include <algorithm>
 #include <atomic>
@@ -82,14 +83,14 @@ public:
         const PathStatus self = root->status();
         listFolder(std::move(root), self, standing, std::nullopt);
         {
-            std::vector<std::jthread> threads;
+            WorkerPool threads;
             std::unique_lock lock(mutex_);
             unsigned lastDepth = depth_.depth();
             for (;;) {
                 // A thread more only when the depth allows and work waits for
                 // it: a fast disk never starts the threads it would not use.
                 while (threads.size() < depth_.depth() && queued() > threads.size() - busy_)
-                    threads.emplace_back([this, t = unsigned(threads.size())] { work(t); });
+                    threads.start([this, t = unsigned(threads.size())] { work(t); });
                 threadCount_ = threads.size();
                 if (depth_.depth() > lastDepth)
                     parked_.notify_all();

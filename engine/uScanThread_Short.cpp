@@ -27,15 +27,17 @@ bool IsSystemFolder(ScanBoundary &boundary, const std::string &folder)
 // What a job works with: shared by its handle and its thread, so that a job
 // left behind lives as long as its thread, and no longer.
 struct TScanThread_Short::Job {
-    Job(ScanHost &host, std::vector<std::string> f, EstimateReady e, FinishedCallback d)
-        : gate(host), folders(std::move(f)), estimateReady(std::move(e)), onFinished(std::move(d)), context(gate, abort)
+    Job(ScanHost &host, CallGate &c, std::vector<std::string> f, EstimateReady e, FinishedCallback d)
+        : calls(c), gate(host, c), folders(std::move(f)), estimateReady(std::move(e)), onFinished(std::move(d)),
+          context(gate, abort)
     {
     }
-    void run();
+    static void run(Job &job) noexcept;
     void execute();
     void reportEndedEarly(const std::exception_ptr &error) noexcept;
 
-    HostGate gate; // every call of the job to its host and callbacks passes here
+    CallGate &calls; // every call of the job to its host and callbacks passes here
+    HostGate gate;
     std::vector<std::string> folders;
     EstimateReady estimateReady;
     FinishedCallback onFinished;
@@ -45,8 +47,8 @@ struct TScanThread_Short::Job {
 
 TScanThread_Short::TScanThread_Short(ScanHost &host, std::vector<std::string> folders, bool createSuspended,
                                      EstimateReady estimateReady, FinishedCallback finished)
-    : job_(std::make_shared<Job>(host, std::move(folders), std::move(estimateReady), std::move(finished))),
-      ended_(std::make_shared<std::atomic<bool>>(false))
+    : job_(
+        std::make_shared<Job>(host, thread_.gate(), std::move(folders), std::move(estimateReady), std::move(finished)))
 {
     if (!createSuspended)
         Start();
@@ -114,12 +116,7 @@ void TScanThread_Short::Start()
     if (started_)
         return;
     started_ = true;
-    // The thread holds the job until its end, then says it has let go.
-    thread_ = std::thread([job = job_, ended = ended_]() mutable {
-        job->run();
-        job.reset();
-        ended->store(true);
-    });
+    thread_.start(job_, &Job::run);
 }
 
 void TScanThread_Short::Abort()
@@ -130,29 +127,26 @@ void TScanThread_Short::Abort()
 bool TScanThread_Short::Abandon()
 {
     Abort();
-    if (!job_->gate.close())
-        return false;
-    if (thread_.joinable())
-        thread_.detach();
-    else
-        ended_->store(true); // never started: nothing is left behind
-    return true;
+    return thread_.leave();
 }
 
 void TScanThread_Short::WaitFor()
 {
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
-        thread_.join();
+    thread_.wait();
 }
 
-void TScanThread_Short::Job::run()
+void TScanThread_Short::Job::run(Job &job) noexcept
 {
     try {
-        execute();
+        job.execute();
     } catch (...) {
-        reportEndedEarly(std::current_exception());
+        job.reportEndedEarly(std::current_exception());
     }
-    gate.closeWith(onFinished);
+    try {
+        job.calls.closeWith(job.onFinished);
+    } catch (...) {
+        // The owner's last callback failed: the job still ends.
+    }
 }
 
 // An error ends the job where it stands: the rows already added stay, and the
@@ -193,7 +187,7 @@ void TScanThread_Short::Job::execute()
         std::int64_t total = 0;
         for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
             total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, &profiles);
-        gate.pass([&] { estimateReady(total); });
+        calls.pass([&] { estimateReady(total); });
     }
     CandidateList list;
     for (std::size_t i = 0; i < searched.size(); ++i) {

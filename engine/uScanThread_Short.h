@@ -3,6 +3,7 @@
 #pragma once
 #include "ScanContext.h"
 #include "ScanHost.h"
+#include "WorkerThreads.h"
 
 #include <atomic>
 #include <chrono>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct SystemTree;
@@ -75,7 +75,7 @@ public:
     // Waits for the thread; returns at once when it was abandoned.
     void WaitFor();
     // Whether its thread has ended, having let go of everything the job used.
-    bool Finished() const { return ended_->load(); }
+    bool Finished() const { return thread_.ended(); }
     // Its figures, as counted so far while the job runs.
     const ScanStats &Stats() const;
     // How each device the job touched was read; complete once it finished.
@@ -83,8 +83,7 @@ public:
 
 private:
     struct Job;
+    LeavableThread thread_; // before the job: the job's calls pass its gate
     std::shared_ptr<Job> job_;
-    std::shared_ptr<std::atomic<bool>> ended_;
     bool started_ = false;
-    std::thread thread_;
 };

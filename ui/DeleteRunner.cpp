@@ -4,6 +4,7 @@
 #include "KeptCopyGuard.h"
 #include "ResultModel.h"
 #include "ScanBoundary.h"
+#include "ScanTexts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -28,8 +29,8 @@ struct Result {
 } // namespace
 
 // One run, shared by the window and its thread. The window only reads the
-// items; the outcomes travel under the mutex. A run given up loses its
-// receiver, so nothing it reports later reaches the window.
+// items; the outcomes travel under the mutex. A run given up has its gate
+// closed, so nothing it reports later reaches the window.
 struct DeleteRunner::Run {
     std::uint64_t serial = 0;
     std::vector<Item> items; // last row first
@@ -38,13 +39,14 @@ struct DeleteRunner::Run {
     FileRemover remover;
     std::shared_ptr<const std::vector<SystemTree>> trees;
     std::atomic<bool> stop{false};
-    std::atomic<bool> ended{false}; // the thread has let go of everything but this record
+    DeleteRunner *receiver = nullptr;
+    CallGate *gate = nullptr; // its thread's: closed when the window gives the run up
 
     std::mutex mutex; // guards the members below
-    DeleteRunner *receiver = nullptr;
     std::vector<Result> pending;
     bool done = false;
     bool wakePosted = false;
+    std::string failure;
 
     // Worker side: hands over one outcome (or the end) and wakes the window
     // once per batch.
@@ -55,12 +57,28 @@ struct DeleteRunner::Run {
             pending.push_back(*result);
         else
             done = true;
-        if (receiver && !wakePosted) {
+        if (!wakePosted) {
             wakePosted = true;
             DeleteRunner *to = receiver;
             const std::uint64_t of = serial;
-            QMetaObject::invokeMethod(
-                to, [to, of] { to->wake(of); }, Qt::QueuedConnection);
+            gate->pass([&] {
+                QMetaObject::invokeMethod(
+                    to, [to, of] { to->wake(of); }, Qt::QueuedConnection);
+            });
+        }
+    }
+    // An error ended the run: the files not reached keep their rows, and the
+    // window says why.
+    void reportFailure(const std::exception_ptr &error) noexcept
+    {
+        try {
+            {
+                std::lock_guard lock(mutex);
+                failure = FailureReason(error);
+            }
+            report(std::nullopt);
+        } catch (...) {
+            // Not even that could be said (memory ran out): the window's wait for the end gives up.
         }
     }
 };
@@ -111,31 +129,33 @@ void DeleteRunner::start(std::vector<int> rows, bool recycle)
     run->remover = remover_;
     run->trees = trees_;
     run->receiver = this;
-    std::erase_if(runs_, [](const std::shared_ptr<Run> &old) { return old->ended.load(); });
-    runs_.push_back(run);
+    std::erase_if(threads_, [](const LeavableThread &old) { return old.ended(); });
+    threads_.emplace_back();
+    run->gate = &threads_.back().gate();
     run_ = run;
-    std::thread(&DeleteRunner::work, run).detach(); // never waited for: it may hang on a stalled share
+    threads_.back().start(run, &DeleteRunner::work);
 }
 
 // The thread's whole life. The boundary is built here: building it reads the
 // mount table and the system trees.
-void DeleteRunner::work(const std::shared_ptr<Run> &run)
+void DeleteRunner::work(Run &run) noexcept
 {
-    {
-        ScanBoundary boundary(run->trees ? *run->trees : ScanBoundary::standardTrees());
-        for (std::size_t i = 0; i < run->items.size() && !run->stop.load(); ++i) {
-            const Item &item = run->items[i];
-            const RemovalChecks checks{&boundary, run->guard.checkFor(item.group)};
-            run->report(Result{i, run->remover(item.path, item.identity, run->recycle, checks)});
+    try {
+        ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
+        for (std::size_t i = 0; i < run.items.size() && !run.stop.load(); ++i) {
+            const Item &item = run.items[i];
+            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group)};
+            run.report(Result{i, run.remover(item.path, item.identity, run.recycle, checks)});
         }
-        run->report(std::nullopt);
+        run.report(std::nullopt);
+    } catch (...) {
+        run.reportFailure(std::current_exception());
     }
-    run->ended.store(true);
 }
 
 bool DeleteRunner::workersEnded() const
 {
-    return std::all_of(runs_.begin(), runs_.end(), [](const std::shared_ptr<Run> &run) { return run->ended.load(); });
+    return std::all_of(threads_.begin(), threads_.end(), [](const LeavableThread &t) { return t.ended(); });
 }
 
 void DeleteRunner::wake(std::uint64_t serial)
@@ -186,6 +206,7 @@ bool DeleteRunner::applyPending()
         results.swap(run_->pending);
         done = run_->done;
         run_->wakePosted = false;
+        tally_.failure = run_->failure;
     }
     std::vector<int> leaving;
     for (const Result &result : results) {
@@ -208,6 +229,8 @@ bool DeleteRunner::applyPending()
         }
     }
     handled_ += results.size();
+    if (done && !tally_.failure.empty())
+        tally_.left += int(run_->items.size() - handled_); // never reached: their rows stay
     std::reverse(leaving.begin(), leaving.end());
     model_.removeRowSet(leaving);
     emit progressed(int(handled_), int(run_->items.size()));
@@ -227,10 +250,8 @@ void DeleteRunner::giveUp()
 
 void DeleteRunner::detach()
 {
-    {
-        std::lock_guard lock(run_->mutex);
-        run_->receiver = nullptr;
-    }
+    // The run in hand is the last one started; its thread goes on alone.
+    threads_.back().leave();
     run_.reset();
     drainTimer_.stop();
     stopTimer_.stop();

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "FileRemoval.h"
+#include "WorkerThreads.h"
 
 #include <QObject>
 #include <QTimer>
@@ -21,6 +22,7 @@ struct DeletionTally {
     int deleted = 0;                // files that went
     int left = 0;                   // files that could not go; their rows stay
     std::int64_t releasedBytes = 0; // sizes of the files that went
+    std::string failure;            // why an error ended the run early; empty when it did not
 };
 
 // Removes one file; ShellDeleteFile unless a test gives another.
@@ -67,7 +69,7 @@ signals:
 
 private:
     struct Run;
-    static void work(const std::shared_ptr<Run> &run);
+    static void work(Run &run) noexcept;
     void wake(std::uint64_t serial);
     void drain();
     bool applyPending();
@@ -81,8 +83,8 @@ private:
     std::shared_ptr<const std::vector<SystemTree>> trees_; // none: this machine's
     QTimer drainTimer_;
     QTimer stopTimer_;
-    std::shared_ptr<Run> run_;               // the run in hand
-    std::vector<std::shared_ptr<Run>> runs_; // every run whose thread may still be at work
+    std::shared_ptr<Run> run_;            // the run in hand
+    std::vector<LeavableThread> threads_; // of every run, given up ones too
     std::uint64_t serial_ = 0;
     std::size_t handled_ = 0; // files of the run whose outcome the window has applied
     DeletionTally tally_;

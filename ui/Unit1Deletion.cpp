@@ -31,15 +31,20 @@ constexpr char kSelectedQuestion[]
 constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released!";
 constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
 constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
+constexpr char kEndedEarlyFormat[] = "Deleting ended early after an error (%s).";
 
 constexpr char kChecked[] = "checked";
 constexpr char kSelected[] = "selected";
 constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
 constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
 
-QString LeftText(int left)
+// What was left of a run, and why it ended early if an error ended it.
+QString LeftText(const DeletionTally &tally)
 {
-    return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
+    QString text = tally.left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, tally.left);
+    if (!tally.failure.empty())
+        text = QString::asprintf(kEndedEarlyFormat, tally.failure.c_str()) + QLatin1Char('\n') + text;
+    return text;
 }
 
 QString WholeGroupsQuestion(const char *which, int groups)
@@ -191,15 +196,15 @@ void TForm1::deletionFinished(const DeletionTally &tally)
     setScanning(false);
     if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
-    else if (tally.left > 0)
-        dialogs_.information(this, LeftText(tally.left));
+    else if (tally.left > 0 || !tally.failure.empty())
+        dialogs_.information(this, LeftText(tally));
 }
 
 void TForm1::showDeleteSummary(const DeletionTally &tally)
 {
     const std::string released = FormatByteSize(tally.releasedBytes);
     QString text = QString::asprintf(kSummaryFormat, tally.deleted, released.c_str());
-    if (tally.left > 0)
-        text += QLatin1Char('\n') + LeftText(tally.left);
+    if (tally.left > 0 || !tally.failure.empty())
+        text += QLatin1Char('\n') + LeftText(tally);
     dialogs_.messageBox(this, text, QString::fromLatin1(kSummaryCaption));
 }

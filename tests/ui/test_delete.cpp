@@ -277,6 +277,32 @@ TEST_F(DeleteTest, FilesThatCannotGoKeepTheirRowsAndAreNotCounted)
     EXPECT_EQ(marks(), (std::vector<bool>{true, true, true}));
 }
 
+TEST_F(DeleteTest, AnErrorOnTheDeletionThreadEndsTheRunAndSaysSo)
+{
+    const TwoGroups files(tree);
+    scan();
+    ASSERT_EQ(results().rowCount(), 5);
+    // Files go last row first: e.dat, then the error on d.dat.
+    int calls = 0;
+    child<DeleteRunner>("DeleteRunner")
+        ->setRemover([&](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
+            if (++calls == 2)
+                throw std::bad_alloc();
+            return ShellDeleteFile(path, seen, recycle, checks);
+        });
+    checkOnly({files.newTxt, files.dDat, files.eDat});
+    deleteChecked();
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"1 duplicate files deleted. 1024 bytes space released!\n"
+                                   "Deleting ended early after an error (not enough memory).\n"
+                                   "2 files could not be deleted; their rows remain in the list."});
+    EXPECT_FALSE(PathExists(files.eDat));
+    EXPECT_TRUE(PathExists(files.dDat));
+    EXPECT_TRUE(PathExists(files.newTxt));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.cDat, files.dDat}));
+    EXPECT_TRUE(form->deletionThreadsEnded() || WaitUntil([&] { return form->deletionThreadsEnded(); }));
+}
+
 TEST_F(DeleteTest, RewrittenCopyWithItsOldTimePutBackIsLeftAlone)
 {
     const std::string first = writeInOrder("scan/1.txt", "hello", 1);
