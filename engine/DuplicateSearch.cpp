@@ -10,6 +10,7 @@
 #include "OpenFileLimit.h"
 #include "OrderedParallel.h"
 #include "PhysicalOrder.h"
+#include "ProtectionJudge.h"
 #include "ReadBatches.h"
 #include "ScanContext.h"
 #include "SizeClassGroups.h"
@@ -67,6 +68,7 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
 
     int groupNumber = 0;
     bool stopped = false;
+    ProtectionJudge protection;
     // One size's groups enter the list. After Stop, the sizes the readers had
     // finished still come in, in their order; a size cut short is dropped
     // whole, never shown half-compared.
@@ -77,10 +79,17 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
         }
         for (auto &rows : *groups) {
             ++groupNumber;
+            // Protecting a folder during the scan counts from the next group on.
+            protection.follow(host.protectedFolders());
+            std::size_t inProtectedFolders = 0;
+            for (ResultRow &row : rows) {
+                protection.judge(row);
+                inProtectedFolders += row.inProtectedFolder ? 1 : 0;
+            }
             const KeepRule rule = host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber;
-                rows[r].checked = KeepRuleChecks(rule, r, rows.size());
+                rows[r].checked = KeepRuleChecks(rule, r, rows.size(), {rows[r].inProtectedFolder, inProtectedFolders});
                 host.addResultRow(std::move(rows[r]));
                 ctx.stats.rows++;
             }

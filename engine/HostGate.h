@@ -29,6 +29,7 @@ public:
     bool stopFlag() override;
     std::int64_t totalBytes() override;
     KeepRule keepRule() override;
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override;
     int progressPosition() override;
     void setProgressPosition(int position) override;
     void setProgressMaximum(int maximum) override;

@@ -17,6 +17,22 @@ TEST(KeepRule, KeepsOneCopyAtItsEndOfEveryGroup)
     for (const Rule &r : rules)
         for (std::size_t members = 1; members <= 4; ++members)
             for (std::size_t position = 0; position < members; ++position)
-                EXPECT_EQ(KeepRuleChecks(r.rule, position, members), position != r.kept(members))
+                EXPECT_EQ(KeepRuleChecks(r.rule, position, members, {}), position != r.kept(members))
                     << int(r.rule) << " " << position << "/" << members;
+}
+
+// With a copy in a protected folder the rule has no say: the protected
+// copies stay, every other one is offered; all protected, none is.
+TEST(KeepRule, ProtectedCopiesStayAndTheRestGoWhateverTheRule)
+{
+    for (KeepRule rule : {KeepRule::CheckOlder, KeepRule::CheckNewer})
+        for (std::size_t members = 1; members <= 4; ++members)
+            for (std::size_t inGroup = 1; inGroup <= members; ++inGroup)
+                for (std::size_t position = 0; position < members; ++position) {
+                    EXPECT_FALSE(KeepRuleChecks(rule, position, members, {true, inGroup}));
+                    if (inGroup < members) { // some copy is not protected
+                        EXPECT_TRUE(KeepRuleChecks(rule, position, members, {false, inGroup}))
+                            << int(rule) << " " << position << "/" << members << " " << inGroup;
+                    }
+                }
 }
