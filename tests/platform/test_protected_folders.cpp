@@ -1,5 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "FileRemoval.h"
+#include "FileStatus.h"
 #include "ProtectedFolders.h"
 #include "TempTree.h"
 #include "TestMount.h"
@@ -100,4 +102,25 @@ TEST(ProtectedFolders, BindMountsLeadToTheSameAnswer)
     EXPECT_TRUE(bySub.holdsFile(lib.path("m-top/lib/sub/b.jpg")));
     EXPECT_FALSE(bySub.holdsFile(lib.path("lib/a.jpg")));
     EXPECT_FALSE(bySub.holdsFile(lib.path("m-lib/a.jpg")));
+}
+
+// Deletion asks at the moment it acts, by the folder the file lies in: a
+// file in a protected folder stays, reached directly or through a link.
+TEST(ProtectedFolders, DeletionLeavesAFileInAProtectedFolderWhereItIs)
+{
+    Library lib;
+    lib.tree.symlink(lib.path("lib"), "link-to-lib");
+    ProtectedFolders held({lib.path("lib")});
+    const std::pair<const char *, const char *> files[] = {{"lib/sub/b.jpg", "b"}, {"link-to-lib/a.jpg", "a"}};
+    for (const auto &[path, content] : files) {
+        const std::string file = lib.path(path);
+        EXPECT_EQ(ShellDeleteFile(file, StatPathNoFollow(file).identity, false, {nullptr, {}, &held}),
+                  RemovalOutcome::InProtectedFolder)
+            << path;
+        EXPECT_EQ(FileContent(file), content) << path;
+    }
+    const std::string other = lib.path("dumps/d.jpg");
+    EXPECT_EQ(ShellDeleteFile(other, StatPathNoFollow(other).identity, false, {nullptr, {}, &held}),
+              RemovalOutcome::Removed);
+    EXPECT_FALSE(PathExists(other));
 }
