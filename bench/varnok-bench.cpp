@@ -7,11 +7,13 @@
 #include "ScanTexts.h"
 #include "uScanThread_Short.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/sysmacros.h>
@@ -29,6 +31,7 @@ public:
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return total_; }
     KeepRule keepRule() override { return KeepRule::CheckOlder; }
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override { return protected_; }
     int progressPosition() override { return position_; }
     void setProgressPosition(int p) override { position_ = p < 0 ? 0 : (p > maximum_ ? maximum_ : p); }
     // The grouping stage opens by setting the bar's maximum.
@@ -50,7 +53,8 @@ public:
     std::int64_t total_ = 0;
     std::vector<ResultRow> rows_;
     int groups_ = 0;
-    std::string failure_; // set when an error ended the scan early
+    std::shared_ptr<const ProtectedFolderList> protected_; // as the folder list's popup entry sets them
+    std::string failure_;                                  // set when an error ended the scan early
     std::chrono::steady_clock::time_point walkStarted_, groupingStarted_;
 
 private:
@@ -70,15 +74,27 @@ int main(int argc, char **argv)
 {
     bool printGroups = false;
     bool printProfiles = false;
+    bool printMarks = false;
+    std::vector<std::string> protectedFolders;
     std::string filter = "*.*";
     double stopAfter = -1;
     unsigned readers = 0;
     std::optional<bool> rotational;
     std::vector<std::string> folders;
+    // A protected folder is a listed one; named both ways it is listed once.
+    auto listed = [](const std::vector<std::string> &in, const std::string &folder) {
+        return std::find(in.begin(), in.end(), folder) != in.end();
+    };
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--groups") == 0)
             printGroups = true;
-        else if (std::strcmp(argv[i], "--filter") == 0 && i + 1 < argc)
+        else if (std::strcmp(argv[i], "--marks") == 0)
+            printMarks = true;
+        else if (std::strcmp(argv[i], "--protect") == 0 && i + 1 < argc) {
+            protectedFolders.push_back(argv[++i]);
+            if (!listed(folders, protectedFolders.back()))
+                folders.push_back(protectedFolders.back());
+        } else if (std::strcmp(argv[i], "--filter") == 0 && i + 1 < argc)
             filter = argv[++i];
         else if (std::strcmp(argv[i], "--stop-after") == 0 && i + 1 < argc)
             stopAfter = std::atof(argv[++i]);
@@ -88,17 +104,19 @@ int main(int argc, char **argv)
             printProfiles = true;
         else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
             rotational = argv[i][2] == 'r';
-        else
+        else if (!listed(protectedFolders, argv[i]))
             folders.push_back(argv[i]);
     }
     if (folders.empty()) {
         std::fprintf(stderr,
-                     "usage: varnok-bench [--groups] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                     "[--rotational|--not-rotational] [--profile] FOLDER...\n");
+                     "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
+                     "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
     ConsoleHost host(filter);
+    if (!protectedFolders.empty())
+        host.protected_ = std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedFolders});
     const auto start = std::chrono::steady_clock::now();
     TScanThread_Short job(host, folders, true, [&host](std::int64_t total) {
         host.total_ = total;
@@ -146,6 +164,8 @@ int main(int argc, char **argv)
 
     if (printGroups) {
         for (std::size_t r = 0; r < host.rows_.size(); ++r) {
+            if (printMarks) // as the window would mark it
+                std::fputs(host.rows_[r].checked ? "[x] " : "[ ] ", stdout);
             std::fwrite(host.rows_[r].path.data(), 1, host.rows_[r].path.size(), stdout);
             std::fputc('\n', stdout);
             if (r + 1 == host.rows_.size() || host.rows_[r + 1].group != host.rows_[r].group)

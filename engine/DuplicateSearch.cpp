@@ -11,6 +11,7 @@
 #include "OrderedParallel.h"
 #include "PhysicalOffset.h"
 #include "PhysicalOrder.h"
+#include "ProtectionJudge.h"
 #include "ReadBatches.h"
 #include "ReadLanes.h"
 #include "ScanContext.h"
@@ -63,10 +64,18 @@ public:
         }
         for (auto &rows : *groups) {
             ++groupNumber_;
+            // Protecting a folder during the scan counts from the next group on.
+            protection_.follow(ctx_.host.protectedFolders());
+            std::size_t inProtectedFolders = 0;
+            for (ResultRow &row : rows) {
+                protection_.judge(row);
+                inProtectedFolders += row.inProtectedFolder ? 1 : 0;
+            }
             const KeepRule rule = ctx_.host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber_;
-                rows[r].checked = KeepRuleChecks(rule, r, rows.size());
+                rows[r].checked
+                    = KeepRuleChecks(rule, r, rows.size(), {rows[r].inProtectedFolder, inProtectedFolders});
                 ctx_.host.addResultRow(std::move(rows[r]));
                 ctx_.stats.rows++;
             }
@@ -96,6 +105,7 @@ private:
     const std::size_t candidates_;
     int groupNumber_ = 0;
     bool stopped_ = false;
+    ProtectionJudge protection_;
 };
 
 // Every lane's readers draw on one budget of descriptors, so together they

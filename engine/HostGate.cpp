@@ -29,6 +29,11 @@ KeepRule HostGate::keepRule()
     return ask(KeepRule::CheckOlder, [this] { return inner_.keepRule(); });
 }
 
+std::shared_ptr<const ProtectedFolderList> HostGate::protectedFolders()
+{
+    return ask(std::shared_ptr<const ProtectedFolderList>(), [this] { return inner_.protectedFolders(); });
+}
+
 int HostGate::progressPosition()
 {
     return ask(0, [this] { return inner_.progressPosition(); });

@@ -17,6 +17,7 @@ public:
     bool stopFlag() override;
     std::int64_t totalBytes() override;
     KeepRule keepRule() override;
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override;
     int progressPosition() override;
     void setProgressPosition(int position) override;
     void setProgressMaximum(int maximum) override;

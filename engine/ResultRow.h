@@ -10,6 +10,10 @@
 struct ResultRow {
     std::string path; // raw bytes, exactly as the directory listing gave them
     int group = 0;    // 1-based group number
+    // The change of the protected folders it was judged against
+    // (ProtectedFolderList::serial).
+    std::uint32_t protectionSerial = 0;
     bool checked = false;
-    FileIdentity identity; // its size and modification time are what the list shows
+    bool inProtectedFolder = false; // never checked, never deleted
+    FileIdentity identity;          // its size and modification time are what the list shows
 };

@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "KeepRule.h"
+#include "ProtectedFolderList.h"
 #include "ResultRow.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // What the summary box of a finished pass reports.
@@ -35,6 +37,8 @@ public:
     virtual bool stopFlag() = 0;
     virtual std::int64_t totalBytes() = 0;
     virtual KeepRule keepRule() = 0;
+    // The folders protected now; none unless the host protects some.
+    virtual std::shared_ptr<const ProtectedFolderList> protectedFolders() { return nullptr; }
 
     // Operations.
     virtual int progressPosition() = 0;

@@ -6,6 +6,7 @@
 #include "FolderHandle.h"
 #include "FreedesktopTrash.h"
 #include "OpenFileLimit.h"
+#include "ProtectedFolders.h"
 #include "RemoteStorage.h"
 #include "ScanBoundary.h"
 
@@ -145,6 +146,9 @@ RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen
     case Standing::Seen:
         break;
     }
+    // Asked now, by the folder the file lies in, whatever the row said.
+    if (checks.protectedFolders && checks.protectedFolders->holdsFolder(entry.folder.fd()))
+        return RemovalOutcome::InProtectedFolder;
     if (status.kernelProtected || InSystemFolder(entry, checks.boundary))
         return RemovalOutcome::Protected;
     // A kept copy already gone needs no move to tell; a move and a put-back

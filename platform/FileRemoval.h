@@ -6,16 +6,18 @@
 #include <functional>
 #include <string>
 
+class ProtectedFolders;
 class ScanBoundary;
 
 // What became of one file the user asked to delete.
 enum class RemovalOutcome {
-    Removed,   // moved to the trash or deleted
-    Gone,      // nothing was there any more
-    Changed,   // something else is there now than what the scan saw; untouched
-    Refused,   // the system would not let it go; untouched
-    Protected, // its folder is the system's now, or the kernel guards the file; untouched
-    LastCopy,  // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
+    Removed,           // moved to the trash or deleted
+    Gone,              // nothing was there any more
+    Changed,           // something else is there now than what the scan saw; untouched
+    Refused,           // the system would not let it go; untouched
+    Protected,         // its folder is the system's now, or the kernel guards the file; untouched
+    InProtectedFolder, // it lies in a folder the user protected; untouched
+    LastCopy,          // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
 };
 
 // What a deletion checks besides the file itself.
@@ -25,6 +27,8 @@ struct RemovalChecks {
     // Whether the copy its group keeps is still the file the scan saw, asked
     // once the file has been moved aside. None: the group keeps no copy.
     std::function<bool()> keptCopyStands;
+    // The folders the user protected; none: no folder is.
+    ProtectedFolders *protectedFolders = nullptr;
 };
 
 // Whether `path`, not followed through a link, still names the regular file
@@ -35,7 +39,7 @@ bool IsFileAsSeen(const std::string &path, const FileIdentity &seen);
 // Deletes the file at `path` (raw bytes, any length) to the desktop's trash
 // when `recycle`, otherwise for good — but only while the path still names
 // the regular file the scan saw (`seen`), its folder is no system tree's and
-// the kernel does not guard it. The file is first moved aside (into the
+// none the user protected, and the kernel does not guard it. The file is first moved aside (into the
 // trash, or to a hidden name in its folder), then `checks.keptCopyStands` is
 // asked (before the move too); when the kept copy went with it, the file is
 // put back. A file that

@@ -121,6 +121,14 @@ bool MountTable::isWithin(const std::string &path, const std::string &top)
     return path.compare(0, top.size(), top) == 0 && (path.size() == top.size() || path[top.size()] == '/');
 }
 
+std::string MountTable::innerPath(const Mount &mount, const std::string &realPath)
+{
+    const std::string below = mount.mountPoint == "/" ? realPath : realPath.substr(mount.mountPoint.size());
+    if (mount.root == "/")
+        return below.empty() ? "/" : below;
+    return below == "/" ? mount.root : mount.root + below;
+}
+
 const MountTable::Mount *MountTable::byId(std::uint64_t id) const
 {
     for (const Mount &m : mounts_)

@@ -37,6 +37,9 @@ public:
     // it, else the highest folder of that path still on the device.
     std::string topOf(const std::string &folderPath, std::uint64_t device) const;
 
+    // `realPath`, which lies on `mount`, as a path inside the mount's file
+    // system: the same folder has the same inner path through every mount.
+    static std::string innerPath(const Mount &mount, const std::string &realPath);
     // Whether `path` is `top` or lies below it, folder by folder.
     static bool isWithin(const std::string &path, const std::string &top);
 

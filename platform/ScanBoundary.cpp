@@ -66,15 +66,6 @@ std::string ParentPath(const std::string &path)
     return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
-// `realPath`, which lies on `mount`, as a path inside the mount's file system.
-std::string InnerPath(const MountTable::Mount &mount, const std::string &realPath)
-{
-    const std::string below = mount.mountPoint == "/" ? realPath : realPath.substr(mount.mountPoint.size());
-    if (mount.root == "/")
-        return below.empty() ? "/" : below;
-    return below == "/" ? mount.root : mount.root + below;
-}
-
 // The homes of the user and, under sudo, of whoever called it. Not every
 // account's: a directory service may hold thousands, and system accounts'
 // homes under /var (/var/www, /var/backups ...) are the system's.
@@ -155,7 +146,7 @@ void ScanBoundary::addSpecial(const std::string &realPath, Kind kind)
         byIdentity_[key] = kind;
     if (const MountTable::Mount *mount = mountOf(status.mountId);
         mount && MountTable::isWithin(realPath, mount->mountPoint))
-        specials_.push_back({kind, mount->device, InnerPath(*mount, realPath)});
+        specials_.push_back({kind, mount->device, MountTable::innerPath(*mount, realPath)});
 }
 
 std::optional<ScanBoundary::Kind> ScanBoundary::byIdentity(const FileIdentity &id) const
@@ -249,8 +240,9 @@ FolderStanding ScanBoundary::judgeListed(int folderFd, const PathStatus &self)
     if (!mount)
         return FolderStanding::User;
     // Bind mounts hide where a folder really lies; its mount tells.
-    const std::string inner
-        = !real.empty() && MountTable::isWithin(real, mount->mountPoint) ? InnerPath(*mount, real) : mount->root;
+    const std::string inner = !real.empty() && MountTable::isWithin(real, mount->mountPoint)
+        ? MountTable::innerPath(*mount, real)
+        : mount->root;
     return byInnerPath(mount->device, inner);
 }
 

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "DeleteRunner.h"
 #include "KeptCopyGuard.h"
+#include "ProtectedFolders.h"
 #include "ResultModel.h"
 #include "ScanBoundary.h"
 #include "ScanTexts.h"
@@ -19,6 +20,7 @@ struct Item {
     std::string path;
     FileIdentity identity;
     int group;
+    bool inProtectedFolder; // as its row was judged
 };
 
 struct Result {
@@ -38,6 +40,7 @@ struct DeleteRunner::Run {
     bool recycle = false;
     FileRemover remover;
     std::shared_ptr<const std::vector<SystemTree>> trees;
+    std::shared_ptr<const ProtectedFolderList> protectedFolders;
     std::atomic<bool> stop{false};
     DeleteRunner *receiver = nullptr;
     CallGate *gate = nullptr; // its thread's: closed when the window gives the run up
@@ -123,11 +126,12 @@ void DeleteRunner::start(std::vector<int> rows, bool recycle)
     run->guard = KeptCopyGuard(model_, rows);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         const ResultRow &file = model_.row(*row);
-        run->items.push_back({*row, file.path, file.identity, file.group});
+        run->items.push_back({*row, file.path, file.identity, file.group, file.inProtectedFolder});
     }
     run->recycle = recycle;
     run->remover = remover_;
     run->trees = trees_;
+    run->protectedFolders = protected_;
     run->receiver = this;
     std::erase_if(threads_, [](const LeavableThread &old) { return old.ended(); });
     threads_.emplace_back();
@@ -136,15 +140,21 @@ void DeleteRunner::start(std::vector<int> rows, bool recycle)
     threads_.back().start(run, &DeleteRunner::work);
 }
 
-// The thread's whole life. The boundary is built here: building it reads the
-// mount table and the system trees.
+// The thread's whole life. The boundary and the protected folders are built
+// here: building them reads the mount table, the system trees and the folders.
 void DeleteRunner::work(Run &run) noexcept
 {
     try {
         ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
+        ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
+                                                               : std::vector<std::string>{});
         for (std::size_t i = 0; i < run.items.size() && !run.stop.load(); ++i) {
             const Item &item = run.items[i];
-            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group)};
+            if (item.inProtectedFolder) {
+                run.report(Result{i, RemovalOutcome::InProtectedFolder});
+                continue;
+            }
+            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group), &protectedFolders};
             run.report(Result{i, run.remover(item.path, item.identity, run.recycle, checks)});
         }
         run.report(std::nullopt);
@@ -219,6 +229,9 @@ bool DeleteRunner::applyPending()
             break;
         case RemovalOutcome::Gone: // nothing to show for it, nothing to keep
             leaving.push_back(item.row);
+            break;
+        case RemovalOutcome::InProtectedFolder:
+            ++tally_.inProtectedFolders;
             break;
         case RemovalOutcome::Changed:
         case RemovalOutcome::Refused:

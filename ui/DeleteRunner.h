@@ -3,6 +3,7 @@
 #pragma once
 #include "FileRemoval.h"
 #include "WorkerThreads.h"
+#include "ProtectedFolderList.h"
 
 #include <QObject>
 #include <QTimer>
@@ -21,6 +22,7 @@ struct SystemTree;
 struct DeletionTally {
     int deleted = 0;                // files that went
     int left = 0;                   // files that could not go; their rows stay
+    int inProtectedFolders = 0;     // files in folders the user protected; their rows stay
     std::int64_t releasedBytes = 0; // sizes of the files that went
     std::string failure;            // why an error ended the run early; empty when it did not
 };
@@ -35,6 +37,7 @@ using FileRemover = std::function<RemovalOutcome(const std::string &path, const 
 // the window's thread, so the list and the tally agree whenever the run is
 // stopped. A group's file is put back when the copy the run leaves of it
 // vanished with it (see KeptCopyGuard); it keeps its row and counts as left.
+// A file in a protected folder keeps its row and is counted apart.
 // While it runs, rows must only leave the list through it.
 class DeleteRunner : public QObject
 {
@@ -59,6 +62,10 @@ public:
     void setRemover(FileRemover remover) { remover_ = std::move(remover); }
     // The system trees the runs' boundary knows, instead of this machine's.
     void setSystemTrees(std::vector<SystemTree> trees);
+    // The folders protected for the runs started from now on. A file in one
+    // is never handed to the remover: it is left when its row says so, and
+    // asked again by its folder at the moment it would go.
+    void setProtectedFolders(std::shared_ptr<const ProtectedFolderList> folders) { protected_ = std::move(folders); }
 
     static constexpr int kBatchMs = 20;
     static constexpr int kStopWaitMs = 500;
@@ -81,6 +88,7 @@ private:
     ResultModel &model_;
     FileRemover remover_;
     std::shared_ptr<const std::vector<SystemTree>> trees_; // none: this machine's
+    std::shared_ptr<const ProtectedFolderList> protected_;
     QTimer drainTimer_;
     QTimer stopTimer_;
     std::shared_ptr<Run> run_;            // the run in hand

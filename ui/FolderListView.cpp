@@ -4,16 +4,73 @@
 #include "FileStatus.h"
 #include "LocaleCompare.h"
 #include "PlainToolTip.h"
+#include "ProtectionTexts.h"
+#include "pngextra.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace
 {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kProtectedRole = Qt::UserRole + 1;
+// Small enough to fit the height of a row of text.
+constexpr int kPadlockSide = 11;
+
+// The padlock in both its resolutions, decoded as every picture of the window is.
+QIcon PadlockIcon()
+{
+    QIcon icon;
+    for (const char *name : {":/pictures/padlock.png", ":/pictures/padlock@2x.png"}) {
+        QImage picture = TPNGObject::FromResource(QLatin1String(name)).ToImage();
+        picture.setDevicePixelRatio(double(picture.width()) / kPadlockSide);
+        icon.addPixmap(QPixmap::fromImage(picture));
+    }
+    return icon;
+}
+
+// Draws a protected row's padlock before its caption, within the row's own
+// height: a decoration held by the item would make the style give every row
+// more room, and the list would look otherwise than it does.
+class PadlockDelegate : public QStyledItemDelegate
+{
+public:
+    PadlockDelegate(QIcon padlock, QObject *parent) : QStyledItemDelegate(parent), padlock_(std::move(padlock)) { }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (!index.data(kProtectedRole).toBool()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        shown.features |= QStyleOptionViewItem::HasDecoration;
+        shown.icon = padlock_;
+        shown.decorationSize = QSize(kPadlockSide, kPadlockSide);
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, widget);
+    }
+
+private:
+    QIcon padlock_;
+};
+
+QString ToolTipFor(const QTreeWidgetItem *item)
+{
+    if (!item->data(0, kProtectedRole).toBool())
+        return PlainToolTip(item->text(0));
+    return PlainToolTip(item->text(0) + QLatin1Char('\n') + QString::fromLatin1(kProtectedFolderTip));
+}
 
 // The raw bytes of a folder on this machine that the address names; empty for
 // anything else. No trailing separator, as the folder picker gives it.
@@ -43,6 +100,7 @@ FolderListView::FolderListView(QWidget *parent) : QTreeWidget(parent)
     setAcceptDrops(true);
     setTabKeyNavigation(false); // Tab leaves the list; the arrows move inside it
     header()->setSectionsMovable(false);
+    setItemDelegate(new PadlockDelegate(PadlockIcon(), this));
     connect(this, &QTreeWidget::itemChanged, this, &FolderListView::takeEditedCaption);
 }
 
@@ -52,7 +110,7 @@ void FolderListView::appendFolder(const QByteArray &path)
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, kPathRole, path);
     item->setText(0, LocaleCompare::toDisplay(std::string_view(path.constData(), std::size_t(path.size()))));
-    item->setToolTip(0, PlainToolTip(item->text(0)));
+    item->setToolTip(0, ToolTipFor(item));
     addTopLevelItem(item);
 }
 
@@ -61,8 +119,67 @@ bool FolderListView::removeSelectedFolders()
     const QList<QTreeWidgetItem *> selected = selectedItems();
     if (selected.isEmpty())
         return false;
+    const bool protectionGoes = anyProtected(selected);
     qDeleteAll(selected);
+    if (protectionGoes)
+        emit protectionChanged();
     return true;
+}
+
+void FolderListView::clearFolders()
+{
+    QList<QTreeWidgetItem *> all;
+    for (int row = 0; row < folderCount(); ++row)
+        all.append(topLevelItem(row));
+    const bool protectionGoes = anyProtected(all);
+    clear();
+    if (protectionGoes)
+        emit protectionChanged();
+}
+
+bool FolderListView::anyProtected(const QList<QTreeWidgetItem *> &items) const
+{
+    return std::any_of(items.begin(), items.end(),
+                       [](const QTreeWidgetItem *item) { return item->data(0, kProtectedRole).toBool(); });
+}
+
+std::vector<int> FolderListView::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QTreeWidgetItem *item : selectedItems())
+        rows.push_back(indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(item)));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+bool FolderListView::isFolderProtected(int row) const
+{
+    return topLevelItem(row)->data(0, kProtectedRole).toBool();
+}
+
+void FolderListView::setFoldersProtected(const std::vector<int> &rows, bool protect)
+{
+    bool changed = false;
+    for (int row : rows) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        if (!item || item->data(0, kProtectedRole).toBool() == protect)
+            continue;
+        changed = true;
+        item->setData(0, kProtectedRole, protect); // shown by takeEditedCaption, which every change reaches
+    }
+    if (changed)
+        emit protectionChanged();
+}
+
+std::vector<std::string> FolderListView::protectedFolders() const
+{
+    std::vector<std::string> paths;
+    for (int row = 0; row < folderCount(); ++row)
+        if (isFolderProtected(row)) {
+            const QByteArray path = folderAt(row);
+            paths.emplace_back(path.constData(), std::size_t(path.size()));
+        }
+    return paths;
 }
 
 QByteArray FolderListView::folderAt(int row) const
@@ -86,10 +203,20 @@ void FolderListView::takeEditedCaption(QTreeWidgetItem *item)
     // An untouched caption keeps the exact bytes; only a changed one is re-encoded.
     const QByteArray path = item->data(0, kPathRole).toByteArray();
     const QString shown = LocaleCompare::toDisplay(std::string_view(path.constData(), std::size_t(path.size())));
-    if (item->text(0) != shown)
+    const bool pathChanged = item->text(0) != shown;
+    if (pathChanged)
         item->setData(0, kPathRole, item->text(0).toLocal8Bit());
-    const QString tip = PlainToolTip(item->text(0));
-    if (item->toolTip(0) != tip) // setting it reports a change again
+    showProtection(item);
+    if (pathChanged && item->data(0, kProtectedRole).toBool())
+        emit protectionChanged(); // the protection follows the row to its new path
+}
+
+// The padlock is the delegate's to draw. Setting the tooltip reports a change
+// again: it is set only when it differs.
+void FolderListView::showProtection(QTreeWidgetItem *item)
+{
+    const QString tip = ToolTipFor(item);
+    if (item->toolTip(0) != tip)
         item->setToolTip(0, tip);
 }
 

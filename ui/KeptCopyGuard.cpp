@@ -15,9 +15,10 @@ KeptCopyGuard::KeptCopyGuard(const ResultModel &model, const std::vector<int> &r
         inRun[std::size_t(row)] = true;
         runGroups.insert(model.row(row).group);
     }
+    // A copy in a protected folder stays whether the run holds it or not.
     for (int row = 0; row < model.rowCount(); ++row) {
         const ResultRow &file = model.row(row);
-        if (!inRun[std::size_t(row)] && runGroups.count(file.group) > 0)
+        if ((!inRun[std::size_t(row)] || file.inProtectedFolder) && runGroups.count(file.group) > 0)
             kept_[file.group].push_back({file.path, file.identity});
     }
 }

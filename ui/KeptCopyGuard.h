@@ -15,7 +15,8 @@ class ResultModel;
 // the scan saw, asked once the file has been moved aside: a kept copy that
 // vanishes with the move was the same file seen through another mount. A run
 // that takes every member of a group was the user's own choice and is not
-// held back. Made on the window's thread, asked on the deletion's.
+// held back. A member in a protected folder is left alone by every run.
+// Made on the window's thread, asked on the deletion's.
 class KeptCopyGuard
 {
 public:

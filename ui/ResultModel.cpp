@@ -4,6 +4,7 @@
 #include "LocalTime.h"
 #include "LocaleCompare.h"
 #include "PlainToolTip.h"
+#include "ProtectionTexts.h"
 #include "ScanTexts.h"
 
 #include <algorithm>
@@ -39,6 +40,9 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return index.column() == PathColumn ? iconOf(entry) : QVariant();
     case Qt::ToolTipRole: // a path cut off by its column can still be read whole
+        if (entry.row.inProtectedFolder)
+            return PlainToolTip(LocaleCompare::toDisplay(entry.row.path) + QLatin1Char('\n')
+                                + QString::fromLatin1(kProtectedCopyTip));
         return PlainToolTip(LocaleCompare::toDisplay(entry.row.path));
     default:
         return {};
@@ -76,7 +80,10 @@ bool ResultModel::setData(const QModelIndex &index, const QVariant &value, int r
 {
     if (!index.isValid() || index.column() != PathColumn || role != Qt::CheckStateRole)
         return false;
-    setChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+    if (checked && row(index.row()).inProtectedFolder)
+        return false;
+    setChecked(index.row(), checked);
     return true;
 }
 
@@ -100,7 +107,8 @@ Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == PathColumn)
+    // A protected copy's box shows its mark but takes no click: it is never checked.
+    if (index.column() == PathColumn && !row(index.row()).inProtectedFolder)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -162,7 +170,7 @@ void ResultModel::appendRows(std::span<ResultRow> rows)
     const int first = rowCount();
     beginInsertRows({}, first, first + int(rows.size()) - 1);
     for (ResultRow &row : rows)
-        entries_.push_back({std::move(row)});
+        entries_.push_back({std::move(row), nextId_++});
     endInsertRows();
 }
 
@@ -184,12 +192,37 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
     std::size_t start = from;
     while (sameGroupAsPrevious(start))
         --start;
+    std::size_t firstMarked = from;
     for (std::size_t end; start < n; start = end) {
-        for (end = start + 1; end < n && sameGroupAsPrevious(end); ++end) { }
-        for (std::size_t i = std::max(start, from); i < end; ++i)
-            entries_[i].row.checked = KeepRuleChecks(rule, i - start, end - start);
+        std::size_t inProtectedFolders = 0;
+        for (end = start; end == start || (end < n && sameGroupAsPrevious(end)); ++end)
+            inProtectedFolders += entries_[end].row.inProtectedFolder ? 1 : 0;
+        const std::size_t markFrom = inProtectedFolders > 0 ? start : std::max(start, from);
+        firstMarked = std::min(firstMarked, markFrom);
+        for (std::size_t i = markFrom; i < end; ++i) {
+            ResultRow &row = entries_[i].row;
+            row.checked = KeepRuleChecks(rule, i - start, end - start, {row.inProtectedFolder, inProtectedFolders});
+        }
     }
-    emit dataChanged(index(int(from), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
+    emit dataChanged(index(int(firstMarked), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
+}
+
+int ResultModel::rowWithId(std::uint64_t id) const
+{
+    const auto found = std::lower_bound(entries_.begin(), entries_.end(), id,
+                                        [](const Entry &entry, std::uint64_t wanted) { return entry.id < wanted; });
+    return found != entries_.end() && found->id == id ? int(found - entries_.begin()) : -1;
+}
+
+void ResultModel::setProtection(int i, bool inProtectedFolder, std::uint32_t serial)
+{
+    ResultRow &row = entries_[std::size_t(i)].row;
+    row.protectionSerial = serial;
+    if (row.inProtectedFolder == inProtectedFolder)
+        return;
+    row.inProtectedFolder = inProtectedFolder;
+    const QModelIndex cell = index(i, PathColumn);
+    emit dataChanged(cell, cell, {Qt::ToolTipRole});
 }
 
 int ResultModel::groupCount() const

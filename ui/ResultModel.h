@@ -39,12 +39,24 @@ public:
 
     const ResultRow &row(int i) const { return entries_[std::size_t(i)].row; }
     bool isChecked(int i) const { return entries_[std::size_t(i)].row.checked; }
+    // Sets the mark whatever the row; the user's own clicks cannot check a
+    // row in a protected folder (see setData).
     void setChecked(int i, bool checked);
 
-    // Marks the rows from firstRow on by the rule, from the rows' order and
-    // group numbers alone (a group is a run of one group number), and the row
-    // before too when its group goes on at firstRow. Rows before keep their
-    // marks.
+    // A number for each row that stays with it while rows before it leave;
+    // numbers grow in row order and are never given twice.
+    std::uint64_t rowId(int i) const { return entries_[std::size_t(i)].id; }
+    // The row with that number; -1 when it has left the list.
+    int rowWithId(std::uint64_t id) const;
+    // Sets whether the row's file lies in a protected folder, as judged
+    // against change `serial`. Its mark is the keep rule's to set.
+    void setProtection(int i, bool inProtectedFolder, std::uint32_t serial);
+
+    // Marks the rows from firstRow on by the rule, from the rows' order,
+    // group numbers (a group is a run of one group number) and protection
+    // alone, and the row before too when its group goes on at firstRow. Rows
+    // before keep their marks, but for those of a group with a protected copy:
+    // protection decides those whatever the order.
     void applyKeepRule(KeepRule rule, int firstRow = 0);
     // The groups the rows belong to: runs of rows with one group number.
     int groupCount() const;
@@ -59,6 +71,7 @@ private:
 
     struct Entry {
         ResultRow row;
+        std::uint64_t id = 0;
         mutable std::uint16_t iconSlot = 0; // 0: not looked up yet
     };
     QVariant displayText(const ResultRow &row, int column) const;
@@ -66,5 +79,6 @@ private:
     bool sameGroupAsPrevious(std::size_t i) const;
 
     std::deque<Entry> entries_; // grows without moving the rows already held
+    std::uint64_t nextId_ = 1;
     mutable FileTypeIcons icons_;
 };

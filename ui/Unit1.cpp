@@ -6,7 +6,9 @@
 #include "Unit1.h"
 #include "DeleteRunner.h"
 #include "FolderListView.h"
+#include "FolderProtection.h"
 #include "LocaleCompare.h"
+#include "ProtectionTexts.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -75,6 +77,7 @@ TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     showPictures();
     connectScanHost();
     connectDeleteCommands();
+    connectFolderProtection();
     FormCreate();
 }
 
@@ -304,6 +307,10 @@ void TForm1::buildMenus()
     connect(entry(PopupMenu2, "AddFolder1", "Add Folder"), &QAction::triggered, this, &TForm1::PNGButton13Click);
     connect(entry(PopupMenu2, "RemoveFolder1", "Remove Folder"), &QAction::triggered, this, &TForm1::PNGButton14Click);
     connect(entry(PopupMenu2, "Clear1", "Clear"), &QAction::triggered, this, &TForm1::Clear1Click);
+    PopupMenu2->addSeparator();
+    ProtectFolder1 = entry(PopupMenu2, "ProtectFolder1", kProtectEntry);
+    connect(ProtectFolder1, &QAction::triggered, this, &TForm1::ProtectFolder1Click);
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TForm1::showProtectEntry);
 
     auto attach = [](QAbstractItemView *view, QMenu *menu) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -325,6 +332,14 @@ void TForm1::showPictures()
     // Backgrounds lie under every other control of their panel.
     for (TImage *background : {Image1, Image2, Image3})
         background->lower();
+}
+
+// The protected folders are the folder list's; the result list follows them.
+void TForm1::connectFolderProtection()
+{
+    protection_ = new FolderProtection(*model_, *host_, this);
+    connect(ListView1, &FolderListView::protectionChanged, this,
+            [this] { protection_->setFolders(ListView1->protectedFolders()); });
 }
 
 void TForm1::connectScanHost()
@@ -399,7 +414,24 @@ void TForm1::PNGButton14Click()
 
 void TForm1::Clear1Click()
 {
-    ListView1->clear();
+    ListView1->clearFolders();
+}
+
+// Every selected row takes the opposite of the first one's state, as the
+// entry's caption says.
+void TForm1::ProtectFolder1Click()
+{
+    const std::vector<int> rows = ListView1->selectedRows();
+    if (!rows.empty())
+        ListView1->setFoldersProtected(rows, !ListView1->isFolderProtected(rows.front()));
+}
+
+void TForm1::showProtectEntry()
+{
+    const std::vector<int> rows = ListView1->selectedRows();
+    const bool protectedFirst = !rows.empty() && ListView1->isFolderProtected(rows.front());
+    ProtectFolder1->setText(QString::fromLatin1(protectedFirst ? kUnprotectEntry : kProtectEntry));
+    ProtectFolder1->setEnabled(!rows.empty());
 }
 
 void TForm1::PNGButton15Click()

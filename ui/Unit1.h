@@ -14,6 +14,7 @@
 
 class DeleteRunner;
 class FolderListView;
+class FolderProtection;
 class QAction;
 class QDialog;
 class QLabel;
@@ -55,6 +56,7 @@ public:
     QLineEdit *filterEdit() const { return Edit1; }
     ResultModel &resultModel() const { return *model_; }
     WindowScanHost &scanHost() const { return *host_; }
+    FolderProtection &folderProtection() const { return *protection_; }
     bool StopFlag() const;
     std::int64_t TotalBytes() const;
     bool scanRunning() const { return job_ != nullptr; }
@@ -84,6 +86,7 @@ public slots:
     void PNGButton6Click();  // Help
     void PNGButton9Click();  // Home
     void Clear1Click();
+    void ProtectFolder1Click();
     void RadioGroup1Click();
     void ListView2DblClick(const QModelIndex &index);
     void DeleteCheckedToRecycleBin();
@@ -115,6 +118,8 @@ private:
     void buildResultList();
     void buildMenus();
     void showPictures();
+    void connectFolderProtection();
+    void showProtectEntry();
 
     void connectScanHost();
     void setScanning(bool running);
@@ -143,6 +148,7 @@ private:
     UserDialogs &dialogs_;
     ResultModel *model_;
     WindowScanHost *host_;
+    FolderProtection *protection_ = nullptr;
     ScanHost *jobHost_;
     std::unique_ptr<TScanThread_Short> job_;
     // Scans left behind with a thread stuck in the kernel, until it ends.
@@ -178,4 +184,5 @@ private:
     QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
     QAction *DeletetoRecycle1 = nullptr, *DeleteForever1 = nullptr, *DeleteCheckedtoRecycle1 = nullptr,
             *DeleteCheckedForever1 = nullptr;
+    QAction *ProtectFolder1 = nullptr;
 };

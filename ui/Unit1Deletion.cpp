@@ -6,6 +6,7 @@
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
 #include "DeleteRunner.h"
+#include "FolderProtection.h"
 #include "FormatByteSize.h"
 #include "KeptCopyGuard.h"
 #include "RadioGroup.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTableView>
 
 #include <algorithm>
@@ -32,19 +34,35 @@ constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released
 constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
 constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
 constexpr char kEndedEarlyFormat[] = "Deleting ended early after an error (%s).";
+constexpr char kProtectedOne[] = "1 file is in a protected folder and was not deleted.";
+constexpr char kProtectedFormat[] = "%d files are in protected folders and were not deleted.";
 
 constexpr char kChecked[] = "checked";
 constexpr char kSelected[] = "selected";
 constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
 constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
 
-// What was left of a run, and why it ended early if an error ended it.
-QString LeftText(const DeletionTally &tally)
+QString LeftText(int left)
 {
-    QString text = tally.left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, tally.left);
+    return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
+}
+
+QString ProtectedText(int kept)
+{
+    return kept == 1 ? QString::fromLatin1(kProtectedOne) : QString::asprintf(kProtectedFormat, kept);
+}
+
+// What a run did not do, a line each; empty when it did all it was asked.
+QString UndoneText(const DeletionTally &tally)
+{
+    QStringList lines;
     if (!tally.failure.empty())
-        text = QString::asprintf(kEndedEarlyFormat, tally.failure.c_str()) + QLatin1Char('\n') + text;
-    return text;
+        lines << QString::asprintf(kEndedEarlyFormat, tally.failure.c_str());
+    if (tally.left > 0)
+        lines << LeftText(tally.left);
+    if (tally.inProtectedFolders > 0)
+        lines << ProtectedText(tally.inProtectedFolders);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString WholeGroupsQuestion(const char *which, int groups)
@@ -179,6 +197,7 @@ void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport rep
     if (rows.empty() && report == DeleteReport::FailuresOnly)
         return;
     deleteReport_ = report;
+    deleter_->setProtectedFolders(protection_->folders());
     setScanning(true); // bars Scan and Delete alike while files go
     ProgressBar1->setRange(0, std::max(int(rows.size()), 1));
     ProgressBar1->setValue(0);
@@ -196,15 +215,15 @@ void TForm1::deletionFinished(const DeletionTally &tally)
     setScanning(false);
     if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
-    else if (tally.left > 0 || !tally.failure.empty())
-        dialogs_.information(this, LeftText(tally));
+    else if (const QString undone = UndoneText(tally); !undone.isEmpty())
+        dialogs_.information(this, undone);
 }
 
 void TForm1::showDeleteSummary(const DeletionTally &tally)
 {
     const std::string released = FormatByteSize(tally.releasedBytes);
     QString text = QString::asprintf(kSummaryFormat, tally.deleted, released.c_str());
-    if (tally.left > 0 || !tally.failure.empty())
-        text += QLatin1Char('\n') + LeftText(tally);
+    if (const QString undone = UndoneText(tally); !undone.isEmpty())
+        text += QLatin1Char('\n') + undone;
     dialogs_.messageBox(this, text, QString::fromLatin1(kSummaryCaption));
 }

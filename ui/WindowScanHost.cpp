@@ -34,6 +34,18 @@ void WindowScanHost::setFilterText(const QString &text)
     filter_.assign(bytes.constData(), std::size_t(bytes.size()));
 }
 
+void WindowScanHost::setProtectedFolders(std::shared_ptr<const ProtectedFolderList> folders)
+{
+    std::lock_guard lock(mutex_);
+    protected_ = std::move(folders);
+}
+
+std::shared_ptr<const ProtectedFolderList> WindowScanHost::protectedFolders()
+{
+    std::lock_guard lock(mutex_);
+    return protected_;
+}
+
 void WindowScanHost::resetProgress(int maximum)
 {
     std::lock_guard lock(mutex_);

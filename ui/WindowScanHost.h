@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <variant>
@@ -34,6 +35,9 @@ public:
     // are marked by the rule in force when they enter the list.
     void setKeepRule(KeepRule rule) { rule_.store(rule); }
     void setTotalBytes(std::int64_t total) { totalBytes_.store(total); }
+    // The folders protected now; rows judged against an earlier change are
+    // the window's to judge again (FolderProtection).
+    void setProtectedFolders(std::shared_ptr<const ProtectedFolderList> folders);
     const std::atomic<bool> &stopFlagRef() const { return stop_; }
     // Sets the worker's view of the progress bar before a job starts.
     void resetProgress(int maximum);
@@ -53,6 +57,7 @@ public:
     bool stopFlag() override { return stop_.load(); }
     std::int64_t totalBytes() override { return totalBytes_.load(); }
     KeepRule keepRule() override { return rule_.load(); }
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override;
     int progressPosition() override;
     void setProgressPosition(int position) override;
     void setProgressMaximum(int maximum) override;
@@ -118,6 +123,7 @@ private:
 
     std::mutex mutex_; // guards everything below
     std::string filter_;
+    std::shared_ptr<const ProtectedFolderList> protected_;
     int position_ = 0;
     int maximum_ = 1000;
     int queuedRows_ = 0;

@@ -17,6 +17,18 @@ TEST(KeepRule, KeepsOneCopyAtItsEndOfEveryGroup)
     for (const Rule &r : rules)
         for (std::size_t members = 1; members <= 4; ++members)
             for (std::size_t position = 0; position < members; ++position)
-                EXPECT_EQ(KeepRuleChecks(r.rule, position, members), position != r.kept(members))
+                EXPECT_EQ(KeepRuleChecks(r.rule, position, members, {}), position != r.kept(members))
                     << int(r.rule) << " " << position << "/" << members;
+}
+
+// With a copy in a protected folder the rule has no say: the protected
+// copies stay, every other one is offered; all protected, none is.
+TEST(KeepRule, ProtectedCopiesStayAndTheRestGoWhateverTheRule)
+{
+    for (KeepRule rule : {KeepRule::CheckOlder, KeepRule::CheckNewer})
+        for (std::size_t position = 0; position < 3; ++position) {
+            EXPECT_FALSE(KeepRuleChecks(rule, position, 3, {true, 1}));
+            EXPECT_FALSE(KeepRuleChecks(rule, position, 3, {true, 3}));
+            EXPECT_TRUE(KeepRuleChecks(rule, position, 3, {false, 2}));
+        }
 }

@@ -14,6 +14,7 @@ public:
     bool stopFlag() override { return inner_.stopFlag(); }
     std::int64_t totalBytes() override { return inner_.totalBytes(); }
     KeepRule keepRule() override { return inner_.keepRule(); }
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override { return inner_.protectedFolders(); }
     int progressPosition() override { return inner_.progressPosition(); }
     void setProgressPosition(int position) override { inner_.setProgressPosition(position); }
     void setProgressMaximum(int maximum) override { inner_.setProgressMaximum(maximum); }

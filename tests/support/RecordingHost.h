@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,6 +29,19 @@ public:
     int summaryUnread = -1;
     // Called after each row is added, e.g. to press Stop at a chosen moment.
     std::function<void(const ResultRow &)> onRow;
+
+    // Protects these folders from the next read on, as a new change.
+    void protect(std::vector<std::string> paths)
+    {
+        std::lock_guard lock(protectionMutex_);
+        const std::uint32_t serial = protection_ ? protection_->serial + 1 : 1;
+        protection_ = std::make_shared<const ProtectedFolderList>(ProtectedFolderList{serial, std::move(paths)});
+    }
+    std::shared_ptr<const ProtectedFolderList> protectedFolders() override
+    {
+        std::lock_guard lock(protectionMutex_);
+        return protection_;
+    }
 
     std::string filterText() override { return filter; }
     bool stopFlag() override { return stop.load(); }
@@ -54,4 +68,8 @@ public:
         summarySystemFolders = summary.systemFolders;
         summaryRows = int(rows.size());
     }
+
+private:
+    std::mutex protectionMutex_;
+    std::shared_ptr<const ProtectedFolderList> protection_;
 };

@@ -5,6 +5,7 @@
 #include "DeleteRunner.h"
 #include "FileStatus.h"
 #include "FolderHandle.h"
+#include "FolderProtection.h"
 #include "FreedesktopTrash.h"
 #include "FrozenFolder.h"
 #include "FuseAliasMount.h"
@@ -542,6 +543,60 @@ TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
               std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
                                    "1 file could not be deleted; its row remains in the list."});
     EXPECT_EQ(tree.read("scan/sys/tool"), "tool");
+}
+
+// All copies of a group protected: nothing of it is checked, and even checked
+// by force nothing of it goes, counted apart in the summary.
+TEST_F(DeleteTest, ProtectedCopiesNeverGoWhateverTheirMarks)
+{
+    TwoGroups files(tree);
+    scan();
+    for (const char *folder : {"scan/a", "scan/b"}) {
+        addFolder(tree.path(folder));
+        folders()->topLevelItem(folders()->folderCount() - 1)->setSelected(true);
+    }
+    trigger("ProtectFolder1");
+    ASSERT_TRUE(WaitUntil([&] { return form->folderProtection().settled(); }));
+    EXPECT_EQ(marks(), (std::vector<bool>{false, false, true, true, false}));
+    deleteChecked();
+    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate files deleted. 2 KB space released!"});
+    EXPECT_TRUE(dialogs.questions.isEmpty()); // the group keeps its protected copies
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.eDat}));
+
+    // Checked by force, and one of them no longer known as protected by its
+    // row: the folder is asked again when the file would go.
+    results().setChecked(0, true);
+    results().setChecked(1, true);
+    results().setProtection(1, false, results().row(1).protectionSerial);
+    dialogs.boxes.clear();
+    deleteChecked();
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
+                                   "2 files are in protected folders and were not deleted."});
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(tree.read("scan/a/old.txt"), "hello");
+    EXPECT_EQ(tree.read("scan/b/new.txt"), "hello");
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.newTxt, files.eDat}));
+}
+
+// The popup's delete entries leave a selected protected copy where it is and
+// say so; the rest of the selection goes.
+TEST_F(DeleteTest, PopupLeavesSelectedProtectedCopiesAndSaysSo)
+{
+    TwoGroups files(tree);
+    scan();
+    addFolder(tree.path("scan/a"));
+    folders()->topLevelItem(1)->setSelected(true);
+    trigger("ProtectFolder1");
+    ASSERT_TRUE(WaitUntil([&] { return form->folderProtection().settled(); }));
+    select({files.oldTxt, files.newTxt, files.cDat});
+    run([&] { trigger("DeletetoRecycle1"); });
+    EXPECT_TRUE(dialogs.questions.isEmpty()); // old.txt stays: no group loses every copy
+    EXPECT_EQ(dialogs.notices, QStringList{"1 file is in a protected folder and was not deleted."});
+    EXPECT_EQ(tree.read("scan/a/old.txt"), "hello");
+    EXPECT_TRUE(trashed(files.newTxt, "new.txt"));
+    EXPECT_TRUE(trashed(files.cDat, "c.dat"));
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{files.oldTxt, files.dDat, files.eDat}));
 }
 
 namespace

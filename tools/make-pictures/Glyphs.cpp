@@ -259,6 +259,27 @@ void DrawNoteIcon(QPainter &painter, double pixel)
     painter.drawPath(RoundedRect(20.6, 20, 6.8, 17, 1.5));
 }
 
+// Drawn bold: it is shown at 11 pixels before a folder's path.
+void DrawPadlockGlyph(QPainter &painter, double pixel)
+{
+    QPainterPath shackle;
+    shackle.moveTo(13, 24);
+    shackle.lineTo(13, 15);
+    shackle.arcTo(QRectF(13, 3, 22, 24), 180, -180);
+    shackle.lineTo(35, 24);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(OutlinePen(QColor("#37474f"), 9, pixel));
+    painter.drawPath(shackle);
+    painter.setPen(OutlinePen(QColor("#b0bec5"), 5, pixel));
+    painter.drawPath(shackle);
+    FillAndOutline(painter, RoundedRect(6, 21, 36, 25, 5),
+                   VerticalGradient(21, 46, QColor("#ffe082"), QColor("#f9a825")),
+                   OutlinePen(QColor("#8d6e00"), 2.6, pixel));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor("#4e342e"));
+    painter.drawPath(Circle(24, 31, 4.2).united(RoundedRect(21.8, 31, 4.4, 10, 1.5)));
+}
+
 void DrawApplicationIcon(QPainter &painter, double pixel)
 {
     FillAndOutline(painter, RoundedRect(1.5, 1.5, 45, 45, 10),

@@ -15,4 +15,5 @@ void DrawDeleteGlyph(QPainter &painter, double pixel);
 void DrawHelpGlyph(QPainter &painter, double pixel);
 void DrawHomeGlyph(QPainter &painter, double pixel);
 void DrawNoteIcon(QPainter &painter, double pixel);
+void DrawPadlockGlyph(QPainter &painter, double pixel);
 void DrawApplicationIcon(QPainter &painter, double pixel);

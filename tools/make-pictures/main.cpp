@@ -79,6 +79,7 @@ std::vector<TPictureJob> AllPictures()
         Glyph("glyph-add.png", DrawAddFolderGlyph, 32),
         Glyph("glyph-remove.png", DrawRemoveFolderGlyph, 32),
         Glyph("glyph-filter-small.png", DrawFilterGlyph, 16),
+        Glyph("padlock.png", DrawPadlockGlyph, 11),
         Icon("app-icon-48.png", 48),
         Icon("app-icon-256.png", 256),
     };
