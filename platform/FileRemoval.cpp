@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace
@@ -63,12 +64,14 @@ Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry 
     return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
 }
 
-bool InSystemFolder(const Entry &entry, ScanBoundary *boundary)
+// Whether the boundary still lets the file be a candidate where it lies now.
+bool StillAdmitted(const Entry &entry, const PathStatus &status, ScanBoundary *boundary)
 {
-    if (boundary)
-        return boundary->listedFolder(entry.folder.fd()) != FolderStanding::User;
-    ScanBoundary own;
-    return own.listedFolder(entry.folder.fd()) != FolderStanding::User;
+    std::unique_ptr<ScanBoundary> own;
+    if (!boundary)
+        boundary = (own = std::make_unique<ScanBoundary>()).get();
+    const FolderStanding standing = boundary->listedFolder(entry.folder.fd());
+    return ScanBoundary::admitsFile(standing, StatAt(entry.folder.fd(), ""), entry.name, status);
 }
 
 std::string AbsolutePath(const std::string &path)
@@ -92,7 +95,7 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
 {
     static std::atomic<std::uint64_t> counter{0};
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
-        hidden = ".varnok-deleting-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        hidden = std::string(kInTransitPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         const int error = RenameNoReplace(entry.folder, entry.name, entry.folder, hidden);
         if (error != EEXIST)
             return error;
@@ -123,6 +126,18 @@ bool StillInPlace(const Entry &entry, const FileIdentity &seen)
 
 } // namespace
 
+bool IsInTransitName(std::string_view name)
+{
+    if (!name.starts_with(kInTransitPrefix))
+        return false;
+    name.remove_prefix(kInTransitPrefix.size());
+    const std::size_t dash = name.find('-');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return dash != std::string_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
+}
+
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 {
     Entry entry;
@@ -145,7 +160,7 @@ RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen
     case Standing::Seen:
         break;
     }
-    if (status.kernelProtected || InSystemFolder(entry, checks.boundary))
+    if (!StillAdmitted(entry, status, checks.boundary))
         return RemovalOutcome::Protected;
     // A kept copy already gone needs no move to tell; a move and a put-back
     // would give the file a new status-change time.

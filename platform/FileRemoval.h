@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class ScanBoundary;
 
@@ -14,7 +15,7 @@ enum class RemovalOutcome {
     Gone,      // nothing was there any more
     Changed,   // something else is there now than what the scan saw; untouched
     Refused,   // the system would not let it go; untouched
-    Protected, // its folder is the system's now, or the kernel guards the file; untouched
+    Protected, // no scan would offer it where it lies now (a system folder, a kernel guard); untouched
     LastCopy,  // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
 };
 
@@ -26,6 +27,12 @@ struct RemovalChecks {
     // once the file has been moved aside. None: the group keeps no copy.
     std::function<bool()> keptCopyStands;
 };
+
+// The name a file takes in its own folder while it is deleted for good: this
+// prefix, the process id, "-" and a counter. A deletion killed midway may
+// leave one behind, which no scan offers.
+inline constexpr std::string_view kInTransitPrefix = ".varnok-deleting-";
+bool IsInTransitName(std::string_view name);
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.

@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "TrashFolders.h"
 #include "FreedesktopTrash.h"
+#include "UserHomes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid()))
 {
@@ -27,10 +29,17 @@ bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
 void TrashFolders::addHomeTrash()
 {
     homeLookedAt_ = true;
+    // Where the desktop keeps it, and where it lies in the homes the password
+    // database gives, whatever the environment says.
+    std::vector<std::string> trashes{FreedesktopTrash::homeTrashPath()};
+    for (const std::string &home : OwnHomes())
+        trashes.push_back(home + "/.local/share/Trash");
     // The home trash may be reached through links the user keeps: follow them.
-    struct stat st;
-    if (::stat(FreedesktopTrash::homeTrashPath().c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        folders_.emplace(st.st_dev, st.st_ino);
+    for (const std::string &trash : trashes) {
+        struct stat st;
+        if (::stat(trash.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            folders_.emplace(st.st_dev, st.st_ino);
+    }
 }
 
 void TrashFolders::addTrashesOf(int folderFd, std::uint64_t device)

@@ -112,6 +112,7 @@ TEST_F(Stores, RepositoryInsidesAreNeverGroupedTheirWorkingFilesAre)
     for (const char *bare : {"c.git", "d.git"}) {
         const std::string top = std::string(bare) + "/";
         tree.write(top + "HEAD", "ref: refs/heads/main\n");
+        tree.write(top + "config", "[core]\n\tbare = true\n");
         tree.write(top + "objects/pack/pack-1.pack", "the same packed objects");
         tree.mkdir(top + "refs/heads");
     }

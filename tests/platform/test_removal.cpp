@@ -272,11 +272,14 @@ TEST_F(RemovalTest, RefusedDeletionLeavesTheFile)
     FrozenFolder frozen(tree.path("locked"));
     if (!frozen.holds())
         GTEST_SKIP() << "no means to bar a removal here";
-    EXPECT_EQ(remove(file, false), RemovalOutcome::Refused);
-    EXPECT_EQ(remove(file, true), RemovalOutcome::Refused);
+    // Root is barred by the folder's immutable attribute, which the boundary
+    // knows: its files are passed by before anything is tried.
+    const RemovalOutcome barred = ::geteuid() == 0 ? RemovalOutcome::Protected : RemovalOutcome::Refused;
+    EXPECT_EQ(remove(file, false), barred);
+    EXPECT_EQ(remove(file, true), barred);
     EXPECT_TRUE(PathExists(file));
     // The claim on the trash name is given back.
-    EXPECT_TRUE(fs::is_empty(trash + "/info"));
+    EXPECT_TRUE(!PathExists(trash + "/info") || fs::is_empty(trash + "/info"));
 }
 
 TEST_F(RemovalTest, UnusableTrashNeverMeansDeletedForGood)
