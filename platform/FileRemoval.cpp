@@ -87,6 +87,7 @@ std::string AbsolutePath(const std::string &path)
 // Where a file waits while its group's kept copy is checked.
 struct Aside {
     FreedesktopTrash::Trashed trashed; // recycled
+    std::string unusableTrash;         // recycling failed there, at the trash's fault
     std::string hiddenName;            // deleted for good: its name in its own folder
 };
 
@@ -106,7 +107,8 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
 int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
 {
     if (recycle)
-        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed);
+        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed,
+                                             &aside.unusableTrash);
     return MoveToHiddenName(entry, aside.hiddenName);
 }
 
@@ -167,8 +169,11 @@ RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen
     if (checks.keptCopyStands && !checks.keptCopyStands())
         return RemovalOutcome::LastCopy;
     Aside aside;
-    if (const int error = MoveAside(entry, path, seen, recycle, aside))
-        return error == ENOENT ? RemovalOutcome::Gone : RemovalOutcome::Refused;
+    if (const int error = MoveAside(entry, path, seen, recycle, aside)) {
+        if (!aside.unusableTrash.empty() && checks.trashUnusable)
+            checks.trashUnusable(aside.unusableTrash, error);
+        return error == ENOENT && aside.unusableTrash.empty() ? RemovalOutcome::Gone : RemovalOutcome::Refused;
+    }
     // Success is only believed when the file has really left its place.
     if (StillInPlace(entry, seen))
         return RemovalOutcome::Refused;

@@ -26,6 +26,9 @@ struct RemovalChecks {
     // Whether the copy its group keeps is still the file the scan saw, asked
     // once the file has been moved aside. None: the group keeps no copy.
     std::function<bool()> keptCopyStands;
+    // Told where the trash was looked for, and the errno value, when the
+    // trash itself could not be used.
+    std::function<void(const std::string &trash, int error)> trashUnusable;
 };
 
 // The name a file takes in its own folder while it is deleted for good: this

@@ -44,6 +44,8 @@ struct DeleteRunner::Run {
 
     std::mutex mutex; // guards the members below
     std::vector<Result> pending;
+    std::string unusableTrash; // the first trash that could not be used
+    int trashError = 0;
     bool done = false;
     bool wakePosted = false;
     std::string failure;
@@ -144,7 +146,14 @@ void DeleteRunner::work(Run &run) noexcept
         ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
         for (std::size_t i = 0; i < run.items.size() && !run.stop.load(); ++i) {
             const Item &item = run.items[i];
-            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group)};
+            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group),
+                                       [&run](const std::string &trash, int error) {
+                                           std::lock_guard lock(run.mutex);
+                                           if (run.unusableTrash.empty()) {
+                                               run.unusableTrash = trash;
+                                               run.trashError = error;
+                                           }
+                                       }};
             run.report(Result{i, run.remover(item.path, item.identity, run.recycle, checks)});
         }
         run.report(std::nullopt);
@@ -207,6 +216,10 @@ bool DeleteRunner::applyPending()
         done = run_->done;
         run_->wakePosted = false;
         tally_.failure = run_->failure;
+        if (tally_.unusableTrash.empty()) {
+            tally_.unusableTrash = run_->unusableTrash;
+            tally_.trashError = run_->trashError;
+        }
     }
     std::vector<int> leaving;
     for (const Result &result : results) {

@@ -8,6 +8,7 @@
 #include "DeleteRunner.h"
 #include "FormatByteSize.h"
 #include "KeptCopyGuard.h"
+#include "LocaleCompare.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -20,6 +21,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace
@@ -38,12 +40,20 @@ constexpr char kSelected[] = "selected";
 constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
 constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
 
-// What was left of a run, and why it ended early if an error ended it.
+constexpr char kTrashUnusable[] = "The Trash could not be used (%1); it was looked for at %2.";
+
+// What was left of a run, why it ended early if an error ended it, and why
+// the trash was in the way if it was.
 QString LeftText(const DeletionTally &tally)
 {
     QString text = tally.left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, tally.left);
     if (!tally.failure.empty())
         text = QString::asprintf(kEndedEarlyFormat, tally.failure.c_str()) + QLatin1Char('\n') + text;
+    if (!tally.unusableTrash.empty())
+        text += QLatin1Char('\n')
+            + QString::fromLatin1(kTrashUnusable)
+                  .arg(QString::fromLocal8Bit(std::strerror(tally.trashError)),
+                       LocaleCompare::toDisplay(tally.unusableTrash));
     return text;
 }
 
