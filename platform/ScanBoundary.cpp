@@ -515,6 +515,12 @@ void ScanBoundary::addSpecial(const std::string &realPath, Kind kind)
     if (const MountTable::Mount *mount = mountOf(status.mountId);
         mount && MountTable::isWithin(realPath, mount->mountPoint))
         specials_.push_back({kind, mount->device, InnerPath(*mount, realPath)});
+    // Where another file system is mounted over it, the one beneath still
+    // holds the tree at that path, and a bind mount of "/" shows it (a
+    // sandbox's view of its host).
+    for (const MountTable::Mount &beneath : mounts_.mounts())
+        if (beneath.id != status.mountId && MountTable::isWithin(realPath, beneath.mountPoint))
+            specials_.push_back({kind, beneath.device, InnerPath(beneath, realPath)});
 }
 
 std::optional<ScanBoundary::Kind> ScanBoundary::byIdentity(const FileIdentity &id) const
@@ -814,7 +820,15 @@ ScanBoundary::Verdict ScanBoundary::judgeSubfolder(FolderStanding parent, const 
         return ofKind(*kind, true);
     if (child.identity.device != parentStatus.identity.device && isPseudo(child.identity, childFd))
         return {FolderStanding::System, PassedBy::System};
-    if (child.mountId != 0 && parentStatus.mountId != 0 && child.mountId != parentStatus.mountId) {
+    const bool sameMount = child.mountId == parentStatus.mountId;
+    // Below a root folder seen again, a tree hidden here by what is mounted
+    // over it is known by its path.
+    if (parent == FolderStanding::Root && sameMount && child.mountId != 0)
+        if (const auto mount = mountCopy(child.mountId))
+            if (const Verdict hidden = byInnerPath(mount->device, std::string("/") + name);
+                hidden.standing != FolderStanding::User)
+                return hidden;
+    if (child.mountId != 0 && parentStatus.mountId != 0 && !sameMount) {
         if (isUsersRuntimeMount(child.mountId))
             return {};
         if (const Verdict mounted = mountRoot(child.mountId); mounted.standing != FolderStanding::User)
