@@ -141,7 +141,8 @@ bool HasEntry(int folderFd, Marker marker)
 // The first bytes of a regular file of the folder; empty when unreadable.
 std::string ReadStart(int folderFd, const char *name, std::size_t most)
 {
-    const int fd = ::openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = OpenWaitingForDescriptors(
+        [&] { return ::openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
         return {};
     std::string text(most, '\0');
@@ -639,7 +640,7 @@ std::optional<ScanBoundary::Verdict> ScanBoundary::byLayers(const MountTable::Mo
     std::optional<Verdict> verdict;
     for (const std::string &folder : layers.folders) {
         FolderHandle layer;
-        if (layer.open(Joined(folder, innerPath)) != 0)
+        if (RetryWhileOutOfDescriptors([&] { return layer.open(Joined(folder, innerPath)); }) != 0)
             continue; // not in this layer
         const Verdict v = listedVerdict(layer.fd());
         if (!verdict || Rank(v.standing) > Rank(verdict->standing))

@@ -6,10 +6,15 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
-TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid()))
+// Where the desktop keeps the home trash, and where it lies in the homes the
+// password database gives, whatever the environment says; asked here, not
+// under the lock, as the database may need a descriptor.
+TrashFolders::TrashFolders()
+    : mounts_(MountTable::read()), uid_(std::to_string(::getuid())), homeTrashes_{FreedesktopTrash::homeTrashPath()}
 {
+    for (const std::string &home : OwnHomes())
+        homeTrashes_.push_back(home + "/.local/share/Trash");
 }
 
 bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
@@ -29,13 +34,8 @@ bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
 void TrashFolders::addHomeTrash()
 {
     homeLookedAt_ = true;
-    // Where the desktop keeps it, and where it lies in the homes the password
-    // database gives, whatever the environment says.
-    std::vector<std::string> trashes{FreedesktopTrash::homeTrashPath()};
-    for (const std::string &home : OwnHomes())
-        trashes.push_back(home + "/.local/share/Trash");
     // The home trash may be reached through links the user keeps: follow them.
-    for (const std::string &trash : trashes) {
+    for (const std::string &trash : homeTrashes_) {
         struct stat st;
         if (::stat(trash.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             folders_.emplace(st.st_dev, st.st_ino);

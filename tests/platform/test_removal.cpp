@@ -444,7 +444,7 @@ TEST_F(RemovalTest, AShortageOfDescriptorsIsWaitedOutNotTakenForAFileGone)
     const FileIdentity keptSeen = IdentityOf(kept);
     const FileIdentity copySeen = IdentityOf(copy);
     ScanBoundary boundary;
-    const RemovalChecks checks{&boundary, [&] { return IsFileAsSeen(kept, keptSeen); }};
+    const RemovalChecks checks{&boundary, [&] { return IsFileAsSeen(kept, keptSeen); }, {}};
     // Every descriptor taken until another thread gives some back.
     ScarceDescriptors scarce(128, 0);
     std::thread later([&] {
