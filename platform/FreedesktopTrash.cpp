@@ -237,7 +237,8 @@ int FreedesktopTrash::openMountTrash(const FolderHandle &folder, const std::stri
         return ENAMETOOLONG;
     const std::string topPath = MountTable::read().topOf(folderPath, device);
     const std::string uid = std::to_string(::getuid());
-    place.path = (topPath == "/" ? "" : topPath) + "/.Trash-" + uid;
+    if (!topPath.empty())
+        place.path = (topPath == "/" ? "" : topPath) + "/.Trash-" + uid;
     place.recordedPath = RelativeTo(topPath, folderPath == "/" ? "/" + name : folderPath + "/" + name);
     FolderHandle top;
     if (int error = top.open(topPath))

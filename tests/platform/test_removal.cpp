@@ -309,6 +309,14 @@ TEST_F(RemovalTest, UnusableTrashNeverMeansDeletedForGoodAndSaysWhereItWasLooked
         EXPECT_EQ(where, tree.path("not-a-folder/Trash"));
         EXPECT_EQ(why, ENOTDIR);
     }
+    {
+        // A trash that cannot be made is no file gone: its row must stay.
+        tree.symlink(tree.path("nowhere"), "dangling");
+        ScopedEnv dangling("XDG_DATA_HOME", tree.path("dangling/data"));
+        EXPECT_EQ(recycle(), RemovalOutcome::Refused);
+        EXPECT_EQ(where, tree.path("dangling/data/Trash"));
+        EXPECT_EQ(why, ENOENT);
+    }
     EXPECT_EQ(tree.read("precious.txt"), "precious");
 
     // A trash whose info folder takes nothing, as in a read-only home.
