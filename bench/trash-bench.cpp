@@ -35,7 +35,7 @@ Figures TrashOneName(const fs::path &work, int count)
     const std::string path = (work / "photos" / "cover.jpg").string();
     Figures figures;
     ScanBoundary boundary; // one per run, as the window's deletions have
-    const RemovalChecks checks{&boundary, {}};
+    const RemovalChecks checks{&boundary, {}, {}, {}};
     for (int k = 0; k < count; ++k) {
         std::ofstream(path) << k;
         const FileIdentity seen = StatPathNoFollow(path).identity;

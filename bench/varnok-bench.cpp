@@ -45,6 +45,7 @@ public:
     void showSummary(const ScanSummary &summary) override
     {
         groups_ = summary.groups;
+        notes_ = SummaryNotes(summary);
         if (summary.endedEarly)
             failure_ = EndedEarlyText(summary.failure);
     }
@@ -54,7 +55,8 @@ public:
     std::vector<ResultRow> rows_;
     int groups_ = 0;
     std::shared_ptr<const ProtectedFolderList> protected_; // as the folder list's popup entry sets them
-    std::string failure_;                                  // set when an error ended the scan early
+    std::string notes_;   // what the summary's further lines tell, each after a newline
+    std::string failure_; // set when an error ended the scan early
     std::chrono::steady_clock::time_point walkStarted_, groupingStarted_;
 
 private:
@@ -157,6 +159,8 @@ int main(int argc, char **argv)
         = host.groupingStarted_ == std::chrono::steady_clock::time_point{} ? end : host.groupingStarted_;
     std::fprintf(stderr, "estimate=%.3f walk=%.3f grouping=%.3f\n", secondsBetween(start, walkFrom),
                  secondsBetween(walkFrom, groupingFrom), secondsBetween(groupingFrom, end));
+    if (!host.notes_.empty()) // what was passed by, in the summary's words
+        std::fprintf(stderr, "%s\n", host.notes_.c_str() + 1);
 
     if (printProfiles)
         for (const auto &[device, profile] : job.Profiles())

@@ -66,6 +66,8 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
         listing = &own;
     }
     context.stats.unreadableFolders += listing->unreadableFolders();
+    context.stats.softwareFolders += listing->softwareFolders();
+    context.stats.inTransitFiles += listing->inTransitFiles();
     if (listing->empty())
         return;
     std::string prefix = folder;

@@ -95,7 +95,7 @@ public:
         if (!stopped_)
             ctx_.host.setProgressPosition(int(std::min<std::size_t>(candidates_, INT_MAX)));
         ctx_.stats.groups = groupNumber_;
-        ctx_.host.showSummary({groupNumber_, ctx_.stats.unreadable(), ctx_.stats.systemFolders});
+        ctx_.host.showSummary(ctx_.stats.summary(groupNumber_));
     }
     void showElapsed() { ctx_.showElapsed(start_); }
 

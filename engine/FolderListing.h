@@ -51,6 +51,15 @@ public:
     // Folders below the root that could not be listed for a reason of their own.
     std::uint64_t unreadableFolders() const { return unreadable_; }
     void countUnreadableFolder() { ++unreadable_; }
+    // Folders below the root passed by as installed software, and files left
+    // under the program's own in-transit name, for the summary to tell.
+    std::uint64_t softwareFolders() const { return software_; }
+    std::uint64_t inTransitFiles() const { return inTransit_; }
+    void countPassedBy(std::uint64_t softwareFolders, std::uint64_t inTransitFiles)
+    {
+        software_ += softwareFolders;
+        inTransit_ += inTransitFiles;
+    }
     void clear();
 
 private:
@@ -58,5 +67,7 @@ private:
     std::vector<Entry> entries_;
     std::string names_;
     std::uint64_t unreadable_ = 0;
+    std::uint64_t software_ = 0;
+    std::uint64_t inTransit_ = 0;
     bool walked_ = false;
 };

@@ -11,6 +11,19 @@ ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a) : host(h), abo
 
 ScanContext::~ScanContext() = default;
 
+ScanSummary ScanStats::summary(int groupCount) const
+{
+    const auto capped = [](std::uint64_t n) { return int(std::min<std::uint64_t>(n, INT_MAX)); };
+    ScanSummary s;
+    s.groups = groupCount;
+    s.unreadable = unreadable();
+    s.systemFolders = systemFolders;
+    s.trashFolders = trashFolders;
+    s.softwareFolders = capped(softwareFolders);
+    s.inTransitFiles = capped(inTransitFiles);
+    return s;
+}
+
 ScanBoundary &ScanContext::ensureBoundary()
 {
     if (!boundary)

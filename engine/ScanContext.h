@@ -26,10 +26,16 @@ struct ScanStats {
     std::atomic<std::uint64_t> unreadableFolders{0};
     std::atomic<std::uint64_t> unreadableFiles{0};
     int unreadable() const { return int(std::min<std::uint64_t>(unreadableFolders + unreadableFiles, INT_MAX)); }
-    std::atomic<int> systemFolders{0}; // listed folders passed by as the system's
+    std::atomic<int> systemFolders{0};             // listed folders passed by as the system's
+    std::atomic<int> trashFolders{0};              // ... as the trash
+    std::atomic<std::uint64_t> softwareFolders{0}; // listed or met, passed by as installed software
+    std::atomic<std::uint64_t> inTransitFiles{0};  // left by a deletion that did not finish
     std::size_t candidates = 0;
     int groups = 0;
     int rows = 0;
+
+    // What the summary of a pass that found `groupCount` groups tells.
+    ScanSummary summary(int groupCount) const;
 };
 
 // What one scan works with besides the candidate list.

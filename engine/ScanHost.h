@@ -17,6 +17,14 @@ struct ScanSummary {
     int unreadable = 0;
     // Listed folders that lie in the system's own trees and were not searched.
     int systemFolders = 0;
+    // Listed folders in the trash, not searched either.
+    int trashFolders = 0;
+    // Folders of installed software (a virtual environment, node_modules, a
+    // toolchain, a cache), listed or met, that were not searched.
+    int softwareFolders = 0;
+    // Files under the program's own in-transit name, left by a deletion that
+    // did not finish; never offered.
+    int inTransitFiles = 0;
     // An error, neither Stop nor closing, ended the scan before its end. The
     // groups counted are whole; others may never have been compared.
     bool endedEarly = false;

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ScanTexts.h"
+#include "ScanHost.h"
 
 #include <chrono>
 #include <cstdio>
@@ -67,6 +68,43 @@ std::string SystemFoldersText(int count)
     if (count == 1)
         return "1 listed folder is a system folder and was not searched.";
     return std::to_string(count) + " listed folders are system folders and were not searched.";
+}
+
+std::string TrashFoldersText(int count)
+{
+    if (count == 1)
+        return "1 listed folder is in the Trash and was not searched.";
+    return std::to_string(count) + " listed folders are in the Trash and were not searched.";
+}
+
+std::string SoftwareFoldersText(int count)
+{
+    if (count == 1)
+        return "1 folder of installed software was not searched.";
+    return std::to_string(count) + " folders of installed software were not searched.";
+}
+
+std::string InTransitText(int count)
+{
+    if (count == 1)
+        return "1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered.";
+    return std::to_string(count)
+        + " files named .varnok-deleting-... were left by deletions that did not finish; they were not offered.";
+}
+
+std::string SummaryNotes(const ScanSummary &summary)
+{
+    std::string notes;
+    const auto add = [&](int count, std::string (*text)(int)) {
+        if (count > 0)
+            notes += "\n" + text(count);
+    };
+    add(summary.systemFolders, SystemFoldersText);
+    add(summary.trashFolders, TrashFoldersText);
+    add(summary.softwareFolders, SoftwareFoldersText);
+    add(summary.inTransitFiles, InTransitText);
+    add(summary.unreadable, UnreadText);
+    return notes;
 }
 
 std::string UnreadText(int count)

@@ -24,6 +24,17 @@ std::string UnreadText(int count);
 
 // The summary's second line when listed folders lay in the system's own trees.
 std::string SystemFoldersText(int count);
+// ... when listed folders lay in the trash.
+std::string TrashFoldersText(int count);
+// ... when folders of installed software were passed by.
+std::string SoftwareFoldersText(int count);
+// ... when files left by a deletion that did not finish were found.
+std::string InTransitText(int count);
+
+struct ScanSummary;
+// The lines that follow the summary's first: what the scan passed by and
+// what it could not read, each on a line of its own after a newline.
+std::string SummaryNotes(const ScanSummary &summary);
 
 // The summary's line when an error ended the scan early; `reason` from FailureReason.
 std::string EndedEarlyText(const std::string &reason);

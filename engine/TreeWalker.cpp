@@ -31,15 +31,6 @@ struct PendingFolder {
     FolderStanding parentStanding = FolderStanding::User;
 };
 
-// What an entry is for the listing: a file gone meanwhile is no file, and a
-// file the boundary does not admit is none either.
-FileKind kindOf(const PathStatus &status, FolderStanding folder)
-{
-    if (status.kind == FileKind::Regular)
-        return ScanBoundary::admitsFile(folder, status) ? FileKind::Regular : FileKind::Other;
-    return status.kind == FileKind::Missing ? FileKind::Other : status.kind;
-}
-
 // A listed folder whose entries' statuses are still to be read. Threads take
 // them a slice at a time and in turn from every such folder: some file
 // systems answer only one lookup at a time in a folder, so the requests in
@@ -110,10 +101,24 @@ public:
     }
 
     bool cancelled() const { return failed_.load() || (cancel_ && cancel_()); }
+    // What the boundary passed by below the top, for the summary.
+    void countPassedBy() { listing_.countPassedBy(softwareFolders_.load(), inTransitFiles_.load()); }
     // Whether the boundary kept the listing out of some folder below the top.
     bool passedBy() const { return passedBy_.load(); }
 
 private:
+    // What an entry is for the listing: a file gone meanwhile is no file, and
+    // a file the boundary does not admit is none either.
+    FileKind kindOf(const PathStatus &status, FolderStanding standing, const PathStatus &folder, std::string_view name)
+    {
+        if (status.kind != FileKind::Regular)
+            return status.kind == FileKind::Missing ? FileKind::Other : status.kind;
+        const PassedBy passed = ScanBoundary::fileStanding(standing, folder, name, status);
+        if (passed == PassedBy::InTransit)
+            ++inTransitFiles_;
+        return passed == PassedBy::Nothing ? FileKind::Regular : FileKind::Other;
+    }
+
     std::size_t queued() const { return pending_.size() + unassigned_; }
     bool sliceReady() const
     {
@@ -194,10 +199,13 @@ private:
             if (dir->openChild(*next.parent, next.name.c_str())) {
                 next.parent.reset();
                 const PathStatus self = dir->status();
-                const FolderStanding standing
-                    = boundary_.subfolder(next.parentStanding, next.parentStatus, next.name.c_str(), dir->fd(), self);
+                PassedBy why = PassedBy::Nothing;
+                const FolderStanding standing = boundary_.subfolder(next.parentStanding, next.parentStatus,
+                                                                    next.name.c_str(), dir->fd(), self, &why);
                 if (standing != FolderStanding::System)
                     listFolder(std::move(dir), self, standing, next.parentEntry);
+                else if (why == PassedBy::Software)
+                    ++softwareFolders_;
                 if (standing != FolderStanding::User)
                     passedBy_ = true;
             } else if (dir->unreadable()) {
@@ -217,7 +225,9 @@ private:
         std::vector<std::size_t> unstated;
         std::vector<std::uint64_t> inodes;
         DirectoryReader::Entry e;
+        FolderMarks marks;
         while (!cancelled() && dir->next(e)) {
+            marks.note(e.name, e.type);
             FolderListing::Entry rec;
             if (e.type == DirectoryReader::EntryType::Directory)
                 rec.kind = FileKind::Directory;
@@ -227,6 +237,14 @@ private:
             entries.push_back(rec);
             names.emplace_back(e.name);
             inodes.push_back(e.inode);
+        }
+        // Installed software and repository stores are known by what they
+        // hold: passed by whole, nothing of them recorded.
+        if (const PassedBy mark = ScanBoundary::markedBy(marks, dir->fd()); mark != PassedBy::Nothing) {
+            if (mark == PassedBy::Software)
+                ++softwareFolders_;
+            passedBy_ = true;
+            return;
         }
         // Stable: entries the listing gives no inode keep their order.
         if (inodeOrder_)
@@ -241,7 +259,7 @@ private:
                 if (cancelled())
                     break;
                 const PathStatus status = dir->statEntry(names[k].c_str());
-                entries[k].kind = kindOf(status, standing);
+                entries[k].kind = kindOf(status, standing, self, names[k]);
                 entries[k].identity = status.identity;
                 entries[k].owner = status.owner;
                 if (entries[k].kind == FileKind::Regular)
@@ -315,7 +333,7 @@ private:
         const std::size_t pendingBefore = pending_.size();
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             const PathStatus &status = found[i - slice.begin];
-            const FileKind kind = kindOf(status, folder.standing);
+            const FileKind kind = kindOf(status, folder.standing, folder.status, folder.names[i]);
             listing_.setStatus(folder.entries[i], kind, status);
             if (kind == FileKind::Regular)
                 bytes += status.identity.size;
@@ -335,6 +353,8 @@ private:
     const std::function<bool()> &cancel_;
     ScanBoundary &boundary_;
     std::atomic<bool> passedBy_{false};
+    std::atomic<std::uint64_t> softwareFolders_{0};
+    std::atomic<std::uint64_t> inTransitFiles_{0};
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
     std::condition_variable workers_; // threads waiting for work
@@ -379,6 +399,7 @@ TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &li
         result.bytes = run.run(std::move(dir), result.standing);
         result.passedBy = run.passedBy();
         result.cancelled = run.cancelled();
+        run.countPassedBy();
     }
     if (result.cancelled)
         listing.clear();

@@ -16,10 +16,20 @@
 namespace
 {
 
-bool IsSystemFolder(ScanBoundary &boundary, const std::string &folder)
+// Whether a listed folder is passed by whole, and why; the summary counts it.
+bool PassedByWhole(ScanBoundary &boundary, const std::string &folder, ScanStats &stats)
 {
     DirectoryReader dir;
-    return dir.open(folder) && boundary.listedFolder(dir.fd()) == FolderStanding::System;
+    PassedBy why = PassedBy::Nothing;
+    if (!dir.open(folder) || boundary.listedFolder(dir.fd(), &why) != FolderStanding::System)
+        return false;
+    if (why == PassedBy::Software)
+        ++stats.softwareFolders;
+    else if (why == PassedBy::Trash)
+        ++stats.trashFolders;
+    else
+        ++stats.systemFolders;
+    return true;
 }
 
 } // namespace
@@ -156,7 +166,7 @@ void TScanThread_Short::Job::reportEndedEarly(const std::exception_ptr &error) n
     if (context.aborted())
         return; // closing: nobody waits for a summary
     try {
-        ScanSummary summary{context.stats.groups, context.stats.unreadable(), context.stats.systemFolders};
+        ScanSummary summary = context.stats.summary(context.stats.groups);
         summary.endedEarly = true;
         summary.failure = FailureReason(error);
         gate.showSummary(summary);
@@ -171,13 +181,12 @@ void TScanThread_Short::Job::execute()
         return;
     ScanBoundary &boundary = context.ensureBoundary();
     StorageProfiles &profiles = context.ensureProfiles();
-    // A listed folder inside a system tree adds nothing; the summary says so.
+    // A listed folder inside a system tree, the trash or installed software
+    // adds nothing; the summary says so.
     std::vector<std::string> searched;
     for (const auto &folder : folders) {
-        if (IsSystemFolder(boundary, folder)) {
-            ++context.stats.systemFolders;
+        if (PassedByWhole(boundary, folder, context.stats))
             continue;
-        }
         searched.push_back(folder);
     }
     std::vector<FolderListing> listings(searched.size());

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace
@@ -64,12 +65,14 @@ Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry 
     return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
 }
 
-bool InSystemFolder(const Entry &entry, ScanBoundary *boundary)
+// Whether the boundary still lets the file be a candidate where it lies now.
+bool StillAdmitted(const Entry &entry, const PathStatus &status, ScanBoundary *boundary)
 {
-    if (boundary)
-        return boundary->listedFolder(entry.folder.fd()) != FolderStanding::User;
-    ScanBoundary own;
-    return own.listedFolder(entry.folder.fd()) != FolderStanding::User;
+    std::unique_ptr<ScanBoundary> own;
+    if (!boundary)
+        boundary = (own = std::make_unique<ScanBoundary>()).get();
+    const FolderStanding standing = boundary->listedFolder(entry.folder.fd());
+    return ScanBoundary::admitsFile(standing, StatAt(entry.folder.fd(), ""), entry.name, status);
 }
 
 std::string AbsolutePath(const std::string &path)
@@ -85,6 +88,7 @@ std::string AbsolutePath(const std::string &path)
 // Where a file waits while its group's kept copy is checked.
 struct Aside {
     FreedesktopTrash::Trashed trashed; // recycled
+    std::string unusableTrash;         // recycling failed there, at the trash's fault
     std::string hiddenName;            // deleted for good: its name in its own folder
 };
 
@@ -93,7 +97,7 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
 {
     static std::atomic<std::uint64_t> counter{0};
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
-        hidden = ".varnok-deleting-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        hidden = std::string(kInTransitPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         const int error = RenameNoReplace(entry.folder, entry.name, entry.folder, hidden);
         if (error != EEXIST)
             return error;
@@ -104,7 +108,8 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
 int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
 {
     if (recycle)
-        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed);
+        return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed,
+                                             &aside.unusableTrash);
     return MoveToHiddenName(entry, aside.hiddenName);
 }
 
@@ -123,6 +128,18 @@ bool StillInPlace(const Entry &entry, const FileIdentity &seen)
 }
 
 } // namespace
+
+bool IsInTransitName(std::string_view name)
+{
+    if (!name.starts_with(kInTransitPrefix))
+        return false;
+    name.remove_prefix(kInTransitPrefix.size());
+    const std::size_t dash = name.find('-');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return dash != std::string_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
+}
 
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 {
@@ -149,15 +166,18 @@ RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen
     // Asked now, by the folder the file lies in, whatever the row said.
     if (checks.protectedFolders && checks.protectedFolders->holdsFolder(entry.folder.fd()))
         return RemovalOutcome::InProtectedFolder;
-    if (status.kernelProtected || InSystemFolder(entry, checks.boundary))
+    if (!StillAdmitted(entry, status, checks.boundary))
         return RemovalOutcome::Protected;
     // A kept copy already gone needs no move to tell; a move and a put-back
     // would give the file a new status-change time.
     if (checks.keptCopyStands && !checks.keptCopyStands())
         return RemovalOutcome::LastCopy;
     Aside aside;
-    if (const int error = MoveAside(entry, path, seen, recycle, aside))
-        return error == ENOENT ? RemovalOutcome::Gone : RemovalOutcome::Refused;
+    if (const int error = MoveAside(entry, path, seen, recycle, aside)) {
+        if (!aside.unusableTrash.empty() && checks.trashUnusable)
+            checks.trashUnusable(aside.unusableTrash, error);
+        return error == ENOENT && aside.unusableTrash.empty() ? RemovalOutcome::Gone : RemovalOutcome::Refused;
+    }
     // Success is only believed when the file has really left its place.
     if (StillInPlace(entry, seen))
         return RemovalOutcome::Refused;

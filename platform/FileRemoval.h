@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class ProtectedFolders;
 class ScanBoundary;
@@ -15,7 +16,7 @@ enum class RemovalOutcome {
     Gone,              // nothing was there any more
     Changed,           // something else is there now than what the scan saw; untouched
     Refused,           // the system would not let it go; untouched
-    Protected,         // its folder is the system's now, or the kernel guards the file; untouched
+    Protected,         // no scan would offer it where it lies now (a system folder, a kernel guard); untouched
     InProtectedFolder, // it lies in a folder the user protected; untouched
     LastCopy,          // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
 };
@@ -29,7 +30,16 @@ struct RemovalChecks {
     std::function<bool()> keptCopyStands;
     // The folders the user protected; none: no folder is.
     ProtectedFolders *protectedFolders = nullptr;
+    // Told where the trash was looked for, and the errno value, when the
+    // trash itself could not be used.
+    std::function<void(const std::string &trash, int error)> trashUnusable;
 };
+
+// The name a file takes in its own folder while it is deleted for good: this
+// prefix, the process id, "-" and a counter. A deletion killed midway may
+// leave one behind, which no scan offers.
+inline constexpr std::string_view kInTransitPrefix = ".varnok-deleting-";
+bool IsInTransitName(std::string_view name);
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.

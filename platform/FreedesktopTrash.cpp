@@ -19,6 +19,8 @@
 struct FreedesktopTrash::Place {
     FolderHandle trash, files, info;
     std::string recordedPath; // where the file came from, as its info file says
+    std::string path;         // where the trash was looked for
+    bool infoFailed = false;  // its info file could not be written: the trash's fault
 };
 
 namespace
@@ -187,17 +189,22 @@ std::string FreedesktopTrash::infoText(const std::string &recordedPath, std::int
 }
 
 int FreedesktopTrash::moveToTrash(const FolderHandle &folder, const std::string &name, const std::string &absolutePath,
-                                  std::uint64_t device, Trashed *where)
+                                  std::uint64_t device, Trashed *where, std::string *unusable)
 {
     // Files on the home trash's file system go there; others to their mount's.
     Place place;
     place.recordedPath = absolutePath;
     const bool home = DeviceOfNearest(homeTrashPath()) == device;
-    if (int error = home ? openHomeTrash(device, place) : openMountTrash(folder, name, device, place))
+    const auto unusableAt = [&](int error) {
+        if (unusable)
+            *unusable = place.path;
         return error;
+    };
+    if (int error = home ? openHomeTrash(device, place) : openMountTrash(folder, name, device, place))
+        return unusableAt(error);
     std::string trashName;
     if (int error = moveInto(place, folder, name, trashName))
-        return error;
+        return place.infoFailed ? unusableAt(error) : error;
     if (where)
         *where = {std::move(place.files), std::move(place.info), std::move(trashName)};
     return 0;
@@ -213,7 +220,7 @@ int FreedesktopTrash::putBack(const Trashed &where, const FolderHandle &folder, 
 
 int FreedesktopTrash::openHomeTrash(std::uint64_t device, Place &place)
 {
-    const std::string path = homeTrashPath();
+    const std::string path = place.path = homeTrashPath();
     int error = place.trash.open(path);
     if (error == ENOENT && (error = MakeFolders(path)) == 0) // made only the first time
         error = place.trash.open(path);
@@ -229,18 +236,22 @@ int FreedesktopTrash::openMountTrash(const FolderHandle &folder, const std::stri
     if (folderPath.empty())
         return ENAMETOOLONG;
     const std::string topPath = MountTable::read().topOf(folderPath, device);
+    const std::string uid = std::to_string(::getuid());
+    if (!topPath.empty())
+        place.path = (topPath == "/" ? "" : topPath) + "/.Trash-" + uid;
     place.recordedPath = RelativeTo(topPath, folderPath == "/" ? "/" + name : folderPath + "/" + name);
     FolderHandle top;
     if (int error = top.open(topPath))
         return error;
-    const std::string uid = std::to_string(::getuid());
     // A shared .Trash is only trusted when it is a real, sticky folder.
     struct stat st;
     if (::fstatat(top.fd(), ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         FolderHandle shared;
         if (shared.openChild(top, ".Trash", false) == 0 && place.trash.openChild(shared, uid, true) == 0
-            && openFilesAndInfo(place, device) == 0)
+            && openFilesAndInfo(place, device) == 0) {
+            place.path = (topPath == "/" ? "" : topPath) + "/.Trash/" + uid;
             return 0;
+        }
     }
     if (int error = place.trash.openChild(top, ".Trash-" + uid, true))
         return error;
@@ -271,10 +282,12 @@ int FreedesktopTrash::moveInto(Place &place, const FolderHandle &folder, const s
             = ::openat(place.info.fd(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (info < 0 && errno == EEXIST)
             continue;
+        place.infoFailed = info < 0;
         if (info < 0)
             return errno;
         const bool written = WriteAll(info, text);
         ::close(info);
+        place.infoFailed = !written;
         int error = written ? 0 : EIO;
         if (written)
             error = RenameNoReplace(folder, name, place.files, trashName);

@@ -22,9 +22,10 @@ public:
     // Moves the entry `name` of `folder` (the file at `absolutePath`, on
     // `device`) into the trash and records where it came from; `where`, when
     // given, learns where it went. Returns 0 or the errno value of what
-    // stopped it.
+    // stopped it; when that was the trash itself (it could not be made,
+    // opened or written to), `unusable` learns where it was looked for.
     static int moveToTrash(const FolderHandle &folder, const std::string &name, const std::string &absolutePath,
-                           std::uint64_t device, Trashed *where = nullptr);
+                           std::uint64_t device, Trashed *where = nullptr, std::string *unusable = nullptr);
     // Takes a file just trashed back to the entry `name` of `folder`, which
     // must be free, and drops its info file. Returns 0 or the errno value.
     static int putBack(const Trashed &where, const FolderHandle &folder, const std::string &name);

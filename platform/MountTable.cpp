@@ -3,6 +3,7 @@
 #include "MountTable.h"
 #include "OpenFileLimit.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -60,9 +61,35 @@ bool ParseLine(const std::string &line, MountTable::Mount &mount)
     while (fields >> field && field != "-") { }
     if (field != "-" || !(fields >> mount.fsType))
         return false;
+    std::string source;
+    mount.superOptions.clear();
+    fields >> source >> mount.superOptions;
+    mount.source = DecodeEscapes(source);
     mount.mountPoint = DecodeEscapes(point);
     mount.root = DecodeEscapes(root);
     return true;
+}
+
+// Folders joined by ":", as an overlay's lower layers are; "\:" is a colon
+// inside a name.
+std::vector<std::string> SplitFolderList(const std::string &list)
+{
+    std::vector<std::string> parts(1);
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        if (list[k] == '\\' && k + 1 < list.size())
+            parts.back() += list[++k];
+        else if (list[k] == ':')
+            parts.emplace_back();
+        else
+            parts.back() += list[k];
+    }
+    return parts;
+}
+
+bool IsFolder(const std::string &path)
+{
+    struct stat st;
+    return !path.empty() && path[0] == '/' && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::uint64_t DeviceOf(const std::string &path)
@@ -112,6 +139,40 @@ MountTable MountTable::parse(std::istream &in)
         if (ParseLine(line, mount))
             table.mounts_.push_back(mount);
     return table;
+}
+
+std::vector<std::string> MountTable::sourceFolders(const Mount &mount)
+{
+    std::vector<std::string> folders;
+    const auto takeAbsolute = [&](const std::string &path) {
+        if (!path.empty() && path[0] == '/')
+            folders.push_back(path);
+    };
+    if (mount.fsType == "overlay") {
+        // Commas inside the options' values are written as escapes.
+        std::istringstream options(mount.superOptions);
+        for (std::string option; std::getline(options, option, ',');) {
+            const std::size_t equals = option.find('=');
+            if (equals == std::string::npos)
+                continue;
+            const std::string key = option.substr(0, equals), value = DecodeEscapes(option.substr(equals + 1));
+            if (key == "lowerdir" || key == "lowerdir+" || key == "datadir+")
+                for (const std::string &layer : SplitFolderList(value))
+                    takeAbsolute(layer);
+            else if (key == "upperdir")
+                takeAbsolute(value);
+        }
+    } else if (mount.fsType == "fuse" || mount.fsType.rfind("fuse.", 0) == 0) {
+        if (IsFolder(mount.source)) {
+            folders.push_back(mount.source);
+        } else {
+            // Some join their branches as an overlay joins its layers.
+            const std::vector<std::string> branches = SplitFolderList(mount.source);
+            if (branches.size() > 1 && std::all_of(branches.begin(), branches.end(), IsFolder))
+                folders = branches;
+        }
+    }
+    return folders;
 }
 
 bool MountTable::isWithin(const std::string &path, const std::string &top)

@@ -19,6 +19,8 @@ public:
         std::string root;         // the folder of its file system mounted here
         std::string mountPoint;   // escapes such as \040 decoded
         std::string fsType;
+        std::string source;       // what was mounted, as the table names it
+        std::string superOptions; // the file system's own options, escapes kept
     };
 
     // The table of this process; empty when it cannot be read.
@@ -40,6 +42,11 @@ public:
     // `realPath`, which lies on `mount`, as a path inside the mount's file
     // system: the same folder has the same inner path through every mount.
     static std::string innerPath(const Mount &mount, const std::string &realPath);
+    // The folders whose files a mount shows again, as absolute paths: an
+    // overlay's layers, and the source of a user-space file system when it
+    // names folders (bindfs and the like give it). Empty for other mounts.
+    static std::vector<std::string> sourceFolders(const Mount &mount);
+
     // Whether `path` is `top` or lies below it, folder by folder.
     static bool isWithin(const std::string &path, const std::string &top);
 

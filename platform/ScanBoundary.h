@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "DirectoryReader.h"
 #include "FileStatus.h"
 #include "MountTable.h"
 
@@ -10,38 +11,76 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 class PseudoFileSystems;
 class TrashFolders;
 
-// One of the operating system's own trees, named by path when a scan starts
-// and known from then on by the identity of its top. Folders inside it that
+// A tree the user's files are not in, named by path when a scan starts and
+// known from then on by the identity of its top. Folders inside it that
 // belong to the user (/var/tmp, a home under /var) are searched as usual.
 struct SystemTree {
+    enum class Kind {
+        System,   // the operating system's own
+        Software, // installed software inside a home: a toolchain, a package store, a cache
+        // The system's run-time files (/run). A mount below it that is the
+        // user's by what it is (a disk, a share) is searched, but none in its
+        // host/ folder, where a sandbox shows the host's system.
+        Runtime,
+    };
     std::string path;
     std::vector<std::string> userFolders;
+    Kind kind = Kind::System;
 };
 
 // Where a folder stands for a scan.
 enum class FolderStanding {
     User,    // searched
-    System,  // never entered: a system tree, a version-control store, the trash, a pseudo file system
+    System,  // never entered: a system tree, installed software, a version-control store, the trash, a pseudo file
+             // system
     Between, // in a system tree on the way to a user folder inside it: entered, its files passed by
+    Root,    // the root folder: entered, its own files passed by, its subfolders judged one by one
+};
+
+// Why something was passed by, for what the summary counts.
+enum class PassedBy {
+    Nothing,
+    System,    // the system's: its trees, a pseudo file system, a repository store, a mount of its own
+    Software,  // installed software inside a home
+    Trash,     // the user's trash
+    InTransit, // a file this program moved aside to delete it, left by a deletion that did not finish
+};
+
+// What a walk saw of a folder's entries while listing it, enough to tell
+// whether the folder holds what marks installed software or a repository.
+class FolderMarks
+{
+public:
+    void note(std::string_view name, DirectoryReader::EntryType type);
+
+private:
+    friend class ScanBoundary;
+    enum class Seen : unsigned char { No, Yes, Maybe }; // Maybe: the listing did not tell the kind
+    std::vector<Seen> seen_;
 };
 
 // The one rule for what a scan may touch: which folders it enters and which
 // files may be candidates. Every walk asks it, and so does deletion before a
 // file goes. Folders are judged by identity and by the mount they lie on,
-// never by the path the user typed, so "/", a link, a bind mount and
-// /proc/self/root all lead to the same answer. Safe to ask from several
-// threads at once.
+// never by the path the user typed, so "/", a link, a bind mount, an overlay,
+// a user-space passthrough and /proc/self/root all lead to the same answer.
+// Safe to ask from several threads at once.
 class ScanBoundary
 {
 public:
-    // This machine's system trees; a tree that does not exist is left out.
+    // This machine's system trees, its run-time tree and the installed
+    // software in its users' homes; a tree that does not exist is left out.
     static std::vector<SystemTree> standardTrees();
+    // The installed software kept in the home `home`, one tree per folder
+    // that is there (see the list in the source).
+    static std::vector<SystemTree> softwareTreesOf(const std::string &home);
 
     explicit ScanBoundary(const std::vector<SystemTree> &trees = standardTrees());
     ~ScanBoundary();
@@ -49,48 +88,85 @@ public:
     ScanBoundary &operator=(const ScanBoundary &) = delete;
 
     // A folder the user listed, open as `folderFd`: where it stands, however
-    // it was reached. Deletion asks the same of a file's folder.
-    FolderStanding listedFolder(int folderFd);
+    // it was reached, and why when it is the system's. Deletion asks the
+    // same of a file's folder.
+    FolderStanding listedFolder(int folderFd, PassedBy *why = nullptr);
     // A subfolder `name` met by a walk in a folder standing as `parent` whose
     // status is `parentStatus`; the subfolder is open as `childFd` with the
     // status `child` (from DirectoryReader::status, which tells its mount).
     FolderStanding subfolder(FolderStanding parent, const PathStatus &parentStatus, const char *name, int childFd,
-                             const PathStatus &child);
-    // Whether a regular file of a folder standing so may be a candidate:
-    // never one the kernel protects (immutable or append-only).
-    static bool admitsFile(FolderStanding folder, const PathStatus &file)
+                             const PathStatus &child, PassedBy *why = nullptr);
+    // A folder the walk has entered and listed, open as `folderFd`: whether
+    // its entries mark it as installed software or a repository store, which
+    // are passed by whole. Nothing when they do not.
+    static PassedBy markedBy(const FolderMarks &marks, int folderFd);
+
+    // Why the regular file `name` with the status `file`, in a folder
+    // standing so with the status `folder`, may not be a candidate; Nothing
+    // when it may. Never a file the kernel protects or whose folder it
+    // protects, nor a file mounted on its own (a bind mount of a file), nor
+    // a repository's pointer file or this program's own in-transit name.
+    static PassedBy fileStanding(FolderStanding standing, const PathStatus &folder, std::string_view name,
+                                 const PathStatus &file);
+    static bool admitsFile(FolderStanding standing, const PathStatus &folder, std::string_view name,
+                           const PathStatus &file)
     {
-        return folder == FolderStanding::User && file.kind == FileKind::Regular && !file.kernelProtected;
+        return fileStanding(standing, folder, name, file) == PassedBy::Nothing;
     }
 
 private:
-    enum class Kind { User, Top, Between };
+    enum class Kind { User, Top, Between, Root, Software };
+    struct Verdict {
+        FolderStanding standing = FolderStanding::User;
+        PassedBy why = PassedBy::Nothing;
+    };
     struct Special {
         Kind kind;
         std::uint64_t tableDevice; // the mount table's major:minor of its file system
         std::string innerPath;     // its path inside that file system
     };
+    // What a mount that shows other folders again (an overlay, a passthrough) shows.
+    struct Layers {
+        std::vector<std::string> folders; // each at the mount's own root
+        bool deep = false;                // a special folder lies inside one: each folder is judged by its layers
+    };
     using Key = std::pair<std::uint64_t, std::uint64_t>; // device, inode
 
     void addTree(const SystemTree &tree);
+    void addRuntimeTree(const std::string &top);
     void addSpecial(const std::string &realPath, Kind kind);
     std::optional<Kind> byIdentity(const FileIdentity &id) const;
-    FolderStanding byInnerPath(std::uint64_t tableDevice, const std::string &innerPath) const;
-    FolderStanding mountRoot(std::uint64_t mountId);
-    FolderStanding judgeListed(int folderFd, const PathStatus &self);
-    std::optional<FolderStanding> byAncestors(int folderFd, const PathStatus &self);
+    static Verdict ofKind(Kind kind, bool exact);
+    static Verdict below(Verdict verdict);
+    Verdict byInnerPath(std::uint64_t tableDevice, const std::string &innerPath) const;
+    Verdict mountRoot(std::uint64_t mountId);
+    Verdict judgeListed(int folderFd, const PathStatus &self);
+    Verdict listedVerdict(int folderFd);
+    Verdict judgeSubfolder(FolderStanding parent, const PathStatus &parentStatus, const char *name, int childFd,
+                           const PathStatus &child);
+    std::optional<Verdict> byAncestors(int folderFd, const PathStatus &self, std::vector<std::uint64_t> &crossed);
+    std::optional<Verdict> byLayers(const MountTable::Mount &mount, const std::string &innerPath);
+    const Layers &layersOf(const MountTable::Mount &mount);
+    std::optional<MountTable::Mount> deepLayered(std::uint64_t mountId);
+    bool isUsersRuntimeMount(std::uint64_t mountId);
     bool isPseudo(const FileIdentity &id, int folderFd);
+    bool inTrash(int folderFd, const FileIdentity &id);
+    std::optional<MountTable::Mount> mountCopy(std::uint64_t mountId);
     const MountTable::Mount *mountOf(std::uint64_t mountId); // with mutex_ held, or while constructing
 
     // Fixed once constructed.
     std::map<Key, Kind> byIdentity_;
     std::vector<Special> specials_;
+    std::vector<std::string> specialPaths_; // their real paths
+    std::vector<std::string> runtimeTops_;  // real paths of the run-time trees
+    std::uint64_t rootDevice_ = 0;          // the table's device of the root file system
 
     std::mutex mutex_; // guards what follows, which learns as it goes
     MountTable mounts_;
     bool mountsReread_ = false;
-    std::map<std::uint64_t, FolderStanding> mountStanding_;
-    std::map<Key, FolderStanding> listedStanding_;
+    std::map<std::uint64_t, Verdict> mountStanding_;
+    std::map<std::uint64_t, Layers> layers_;
+    std::map<Key, Verdict> listedStanding_;
     std::unique_ptr<PseudoFileSystems> pseudo_;
     std::unique_ptr<TrashFolders> trash_;
 };

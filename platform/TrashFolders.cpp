@@ -2,12 +2,19 @@
 // SPDX-License-Identifier: MIT
 #include "TrashFolders.h"
 #include "FreedesktopTrash.h"
+#include "UserHomes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-TrashFolders::TrashFolders() : mounts_(MountTable::read()), uid_(std::to_string(::getuid()))
+// Where the desktop keeps the home trash, and where it lies in the homes the
+// password database gives, whatever the environment says; asked here, not
+// under the lock, as the database may need a descriptor.
+TrashFolders::TrashFolders()
+    : mounts_(MountTable::read()), uid_(std::to_string(::getuid())), homeTrashes_{FreedesktopTrash::homeTrashPath()}
 {
+    for (const std::string &home : OwnHomes())
+        homeTrashes_.push_back(home + "/.local/share/Trash");
 }
 
 bool TrashFolders::contains(int folderFd, const FileIdentity &folder)
@@ -28,9 +35,11 @@ void TrashFolders::addHomeTrash()
 {
     homeLookedAt_ = true;
     // The home trash may be reached through links the user keeps: follow them.
-    struct stat st;
-    if (::stat(FreedesktopTrash::homeTrashPath().c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        folders_.emplace(st.st_dev, st.st_ino);
+    for (const std::string &trash : homeTrashes_) {
+        struct stat st;
+        if (::stat(trash.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            folders_.emplace(st.st_dev, st.st_ino);
+    }
 }
 
 void TrashFolders::addTrashesOf(int folderFd, std::uint64_t device)

@@ -10,6 +10,7 @@
 #include <string>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 // The user's trash folders, which a scan passes by as it passes system files:
 // the home trash, and .Trash/$uid and .Trash-$uid at the top of every mount.
@@ -33,6 +34,7 @@ private:
 
     MountTable mounts_;
     std::string uid_;
+    std::vector<std::string> homeTrashes_; // paths, looked at once the walk starts
     std::mutex mutex_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> folders_; // device, inode
     bool homeLookedAt_ = false;

@@ -47,6 +47,8 @@ struct DeleteRunner::Run {
 
     std::mutex mutex; // guards the members below
     std::vector<Result> pending;
+    std::string unusableTrash; // the first trash that could not be used
+    int trashError = 0;
     bool done = false;
     bool wakePosted = false;
     std::string failure;
@@ -154,7 +156,14 @@ void DeleteRunner::work(Run &run) noexcept
                 run.report(Result{i, RemovalOutcome::InProtectedFolder});
                 continue;
             }
-            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group), &protectedFolders};
+            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group), &protectedFolders,
+                                       [&run](const std::string &trash, int error) {
+                                           std::lock_guard lock(run.mutex);
+                                           if (run.unusableTrash.empty()) {
+                                               run.unusableTrash = trash;
+                                               run.trashError = error;
+                                           }
+                                       }};
             run.report(Result{i, run.remover(item.path, item.identity, run.recycle, checks)});
         }
         run.report(std::nullopt);
@@ -217,6 +226,10 @@ bool DeleteRunner::applyPending()
         done = run_->done;
         run_->wakePosted = false;
         tally_.failure = run_->failure;
+        if (tally_.unusableTrash.empty()) {
+            tally_.unusableTrash = run_->unusableTrash;
+            tally_.trashError = run_->trashError;
+        }
     }
     std::vector<int> leaving;
     for (const Result &result : results) {

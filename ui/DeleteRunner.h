@@ -25,6 +25,10 @@ struct DeletionTally {
     int inProtectedFolders = 0;     // files in folders the user protected; their rows stay
     std::int64_t releasedBytes = 0; // sizes of the files that went
     std::string failure;            // why an error ended the run early; empty when it did not
+    // Where the trash was looked for when it could not be used, and why (an
+    // errno value); empty when it was not in the way.
+    std::string unusableTrash;
+    int trashError = 0;
 };
 
 // Removes one file; ShellDeleteFile unless a test gives another.

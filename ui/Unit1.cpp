@@ -514,7 +514,7 @@ void TForm1::abandonStuckScan()
     if (!job_ || !job_->Abandon())
         return; // ended on its own: its summary is on the way
     const ScanStats &stats = job_->Stats();
-    host_->jobAbandoned({0, stats.unreadable(), stats.systemFolders});
+    host_->jobAbandoned(stats.summary(0));
 }
 
 void TForm1::scanEnded()
@@ -546,10 +546,7 @@ void TForm1::showScanSummary(const ScanSummary &summary)
     std::string text = SummaryText(summary.groups, model_->rowCount());
     if (summary.endedEarly)
         text = EndedEarlyText(summary.failure) + "\n" + text;
-    if (summary.systemFolders > 0)
-        text += "\n" + SystemFoldersText(summary.systemFolders);
-    if (summary.unreadable > 0)
-        text += "\n" + UnreadText(summary.unreadable);
+    text += SummaryNotes(summary);
     dialogs_.messageBox(this, QString::fromStdString(text),
                         QString::fromLatin1(summary.endedEarly ? kEndedEarlyCaption : kSummaryCaption));
 }

@@ -9,6 +9,7 @@
 #include "FolderProtection.h"
 #include "FormatByteSize.h"
 #include "KeptCopyGuard.h"
+#include "LocaleCompare.h"
 #include "RadioGroup.h"
 #include "ResultModel.h"
 #include "ScanTexts.h"
@@ -22,6 +23,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace
@@ -42,6 +44,8 @@ constexpr char kSelected[] = "selected";
 constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
 constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
 
+constexpr char kTrashUnusable[] = "The Trash could not be used (%1); it was looked for at %2.";
+
 QString LeftText(int left)
 {
     return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
@@ -60,6 +64,10 @@ QString UndoneText(const DeletionTally &tally)
         lines << QString::asprintf(kEndedEarlyFormat, tally.failure.c_str());
     if (tally.left > 0)
         lines << LeftText(tally.left);
+    if (!tally.unusableTrash.empty())
+        lines << QString::fromLatin1(kTrashUnusable)
+                     .arg(QString::fromLocal8Bit(std::strerror(tally.trashError)),
+                          LocaleCompare::toDisplay(tally.unusableTrash));
     if (tally.inProtectedFolders > 0)
         lines << ProtectedText(tally.inProtectedFolders);
     return lines.join(QLatin1Char('\n'));

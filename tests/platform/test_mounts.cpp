@@ -61,6 +61,35 @@ TEST(MountTable, ReadsMountinfoLinesWithEscapesAndOptionalFields)
     EXPECT_TRUE(table.onDevice(makedev(8, 18)).empty());
 }
 
+// What a mount shows again: an overlay's layers (colons and commas in names
+// escaped), a passthrough's source when it is a folder, a union's branches;
+// nothing for a share or a disk, nor for a path relative to who mounted it.
+TEST(MountTable, SourceFoldersAreTheLayersAndFoldersAMountShowsAgain)
+{
+    TempTree tree;
+    const std::string a = tree.mkdir("a"), b = tree.mkdir("b");
+    std::istringstream text("40 26 0:50 / /ov rw - overlay overlay "
+                            "rw,lowerdir=/l/one:/l/t\\134:wo:rel,upperdir=/u/p\\054q,workdir=/w\n"
+                            "41 26 0:51 / /ov2 rw - overlay overlay rw,lowerdir+=/x,lowerdir+=/y,datadir+=/d\n"
+                            "42 26 0:52 / /bfs ro - fuse "
+                            + a + " ro,user_id=0\n" + "43 26 0:53 / /mfs rw - fuse.mergerfs " + a + ":" + b
+                            + " rw\n"
+                              "44 26 0:54 / /ssh rw - fuse.sshfs me@host:/home/me rw\n"
+                              "45 26 8:1 / /usb rw - ext4 /dev/sdb1 rw\n"
+                              "46 26 0:55 / /gone rw - fuse "
+                            + a + "/missing rw\n");
+    const MountTable table = MountTable::parse(text);
+    ASSERT_EQ(table.mounts().size(), 7u);
+    EXPECT_EQ(table.mounts()[0].source, "overlay");
+    using V = std::vector<std::string>;
+    EXPECT_EQ(MountTable::sourceFolders(table.mounts()[0]), (V{"/l/one", "/l/t:wo", "/u/p,q"}));
+    EXPECT_EQ(MountTable::sourceFolders(table.mounts()[1]), (V{"/x", "/y", "/d"}));
+    EXPECT_EQ(MountTable::sourceFolders(table.mounts()[2]), V{a});
+    EXPECT_EQ(MountTable::sourceFolders(table.mounts()[3]), (V{a, b}));
+    for (std::size_t k : {4u, 5u, 6u})
+        EXPECT_TRUE(MountTable::sourceFolders(table.mounts()[k]).empty()) << table.mounts()[k].mountPoint;
+}
+
 TEST(MountTable, RealPathOfAnOpenFolderResolvesLinksAndForgetsRemovedFolders)
 {
     TempTree tree;

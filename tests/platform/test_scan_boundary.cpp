@@ -1,10 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "DirectoryReader.h"
+#include "FileRemoval.h"
 #include "ScanBoundary.h"
+#include "ScopedEnv.h"
 #include "TempTree.h"
 #include "TestMount.h"
+#include "UserHomes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -33,7 +37,7 @@ TEST(ScanBoundary, KnowsThisMachinesSystemTreesByWhatTheyAreNotByTheirPath)
     ScanBoundary boundary;
     TempTree tree;
     tree.symlink("/usr/share", "share");
-    EXPECT_EQ(StandingOf(boundary, "/"), FolderStanding::User);
+    EXPECT_EQ(StandingOf(boundary, "/"), FolderStanding::Root); // entered, its own files passed by
     EXPECT_EQ(StandingOf(boundary, tree.root()), FolderStanding::User);
     for (const std::string &path : std::vector<std::string>{"/usr", "/usr/share", "/etc", "/proc/self/root/usr/share",
                                                             "/usr/../etc/.", tree.path("share"), "/proc"})
@@ -59,4 +63,53 @@ TEST(ScanBoundary, ABindMountOfASystemFolderIsTheSystems)
     ScanBoundary boundary; // made after the mounts: they are in its table
     EXPECT_EQ(StandingOf(boundary, tree.path("docs")), FolderStanding::System);
     EXPECT_EQ(StandingOf(boundary, tree.path("tmp")), FolderStanding::User);
+}
+
+TEST(ScanBoundary, InstalledSoftwareInAHomeIsFoundWhereItIsAndNeverTakesTheHome)
+{
+    TempTree tree;
+    const std::string home = tree.mkdir("home");
+    for (const char *folder : {"home/.rustup", "home/.cargo/registry", "home/.local/lib/python3.12",
+                               "home/.local/lib/not-python", "elsewhere/cache"})
+        tree.mkdir(folder);
+    tree.symlink(tree.path("elsewhere/cache"), "home/.cache"); // a cache kept on another disk
+    tree.symlink(home, "home/.npm");                           // a link back to the home itself
+    tree.symlink(tree.root(), "home/snap");                    // ... or above it
+    std::vector<std::string> found;
+    for (const SystemTree &t : ScanBoundary::softwareTreesOf(home)) {
+        EXPECT_EQ(t.kind, SystemTree::Kind::Software) << t.path;
+        found.push_back(t.path.substr(home.size() + 1));
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{".cache", ".cargo/registry", ".local/lib/python3.12", ".rustup"}));
+}
+
+// The environment says nothing of whose a folder is: HOME=/var/lib must not
+// make a service's files the user's, nor move the user's own toolchains.
+TEST(ScanBoundary, HomesComeFromThePasswordDatabaseNotFromHome)
+{
+    ScopedEnv home("HOME", "/var/lib");
+    ScopedEnv cache("XDG_CACHE_HOME", "/"); // a cache folder that would hold everything
+    const std::vector<std::string> own = OwnHomes();
+    ASSERT_FALSE(own.empty());
+    EXPECT_NE(own.front(), "/var/lib");
+    for (const SystemTree &tree : ScanBoundary::standardTrees()) {
+        EXPECT_FALSE(tree.path.rfind("/var/lib/", 0) == 0) << tree.path;
+        EXPECT_NE(tree.path, "/");
+        for (const std::string &user : tree.userFolders)
+            EXPECT_NE(user, "/var/lib");
+    }
+    ScanBoundary boundary;
+    if (Exists("/var/lib")) {
+        EXPECT_EQ(StandingOf(boundary, "/var/lib"), FolderStanding::System);
+    }
+}
+
+TEST(ScanBoundary, OnlyTheProgramsOwnInTransitNamesAreTakenForThem)
+{
+    for (const char *name : {".varnok-deleting-4242-0", ".varnok-deleting-1-17"})
+        EXPECT_TRUE(IsInTransitName(name)) << name;
+    for (const char *name : {".varnok-deleting-", ".varnok-deleting-12", ".varnok-deleting-12-", ".varnok-deleting-a-1",
+                             ".varnok-deleting-1-2.txt", "varnok-deleting-1-2", ".varnok-deleting-notes"})
+        EXPECT_FALSE(IsInTransitName(name)) << name;
 }

@@ -47,7 +47,7 @@ protected:
 
 } // namespace
 
-TEST_F(TrashWalk, TheHomeTrashIsPassedByUnlessListedItself)
+TEST_F(TrashWalk, TheHomeTrashIsPassedByEvenListedItself)
 {
     tree.write("home/report.txt", "report");
     tree.write("home/.local/share/Trash/files/report.txt", "report");
@@ -58,8 +58,15 @@ TEST_F(TrashWalk, TheHomeTrashIsPassedByUnlessListedItself)
     giveOneTime({"home/notes.txt", "home/notes copy.txt"});
     expectBothWalks({"home/notes copy.txt", "home/notes.txt", "home/report.txt"},
                     {"1:home/notes copy.txt", "1:home/notes.txt"}, tree.path("home"));
-    // Listed by the user, it is scanned like any folder.
-    EXPECT_EQ(walk({tree.path("home/.local/share/Trash")}).size(), 3u);
+    // Listed by the user, or its files/ folder beside the home, it is still
+    // passed by, and the summary says so: a trashed copy must never be the
+    // one kept while the live one is checked.
+    EXPECT_EQ(walk({tree.path("home/.local/share/Trash")}), V{});
+    host.rows.clear();
+    scan({tree.path("home/.local/share/Trash/files"), tree.path("home")});
+    EXPECT_EQ(rows(), (V{"1:home/notes copy.txt", "1:home/notes.txt"}));
+    EXPECT_EQ(host.lastSummary.trashFolders, 1);
+    EXPECT_EQ(host.summarySystemFolders, 0);
 }
 
 TEST_F(TrashWalk, TheTrashAtTheTopOfAMountIsPassedByButNotAFolderOfThatNameElsewhere)

@@ -35,6 +35,8 @@ public:
         // Read-only, as shares often are: the kernel then answers statuses
         // from its cache even right after a read.
         bool readOnly = false;
+        // The mount names its source folder as its source, as bindfs does.
+        bool namesSource = false;
     };
 
     // Why no FUSE mount can be made here; empty when one can.
@@ -77,6 +79,8 @@ public:
         add("--hang-getattr", options.hangGetattr);
         if (options.readOnly)
             args.push_back("--read-only");
+        if (options.namesSource)
+            args.push_back("--name-source");
         server_ = spawn(args);
         mounted_ = server_ > 0 && waitFor(ready);
     }

@@ -37,7 +37,9 @@ class Passthrough(Operations):
         self.root = os.path.realpath(args.source).encode()
         self.latency = args.latency_ms / 1000.0
         self.args = args
-        self.fsname = "varnok-passthrough-%d" % os.getpid()
+        # Named after its source, as bindfs names its mounts, or uniquely.
+        self.fsname = os.path.realpath(args.source) if args.name_source else "varnok-passthrough-%d" % os.getpid()
+        self.mountpoint = os.path.realpath(args.mountpoint)
         self.unmounted = threading.Event()
         self.change_lock = threading.Lock()  # reads of the file to change, one at a time
         self.changed = False
@@ -59,6 +61,9 @@ class Passthrough(Operations):
 
     def _still_mounted(self):
         with open("/proc/self/mountinfo", "rb") as f:
+            if self.args.name_source:  # the name is no longer unique: look for the mount point
+                point = self.mountpoint.replace("\\", "\\134").replace(" ", "\\040").encode()
+                return any(line.split(b" ")[4] == point for line in f)
             needle = (" %s " % self.fsname).encode()
             return any(needle in line for line in f)
 
@@ -204,6 +209,8 @@ def main():
     ap.add_argument("--hang-getattr", metavar="NAME", help="status and lookup of this name never answer")
     ap.add_argument("--read-only", action="store_true",
                     help="mount read-only, as a share often is (the kernel then keeps access times too)")
+    ap.add_argument("--name-source", action="store_true",
+                    help="give SOURCE's real path as the mount's source, as bindfs does")
     ap.add_argument("--ready-file", metavar="PATH", help="created once the mount is up")
     args = ap.parse_args()
 

@@ -223,7 +223,9 @@ TEST_F(DeleteTest, NothingCheckedNoAnswerOrNoTrashTouchesNothingButForeverRemove
     deleteChecked();
     EXPECT_EQ(summaries(),
               std::vector<QString>{"0 duplicate files deleted. 0 bytes space released!\n"
-                                   "3 files could not be deleted; their rows remain in the list."});
+                                   "3 files could not be deleted; their rows remain in the list.\n"
+                                   "The Trash could not be used (Not a directory); it was looked for at "
+                                   + QString::fromStdString(tree.path("data/Trash")) + "."});
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(rowPaths(), before);
     for (const std::string &path : before)
