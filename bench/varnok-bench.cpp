@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost.
+#include "ChunkedArray.h"
 #include "OpenFileLimit.h"
 #include "ProcessShutdown.h"
 #include "ScanTexts.h"
@@ -41,7 +42,12 @@ public:
         groupingStarted_ = std::chrono::steady_clock::now();
     }
     void setElapsedText(const std::string &) override { }
-    void addResultRow(ResultRow row) override { rows_.push_back(std::move(row)); }
+    // Only what is printed is kept, as compactly as the list of a window
+    // would keep it: a million rows must not weigh on the figures.
+    void addResultRow(ResultRow row) override
+    {
+        rows_.push_back({paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.checked});
+    }
     void showSummary(const ScanSummary &summary) override
     {
         groups_ = summary.groups;
@@ -52,7 +58,15 @@ public:
 
     std::atomic<bool> stop_{false};
     std::int64_t total_ = 0;
-    std::vector<ResultRow> rows_;
+    struct Row {
+        std::uint64_t path;
+        std::uint32_t pathLength;
+        int group;
+        bool checked;
+        std::string_view pathIn(const ChunkedNames &paths) const { return paths.at(path, pathLength); }
+    };
+    ChunkedArray<Row> rows_;
+    ChunkedNames paths_;
     int groups_ = 0;
     std::shared_ptr<const ProtectedFolderList> protected_; // as the folder list's popup entry sets them
     std::string notes_;   // what the summary's further lines tell, each after a newline
@@ -150,7 +164,7 @@ int main(int argc, char **argv)
     job.WaitFor();
     const auto end = std::chrono::steady_clock::now();
     if (abandoned) // cut off: the groups are those whose rows arrived
-        host.groups_ = host.rows_.empty() ? 0 : host.rows_.back().group;
+        host.groups_ = host.rows_.size() == 0 ? 0 : host.rows_.back().group;
     const double seconds = secondsBetween(start, end);
     // A stage a job left behind never reached took no time: it starts and
     // ends where the job was given up.
@@ -170,7 +184,8 @@ int main(int argc, char **argv)
         for (std::size_t r = 0; r < host.rows_.size(); ++r) {
             if (printMarks) // as the window would mark it
                 std::fputs(host.rows_[r].checked ? "[x] " : "[ ] ", stdout);
-            std::fwrite(host.rows_[r].path.data(), 1, host.rows_[r].path.size(), stdout);
+            const std::string_view path = host.rows_[r].pathIn(host.paths_);
+            std::fwrite(path.data(), 1, path.size(), stdout);
             std::fputc('\n', stdout);
             if (r + 1 == host.rows_.size() || host.rows_[r + 1].group != host.rows_[r].group)
                 std::fputc('\n', stdout);

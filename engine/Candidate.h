@@ -2,34 +2,61 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "FileStatus.h"
+#include "FolderListing.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// One accepted file of the walk. Paths live in the list's shared byte pool so
-// that a million candidates cost one allocation pattern, not a million.
+// One accepted file of the walk, as the later stages read it.
 struct Candidate {
     FileIdentity identity;
-    std::uint64_t pathOffset = 0;
-    std::uint32_t pathLength = 0;
     std::uint32_t owner = 0;
 };
 
+// The accepted files of a scan. Their names and statuses stay in the walk's
+// listings, which the list takes over; per file it holds only where to find
+// it (8 bytes), and a path is put together when it is asked for.
 class CandidateList
 {
 public:
+    // Where a candidate lies: its entry in one of the listings.
+    struct Ref {
+        std::uint32_t entry = 0;
+        std::uint16_t listing = 0;
+        std::uint16_t device = 0; // into the list's devices
+    };
+
+    // Takes a walked listing over, with the path of its top folder; returns
+    // its number for append().
+    std::uint16_t adopt(FolderListing listing, const std::string &top);
+    // A regular file of an adopted listing, on its folder's device.
+    void append(std::uint16_t listing, std::uint64_t entry, std::uint64_t device);
+    const FolderListing &listing(std::uint16_t number) const { return listings_[number].listing; }
+    // A file by its full path, outside any listing (for tests and tools).
     void append(const PathStatus &status, std::string_view directoryPrefix, std::string_view name);
+
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    const Candidate &operator[](std::size_t i) const { return items_[i]; }
-    std::string_view path(std::size_t i) const;
-    std::string_view path(const Candidate &c) const;
-    std::vector<Candidate> &items() { return items_; }
-    const std::vector<Candidate> &items() const { return items_; }
+    Candidate operator[](std::size_t i) const;
+    std::int64_t sizeOf(std::size_t i) const;
+    std::string path(std::size_t i) const;
+    std::vector<Ref> &items() { return items_; }
+    const std::vector<Ref> &items() const { return items_; }
 
 private:
-    std::vector<Candidate> items_;
-    std::string pool_;
+    struct Adopted {
+        FolderListing listing;
+        std::string prefix; // the top folder's path, ending in '/'
+    };
+    std::uint16_t deviceIndex(std::uint64_t device);
+
+    std::vector<Adopted> listings_;
+    std::vector<std::uint64_t> devices_;
+    std::vector<Ref> items_;
+    // Files appended by path: their statuses, and paths in one pool.
+    std::vector<Candidate> loose_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> loosePaths_;
+    std::string loosePool_;
 };

@@ -26,7 +26,7 @@ void advanceProgress(ScanHost &host, std::int64_t size)
 
 // One folder level of the listing: its own filter copy and its own start
 // time for the label. The listing holds only what the boundary let in.
-void collectDirectory(ScanContext &ctx, const FolderListing &listing, std::uint32_t index, std::string &prefix,
+void collectDirectory(ScanContext &ctx, const FolderListing &listing, std::uint16_t number, std::uint32_t index,
                       CandidateList &list)
 {
     const std::int64_t start = MonotonicMs();
@@ -35,16 +35,12 @@ void collectDirectory(ScanContext &ctx, const FolderListing &listing, std::uint3
     for (std::uint64_t k = dir.firstEntry; k < dir.firstEntry + dir.entryCount; ++k) {
         if (ctx.aborted())
             return;
-        const FolderListing::Entry &entry = listing.entry(k);
-        const std::string_view name = listing.name(entry);
-        if (entry.kind == FileKind::Directory && entry.child != FolderListing::kNotEntered) {
-            const std::size_t keep = prefix.size();
-            prefix.append(name).push_back('/');
-            collectDirectory(ctx, listing, entry.child, prefix, list);
-            prefix.resize(keep);
-        } else if (entry.kind == FileKind::Regular && ExtensionPasses(name, filter)) {
-            advanceProgress(ctx.host, entry.identity.size);
-            list.append({entry.kind, entry.identity, entry.owner}, prefix, name);
+        const FileKind kind = listing.kind(k);
+        if (kind == FileKind::Directory && listing.child(k) != FolderListing::kNotEntered) {
+            collectDirectory(ctx, listing, number, listing.child(k), list);
+        } else if (kind == FileKind::Regular && ExtensionPasses(listing.name(k), filter)) {
+            advanceProgress(ctx.host, listing.identity(k, dir.device).size);
+            list.append(number, k, dir.device);
         }
         // Links, FIFOs, sockets and devices were never touched.
         if (ctx.host.stopFlag() || ctx.aborted())
@@ -55,23 +51,25 @@ void collectDirectory(ScanContext &ctx, const FolderListing &listing, std::uint3
 
 } // namespace
 
-void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list, const FolderListing *listing)
+void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list, FolderListing *listing)
 {
-    FolderListing own;
-    if (!listing || !listing->walked()) {
+    FolderListing walked;
+    if (listing && listing->walked()) {
+        walked = std::move(*listing);
+    } else {
         TreeWalker walker(
             context.ensureBoundary(), [&context] { return context.aborted() || context.host.stopFlag(); },
             &context.ensureProfiles());
-        walker.walk(folder, own);
-        listing = &own;
+        walker.walk(folder, walked);
     }
-    context.stats.unreadableFolders += listing->unreadableFolders();
-    context.stats.softwareFolders += listing->softwareFolders();
-    context.stats.inTransitFiles += listing->inTransitFiles();
-    if (listing->empty())
+    if (listing)
+        listing->clear();
+    context.stats.unreadableFolders += walked.unreadableFolders();
+    context.stats.softwareFolders += walked.softwareFolders();
+    context.stats.inTransitFiles += walked.inTransitFiles();
+    if (walked.empty())
         return;
-    std::string prefix = folder;
-    if (prefix.empty() || prefix.back() != '/')
-        prefix.push_back('/');
-    collectDirectory(context, *listing, 0, prefix, list);
+    // The candidates' names and statuses stay where the walk put them.
+    const std::uint16_t number = list.adopt(std::move(walked), folder);
+    collectDirectory(context, list.listing(number), number, 0, list);
 }

@@ -10,7 +10,7 @@ struct ScanContext;
 
 // Appends the files of a folder and all folders below it that pass the
 // filter, in walk order, advancing the bar by each file's share of the
-// estimate. Walks the listing given when a walk filled it, the tree itself
-// otherwise.
+// estimate. Takes over the listing given when a walk filled it (it is left
+// empty), walks the tree itself otherwise.
 void CollectFiles(ScanContext &context, const std::string &folder, CandidateList &list,
-                  const FolderListing *listing = nullptr);
+                  FolderListing *listing = nullptr);

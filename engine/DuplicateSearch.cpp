@@ -74,8 +74,7 @@ public:
             const KeepRule rule = ctx_.host.keepRule();
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 rows[r].group = groupNumber_;
-                rows[r].checked
-                    = KeepRuleChecks(rule, r, rows.size(), {rows[r].inProtectedFolder, inProtectedFolders});
+                rows[r].checked = KeepRuleChecks(rule, r, rows.size(), {rows[r].inProtectedFolder, inProtectedFolders});
                 ctx_.host.addResultRow(std::move(rows[r]));
                 ctx_.stats.rows++;
             }

@@ -2,19 +2,121 @@
 // SPDX-License-Identifier: MIT
 #include "FolderListing.h"
 
-std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries)
+#include <algorithm>
+#include <stdexcept>
+
+namespace
 {
-    directories_.push_back({entries_.size(), std::uint32_t(entries.size())});
-    entries_.insert(entries_.end(), entries.begin(), entries.end());
-    return std::uint32_t(directories_.size() - 1);
-}
+constexpr std::uint64_t kLongestArena = std::uint64_t(1) << 40;
+} // namespace
 
 std::uint64_t FolderListing::appendName(std::string_view name)
 {
-    const std::uint64_t offset = names_.size();
-    names_.append(name);
-    names_.push_back('\0'); // so a name can be handed to the system as it is
-    return offset;
+    if (name.size() > 0xFFFF)
+        throw std::length_error("a name too long for the listing");
+    const std::uint64_t place = names_.append(name); // ended by a NUL: it can be handed to the system as it is
+    if (place >= kLongestArena)
+        throw std::length_error("too many names for the listing");
+    return place;
+}
+
+std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries, const std::vector<std::string> &names,
+                                          std::uint64_t device)
+{
+    Directory dir;
+    dir.firstEntry = entries_.size();
+    dir.entryCount = std::uint32_t(entries.size());
+    dir.device = device;
+    directories_.push_back(dir);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const std::uint64_t offset = appendName(names[k]);
+        Stored s;
+        s.nameLow = std::uint32_t(offset);
+        s.nameHigh = std::uint8_t(offset >> 32);
+        s.nameLength = std::uint16_t(names[k].size());
+        entries_.push_back(s);
+        PathStatus status;
+        status.identity = entries[k].identity;
+        status.owner = entries[k].owner;
+        setStatus(entries_.size() - 1, entries[k].kind, status);
+        if (entries[k].kind == FileKind::Directory)
+            entries_.back().childOrOwner = entries[k].child;
+    }
+    return std::uint32_t(directories_.size() - 1);
+}
+
+void FolderListing::setChild(std::uint64_t entry, std::uint32_t child)
+{
+    entries_[entry].childOrOwner = child;
+    directories_[child].parent = directoryOf(entry);
+    directories_[child].nameEntry = entry;
+}
+
+void FolderListing::setStatus(std::uint64_t entry, FileKind kind, const PathStatus &status)
+{
+    Stored &s = entries_[entry];
+    if (kind == FileKind::Regular && status.identity.device != directories_[directoryOf(entry)].device)
+        kind = FileKind::Other; // a file mounted over a file: not the folder's own
+    s.kind = std::uint8_t(kind);
+    if (kind != FileKind::Regular) {
+        s.childOrOwner = kNotEntered;
+        return;
+    }
+    s.childOrOwner = status.owner;
+    s.inode = status.identity.inode;
+    s.size = status.identity.size;
+    s.mtimeNs = status.identity.mtimeNs;
+    s.ctimeNs = status.identity.ctimeNs;
+}
+
+std::uint32_t FolderListing::child(std::uint64_t entry) const
+{
+    return kind(entry) == FileKind::Directory ? entries_[entry].childOrOwner : kNotEntered;
+}
+
+std::uint32_t FolderListing::owner(std::uint64_t entry) const
+{
+    return kind(entry) == FileKind::Regular ? entries_[entry].childOrOwner : 0;
+}
+
+FileIdentity FolderListing::identity(std::uint64_t entry, std::uint64_t device) const
+{
+    const Stored &s = entries_[entry];
+    return {device, s.inode, s.size, s.mtimeNs, s.ctimeNs};
+}
+
+std::string_view FolderListing::name(std::uint64_t entry) const
+{
+    const Stored &s = entries_[entry];
+    const std::uint64_t offset = std::uint64_t(s.nameHigh) << 32 | s.nameLow;
+    return names_.at(offset, s.nameLength);
+}
+
+std::uint32_t FolderListing::directoryOf(std::uint64_t entry) const
+{
+    // Directories are added in the order of their entries.
+    const auto after = std::upper_bound(directories_.begin(), directories_.end(), entry,
+                                        [](std::uint64_t e, const Directory &d) { return e < d.firstEntry; });
+    return std::uint32_t(after - directories_.begin() - 1);
+}
+
+std::string FolderListing::relativePath(std::uint64_t entry) const
+{
+    std::vector<std::string_view> parts{name(entry)};
+    std::size_t length = parts.back().size();
+    for (std::uint32_t dir = directoryOf(entry); directories_[dir].parent != kNoDirectory;
+         dir = directories_[dir].parent) {
+        parts.push_back(name(directories_[dir].nameEntry));
+        length += parts.back().size() + 1;
+    }
+    std::string path;
+    path.reserve(length);
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        if (!path.empty())
+            path.push_back('/');
+        path.append(*part);
+    }
+    return path;
 }
 
 void FolderListing::clear()

@@ -21,13 +21,13 @@ std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, cons
     if (places)
         places->assign(items.size(), DiskPlace{});
     std::vector<DiskPlace> firstPlace(classes.size());
-    std::vector<std::pair<DiskPlace, Candidate>> members;
+    std::vector<std::pair<DiskPlace, CandidateList::Ref>> members;
     for (std::size_t c = 0; c < classes.size(); ++c) {
         members.clear();
         for (std::size_t k = classes[c].begin; k < classes[c].end; ++k) {
             if (cancelled && cancelled())
                 return std::nullopt;
-            const FileIdentity &id = items[k].identity;
+            const FileIdentity id = sorted[k].identity;
             const auto offset = lookup ? lookup(std::string(sorted.path(k)), id) : std::nullopt;
             members.emplace_back(PlaceOf(id, offset), items[k]);
         }

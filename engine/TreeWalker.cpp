@@ -270,11 +270,7 @@ private:
             total_ += bytes;
         }
         std::lock_guard lock(mutex_);
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            entries[k].nameOffset = listing_.appendName(names[k]);
-            entries[k].nameLength = std::uint32_t(names[k].size());
-        }
-        const std::uint32_t index = listing_.addDirectory(entries);
+        const std::uint32_t index = listing_.addDirectory(entries, names, self.identity.device);
         if (parentEntry)
             listing_.setChild(*parentEntry, index);
         const std::uint64_t first = listing_.directory(index).firstEntry;

@@ -203,7 +203,6 @@ void TScanThread_Short::Job::execute()
         if (context.aborted())
             return;
         CollectFiles(context, searched[i], list, &listings[i]);
-        listings[i].clear(); // walked: its memory is better spent on candidates
     }
     if (context.aborted())
         return;

@@ -25,12 +25,14 @@ void flatten(const FolderListing &listing, std::uint32_t index, const std::strin
 {
     const auto &dir = listing.directory(index);
     for (std::uint64_t k = dir.firstEntry; k < dir.firstEntry + dir.entryCount; ++k) {
-        const auto &e = listing.entry(k);
-        const std::string path = prefix + std::string(listing.name(e));
-        out.entries[path] = {e.kind, e.kind == FileKind::Regular ? e.identity.size : -1};
+        const FileKind kind = listing.kind(k);
+        const std::string path = prefix + std::string(listing.name(k));
+        out.entries[path] = {kind, kind == FileKind::Regular ? listing.identity(k, dir.device).size : -1};
         out.order[prefix].push_back(path);
-        if (e.child != FolderListing::kNotEntered)
-            flatten(listing, e.child, path + "/", out);
+        // The path a file's record gives is the one the walk took.
+        EXPECT_EQ(prefix + std::string(listing.name(k)), listing.relativePath(k));
+        if (listing.child(k) != FolderListing::kNotEntered)
+            flatten(listing, listing.child(k), path + "/", out);
     }
 }
 
