@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "FileRemoval.h"
-#include "WorkerThreads.h"
 #include "ProtectedFolderList.h"
+#include "WorkerThreads.h"
 
 #include <QObject>
 #include <QTimer>

@@ -63,7 +63,7 @@ bool FolderProtection::settled() const
     if (survey_)
         return false;
     for (int i = 0; i < model_.rowCount(); ++i)
-        if (model_.row(i).protectionSerial != folders_->serial)
+        if (model_.protectionSerial(i) != folders_->serial)
             return false;
     return true;
 }
@@ -73,7 +73,7 @@ bool FolderProtection::settled() const
 void FolderProtection::rowsArrived(int first, int last)
 {
     for (int i = first; i <= last; ++i)
-        if (model_.row(i).protectionSerial != folders_->serial) {
+        if (model_.protectionSerial(i) != folders_->serial) {
             judgeStale(false);
             return;
         }
@@ -87,7 +87,7 @@ void FolderProtection::judgeStale(bool reMark)
     const std::uint32_t serial = folders_->serial;
     std::vector<int> stale;
     for (int i = 0; i < model_.rowCount(); ++i)
-        if (model_.row(i).protectionSerial != serial)
+        if (model_.protectionSerial(i) != serial)
             stale.push_back(i);
     if (stale.empty())
         return;
@@ -104,7 +104,7 @@ void FolderProtection::judgeStale(bool reMark)
     survey->paths.reserve(stale.size());
     for (int i : stale) {
         survey->ids.push_back(model_.rowId(i));
-        survey->paths.push_back(model_.row(i).path);
+        survey->paths.emplace_back(model_.path(i));
     }
     survey->receiver = this;
     survey_ = survey;

@@ -13,12 +13,14 @@ KeptCopyGuard::KeptCopyGuard(const ResultModel &model, const std::vector<int> &r
     std::unordered_set<int> runGroups;
     for (int row : rowsInRun) {
         inRun[std::size_t(row)] = true;
-        runGroups.insert(model.row(row).group);
+        runGroups.insert(model.group(row));
     }
     // A copy in a protected folder stays whether the run holds it or not.
     for (int row = 0; row < model.rowCount(); ++row) {
-        const ResultRow &file = model.row(row);
-        if ((!inRun[std::size_t(row)] || file.inProtectedFolder) && runGroups.count(file.group) > 0)
+        if (runGroups.count(model.group(row)) == 0)
+            continue;
+        const ResultRow file = model.row(row);
+        if (!inRun[std::size_t(row)] || file.inProtectedFolder)
             kept_[file.group].push_back({file.path, file.identity});
     }
 }

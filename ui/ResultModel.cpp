@@ -15,6 +15,24 @@ ResultModel::ResultModel(QObject *parent) : QAbstractTableModel(parent)
 {
 }
 
+ResultRow ResultModel::row(int i) const
+{
+    const Entry &entry = entries_[std::size_t(i)];
+    ResultRow row;
+    row.path = std::string(pathOf(entry));
+    row.group = entry.group;
+    row.protectionSerial = entry.protectionSerial;
+    row.checked = entry.checked;
+    row.inProtectedFolder = entry.inProtectedFolder;
+    row.identity = entry.identity;
+    return row;
+}
+
+std::string_view ResultModel::path(int i) const
+{
+    return pathOf(entries_[std::size_t(i)]);
+}
+
 int ResultModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(entries_.size());
@@ -32,34 +50,34 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     const Entry &entry = entries_[std::size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(entry.row, index.column());
+        return displayText(entry, index.column());
     case Qt::CheckStateRole:
         if (index.column() == PathColumn)
-            return entry.row.checked ? Qt::Checked : Qt::Unchecked;
+            return entry.checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::DecorationRole:
         return index.column() == PathColumn ? iconOf(entry) : QVariant();
     case Qt::ToolTipRole: // a path cut off by its column can still be read whole
-        if (entry.row.inProtectedFolder)
-            return PlainToolTip(LocaleCompare::toDisplay(entry.row.path) + QLatin1Char('\n')
+        if (entry.inProtectedFolder)
+            return PlainToolTip(LocaleCompare::toDisplay(pathOf(entry)) + QLatin1Char('\n')
                                 + QString::fromLatin1(kProtectedCopyTip));
-        return PlainToolTip(LocaleCompare::toDisplay(entry.row.path));
+        return PlainToolTip(LocaleCompare::toDisplay(pathOf(entry)));
     default:
         return {};
     }
 }
 
-QVariant ResultModel::displayText(const ResultRow &row, int column) const
+QVariant ResultModel::displayText(const Entry &entry, int column) const
 {
     switch (column) {
     case PathColumn:
-        return LocaleCompare::toDisplay(row.path);
+        return LocaleCompare::toDisplay(pathOf(entry));
     case SizeColumn:
-        return QString::fromStdString(SizeField(row.identity.size));
+        return QString::fromStdString(SizeField(entry.identity.size));
     case TimeColumn:
-        return QString::fromStdString(LocalTimeText(row.identity.mtimeNs));
+        return QString::fromStdString(LocalTimeText(entry.identity.mtimeNs));
     case GroupColumn:
-        return QString::number(row.group);
+        return QString::number(entry.group);
     default:
         return {};
     }
@@ -68,7 +86,7 @@ QVariant ResultModel::displayText(const ResultRow &row, int column) const
 QVariant ResultModel::iconOf(const Entry &entry) const
 {
     if (entry.iconSlot == 0) {
-        const int slot = icons_.slotFor(entry.row.path);
+        const int slot = icons_.slotFor(pathOf(entry));
         if (slot > std::numeric_limits<std::uint16_t>::max())
             return {};
         entry.iconSlot = std::uint16_t(slot);
@@ -81,7 +99,7 @@ bool ResultModel::setData(const QModelIndex &index, const QVariant &value, int r
     if (!index.isValid() || index.column() != PathColumn || role != Qt::CheckStateRole)
         return false;
     const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
-    if (checked && row(index.row()).inProtectedFolder)
+    if (checked && entries_[std::size_t(index.row())].inProtectedFolder)
         return false;
     setChecked(index.row(), checked);
     return true;
@@ -89,7 +107,7 @@ bool ResultModel::setData(const QModelIndex &index, const QVariant &value, int r
 
 void ResultModel::setChecked(int i, bool checked)
 {
-    entries_[std::size_t(i)].row.checked = checked;
+    entries_[std::size_t(i)].checked = checked;
     const QModelIndex cell = index(i, PathColumn);
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
@@ -108,7 +126,7 @@ Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     // A protected copy's box shows its mark but takes no click: it is never checked.
-    if (index.column() == PathColumn && !row(index.row()).inProtectedFolder)
+    if (index.column() == PathColumn && !entries_[std::size_t(index.row())].inProtectedFolder)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -169,8 +187,9 @@ void ResultModel::appendRows(std::span<ResultRow> rows)
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + int(rows.size()) - 1);
-    for (ResultRow &row : rows)
-        entries_.push_back({std::move(row), nextId_++});
+    for (const ResultRow &row : rows)
+        entries_.push_back({paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.protectionSerial,
+                            row.checked, row.inProtectedFolder, 0, row.identity, nextId_++});
     endInsertRows();
 }
 
@@ -178,6 +197,7 @@ void ResultModel::clear()
 {
     beginResetModel();
     std::deque<Entry>().swap(entries_);
+    paths_ = ChunkedNames();
     endResetModel();
 }
 
@@ -196,11 +216,11 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
     for (std::size_t end; start < n; start = end) {
         std::size_t inProtectedFolders = 0;
         for (end = start; end == start || (end < n && sameGroupAsPrevious(end)); ++end)
-            inProtectedFolders += entries_[end].row.inProtectedFolder ? 1 : 0;
+            inProtectedFolders += entries_[end].inProtectedFolder ? 1 : 0;
         const std::size_t markFrom = inProtectedFolders > 0 ? start : std::max(start, from);
         firstMarked = std::min(firstMarked, markFrom);
         for (std::size_t i = markFrom; i < end; ++i) {
-            ResultRow &row = entries_[i].row;
+            Entry &row = entries_[i];
             row.checked = KeepRuleChecks(rule, i - start, end - start, {row.inProtectedFolder, inProtectedFolders});
         }
     }
@@ -216,7 +236,7 @@ int ResultModel::rowWithId(std::uint64_t id) const
 
 void ResultModel::setProtection(int i, bool inProtectedFolder, std::uint32_t serial)
 {
-    ResultRow &row = entries_[std::size_t(i)].row;
+    Entry &row = entries_[std::size_t(i)];
     row.protectionSerial = serial;
     if (row.inProtectedFolder == inProtectedFolder)
         return;
@@ -236,12 +256,12 @@ int ResultModel::groupCount() const
 void ResultModel::dropGroupsAfter(int lastGroup)
 {
     int first = rowCount();
-    while (first > 0 && entries_[std::size_t(first - 1)].row.group > lastGroup)
+    while (first > 0 && entries_[std::size_t(first - 1)].group > lastGroup)
         --first;
     removeRows(first, rowCount() - first);
 }
 
 bool ResultModel::sameGroupAsPrevious(std::size_t i) const
 {
-    return i > 0 && entries_[i].row.group == entries_[i - 1].row.group;
+    return i > 0 && entries_[i].group == entries_[i - 1].group;
 }

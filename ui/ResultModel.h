@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "ChunkedArray.h"
 #include "FileTypeIcons.h"
 #include "KeepRule.h"
 #include "ResultRow.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <span>
+#include <string_view>
 
 // The result list: one row per file of a duplicate group, in the order the
 // scan added them. It never sorts itself and no cell is editable in place;
@@ -37,8 +39,12 @@ public:
     void appendRows(std::span<ResultRow> rows);
     void clear();
 
-    const ResultRow &row(int i) const { return entries_[std::size_t(i)].row; }
-    bool isChecked(int i) const { return entries_[std::size_t(i)].row.checked; }
+    // A row as the scan gave it, marks and protection as they are now.
+    ResultRow row(int i) const;
+    std::string_view path(int i) const;
+    int group(int i) const { return entries_[std::size_t(i)].group; }
+    std::uint32_t protectionSerial(int i) const { return entries_[std::size_t(i)].protectionSerial; }
+    bool isChecked(int i) const { return entries_[std::size_t(i)].checked; }
     // Sets the mark whatever the row; the user's own clicks cannot check a
     // row in a protected folder (see setData).
     void setChecked(int i, bool checked);
@@ -69,16 +75,26 @@ public:
 private:
     void gatherAtEnd(std::span<const int> rows);
 
+    // A row as held: its path lies in the list's own blocks of text, so a
+    // long list costs no allocation per row.
     struct Entry {
-        ResultRow row;
-        std::uint64_t id = 0;
+        std::uint64_t pathPlace = 0;
+        std::uint32_t pathLength = 0;
+        int group = 0;
+        std::uint32_t protectionSerial = 0;
+        bool checked = false;
+        bool inProtectedFolder = false;
         mutable std::uint16_t iconSlot = 0; // 0: not looked up yet
+        FileIdentity identity;
+        std::uint64_t id = 0;
     };
-    QVariant displayText(const ResultRow &row, int column) const;
+    std::string_view pathOf(const Entry &entry) const { return paths_.at(entry.pathPlace, entry.pathLength); }
+    QVariant displayText(const Entry &entry, int column) const;
     QVariant iconOf(const Entry &entry) const;
     bool sameGroupAsPrevious(std::size_t i) const;
 
     std::deque<Entry> entries_; // grows without moving the rows already held
+    ChunkedNames paths_;        // of every row since the list was last emptied
     std::uint64_t nextId_ = 1;
     mutable FileTypeIcons icons_;
 };

@@ -452,7 +452,7 @@ void TForm1::PNGButton9Click()
 
 void TForm1::ListView2DblClick(const QModelIndex &index)
 {
-    const std::string &path = model_->row(index.row()).path;
+    const std::string path(model_->path(index.row()));
     openAddress(LocalFileUrl(path), LocaleCompare::toDisplay(path));
 }
 
