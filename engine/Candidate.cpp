@@ -72,5 +72,5 @@ std::string CandidateList::path(std::size_t i) const
         return loosePool_.substr(offset, length);
     }
     const Adopted &from = listings_[ref.listing];
-    return from.prefix + from.listing.relativePath(ref.entry);
+    return from.listing.pathUnder(from.prefix, ref.entry);
 }

@@ -3,6 +3,7 @@
 #include "FolderListing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace
@@ -102,20 +103,30 @@ std::uint32_t FolderListing::directoryOf(std::uint64_t entry) const
 
 std::string FolderListing::relativePath(std::uint64_t entry) const
 {
-    std::vector<std::string_view> parts{name(entry)};
-    std::size_t length = parts.back().size();
-    for (std::uint32_t dir = directoryOf(entry); directories_[dir].parent != kNoDirectory;
-         dir = directories_[dir].parent) {
-        parts.push_back(name(directories_[dir].nameEntry));
-        length += parts.back().size() + 1;
+    return pathUnder({}, entry);
+}
+
+std::string FolderListing::pathUnder(std::string_view prefix, std::uint64_t entry) const
+{
+    // Measured first, then written from its end backwards: one allocation and
+    // no part copied twice, as this runs for every file opened or listed.
+    const std::uint32_t folder = directoryOf(entry);
+    const std::string_view own = name(entry);
+    std::size_t length = prefix.size() + own.size();
+    for (std::uint32_t dir = folder; directories_[dir].parent != kNoDirectory; dir = directories_[dir].parent)
+        length += name(directories_[dir].nameEntry).size() + 1;
+    std::string path(length, '\0');
+    char *end = path.data() + length;
+    const auto put = [&end](std::string_view part) {
+        end -= part.size();
+        std::memcpy(end, part.data(), part.size());
+    };
+    put(own);
+    for (std::uint32_t dir = folder; directories_[dir].parent != kNoDirectory; dir = directories_[dir].parent) {
+        *--end = '/';
+        put(name(directories_[dir].nameEntry));
     }
-    std::string path;
-    path.reserve(length);
-    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
-        if (!path.empty())
-            path.push_back('/');
-        path.append(*part);
-    }
+    put(prefix);
     return path;
 }
 

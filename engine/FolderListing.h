@@ -59,6 +59,8 @@ public:
     // The entry's path below the top folder, "a/b/name", exactly as the
     // entries are named, however deep.
     std::string relativePath(std::uint64_t entry) const;
+    // The same after prefix (the top folder's path with its slash).
+    std::string pathUnder(std::string_view prefix, std::uint64_t entry) const;
 
     bool empty() const { return directories_.empty(); }
     // Whether a walk read the whole tree into it (see TreeWalker).
