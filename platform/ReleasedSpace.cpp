@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ReleasedSpace.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace
+{
+
+struct Space {
+    std::int64_t free = 0;
+    std::int64_t block = 1;
+};
+
+Space SpaceOf(int fd)
+{
+    struct statvfs vfs{};
+    if (fd < 0 || ::fstatvfs(fd, &vfs) != 0)
+        return {};
+    return {std::int64_t(vfs.f_bfree) * std::int64_t(vfs.f_frsize), std::max<std::int64_t>(1, vfs.f_frsize)};
+}
+
+} // namespace
+
+ReleasedSpace::~ReleasedSpace()
+{
+    for (auto &[device, volume] : volumes_)
+        if (volume.fd >= 0)
+            ::close(volume.fd);
+}
+
+void ReleasedSpace::watch(int folderFd, std::uint64_t device)
+{
+    if (volumes_.count(device) > 0)
+        return;
+    Volume volume;
+    // A folder opened for reading: syncfs refuses a path-only descriptor.
+    volume.fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const Space space = SpaceOf(volume.fd);
+    volume.freeBefore = space.free;
+    volume.block = space.block;
+    volumes_.emplace(device, volume);
+}
+
+void ReleasedSpace::expect(std::uint64_t device, std::int64_t bytes)
+{
+    if (const auto found = volumes_.find(device); found != volumes_.end())
+        found->second.expected += (bytes + found->second.block - 1) / found->second.block * found->second.block;
+}
+
+std::int64_t ReleasedSpace::measure()
+{
+    std::int64_t released = 0;
+    for (auto &[device, volume] : volumes_) {
+        if (volume.fd < 0 || volume.expected == 0)
+            continue;
+        // Copy-on-write file systems free shared extents when they commit.
+        ::syncfs(volume.fd);
+        const std::int64_t gained = SpaceOf(volume.fd).free - volume.freeBefore;
+        released += std::clamp<std::int64_t>(gained, 0, volume.expected);
+    }
+    return released;
+}
