@@ -39,6 +39,9 @@ void ReleasedSpace::watch(int folderFd, std::uint64_t device)
     Volume volume;
     // A folder opened for reading: syncfs refuses a path-only descriptor.
     volume.fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Data not yet written has no blocks yet: both counts must see it written.
+    if (volume.fd >= 0)
+        ::syncfs(volume.fd);
     const Space space = SpaceOf(volume.fd);
     volume.freeBefore = space.free;
     volume.block = space.block;
