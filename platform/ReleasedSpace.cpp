@@ -3,12 +3,17 @@
 #include "ReleasedSpace.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <fcntl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace
 {
+
+constexpr int kMaxSettleReads = 50;
+constexpr auto kSettleStep = std::chrono::milliseconds(20);
 
 struct Space {
     std::int64_t free = 0;
@@ -21,6 +26,24 @@ Space SpaceOf(int fd)
     if (fd < 0 || ::fstatvfs(fd, &vfs) != 0)
         return {};
     return {std::int64_t(vfs.f_bfree) * std::int64_t(vfs.f_frsize), std::max<std::int64_t>(1, vfs.f_frsize)};
+}
+
+// Copy-on-write file systems free shared extents when they commit; some
+// free the blocks of a file's last name in the background after that, so
+// the count is read again while it still grows.
+std::int64_t SettledFree(int fd)
+{
+    ::syncfs(fd);
+    std::int64_t free = SpaceOf(fd).free;
+    for (int reads = 0; reads < kMaxSettleReads; ++reads) {
+        std::this_thread::sleep_for(kSettleStep);
+        ::syncfs(fd);
+        const std::int64_t now = SpaceOf(fd).free;
+        if (now <= free)
+            break;
+        free = now;
+    }
+    return free;
 }
 
 } // namespace
@@ -60,9 +83,7 @@ std::int64_t ReleasedSpace::measure()
     for (auto &[device, volume] : volumes_) {
         if (volume.fd < 0 || volume.expected == 0)
             continue;
-        // Copy-on-write file systems free shared extents when they commit.
-        ::syncfs(volume.fd);
-        const std::int64_t gained = SpaceOf(volume.fd).free - volume.freeBefore;
+        const std::int64_t gained = SettledFree(volume.fd) - volume.freeBefore;
         released += std::clamp<std::int64_t>(gained, 0, volume.expected);
     }
     return released;
