@@ -37,7 +37,6 @@ std::int64_t SettledFree(int fd)
     std::int64_t free = SpaceOf(fd).free;
     for (int reads = 0; reads < kMaxSettleReads; ++reads) {
         std::this_thread::sleep_for(kSettleStep);
-        ::syncfs(fd);
         const std::int64_t now = SpaceOf(fd).free;
         if (now <= free)
             break;

@@ -17,7 +17,7 @@ namespace
 
 // Btrfs takes at most 16 MiB a request; the others take as much or cut it short.
 constexpr std::uint64_t kChunk = 16u << 20;
-constexpr std::uint32_t kExtentsPerCall = 256;
+constexpr std::uint32_t kExtentsPerCall = 32;
 
 struct Extent {
     std::uint64_t logical, physical, length;
