@@ -117,9 +117,9 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
         for (std::size_t r = first; r < end; ++r) {
             if (!host.rows_[r].checked)
                 continue;
-            const ReclaimOutcome outcome = kept ? reclaimer.apply(std::string(host.rows_[r].pathIn(host.paths_)),
-                                                                  host.identities_[r], *kept, checks)
-                                                : ReclaimOutcome::NoKeptCopy;
+            const ReclaimOutcome outcome = kept
+                ? reclaimer.apply(std::string(host.rows_[r].pathIn(host.paths_)), host.identities_[r], *kept, checks)
+                : ReclaimOutcome::NoKeptCopy;
             if (outcome == ReclaimOutcome::Done || outcome == ReclaimOutcome::AlreadyDone)
                 ++applied.changed;
             else
@@ -177,9 +177,10 @@ int main(int argc, char **argv)
             folders.push_back(argv[i]);
     }
     if (folders.empty() || badApply) {
-        std::fprintf(stderr,
-                     "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                     "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link] FOLDER...\n");
+        std::fprintf(
+            stderr,
+            "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
+            "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link] FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
@@ -257,8 +258,8 @@ int main(int argc, char **argv)
         const auto from = std::chrono::steady_clock::now();
         const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
         std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
-        std::printf("changed=%d released=%lld left=%d\n", applied.changed,
-                    static_cast<long long>(applied.released), applied.left);
+        std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
+                    applied.left);
     }
     if (status)
         std::fprintf(stderr, "%s\n", host.failure_.c_str());

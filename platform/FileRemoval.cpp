@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "FileRemoval.h"
 #include "EntryRename.h"
-#include "SeenEntry.h"
 #include "FreedesktopTrash.h"
 #include "ProtectedFolders.h"
+#include "SeenEntry.h"
 
 #include <atomic>
 #include <cerrno>

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <fcntl.h>
 #include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -22,7 +22,8 @@ struct Space {
 
 Space SpaceOf(int fd)
 {
-    struct statvfs vfs{};
+    struct statvfs vfs {
+    };
     if (fd < 0 || ::fstatvfs(fd, &vfs) != 0)
         return {};
     return {std::int64_t(vfs.f_bfree) * std::int64_t(vfs.f_frsize), std::max<std::int64_t>(1, vfs.f_frsize)};

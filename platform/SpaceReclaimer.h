@@ -35,8 +35,7 @@ public:
     explicit SpaceReclaimer(ReclaimKind kind) : kind_(kind) { }
 
     // Joins the copy at `path`, as the scan saw it (`seen`), with `kept`.
-    ReclaimOutcome apply(const std::string &path, const FileIdentity &seen, const KeptCopy &kept,
-                         const Checks &checks);
+    ReclaimOutcome apply(const std::string &path, const FileIdentity &seen, const KeptCopy &kept, const Checks &checks);
     // The bytes released so far, as the file systems count them.
     std::int64_t released() { return space_.measure(); }
 

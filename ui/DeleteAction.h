@@ -26,7 +26,7 @@ public:
 private:
     bool recycle_;
     FileRemover remover_;
-    mutable std::mutex mutex_; // guards the members below
+    mutable std::mutex mutex_;  // guards the members below
     std::string unusableTrash_; // the first trash that could not be used
     int trashError_ = 0;
 };

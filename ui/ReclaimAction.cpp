@@ -8,8 +8,8 @@ FileVerdict ReclaimAction::apply(const ActionFile &file, const ActionContext &co
     const KeptCopy *kept = context.guard.firstKeptCopy(file.group);
     if (!kept)
         return verdictOf(ReclaimOutcome::NoKeptCopy);
-    return verdictOf(reclaimer_.apply(file.path, file.identity, *kept,
-                                      {&context.boundary, &context.protectedFolders, {}}));
+    return verdictOf(
+        reclaimer_.apply(file.path, file.identity, *kept, {&context.boundary, &context.protectedFolders, {}}));
 }
 
 FileVerdict ReclaimAction::verdictOf(ReclaimOutcome outcome)

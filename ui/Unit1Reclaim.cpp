@@ -29,13 +29,11 @@ struct KindTexts {
 constexpr KindTexts kShareTexts{
     "%d files in %d groups will share the storage of their group's kept copy. Each file keeps its own name and "
     "settings; a later change to one is written apart. Continue?",
-    "%d files now share storage with their kept copy. %s space released.",
-    "the file system cannot share storage"};
+    "%d files now share storage with their kept copy. %s space released.", "the file system cannot share storage"};
 constexpr KindTexts kLinkTexts{
     "%d files in %d groups will be replaced with hard links to their group's kept copy. The files become one file "
     "under several names: a change through one name shows under every name. Continue?",
-    "%d files are now hard links to their kept copy. %s space released.",
-    "the file system cannot make hard links"};
+    "%d files are now hard links to their kept copy. %s space released.", "the file system cannot make hard links"};
 
 const KindTexts &TextsFor(ReclaimKind kind)
 {
@@ -68,7 +66,8 @@ const char *ReasonText(ReclaimOutcome reason, const KindTexts &texts)
 
 QString LeftLine(int count, const char *reason)
 {
-    return count == 1 ? QString::asprintf("1 file left: %s.", reason) : QString::asprintf("%d files left: %s.", count, reason);
+    return count == 1 ? QString::asprintf("1 file left: %s.", reason)
+                      : QString::asprintf("%d files left: %s.", count, reason);
 }
 
 } // namespace
@@ -104,8 +103,7 @@ void TForm1::reclaimChecked(ReclaimKind kind)
             ++files;
             groups.insert(model_->group(row));
         }
-    if (files > 0
-        && !dialogs_.confirm(this, QString::asprintf(TextsFor(kind).question, files, int(groups.size()))))
+    if (files > 0 && !dialogs_.confirm(this, QString::asprintf(TextsFor(kind).question, files, int(groups.size()))))
         return;
     reclaimKind_ = kind;
     beginRun(rows.size(), DeleteReport::Reclaimed);
@@ -115,8 +113,7 @@ void TForm1::reclaimChecked(ReclaimKind kind)
 void TForm1::showReclaimSummary(const ActionTally &tally)
 {
     const KindTexts &texts = TextsFor(reclaimKind_);
-    QStringList lines{
-        QString::asprintf(texts.summary, tally.done, FormatByteSize(tally.releasedBytes).c_str())};
+    QStringList lines{QString::asprintf(texts.summary, tally.done, FormatByteSize(tally.releasedBytes).c_str())};
     int told = 0;
     for (const auto &[reason, count] : tally.leftFor) {
         lines << LeftLine(count, ReasonText(ReclaimOutcome(reason), texts));

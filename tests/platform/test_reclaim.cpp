@@ -29,7 +29,8 @@ constexpr std::size_t kFileSize = (3u << 20) + 1234; // several requests and a r
 std::int64_t FreeBytes(const std::string &where)
 {
     ::sync();
-    struct statvfs vfs{};
+    struct statvfs vfs {
+    };
     ::statvfs(where.c_str(), &vfs);
     return std::int64_t(vfs.f_bfree) * std::int64_t(vfs.f_frsize);
 }
@@ -62,7 +63,10 @@ protected:
         }
         return made;
     }
-    KeptCopy kept(const std::string &folder = "disk") { return {tree.path(folder + "/a/kept"), seen(tree.path(folder + "/a/kept"))}; }
+    KeptCopy kept(const std::string &folder = "disk")
+    {
+        return {tree.path(folder + "/a/kept"), seen(tree.path(folder + "/a/kept"))};
+    }
     static FileIdentity seen(const std::string &path) { return StatPathNoFollow(path).identity; }
 };
 
@@ -82,7 +86,12 @@ TEST_P(ShareOn, KeepsEveryPathItsBytesAndSettingsAndReleasesWhatTheFileSystemCou
     ::chown(files[0].c_str(), 1234, 1235);
     ::setxattr(files[0].c_str(), "user.note", "x", 1, 0);
     ::link(files[0].c_str(), at("other-name").c_str());
-    const struct stat before = [&] { struct stat st{}; ::stat(files[0].c_str(), &st); return st; }();
+    const struct stat before = [&] {
+        struct stat st {
+        };
+        ::stat(files[0].c_str(), &st);
+        return st;
+    }();
     const std::int64_t freeBefore = FreeBytes(at(""));
 
     SpaceReclaimer sharer(ReclaimKind::ShareStorage);
@@ -94,7 +103,8 @@ TEST_P(ShareOn, KeepsEveryPathItsBytesAndSettingsAndReleasesWhatTheFileSystemCou
     EXPECT_GE(released, 3 * std::int64_t(kFileSize) * 9 / 10);
     for (const std::string &path : {files[0], files[1], files[2], at("a/kept"), at("other-name")})
         EXPECT_EQ(FileContent(path), bytes) << path;
-    struct stat after{};
+    struct stat after {
+    };
     ::stat(files[0].c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode, before.st_mode);

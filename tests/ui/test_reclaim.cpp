@@ -94,10 +94,12 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
     const FileIdentity before = StatPathNoFollow(photos[0]).identity;
     run("ShareStorage1", true);
     ASSERT_EQ(summaries().size(), 1u);
-    EXPECT_TRUE(summaries().front().startsWith("2 files now share storage with their kept copy. ")) << summaries().front().toStdString();
+    EXPECT_TRUE(summaries().front().startsWith("2 files now share storage with their kept copy. "))
+        << summaries().front().toStdString();
     EXPECT_FALSE(summaries().front().startsWith("2 files now share storage with their kept copy. 0 bytes"));
-    EXPECT_EQ(reasons(), (QStringList{"2 files left: every copy of the group is checked: no kept copy.",
-                                      "The rows of the files left remain in the list."}));
+    EXPECT_EQ(reasons(),
+              (QStringList{"2 files left: every copy of the group is checked: no kept copy.",
+                           "The rows of the files left remain in the list."}));
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{notes[0], notes[1], photos[2]}));
     for (const std::string &path : photos)
         EXPECT_EQ(FileContent(path), bytes);
@@ -117,8 +119,9 @@ TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
     ASSERT_EQ(summaries().size(), 1u);
     EXPECT_TRUE(summaries().front().startsWith("1 files are now hard links to their kept copy. 196 KB space released."))
         << summaries().front().toStdString();
-    EXPECT_EQ(reasons(), (QStringList{"1 file left: owner or permissions differ from the kept copy's.",
-                                      "The rows of the files left remain in the list."}));
+    EXPECT_EQ(reasons(),
+              (QStringList{"1 file left: owner or permissions differ from the kept copy's.",
+                           "The rows of the files left remain in the list."}));
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{photos[1], photos[2]}));
     EXPECT_EQ(StatPathNoFollow(photos[0]).identity.inode, StatPathNoFollow(photos[2]).identity.inode);
     EXPECT_NE(StatPathNoFollow(photos[1]).identity.inode, StatPathNoFollow(photos[2]).identity.inode);
@@ -131,8 +134,10 @@ TEST_F(ReclaimTest, Ext4RefusesSharingInOneLine)
     scan();
     run("ShareStorage1", true);
     ASSERT_EQ(summaries().size(), 1u);
-    EXPECT_TRUE(summaries().front().startsWith("0 files now share storage with their kept copy. 0 bytes space released."));
-    EXPECT_EQ(reasons(), (QStringList{"2 files left: the file system cannot share storage.",
-                                      "The rows of the files left remain in the list."}));
+    EXPECT_TRUE(
+        summaries().front().startsWith("0 files now share storage with their kept copy. 0 bytes space released."));
+    EXPECT_EQ(reasons(),
+              (QStringList{"2 files left: the file system cannot share storage.",
+                           "The rows of the files left remain in the list."}));
     EXPECT_EQ(results().rowCount(), 3);
 }
