@@ -1,11 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // Runs one full scan job from the console, on the program's own code path,
-// and prints what it found and what it cost.
+// and prints what it found and what it cost. With --apply it then shares
+// storage or links the checked copies of every group to its kept copy,
+// through the window's own headless code.
 #include "ChunkedArray.h"
 #include "OpenFileLimit.h"
 #include "ProcessShutdown.h"
+#include "ProtectedFolders.h"
+#include "ScanBoundary.h"
 #include "ScanTexts.h"
+#include "SpaceReclaimer.h"
 #include "uScanThread_Short.h"
 
 #include <algorithm>
@@ -47,6 +52,8 @@ public:
     void addResultRow(ResultRow row) override
     {
         rows_.push_back({paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.checked});
+        if (keepIdentities_)
+            identities_.push_back(row.identity);
     }
     void showSummary(const ScanSummary &summary) override
     {
@@ -67,6 +74,8 @@ public:
     };
     ChunkedArray<Row> rows_;
     ChunkedNames paths_;
+    bool keepIdentities_ = false;           // only what --apply needs is kept
+    ChunkedArray<FileIdentity> identities_; // of each row, with --apply
     int groups_ = 0;
     std::shared_ptr<const ProtectedFolderList> protected_; // as the folder list's popup entry sets them
     std::string notes_;   // what the summary's further lines tell, each after a newline
@@ -84,6 +93,44 @@ double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::stea
     return std::chrono::duration<double>(b - a).count();
 }
 
+struct Applied {
+    int changed = 0;
+    int left = 0;
+    std::int64_t released = 0;
+};
+
+// Joins the checked rows of each group with its first unchecked one, as the
+// window's entries do; a group with no unchecked row is left whole.
+Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vector<std::string> &protectedPaths)
+{
+    ScanBoundary boundary;
+    ProtectedFolders protectedFolders(protectedPaths);
+    SpaceReclaimer reclaimer(kind);
+    const SpaceReclaimer::Checks checks{&boundary, &protectedFolders, {}};
+    Applied applied;
+    for (std::size_t first = 0; first < host.rows_.size();) {
+        std::size_t end = first;
+        std::optional<KeptCopy> kept;
+        for (; end < host.rows_.size() && host.rows_[end].group == host.rows_[first].group; ++end)
+            if (!kept && !host.rows_[end].checked)
+                kept = KeptCopy{std::string(host.rows_[end].pathIn(host.paths_)), host.identities_[end]};
+        for (std::size_t r = first; r < end; ++r) {
+            if (!host.rows_[r].checked)
+                continue;
+            const ReclaimOutcome outcome = kept
+                ? reclaimer.apply(std::string(host.rows_[r].pathIn(host.paths_)), host.identities_[r], *kept, checks)
+                : ReclaimOutcome::NoKeptCopy;
+            if (outcome == ReclaimOutcome::Done || outcome == ReclaimOutcome::AlreadyDone)
+                ++applied.changed;
+            else
+                ++applied.left;
+        }
+        first = end;
+    }
+    applied.released = reclaimer.released();
+    return applied;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -96,6 +143,8 @@ int main(int argc, char **argv)
     double stopAfter = -1;
     unsigned readers = 0;
     std::optional<bool> rotational;
+    std::optional<ReclaimKind> apply;
+    bool badApply = false;
     std::vector<std::string> folders;
     // A protected folder is a listed one; named both ways it is listed once.
     auto listed = [](const std::vector<std::string> &in, const std::string &folder) {
@@ -116,21 +165,27 @@ int main(int argc, char **argv)
             stopAfter = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
             readers = unsigned(std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--profile") == 0)
+        else if (std::strcmp(argv[i], "--apply") == 0 && i + 1 < argc) {
+            const std::string what = argv[++i];
+            apply = what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink;
+            badApply = what != "share" && what != "link";
+        } else if (std::strcmp(argv[i], "--profile") == 0)
             printProfiles = true;
         else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
             rotational = argv[i][2] == 'r';
         else if (!listed(protectedFolders, argv[i]))
             folders.push_back(argv[i]);
     }
-    if (folders.empty()) {
-        std::fprintf(stderr,
-                     "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-                     "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... FOLDER...\n");
+    if (folders.empty() || badApply) {
+        std::fprintf(
+            stderr,
+            "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
+            "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link] FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
     ConsoleHost host(filter);
+    host.keepIdentities_ = apply.has_value();
     if (!protectedFolders.empty())
         host.protected_ = std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedFolders});
     const auto start = std::chrono::steady_clock::now();
@@ -199,6 +254,13 @@ int main(int argc, char **argv)
         std::printf("abandoned=1\n");
     // Figures of a part must not pass for those of the whole.
     const int status = host.failure_.empty() ? 0 : 1;
+    if (apply && status == 0 && !abandoned && !host.stop_.load()) {
+        const auto from = std::chrono::steady_clock::now();
+        const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
+        std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
+        std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
+                    applied.left);
+    }
     if (status)
         std::fprintf(stderr, "%s\n", host.failure_.c_str());
     // A job left behind may still be stuck: the process ends without it.

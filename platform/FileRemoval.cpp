@@ -2,78 +2,20 @@
 // SPDX-License-Identifier: MIT
 #include "FileRemoval.h"
 #include "EntryRename.h"
-#include "FileStatus.h"
-#include "FolderHandle.h"
 #include "FreedesktopTrash.h"
-#include "OpenFileLimit.h"
 #include "ProtectedFolders.h"
-#include "RemoteStorage.h"
-#include "ScanBoundary.h"
+#include "SeenEntry.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
 
 namespace
 {
 
 constexpr int kMaxHiddenNameTries = 16;
-
-bool MeansAbsent(int error)
-{
-    return error == ENOENT || error == ENOTDIR;
-}
-
-// The file's entry: the folder that holds it and its name there.
-struct Entry {
-    FolderHandle folder;
-    std::string name;
-    bool remote = false; // its status must come from the server, not a cache
-};
-
-int OpenEntry(const std::string &path, Entry &entry)
-{
-    // Run out of descriptors, the file is neither gone nor refused: wait.
-    const int error = RetryWhileOutOfDescriptors([&] { return entry.folder.openParentOf(path, entry.name); });
-    if (error == 0)
-        entry.remote = IsRemoteStorage(entry.folder.fd());
-    return error;
-}
-
-// Status of the entry without following a link; errno value on failure.
-int StatEntry(const Entry &entry, PathStatus &status)
-{
-    status = StatAt(entry.folder.fd(), entry.name.c_str(), entry.remote);
-    return status.kind == FileKind::Missing ? errno : 0;
-}
-
-// Where the path stands against the file the scan saw.
-enum class Standing { Seen, Gone, Changed, Unreachable };
-
-// Opens the entry at `path` and compares what is there, not followed through
-// a link, with `seen`.
-Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, Entry &entry, PathStatus &status)
-{
-    int error = OpenEntry(path, entry);
-    if (error == 0)
-        error = StatEntry(entry, status);
-    if (error != 0)
-        return MeansAbsent(error) ? Standing::Gone : Standing::Unreachable;
-    return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
-}
-
-// Whether the boundary still lets the file be a candidate where it lies now.
-bool StillAdmitted(const Entry &entry, const PathStatus &status, ScanBoundary *boundary)
-{
-    std::unique_ptr<ScanBoundary> own;
-    if (!boundary)
-        boundary = (own = std::make_unique<ScanBoundary>()).get();
-    const FolderStanding standing = boundary->listedFolder(entry.folder.fd());
-    return ScanBoundary::admitsFile(standing, StatAt(entry.folder.fd(), ""), entry.name, status);
-}
 
 std::string AbsolutePath(const std::string &path)
 {
@@ -93,7 +35,7 @@ struct Aside {
 };
 
 // A name of this process's own beside the file, short whatever the file's.
-int MoveToHiddenName(const Entry &entry, std::string &hidden)
+int MoveToHiddenName(const SeenEntry &entry, std::string &hidden)
 {
     static std::atomic<std::uint64_t> counter{0};
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
@@ -105,7 +47,7 @@ int MoveToHiddenName(const Entry &entry, std::string &hidden)
     return EEXIST;
 }
 
-int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
+int MoveAside(const SeenEntry &entry, const std::string &path, const FileIdentity &seen, bool recycle, Aside &aside)
 {
     if (recycle)
         return FreedesktopTrash::moveToTrash(entry.folder, entry.name, AbsolutePath(path), seen.device, &aside.trashed,
@@ -113,7 +55,7 @@ int MoveAside(const Entry &entry, const std::string &path, const FileIdentity &s
     return MoveToHiddenName(entry, aside.hiddenName);
 }
 
-int PutBack(const Entry &entry, bool recycle, const Aside &aside)
+int PutBack(const SeenEntry &entry, bool recycle, const Aside &aside)
 {
     if (recycle)
         return FreedesktopTrash::putBack(aside.trashed, entry.folder, entry.name);
@@ -121,7 +63,7 @@ int PutBack(const Entry &entry, bool recycle, const Aside &aside)
 }
 
 // Whether the file's own name still leads to it after the move.
-bool StillInPlace(const Entry &entry, const FileIdentity &seen)
+bool StillInPlace(const SeenEntry &entry, const FileIdentity &seen)
 {
     PathStatus after;
     return StatEntry(entry, after) == 0 && after.identity.device == seen.device && after.identity.inode == seen.inode;
@@ -131,9 +73,12 @@ bool StillInPlace(const Entry &entry, const FileIdentity &seen)
 
 bool IsInTransitName(std::string_view name)
 {
-    if (!name.starts_with(kInTransitPrefix))
+    if (name.starts_with(kInTransitPrefix))
+        name.remove_prefix(kInTransitPrefix.size());
+    else if (name.starts_with(kLinkingPrefix))
+        name.remove_prefix(kLinkingPrefix.size());
+    else
         return false;
-    name.remove_prefix(kInTransitPrefix.size());
     const std::size_t dash = name.find('-');
     const auto digits = [](std::string_view part) {
         return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
@@ -143,7 +88,7 @@ bool IsInTransitName(std::string_view name)
 
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 {
-    Entry entry;
+    SeenEntry entry;
     PathStatus status;
     return OpenSeenEntry(path, seen, entry, status) == Standing::Seen;
 }
@@ -151,7 +96,7 @@ bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle,
                                const RemovalChecks &checks)
 {
-    Entry entry;
+    SeenEntry entry;
     PathStatus status;
     switch (OpenSeenEntry(path, seen, entry, status)) {
     case Standing::Gone:

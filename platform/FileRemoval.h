@@ -39,6 +39,12 @@ struct RemovalChecks {
 // prefix, the process id, "-" and a counter. A deletion killed midway may
 // leave one behind, which no scan offers.
 inline constexpr std::string_view kInTransitPrefix = ".varnok-deleting-";
+// The name a link to a group's kept copy takes in the folder of the file it
+// is about to replace (see HardLinkReplace.h), made the same way. One left by
+// a run killed midway is another name of the kept copy, never a file of the
+// user's; no scan offers it.
+inline constexpr std::string_view kLinkingPrefix = ".varnok-linking-";
+// Whether `name` is one of the two: prefix, digits, "-", digits.
 bool IsInTransitName(std::string_view name);
 
 // Whether `path`, not followed through a link, still names the regular file

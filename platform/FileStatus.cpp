@@ -26,6 +26,9 @@ PathStatus FromStat(const struct stat &st)
     s.identity.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.identity.ctimeNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     s.owner = st.st_uid;
+    s.ownerGroup = st.st_gid;
+    s.permissions = st.st_mode & 07777;
+    s.links = st.st_nlink;
     return s;
 }
 
@@ -47,6 +50,9 @@ PathStatus FromStatx(const struct statx &st)
     s.identity.mtimeNs = Nanoseconds(st.stx_mtime);
     s.identity.ctimeNs = Nanoseconds(st.stx_ctime);
     s.owner = st.stx_uid;
+    s.ownerGroup = st.stx_gid;
+    s.permissions = st.stx_mode & 07777;
+    s.links = st.stx_nlink;
     s.kernelProtected = (st.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
     if (st.stx_mask & STATX_MNT_ID)
         s.mountId = st.stx_mnt_id;

@@ -40,3 +40,9 @@ bool KeptCopyGuard::keptCopyStands(int group) const
     return std::any_of(found->second.begin(), found->second.end(),
                        [](const KeptCopy &copy) { return IsFileAsSeen(copy.path, copy.identity); });
 }
+
+const KeptCopy *KeptCopyGuard::firstKeptCopy(int group) const
+{
+    const auto found = kept_.find(group);
+    return found == kept_.end() || found->second.empty() ? nullptr : &found->second.front();
+}

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileIdentity.h"
+#include "KeptCopy.h"
 
 #include <functional>
 #include <string>
@@ -31,12 +31,11 @@ public:
     std::function<bool()> checkFor(int group) const;
     // Whether one of the copies the run leaves of this group is as seen.
     bool keptCopyStands(int group) const;
+    // The first copy of the group in list order that the run leaves; none
+    // when the run takes every member.
+    const KeptCopy *firstKeptCopy(int group) const;
 
 private:
-    struct KeptCopy {
-        std::string path;
-        FileIdentity identity;
-    };
     // Only groups that keep members outside the run.
     std::unordered_map<int, std::vector<KeptCopy>> kept_;
 };

@@ -4,7 +4,7 @@
 // commands live in Unit1Deletion.cpp, so that all the code that removes files
 // can be read and reviewed apart from the rest.
 #include "Unit1.h"
-#include "DeleteRunner.h"
+#include "ActionRunner.h"
 #include "FolderListView.h"
 #include "FolderProtection.h"
 #include "LocaleCompare.h"
@@ -301,6 +301,9 @@ void TForm1::buildMenus()
     PopupMenu1->addSeparator();
     DeleteCheckedtoRecycle1 = entry(PopupMenu1, "DeleteCheckedtoRecycle1", "Delete Checked Files to Recycle");
     DeleteCheckedForever1 = entry(PopupMenu1, "DeleteCheckedForever1", "Delete Checked Files Forever");
+    PopupMenu1->addSeparator();
+    ShareStorage1 = entry(PopupMenu1, "ShareStorage1", "Share Storage of Checked Files with Kept Copy");
+    HardLinks1 = entry(PopupMenu1, "HardLinks1", "Replace Checked Files with Hard Links to Kept Copy");
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class DeleteRunner;
+class ActionRunner;
 class FolderListView;
 class FolderProtection;
 class QAction;
@@ -31,9 +31,10 @@ class TImage;
 class TScanThread_Short;
 class UserDialogs;
 class WindowScanHost;
-struct DeletionTally;
+struct ActionTally;
 struct ScanSummary;
 enum class KeepRule;
+enum class ReclaimKind;
 
 // The command buttons of the main window, all made by one factory.
 using CommandButton = TPNGButton;
@@ -95,6 +96,8 @@ public slots:
     void DeleteForever1Click();
     void DeleteCheckedtoRecycle1Click();
     void DeleteCheckedForever1Click();
+    void ShareStorage1Click();
+    void HardLinks1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -134,16 +137,20 @@ private:
     void openAddress(const QUrl &address, const QString &shownAs);
     KeepRule keepRuleChosen() const;
 
-    enum class DeleteReport { Summary, FailuresOnly };
+    enum class DeleteReport { Summary, FailuresOnly, Reclaimed };
     void connectDeleteCommands();
     bool deletionBarred() const;
     std::vector<int> checkedRows() const;
     std::vector<int> selectedRows() const;
     void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which);
     void startDeletion(std::vector<int> rows, bool recycle, DeleteReport report);
+    void beginRun(std::size_t files, DeleteReport report);
     void showDeleteProgress(int done, int total);
-    void deletionFinished(const DeletionTally &tally);
-    void showDeleteSummary(const DeletionTally &tally);
+    void deletionFinished(const ActionTally &tally);
+    void showDeleteSummary(const ActionTally &tally);
+    void connectReclaimCommands();
+    void reclaimChecked(ReclaimKind kind);
+    void showReclaimSummary(const ActionTally &tally);
 
     UserDialogs &dialogs_;
     ResultModel *model_;
@@ -158,8 +165,9 @@ private:
     bool closed_ = false;         // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
-    DeleteRunner *deleter_ = nullptr;
+    ActionRunner *deleter_ = nullptr;
     DeleteReport deleteReport_ = DeleteReport::Summary;
+    ReclaimKind reclaimKind_{};
 
     // Top band.
     TImage *Image1 = nullptr;
@@ -184,5 +192,6 @@ private:
     QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
     QAction *DeletetoRecycle1 = nullptr, *DeleteForever1 = nullptr, *DeleteCheckedtoRecycle1 = nullptr,
             *DeleteCheckedForever1 = nullptr;
+    QAction *ShareStorage1 = nullptr, *HardLinks1 = nullptr;
     QAction *ProtectFolder1 = nullptr;
 };

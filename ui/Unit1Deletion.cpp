@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // The main window's delete commands: the Delete button and the result list's
-// popup entries. The files go through DeleteRunner on a thread of its own.
+// popup entries. The files go through ActionRunner on a thread of its own.
 // TForm1 is one class in two files: this half holds everything that removes
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
-#include "DeleteRunner.h"
+#include "ActionRunner.h"
 #include "FolderProtection.h"
 #include "FormatByteSize.h"
 #include "KeptCopyGuard.h"
@@ -57,7 +57,7 @@ QString ProtectedText(int kept)
 }
 
 // What a run did not do, a line each; empty when it did all it was asked.
-QString UndoneText(const DeletionTally &tally)
+QString UndoneText(const ActionTally &tally)
 {
     QStringList lines;
     if (!tally.failure.empty())
@@ -83,14 +83,15 @@ QString WholeGroupsQuestion(const char *which, int groups)
 
 void TForm1::connectDeleteCommands()
 {
-    deleter_ = new DeleteRunner(*model_, this);
-    deleter_->setObjectName(QStringLiteral("DeleteRunner"));
-    connect(deleter_, &DeleteRunner::progressed, this, &TForm1::showDeleteProgress);
-    connect(deleter_, &DeleteRunner::finished, this, &TForm1::deletionFinished);
+    deleter_ = new ActionRunner(*model_, this);
+    deleter_->setObjectName(QStringLiteral("ActionRunner"));
+    connect(deleter_, &ActionRunner::progressed, this, &TForm1::showDeleteProgress);
+    connect(deleter_, &ActionRunner::finished, this, &TForm1::deletionFinished);
     connect(DeletetoRecycle1, &QAction::triggered, this, &TForm1::DeletetoRecycle1Click);
     connect(DeleteForever1, &QAction::triggered, this, &TForm1::DeleteForever1Click);
     connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
     connect(DeleteCheckedForever1, &QAction::triggered, this, &TForm1::DeleteCheckedForever1Click);
+    connectReclaimCommands();
 }
 
 bool TForm1::deletionRunning() const
@@ -204,12 +205,17 @@ void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport rep
 {
     if (rows.empty() && report == DeleteReport::FailuresOnly)
         return;
+    beginRun(rows.size(), report);
+    deleter_->start(std::move(rows), recycle);
+}
+
+void TForm1::beginRun(std::size_t files, DeleteReport report)
+{
     deleteReport_ = report;
     deleter_->setProtectedFolders(protection_->folders());
-    setScanning(true); // bars Scan and Delete alike while files go
-    ProgressBar1->setRange(0, std::max(int(rows.size()), 1));
+    setScanning(true); // bars Scan and Delete alike while files change
+    ProgressBar1->setRange(0, std::max(int(files), 1));
     ProgressBar1->setValue(0);
-    deleter_->start(std::move(rows), recycle);
 }
 
 void TForm1::showDeleteProgress(int done, int total)
@@ -218,19 +224,21 @@ void TForm1::showDeleteProgress(int done, int total)
     ProgressBar1->setValue(done);
 }
 
-void TForm1::deletionFinished(const DeletionTally &tally)
+void TForm1::deletionFinished(const ActionTally &tally)
 {
     setScanning(false);
-    if (deleteReport_ == DeleteReport::Summary)
+    if (deleteReport_ == DeleteReport::Reclaimed)
+        showReclaimSummary(tally);
+    else if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
     else if (const QString undone = UndoneText(tally); !undone.isEmpty())
         dialogs_.information(this, undone);
 }
 
-void TForm1::showDeleteSummary(const DeletionTally &tally)
+void TForm1::showDeleteSummary(const ActionTally &tally)
 {
     const std::string released = FormatByteSize(tally.releasedBytes);
-    QString text = QString::asprintf(kSummaryFormat, tally.deleted, released.c_str());
+    QString text = QString::asprintf(kSummaryFormat, tally.done, released.c_str());
     if (const QString undone = UndoneText(tally); !undone.isEmpty())
         text += QLatin1Char('\n') + undone;
     dialogs_.messageBox(this, text, QString::fromLatin1(kSummaryCaption));

@@ -107,9 +107,10 @@ TEST(ScanBoundary, HomesComeFromThePasswordDatabaseNotFromHome)
 
 TEST(ScanBoundary, OnlyTheProgramsOwnInTransitNamesAreTakenForThem)
 {
-    for (const char *name : {".varnok-deleting-4242-0", ".varnok-deleting-1-17"})
+    for (const char *name : {".varnok-deleting-4242-0", ".varnok-deleting-1-17", ".varnok-linking-77-3"})
         EXPECT_TRUE(IsInTransitName(name)) << name;
     for (const char *name : {".varnok-deleting-", ".varnok-deleting-12", ".varnok-deleting-12-", ".varnok-deleting-a-1",
-                             ".varnok-deleting-1-2.txt", "varnok-deleting-1-2", ".varnok-deleting-notes"})
+                             ".varnok-deleting-1-2.txt", "varnok-deleting-1-2", ".varnok-deleting-notes",
+                             ".varnok-linking-1", ".varnok-linking-1-2.jpg"})
         EXPECT_FALSE(IsInTransitName(name)) << name;
 }

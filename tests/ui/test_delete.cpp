@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
-#include "DeleteRunner.h"
+#include "ActionRunner.h"
 #include "FileStatus.h"
 #include "FolderHandle.h"
 #include "FolderProtection.h"
@@ -287,7 +287,7 @@ TEST_F(DeleteTest, AnErrorOnTheDeletionThreadEndsTheRunAndSaysSo)
     ASSERT_EQ(results().rowCount(), 5);
     // Files go last row first: e.dat, then the error on d.dat.
     int calls = 0;
-    child<DeleteRunner>("DeleteRunner")
+    child<ActionRunner>("ActionRunner")
         ->setRemover([&](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
             if (++calls == 2)
                 throw std::bad_alloc();
@@ -538,7 +538,7 @@ TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
     ASSERT_EQ(folder.open(tree.path("scan/sys")), 0);
     if (probe.listedFolder(folder.fd()) == FolderStanding::User)
         GTEST_SKIP() << "this build's boundary does not know system trees";
-    child<DeleteRunner>("DeleteRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
+    child<ActionRunner>("ActionRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
     checkOnly({file});
     deleteChecked();
     EXPECT_EQ(summaries(),
@@ -619,7 +619,7 @@ protected:
         tree.writePairs("scan", kGroups);
         scan();
         ASSERT_EQ(results().rowCount(), 2 * kGroups);
-        child<DeleteRunner>("DeleteRunner")->setRemover(stuck.remover());
+        child<ActionRunner>("ActionRunner")->setRemover(stuck.remover());
     }
     void TearDown() override
     {

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DeleteRunner.h"
+#include "ActionRunner.h"
 #include "KeptCopyGuard.h"
 #include "ProtectedFolders.h"
 #include "ResultModel.h"
@@ -17,15 +17,13 @@ namespace
 
 struct Item {
     int row;
-    std::string path;
-    FileIdentity identity;
-    int group;
+    ActionFile file;
     bool inProtectedFolder; // as its row was judged
 };
 
 struct Result {
     std::size_t item;
-    RemovalOutcome outcome;
+    FileVerdict verdict;
 };
 
 } // namespace
@@ -33,22 +31,20 @@ struct Result {
 // One run, shared by the window and its thread. The window only reads the
 // items; the outcomes travel under the mutex. A run given up has its gate
 // closed, so nothing it reports later reaches the window.
-struct DeleteRunner::Run {
+struct ActionRunner::Run {
     std::uint64_t serial = 0;
     std::vector<Item> items; // last row first
     KeptCopyGuard guard;
-    bool recycle = false;
-    FileRemover remover;
+    std::unique_ptr<FileAction> action;
     std::shared_ptr<const std::vector<SystemTree>> trees;
     std::shared_ptr<const ProtectedFolderList> protectedFolders;
     std::atomic<bool> stop{false};
-    DeleteRunner *receiver = nullptr;
+    ActionRunner *receiver = nullptr;
     CallGate *gate = nullptr; // its thread's: closed when the window gives the run up
 
     std::mutex mutex; // guards the members below
     std::vector<Result> pending;
-    std::string unusableTrash; // the first trash that could not be used
-    int trashError = 0;
+    std::optional<std::int64_t> measured; // the action's own count of the bytes released
     bool done = false;
     bool wakePosted = false;
     std::string failure;
@@ -64,7 +60,7 @@ struct DeleteRunner::Run {
             done = true;
         if (!wakePosted) {
             wakePosted = true;
-            DeleteRunner *to = receiver;
+            ActionRunner *to = receiver;
             const std::uint64_t of = serial;
             gate->pass([&] {
                 QMetaObject::invokeMethod(
@@ -88,7 +84,7 @@ struct DeleteRunner::Run {
     }
 };
 
-DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent)
+ActionRunner::ActionRunner(ResultModel &model, QObject *parent)
     : QObject(parent), model_(model),
       remover_([](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
           return ShellDeleteFile(path, seen, recycle, checks);
@@ -96,25 +92,30 @@ DeleteRunner::DeleteRunner(ResultModel &model, QObject *parent)
 {
     drainTimer_.setSingleShot(true);
     drainTimer_.setInterval(kBatchMs);
-    connect(&drainTimer_, &QTimer::timeout, this, &DeleteRunner::drain);
+    connect(&drainTimer_, &QTimer::timeout, this, &ActionRunner::drain);
     stopTimer_.setSingleShot(true);
     stopTimer_.setInterval(kStopWaitMs);
-    connect(&stopTimer_, &QTimer::timeout, this, &DeleteRunner::giveUp);
+    connect(&stopTimer_, &QTimer::timeout, this, &ActionRunner::giveUp);
 }
 
 // The model may already be gone: only the thread is let go of.
-DeleteRunner::~DeleteRunner()
+ActionRunner::~ActionRunner()
 {
     if (run_)
         letGo();
 }
 
-void DeleteRunner::setSystemTrees(std::vector<SystemTree> trees)
+void ActionRunner::setSystemTrees(std::vector<SystemTree> trees)
 {
     trees_ = std::make_shared<const std::vector<SystemTree>>(std::move(trees));
 }
 
-void DeleteRunner::start(std::vector<int> rows, bool recycle)
+void ActionRunner::start(std::vector<int> rows, bool recycle)
+{
+    start(std::move(rows), std::make_unique<DeleteAction>(recycle, remover_));
+}
+
+void ActionRunner::start(std::vector<int> rows, std::unique_ptr<FileAction> action)
 {
     std::sort(rows.begin(), rows.end());
     tally_ = {};
@@ -128,10 +129,9 @@ void DeleteRunner::start(std::vector<int> rows, bool recycle)
     run->guard = KeptCopyGuard(model_, rows);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         const ResultRow &file = model_.row(*row);
-        run->items.push_back({*row, file.path, file.identity, file.group, file.inProtectedFolder});
+        run->items.push_back({*row, {file.path, file.identity, file.group}, file.inProtectedFolder});
     }
-    run->recycle = recycle;
-    run->remover = remover_;
+    run->action = std::move(action);
     run->trees = trees_;
     run->protectedFolders = protected_;
     run->receiver = this;
@@ -139,32 +139,27 @@ void DeleteRunner::start(std::vector<int> rows, bool recycle)
     threads_.emplace_back();
     run->gate = &threads_.back().gate();
     run_ = run;
-    threads_.back().start(run, &DeleteRunner::work);
+    threads_.back().start(run, &ActionRunner::work);
 }
 
 // The thread's whole life. The boundary and the protected folders are built
 // here: building them reads the mount table, the system trees and the folders.
-void DeleteRunner::work(Run &run) noexcept
+void ActionRunner::work(Run &run) noexcept
 {
     try {
         ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
         ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
                                                                : std::vector<std::string>{});
+        const ActionContext context{boundary, protectedFolders, run.guard};
         for (std::size_t i = 0; i < run.items.size() && !run.stop.load(); ++i) {
             const Item &item = run.items[i];
-            if (item.inProtectedFolder) {
-                run.report(Result{i, RemovalOutcome::InProtectedFolder});
-                continue;
-            }
-            const RemovalChecks checks{&boundary, run.guard.checkFor(item.group), &protectedFolders,
-                                       [&run](const std::string &trash, int error) {
-                                           std::lock_guard lock(run.mutex);
-                                           if (run.unusableTrash.empty()) {
-                                               run.unusableTrash = trash;
-                                               run.trashError = error;
-                                           }
-                                       }};
-            run.report(Result{i, run.remover(item.path, item.identity, run.recycle, checks)});
+            run.report(Result{i, item.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
+                                                        : run.action->apply(item.file, context)});
+        }
+        const std::optional<std::int64_t> measured = run.action->measuredRelease();
+        {
+            std::lock_guard lock(run.mutex);
+            run.measured = measured;
         }
         run.report(std::nullopt);
     } catch (...) {
@@ -172,18 +167,18 @@ void DeleteRunner::work(Run &run) noexcept
     }
 }
 
-bool DeleteRunner::workersEnded() const
+bool ActionRunner::workersEnded() const
 {
     return std::all_of(threads_.begin(), threads_.end(), [](const LeavableThread &t) { return t.ended(); });
 }
 
-void DeleteRunner::wake(std::uint64_t serial)
+void ActionRunner::wake(std::uint64_t serial)
 {
     if (run_ && run_->serial == serial && !drainTimer_.isActive())
         drainTimer_.start();
 }
 
-void DeleteRunner::stop()
+void ActionRunner::stop()
 {
     if (!run_)
         return;
@@ -192,7 +187,7 @@ void DeleteRunner::stop()
         stopTimer_.start();
 }
 
-void DeleteRunner::abandon()
+void ActionRunner::abandon()
 {
     if (!run_)
         return;
@@ -200,13 +195,13 @@ void DeleteRunner::abandon()
     letGo();
 }
 
-void DeleteRunner::letGo()
+void ActionRunner::letGo()
 {
     run_->stop.store(true);
     detach();
 }
 
-void DeleteRunner::drain()
+void ActionRunner::drain()
 {
     if (run_ && applyPending())
         finish();
@@ -216,7 +211,7 @@ void DeleteRunner::drain()
 // handed over its last. Rows are handled from the last down, and only handled
 // rows leave the list, so the row numbers still to come keep pointing at the
 // same rows.
-bool DeleteRunner::applyPending()
+bool ActionRunner::applyPending()
 {
     std::vector<Result> results;
     bool done = false;
@@ -226,31 +221,30 @@ bool DeleteRunner::applyPending()
         done = run_->done;
         run_->wakePosted = false;
         tally_.failure = run_->failure;
-        if (tally_.unusableTrash.empty()) {
-            tally_.unusableTrash = run_->unusableTrash;
-            tally_.trashError = run_->trashError;
-        }
+        if (run_->measured)
+            tally_.releasedBytes = *run_->measured;
+        run_->action->note(tally_);
     }
     std::vector<int> leaving;
     for (const Result &result : results) {
         const Item &item = run_->items[result.item];
-        switch (result.outcome) {
-        case RemovalOutcome::Removed:
-            ++tally_.deleted;
-            tally_.releasedBytes += item.identity.size;
+        const FileVerdict &verdict = result.verdict;
+        switch (verdict.kind) {
+        case FileVerdict::Done:
+            ++tally_.done;
+            tally_.releasedBytes += verdict.bytes;
             leaving.push_back(item.row);
             break;
-        case RemovalOutcome::Gone: // nothing to show for it, nothing to keep
+        case FileVerdict::Gone: // nothing to show for it, nothing to keep
             leaving.push_back(item.row);
             break;
-        case RemovalOutcome::InProtectedFolder:
+        case FileVerdict::InProtectedFolder:
             ++tally_.inProtectedFolders;
             break;
-        case RemovalOutcome::Changed:
-        case RemovalOutcome::Refused:
-        case RemovalOutcome::Protected:
-        case RemovalOutcome::LastCopy:
+        case FileVerdict::Left:
             ++tally_.left;
+            if (verdict.reason >= 0)
+                ++tally_.leftFor[verdict.reason];
             break;
         }
     }
@@ -265,7 +259,7 @@ bool DeleteRunner::applyPending()
 
 // Stop was pressed and the file in hand has not come back: the window stops
 // waiting for it. It keeps its row whatever becomes of it.
-void DeleteRunner::giveUp()
+void ActionRunner::giveUp()
 {
     if (!run_)
         return;
@@ -274,7 +268,7 @@ void DeleteRunner::giveUp()
     finish();
 }
 
-void DeleteRunner::detach()
+void ActionRunner::detach()
 {
     // The run in hand is the last one started; its thread goes on alone.
     threads_.back().leave();
@@ -283,7 +277,7 @@ void DeleteRunner::detach()
     stopTimer_.stop();
 }
 
-void DeleteRunner::finish()
+void ActionRunner::finish()
 {
     detach();
     emit finished(tally_);

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileRemoval.h"
+#include "DeleteAction.h"
+#include "FileAction.h"
 #include "ProtectedFolderList.h"
 #include "WorkerThreads.h"
 
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,12 +20,13 @@
 class ResultModel;
 struct SystemTree;
 
-// What one run of deletions came to.
-struct DeletionTally {
-    int deleted = 0;                // files that went
-    int left = 0;                   // files that could not go; their rows stay
+// What one run came to.
+struct ActionTally {
+    int done = 0;                   // files deleted, sharing storage or linked
+    int left = 0;                   // files left as they were; their rows stay
+    std::map<int, int> leftFor;     // of those, how many for each reason the action tells apart
     int inProtectedFolders = 0;     // files in folders the user protected; their rows stay
-    std::int64_t releasedBytes = 0; // sizes of the files that went
+    std::int64_t releasedBytes = 0; // as the action measured it, or the sizes of the files that went
     std::string failure;            // why an error ended the run early; empty when it did not
     // Where the trash was looked for when it could not be used, and why (an
     // errno value); empty when it was not in the way.
@@ -31,26 +34,24 @@ struct DeletionTally {
     int trashError = 0;
 };
 
-// Removes one file; ShellDeleteFile unless a test gives another.
-using FileRemover = std::function<RemovalOutcome(const std::string &path, const FileIdentity &seen, bool recycle,
-                                                 const RemovalChecks &checks)>;
-
-// Deletes the files of chosen result rows on a thread of its own, so that a
-// file on a stalled share never freezes the window. The rows of the files
-// that went (or were already gone) leave the list in batches, in order, on
-// the window's thread, so the list and the tally agree whenever the run is
-// stopped. A group's file is put back when the copy the run leaves of it
-// vanished with it (see KeptCopyGuard); it keeps its row and counts as left.
-// A file in a protected folder keeps its row and is counted apart.
-// While it runs, rows must only leave the list through it.
-class DeleteRunner : public QObject
+// Runs one action (deleting, sharing storage, linking) over the files of
+// chosen result rows on a thread of its own, so that a file on a stalled
+// share never freezes the window. The rows of the files it is done with (or
+// that were already gone) leave the list in batches, in order, on the
+// window's thread, so the list and the tally agree whenever the run is
+// stopped. Each run knows which copies of a group it leaves (see
+// KeptCopyGuard). A file in a protected folder keeps its row and is counted
+// apart. While it runs, rows must only leave the list through it.
+class ActionRunner : public QObject
 {
     Q_OBJECT
 public:
-    explicit DeleteRunner(ResultModel &model, QObject *parent = nullptr);
-    ~DeleteRunner() override;
+    explicit ActionRunner(ResultModel &model, QObject *parent = nullptr);
+    ~ActionRunner() override;
 
-    // Starts on the files of these rows, last row first.
+    // Starts the action on the files of these rows, last row first.
+    void start(std::vector<int> rows, std::unique_ptr<FileAction> action);
+    // Starts deleting them, to the trash when `recycle`, through the remover.
     void start(std::vector<int> rows, bool recycle);
     bool isRunning() const { return run_ != nullptr; }
     // Ends after the file in hand and reports the tally; when that file has
@@ -76,7 +77,7 @@ public:
 
 signals:
     void progressed(int done, int total);
-    void finished(const DeletionTally &tally);
+    void finished(const ActionTally &tally);
 
 private:
     struct Run;
@@ -99,5 +100,5 @@ private:
     std::vector<LeavableThread> threads_; // of every run, given up ones too
     std::uint64_t serial_ = 0;
     std::size_t handled_ = 0; // files of the run whose outcome the window has applied
-    DeletionTally tally_;
+    ActionTally tally_;
 };

@@ -1,0 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "FileIdentity.h"
+
+#include <string>
+
+// A copy of a group that a run leaves where it is, as the scan saw it.
+struct KeptCopy {
+    std::string path;
+    FileIdentity identity;
+};

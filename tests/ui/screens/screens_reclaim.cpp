@@ -1,0 +1,134 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+// Shared storage and hard links through the real window and its real message
+// boxes on an X server (Xvfb), on Btrfs and XFS images: the confirmation and
+// the summary are photographed, then answered Yes and OK as a person would.
+// The pictures go to $VARNOK_SCREENS_DIR. Run through reclaim-screens, which
+// makes the machine read-only around the test's folder first.
+#include "FileStatus.h"
+#include "LoopImageMount.h"
+#include "RandomBytes.h"
+#include "ResultModel.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "Unit1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+
+namespace
+{
+
+// The program's own boxes, each photographed and then answered.
+class PhotographedDialogs : public QtUserDialogs
+{
+public:
+    std::deque<QByteArray> foldersToPick;
+    QString prefix;
+    QStringList shots;
+
+    QByteArray pickFolder(QWidget *, const QString &) override
+    {
+        QByteArray folder = foldersToPick.front();
+        foldersToPick.pop_front();
+        return folder;
+    }
+    void messageBox(QWidget *owner, const QString &text, const QString &caption) override
+    {
+        answerSoon("summary", QMessageBox::Ok);
+        QtUserDialogs::messageBox(owner, text, caption);
+    }
+    bool confirm(QWidget *owner, const QString &text) override
+    {
+        answerSoon("confirmation", QMessageBox::Yes);
+        return QtUserDialogs::confirm(owner, text);
+    }
+
+private:
+    void answerSoon(const char *what, QMessageBox::StandardButton answer)
+    {
+        const QString name = prefix + "-" + what + ".png";
+        QTimer::singleShot(500, [this, name, answer] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            const QString folder = qEnvironmentVariable("VARNOK_SCREENS_DIR", QDir::currentPath());
+            QDir().mkpath(folder);
+            if (box->grab().save(folder + "/" + name))
+                shots << name;
+            box->button(answer)->click();
+        });
+    }
+};
+
+struct Case {
+    LoopImageMount::Kind kind;
+    const char *name;
+    const char *entry;
+};
+
+class ReclaimScreens : public ::testing::TestWithParam<Case>
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server (run through xvfb-run)";
+    }
+};
+
+} // namespace
+
+TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
+{
+    TempTree tree;
+    tree.mkdir("disk");
+    LoopImageMount disk(GetParam().kind, tree.path("disk.img"), tree.path("disk"));
+    if (!disk.made())
+        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const std::string bytes = RandomBytes(3 << 20, 9);
+    for (const char *folder : {"album", "project", "backup"}) {
+        tree.mkdir(std::string("disk/") + folder);
+        std::ofstream(tree.path(std::string("disk/") + folder + "/beach.jpg"), std::ios::binary) << bytes;
+    }
+    tree.setTime("disk/backup/beach.jpg", 1700000000);
+    PhotographedDialogs dialogs;
+    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    TForm1 form(dialogs);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("disk")));
+    QTest::mouseClick(form.findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
+    dialogs.prefix = QString::fromLatin1(GetParam().name) + "-scan";
+    QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
+    ASSERT_EQ(form.resultModel().rowCount(), 3);
+
+    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    dialogs.shots.clear();
+    form.findChild<QAction *>(GetParam().entry)->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.deletionRunning() && dialogs.shots.size() == 2; }));
+    EXPECT_EQ(form.resultModel().rowCount(), 1);
+    for (const char *folder : {"album", "project", "backup"})
+        EXPECT_EQ(FileContent(tree.path(std::string("disk/") + folder + "/beach.jpg")), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, ReclaimScreens,
+                         ::testing::Values(Case{LoopImageMount::Kind::Btrfs, "btrfs-share", "ShareStorage1"},
+                                           Case{LoopImageMount::Kind::Xfs, "xfs-share", "ShareStorage1"},
+                                           Case{LoopImageMount::Kind::Btrfs, "btrfs-link", "HardLinks1"},
+                                           Case{LoopImageMount::Kind::Xfs, "xfs-link", "HardLinks1"}),
+                         [](const auto &info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });

@@ -1,0 +1,24 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "FileAction.h"
+#include "SpaceReclaimer.h"
+
+// Joins each file of a run with its group's kept copy, the first copy of the
+// group in list order that the run leaves, by sharing storage or by a hard
+// link. A file whose group keeps no copy is left. The verdicts' reasons are
+// ReclaimOutcome values.
+class ReclaimAction : public FileAction
+{
+public:
+    explicit ReclaimAction(ReclaimKind kind) : reclaimer_(kind) { }
+
+    FileVerdict apply(const ActionFile &file, const ActionContext &context) override;
+    std::optional<std::int64_t> measuredRelease() override { return reclaimer_.released(); }
+
+    // The verdict the window gives an outcome.
+    static FileVerdict verdictOf(ReclaimOutcome outcome);
+
+private:
+    SpaceReclaimer reclaimer_;
+};
