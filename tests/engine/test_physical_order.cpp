@@ -253,6 +253,33 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
 
+TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWithoutRoomLeftAlike)
+{
+    // x and y share their first megabyte and differ after it; each has a copy.
+    const std::string x = RandomBytes(1536 * 1024, 8);
+    std::string y = x;
+    y[1300 * 1024] ^= 1;
+    for (const auto &[name, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"x1", x}, {"x2", x}, {"y1", y}, {"y2", y}})
+        tree.write(name, bytes);
+    const CandidateList list = listOf({"x1", "x2", "y1", "y2"});
+    const auto classes = sharedSizes(list);
+    const std::uint64_t place[] = {10, 30, 20, 40}; // x1 y1 x2 y2
+    std::vector<DiskPlace> places(list.size());
+    for (std::size_t k = 0; k < list.size(); ++k)
+        places[k] = PlaceOf(list[k].identity, place[k]);
+    ContentGrouper::Shared shared = sweepShared();
+    auto swept = SweepHeads(list, classes, {0}, places, shared, 16u << 20);
+    ASSERT_TRUE(swept[0]);
+    EXPECT_TRUE(swept[0]->decided());
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}, {2, 3}}));
+    // Room to hold one: y is found unlike x, and left to be compared.
+    swept = SweepHeads(list, classes, {0}, places, shared, x.size() + (1u << 20));
+    ASSERT_TRUE(swept[0]);
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
+}
+
 TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySizesDecidedBefore)
 {
     // Two pairs of copies, interleaved on the disk, with room to hold one file.
