@@ -11,7 +11,10 @@ constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
 constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
 constexpr std::uint64_t kPrime3 = 0x165667B19E3779F9ull;
 
-std::uint64_t Rotl(std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
+std::uint64_t Rotl(std::uint64_t x, int r)
+{
+    return (x << r) | (x >> (64 - r));
+}
 
 std::uint64_t Word(const char *p)
 {
@@ -20,7 +23,10 @@ std::uint64_t Word(const char *p)
     return w;
 }
 
-std::uint64_t Mix(std::uint64_t acc, std::uint64_t word) { return Rotl(acc + word * kPrime2, 31) * kPrime1; }
+std::uint64_t Mix(std::uint64_t acc, std::uint64_t word)
+{
+    return Rotl(acc + word * kPrime2, 31) * kPrime1;
+}
 
 std::uint64_t Avalanche(std::uint64_t h)
 {
@@ -47,7 +53,9 @@ ContentDigest DigestOf(const char *bytes, std::size_t length)
         tail = Mix(tail, Word(bytes + at));
     for (; at < length; ++at)
         tail = Mix(tail, std::uint8_t(bytes[at]));
-    const std::uint64_t low = Avalanche(Rotl(lane[0], 1) + Rotl(lane[1], 7) + Rotl(lane[2], 12) + Rotl(lane[3], 18) + tail);
-    const std::uint64_t high = Avalanche((lane[0] ^ Rotl(lane[2], 29)) * kPrime3 + (lane[1] ^ Rotl(lane[3], 43)) + ~tail);
+    const std::uint64_t low
+        = Avalanche(Rotl(lane[0], 1) + Rotl(lane[1], 7) + Rotl(lane[2], 12) + Rotl(lane[3], 18) + tail);
+    const std::uint64_t high
+        = Avalanche((lane[0] ^ Rotl(lane[2], 29)) * kPrime3 + (lane[1] ^ Rotl(lane[3], 43)) + ~tail);
     return {low, high};
 }

@@ -78,7 +78,8 @@ private:
 };
 
 // The items in the order their files lie.
-std::vector<Member> InPlaceOrder(std::vector<Member> items, const std::function<const DiskPlace &(const Member &)> &placeOf)
+std::vector<Member> InPlaceOrder(std::vector<Member> items,
+                                 const std::function<const DiskPlace &(const Member &)> &placeOf)
 {
     std::stable_sort(items.begin(), items.end(),
                      [&](const Member &a, const Member &b) { return placeOf(a) < placeOf(b); });
@@ -241,7 +242,8 @@ private:
             char *into = bytes ? bytes.get() + at : piece_.data();
             if (reader_.cancelled() || !reader_.read(handle, f, std::int64_t(at), into, length))
                 return;
-            std::erase_if(like, [&](std::size_t h) { return std::memcmp(into, set.held[h].bytes.get() + at, length) != 0; });
+            std::erase_if(like,
+                          [&](std::size_t h) { return std::memcmp(into, set.held[h].bytes.get() + at, length) != 0; });
             if (like.empty() && !bytes) {
                 set.other.push_back(m);
                 return;
@@ -289,7 +291,8 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         if (reader.size(c) > 0)
             for (std::uint32_t m = 0; m < classes[c].end - classes[c].begin; ++m)
                 heads.emplace_back(c, m);
-    const auto placeOfHead = [&](const Member &f) -> const DiskPlace & { return places[classes[f.first].begin + f.second]; };
+    const auto placeOfHead
+        = [&](const Member &f) -> const DiskPlace & { return places[classes[f.first].begin + f.second]; };
     const std::size_t room = memory > kPiece ? memory - kPiece : 0;
     auto found = DigestHeads(reader, InPlaceOrder(std::move(heads), placeOfHead), classes.size(), shared.sizes, room,
                              afterEachFile);
@@ -325,9 +328,8 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         }
     }
     found.reset(); // the kept bytes go before any are held again
-    const auto placeOfFile = [&](const Member &f) -> const DiskPlace & {
-        return places[classes[sets[f.first].size].begin + f.second];
-    };
+    const auto placeOfFile
+        = [&](const Member &f) -> const DiskPlace & { return places[classes[sets[f.first].size].begin + f.second]; };
     WholeReads(reader, room, afterEachFile).run(sets, InPlaceOrder(std::move(files), placeOfFile));
 
     for (WholeSet &set : sets) {

@@ -142,7 +142,8 @@ TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
     // A file alike in its first read, and one larger than is ever read
     // whole on other storage: each copy is read from its start to its end
     // before the other, never in turns.
-    for (std::size_t size : {std::size_t(3 * 1024 * 1024 + 17), std::size_t(ContentGrouper::kRotationalReads.straightUpTo + 4096)}) {
+    for (std::size_t size :
+         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(ContentGrouper::kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
         tree.write("one", big);
         tree.write("two", big);
@@ -237,8 +238,8 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     // still alike, each from its start to its end.
     const std::int64_t probe = ContentGrouper::kRotationalReads.probe;
     const std::vector<std::pair<std::string, std::int64_t>> expected{
-        {"a2", 0}, {"b3", 0}, {"b1", 0}, {"a3", 0}, {"b2", 0}, {"a1", 0}, // first reads
-        {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};          // the held one, then the compared
+        {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
+        {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
     EXPECT_EQ(reads, expected);
     EXPECT_EQ(sweptBytes.load(), 3u * 5 + 3 * std::size_t(probe) + 2 * head.size());
 
