@@ -246,7 +246,7 @@ std::int64_t ContentGrouper::firstReadLength(std::int64_t size, ReadSizes sizes)
 }
 
 std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<File> &files,
-                                                                        std::int64_t size, bool firstReadDone)
+                                                                        std::int64_t size)
 {
     // This reader's shares of descriptors and memory, among the readers at work now.
     const std::size_t readers = shared_.depth.depth();
@@ -262,8 +262,6 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     for (std::uint32_t i = 0; i < files.size(); ++i)
         all.members.push_back(i);
     const std::vector<Range> plan = readingPlan(size, shared_.sizes);
-    if (firstReadDone && plan.size() > 1)
-        all.range = 1; // a whole file read first is never taken as compared: its last check is still to come
     std::vector<WorkSet> stack;
     stack.push_back(std::move(all));
     std::vector<char> buffer;

@@ -67,11 +67,8 @@ public:
     explicit ContentGrouper(Shared &shared) : shared_(shared) { }
 
     // files all have the given size. Groups come ordered by their first
-    // member. Nothing when cancelled before every file was compared. With
-    // `firstReadDone`, the files' first reads (firstReadLength) were already
-    // found alike, byte for byte, and are not read again.
-    std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size,
-                                            bool firstReadDone = false);
+    // member. Nothing when cancelled before every file was compared.
+    std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
     // The bytes from the start that files of this size are compared by first.
     static std::int64_t firstReadLength(std::int64_t size, ReadSizes sizes);
 

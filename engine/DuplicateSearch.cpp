@@ -201,7 +201,7 @@ void ReadAllSizes(ScanContext &ctx, const CandidateList &sorted, const std::vect
                 // A size the passes over the disk decided needs no more reading:
                 // it still comes in after Stop.
                 const SweptHeads *decided = swept[k] ? &*swept[k] : nullptr;
-                if (lane.shared.cancelled() && !(decided && decided->whole))
+                if (lane.shared.cancelled() && !(decided && decided->decided()))
                     continue;
                 out[k - batches[b].firstClass]
                     = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader], decided);

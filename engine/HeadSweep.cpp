@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "HeadSweep.h"
 #include "Candidate.h"
+#include "ContentDigest.h"
 #include "DepthControl.h"
 #include "OpenFileBudget.h"
 #include "OpenedFile.h"
@@ -9,130 +10,266 @@
 #include "SizeClassGroups.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <numeric>
 
 namespace
 {
 
-// One file's first read, held until its size is compared.
-struct Head {
-    bool read = false;
-    std::unique_ptr<char[]> bytes;
-};
+// What a file compared with a held one is read in.
+constexpr std::size_t kPiece = 1u << 20;
 
-// What is read of each size in a pass: `length` bytes from `offset`.
-struct Span {
-    std::int64_t offset = 0;
-    std::int64_t length = 0;
-};
+using Member = std::pair<std::size_t, std::uint32_t>; // (size or set, index within the size)
 
-class Sweep
+// Reading one file at a time for the passes, each file checked to be what
+// the walk saw.
+class Reader
 {
 public:
-    Sweep(const CandidateList &sorted, const std::vector<SizeClass> &classes, ContentGrouper::Shared &shared)
+    Reader(const CandidateList &sorted, const std::vector<SizeClass> &classes, ContentGrouper::Shared &shared)
         : sorted_(sorted), classes_(classes), shared_(shared)
     {
     }
 
     std::int64_t size(std::size_t c) const { return sorted_[classes_[c].begin].identity.size; }
-    std::int64_t headLength(std::size_t c) const { return ContentGrouper::firstReadLength(size(c), shared_.sizes); }
+    bool cancelled() const { return shared_.cancelled(); }
 
-    // Reads the spans of the given members of the window's sizes (all of
-    // them where none are given) in the order of `places`; false when
-    // cancelled, with `complete` telling the sizes read through before.
-    bool read(const std::vector<std::size_t> &window, const std::vector<std::vector<std::uint32_t>> &members,
-              const std::vector<Span> &spans, const std::vector<DiskPlace> &places,
-              std::vector<std::vector<Head>> &heads, const std::function<void()> &afterEachFile)
+    // Opens a member; false when it cannot be read, or on Stop.
+    bool open(OpenedFile &handle, Member f)
     {
-        std::vector<std::pair<std::size_t, std::size_t>> files; // (size, member)
-        left_.resize(classes_.size());
-        for (std::size_t c : window) {
-            heads[c].resize(classes_[c].end - classes_[c].begin);
-            if (members[c].empty())
-                for (std::size_t m = 0; m < heads[c].size(); ++m)
-                    files.emplace_back(c, m);
-            for (std::uint32_t m : members[c])
-                files.emplace_back(c, m);
-            left_[c] = members[c].empty() ? heads[c].size() : members[c].size();
-        }
-        std::stable_sort(files.begin(), files.end(), [&](const auto &a, const auto &b) {
-            return places[classes_[a.first].begin + a.second] < places[classes_[b.first].begin + b.second];
-        });
-        for (const auto &[c, m] : files) {
-            if (shared_.cancelled())
-                return false;
-            heads[c][m] = readSpan(classes_[c].begin + m, spans[c]);
-            if (shared_.cancelled())
-                return false; // this file may have been given up for it
-            --left_[c];
-            if (afterEachFile)
-                afterEachFile();
-        }
-        return true;
-    }
-    bool complete(std::size_t c) const { return left_[c] == 0; }
-
-    // The runs of members of each set whose spans are alike, two or more.
-    static std::vector<std::vector<std::uint32_t>> compare(const std::vector<std::vector<std::uint32_t>> &sets,
-                                                           std::vector<Head> &heads, std::int64_t length)
-    {
-        std::vector<std::vector<std::uint32_t>> alike;
-        for (const auto &set : sets) {
-            std::vector<std::uint32_t> members;
-            std::vector<const char *> pieces;
-            for (std::uint32_t m : set)
-                if (heads[m].read) {
-                    members.push_back(m);
-                    pieces.push_back(heads[m].bytes.get());
-                }
-            for (auto &run : PartitionAlike(members, pieces, std::size_t(length)))
-                if (run.size() >= 2)
-                    alike.push_back(std::move(run));
-        }
-        std::sort(alike.begin(), alike.end());
-        heads.clear();
-        heads.shrink_to_fit();
-        return alike;
-    }
-
-private:
-    Head readSpan(std::size_t index, Span span)
-    {
-        const Candidate &file = sorted_[index];
-        const std::string path(sorted_.path(index));
-        OpenedFile handle;
+        const Candidate &file = sorted_[index(f)];
+        const std::string path(sorted_.path(index(f)));
         OpenedFile::Outcome opened;
         while ((opened = handle.open(path, file.identity, file.owner)) == OpenedFile::Outcome::NoDescriptor) {
-            if (shared_.cancelled())
-                return {};
+            if (cancelled())
+                return false;
             shared_.budget.waitForRelease(std::chrono::milliseconds(5));
         }
         if (opened == OpenedFile::Outcome::Failed)
             shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
-        if (opened != OpenedFile::Outcome::Opened)
-            return {};
-        Head head{true, std::make_unique<char[]>(std::size_t(span.length))};
+        return opened == OpenedFile::Outcome::Opened;
+    }
+    bool read(OpenedFile &handle, Member f, std::int64_t offset, char *bytes, std::size_t length)
+    {
         if (shared_.onRead)
-            shared_.onRead(path, span.offset);
-        if (!shared_.depth.timed(
-                [&] { return handle.readFullyAt(span.offset, head.bytes.get(), std::size_t(span.length)); })) {
+            shared_.onRead(std::string(sorted_.path(index(f))), offset);
+        if (!shared_.depth.timed([&] { return handle.readFullyAt(offset, bytes, length); })) {
             if (handle.readError() != 0)
                 shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
-            return {};
+            return false;
         }
-        shared_.bytesRead.fetch_add(std::uint64_t(span.length), std::memory_order_relaxed);
-        // A file read to its end is compared for good: it must still be what
-        // the walk saw once read, or its bytes may be a mix of before and after.
-        if (span.offset + span.length == file.identity.size && !handle.unchangedSince(file.identity, true))
-            return {};
-        return head;
+        shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
+        return true;
     }
+    // A file read to its end is compared for good: it must still be what the
+    // walk saw once read, or its bytes may be a mix of before and after.
+    bool unchanged(const OpenedFile &handle, Member f) const
+    {
+        return handle.unchangedSince(sorted_[index(f)].identity, true);
+    }
+
+private:
+    std::size_t index(Member f) const { return classes_[f.first].begin + f.second; }
 
     const CandidateList &sorted_;
     const std::vector<SizeClass> &classes_;
     ContentGrouper::Shared &shared_;
-    std::vector<std::size_t> left_; // of each size of the window, the files still to read
+};
+
+// The items in the order their files lie.
+std::vector<Member> InPlaceOrder(std::vector<Member> items,
+                                 const std::function<const DiskPlace &(const Member &)> &placeOf)
+{
+    std::stable_sort(items.begin(), items.end(),
+                     [&](const Member &a, const Member &b) { return placeOf(a) < placeOf(b); });
+    return items;
+}
+
+// What the first pass found of each size: a digest of each member's first
+// read, and the bytes of the files it read whole while there was room.
+struct Heads {
+    std::vector<std::vector<std::optional<ContentDigest>>> digests;
+    std::vector<std::vector<std::unique_ptr<char[]>>> whole;
+};
+
+// The first pass: each file's first read, digested. Nothing on Stop.
+std::optional<Heads> DigestHeads(Reader &reader, const std::vector<Member> &files, std::size_t sizes,
+                                 ContentGrouper::ReadSizes readSizes, std::size_t room,
+                                 const std::function<void()> &afterEachFile)
+{
+    Heads heads{decltype(Heads::digests)(sizes), decltype(Heads::whole)(sizes)};
+    std::vector<char> buffer;
+    std::size_t held = 0;
+    for (const Member &f : files) {
+        if (reader.cancelled())
+            return std::nullopt;
+        auto &digests = heads.digests[f.first];
+        auto &whole = heads.whole[f.first];
+        const std::size_t size = std::size_t(reader.size(f.first));
+        digests.resize(std::max<std::size_t>(digests.size(), f.second + 1));
+        whole.resize(digests.size());
+        const std::size_t length = std::size_t(ContentGrouper::firstReadLength(std::int64_t(size), readSizes));
+        buffer.resize(std::max(buffer.size(), length));
+        OpenedFile handle;
+        if (reader.open(handle, f) && reader.read(handle, f, 0, buffer.data(), length)
+            && (length < size || reader.unchanged(handle, f))) {
+            digests[f.second] = DigestOf(buffer.data(), length);
+            // A file read whole is kept while there is room: a copy of it met
+            // later in the pass is then compared with no read more.
+            if (length == size && held + length <= room) {
+                whole[f.second] = std::make_unique<char[]>(length);
+                std::memcpy(whole[f.second].get(), buffer.data(), length);
+                held += length;
+            }
+        }
+        if (afterEachFile)
+            afterEachFile();
+    }
+    if (reader.cancelled())
+        return std::nullopt; // the last file may have been given up for it
+    return heads;
+}
+
+// Compares a set whose every member the first pass kept, byte for byte:
+// its runs alike, two or more. Nothing when one was not kept.
+std::optional<std::vector<std::vector<std::uint32_t>>> ComparedWhole(const std::vector<std::uint32_t> &set,
+                                                                     const std::vector<std::unique_ptr<char[]>> &whole,
+                                                                     std::size_t size)
+{
+    std::vector<const char *> pieces;
+    for (std::uint32_t m : set) {
+        if (!whole[m])
+            return std::nullopt;
+        pieces.push_back(whole[m].get());
+    }
+    std::vector<std::vector<std::uint32_t>> alike;
+    for (auto &run : PartitionAlike(set, pieces, size))
+        if (run.size() >= 2)
+            alike.push_back(std::move(run));
+    return alike;
+}
+
+// The runs of members sharing a digest, two or more, by their first member.
+std::vector<std::vector<std::uint32_t>> SetsOf(const std::vector<std::optional<ContentDigest>> &digests)
+{
+    std::vector<std::uint32_t> read;
+    for (std::uint32_t m = 0; m < digests.size(); ++m)
+        if (digests[m])
+            read.push_back(m);
+    std::stable_sort(read.begin(), read.end(), [&](auto a, auto b) { return *digests[a] < *digests[b]; });
+    std::vector<std::vector<std::uint32_t>> sets;
+    for (std::size_t i = 0, j = 0; i < read.size(); i = j) {
+        for (j = i + 1; j < read.size() && *digests[read[j]] == *digests[read[i]];)
+            ++j;
+        if (j - i >= 2)
+            sets.emplace_back(read.begin() + std::ptrdiff_t(i), read.begin() + std::ptrdiff_t(j));
+    }
+    std::sort(sets.begin(), sets.end());
+    return sets;
+}
+
+// A set read to its ends in the second pass: the first member to come is
+// held, and each other is compared with the ones held as it is read; one
+// like none of them is held too, while there is room.
+struct WholeSet {
+    struct Held {
+        std::unique_ptr<char[]> bytes;
+        std::vector<std::uint32_t> members; // the one held, then each found equal to it
+    };
+    std::size_t size = 0; // which size
+    std::vector<std::uint32_t> members;
+    std::size_t left = 0; // members not yet read
+    std::vector<Held> held;
+    std::vector<std::uint32_t> other; // like none held, found without room: still to be compared
+    bool waiting = false;             // no room in this pass
+};
+
+class WholeReads
+{
+public:
+    WholeReads(Reader &reader, std::size_t room, const std::function<void()> &afterEachFile)
+        : reader_(reader), room_(room), afterEachFile_(afterEachFile)
+    {
+    }
+
+    // Passes over the files of the sets, in the order given, until each set
+    // is read or Stop comes.
+    // `files` are (set, member), in the order they lie.
+    void run(std::vector<WholeSet> &sets, std::vector<Member> files)
+    {
+        while (!files.empty()) {
+            std::vector<Member> later;
+            for (WholeSet &set : sets)
+                set.waiting = false;
+            for (const auto &[s, m] : files) {
+                if (reader_.cancelled())
+                    return;
+                WholeSet &set = sets[s];
+                if (set.held.empty() && (set.waiting || held_ + std::size_t(reader_.size(set.size)) > room_)) {
+                    set.waiting = true; // so none of it is read out of turn in this pass
+                    later.emplace_back(s, m);
+                    continue;
+                }
+                readOne(set, m);
+                if (reader_.cancelled())
+                    return; // this file may have been given up for it
+                if (--set.left == 0)
+                    release(set);
+                if (afterEachFile_)
+                    afterEachFile_();
+            }
+            files = std::move(later);
+        }
+    }
+
+private:
+    void readOne(WholeSet &set, std::uint32_t m)
+    {
+        const std::size_t size = std::size_t(reader_.size(set.size));
+        const Member f{set.size, m};
+        OpenedFile handle;
+        if (!reader_.open(handle, f))
+            return;
+        const bool room = held_ + size <= room_;
+        std::unique_ptr<char[]> bytes = room ? std::make_unique<char[]>(size) : nullptr;
+        piece_.resize(std::min(size, kPiece));
+        std::vector<std::size_t> like(set.held.size()); // the held ones it is still equal to
+        std::iota(like.begin(), like.end(), std::size_t(0));
+        // In pieces, so that Stop is seen within one.
+        for (std::size_t at = 0; at < size; at += kPiece) {
+            const std::size_t length = std::min(kPiece, size - at);
+            char *into = bytes ? bytes.get() + at : piece_.data();
+            if (reader_.cancelled() || !reader_.read(handle, f, std::int64_t(at), into, length))
+                return;
+            std::erase_if(like,
+                          [&](std::size_t h) { return std::memcmp(into, set.held[h].bytes.get() + at, length) != 0; });
+            if (like.empty() && !bytes) {
+                set.other.push_back(m);
+                return;
+            }
+        }
+        if (!reader_.unchanged(handle, f))
+            return;
+        if (!like.empty()) {
+            set.held[like.front()].members.push_back(m); // the held ones all differ from each other
+            return;
+        }
+        set.held.push_back({std::move(bytes), {m}});
+        held_ += size;
+    }
+    void release(WholeSet &set)
+    {
+        held_ -= std::size_t(reader_.size(set.size)) * set.held.size();
+        for (auto &h : set.held)
+            h.bytes.reset();
+    }
+
+    Reader &reader_;
+    const std::size_t room_;
+    const std::function<void()> &afterEachFile_;
+    std::size_t held_ = 0;
+    std::vector<char> piece_;
 };
 
 } // namespace
@@ -143,79 +280,72 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
                                                   std::size_t memory, const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());
-    Sweep sweep(sorted, classes, shared);
+    Reader reader(sorted, classes, shared);
     // One descriptor at a time, from the readers' budget.
     const OpenFileLease lease(shared.budget, 1, shared.cancelled);
     if (lease.count() == 0)
         return out;
-    std::vector<std::vector<Head>> heads(classes.size());
-    std::vector<std::vector<std::uint32_t>> members(classes.size()); // none: every member
-    std::vector<Span> spans(classes.size());
-    std::vector<std::vector<std::vector<std::uint32_t>>> sets(classes.size());
-    // Sweeps the sizes of `sizeOrder` that `take` gives a span, in windows of
-    // at most `memory` held; `done` is told each size's alike runs. False
-    // once cancelled: the sizes read through before still count.
-    auto pass = [&](const std::function<bool(std::size_t)> &take, const std::function<void(std::size_t)> &done) {
-        std::vector<std::size_t> window;
-        std::size_t held = 0;
-        auto sweepWindow = [&] {
-            const bool finished = window.empty() || sweep.read(window, members, spans, places, heads, afterEachFile);
-            // After Stop, the sizes whose files were all read before it still count.
-            for (std::size_t c : window)
-                if (finished || sweep.complete(c)) {
-                    sets[c] = Sweep::compare(sets[c], heads[c], spans[c].length);
-                    done(c);
-                }
-            window.clear();
-            held = 0;
-            return finished;
-        };
-        for (std::size_t c : sizeOrder) {
-            if (!take(c))
-                continue;
-            const std::size_t count = members[c].empty() ? classes[c].end - classes[c].begin : members[c].size();
-            const std::size_t bytes = std::size_t(spans[c].length) * count;
-            if (bytes == 0 || bytes > memory)
-                continue; // left to the usual comparison
-            if (held + bytes > memory && !sweepWindow())
-                return false;
-            window.push_back(c);
-            held += bytes;
-        }
-        return sweepWindow();
-    };
 
-    // The first read of every file.
-    const bool headsSwept = pass(
-        [&](std::size_t c) {
-            spans[c] = {0, sweep.headLength(c)};
-            sets[c] = {std::vector<std::uint32_t>(classes[c].end - classes[c].begin)};
-            std::iota(sets[c][0].begin(), sets[c][0].end(), 0u);
-            return true;
-        },
-        [&](std::size_t c) {
-            out[c] = SweptHeads{sets[c], spans[c].length == sweep.size(c)};
-        });
-    if (!headsSwept)
+    std::vector<Member> heads;
+    for (std::size_t c : sizeOrder)
+        if (reader.size(c) > 0)
+            for (std::uint32_t m = 0; m < classes[c].end - classes[c].begin; ++m)
+                heads.emplace_back(c, m);
+    const auto placeOfHead
+        = [&](const Member &f) -> const DiskPlace & { return places[classes[f.first].begin + f.second]; };
+    const std::size_t room = memory > kPiece ? memory - kPiece : 0;
+    auto found = DigestHeads(reader, InPlaceOrder(std::move(heads), placeOfHead), classes.size(), shared.sizes, room,
+                             afterEachFile);
+    if (!found)
         return out;
 
-    // Then the rest of the files alike so far that are read on in one piece
-    // anyway, in a second pass in the order they lie: copies of a folder lie
-    // side by side, and set by set the head would go back and forth between
-    // them for every file.
-    pass(
-        [&](std::size_t c) {
-            if (!out[c] || out[c]->whole || out[c]->alike.empty() || sweep.size(c) > shared.sizes.straightUpTo)
-                return false;
-            spans[c] = {sweep.headLength(c), sweep.size(c) - sweep.headLength(c)};
-            members[c].clear();
-            for (const auto &set : out[c]->alike)
-                members[c].insert(members[c].end(), set.begin(), set.end());
-            sets[c] = out[c]->alike;
-            return true;
-        },
-        [&](std::size_t c) {
-            out[c] = SweptHeads{sets[c], true};
-        });
+    // Every set alike so far that fits the room is read whole, in the order its
+    // files lie, unless the first pass kept all of it; larger ones stay alike,
+    // for the usual comparison.
+    std::vector<WholeSet> sets;
+    std::vector<Member> files; // (set, member)
+    for (std::size_t c : sizeOrder) {
+        if (reader.size(c) <= 0)
+            continue;
+        out[c] = SweptHeads{};
+        for (auto &set : SetsOf(found->digests[c])) {
+            if (auto kept = ComparedWhole(set, found->whole[c], std::size_t(reader.size(c)))) {
+                for (auto &group : *kept)
+                    out[c]->groups.push_back(std::move(group));
+                continue;
+            }
+            if (std::size_t(reader.size(c)) > room) {
+                out[c]->alike.push_back(std::move(set));
+                continue;
+            }
+            for (std::uint32_t m : set)
+                files.emplace_back(sets.size(), m);
+            WholeSet whole;
+            whole.size = c;
+            whole.left = set.size();
+            whole.members = std::move(set);
+            sets.push_back(std::move(whole));
+        }
+    }
+    found.reset(); // the kept bytes go before any are held again
+    const auto placeOfFile
+        = [&](const Member &f) -> const DiskPlace & { return places[classes[sets[f.first].size].begin + f.second]; };
+    WholeReads(reader, room, afterEachFile).run(sets, InPlaceOrder(std::move(files), placeOfFile));
+
+    for (WholeSet &set : sets) {
+        SweptHeads &of = *out[set.size];
+        if (set.left > 0) {
+            of.alike.push_back(std::move(set.members)); // cut short by Stop
+            continue;
+        }
+        for (auto &h : set.held)
+            if (h.members.size() >= 2) {
+                std::sort(h.members.begin(), h.members.end());
+                of.groups.push_back(std::move(h.members));
+            }
+        std::sort(set.other.begin(), set.other.end());
+        if (set.other.size() >= 2)
+            of.alike.push_back(std::move(set.other));
+    }
     return out;
 }

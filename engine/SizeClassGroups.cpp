@@ -39,28 +39,27 @@ namespace
 {
 
 // The groups of one size as the grouper finds them, by index within the
-// size; where a sweep compared the first reads already, only its sets are
-// compared further, from there on.
+// size; where a sweep went first, its groups stand and only the sets it left
+// alike are compared, from their first byte (it kept only digests of them).
 std::optional<std::vector<ContentGrouper::Group>> compare(const CandidateList &sorted, SizeClass sc,
                                                           ContentGrouper &grouper, const SweptHeads *swept)
 {
-    if (swept && swept->whole)
-        return swept->alike;
     std::vector<std::vector<std::uint32_t>> sets;
+    std::vector<ContentGrouper::Group> groups;
     if (swept) {
+        groups = swept->groups;
         sets = swept->alike;
     } else {
         sets.emplace_back(sc.end - sc.begin);
         std::iota(sets.back().begin(), sets.back().end(), 0u);
     }
-    std::vector<ContentGrouper::Group> groups;
     for (const auto &set : sets) {
         std::vector<ContentGrouper::File> files;
         files.reserve(set.size());
         for (std::uint32_t m : set)
             files.push_back(
                 {std::string(sorted.path(sc.begin + m)), sorted[sc.begin + m].identity, sorted[sc.begin + m].owner});
-        const auto found = grouper.group(files, sorted[sc.begin].identity.size, swept != nullptr);
+        const auto found = grouper.group(files, sorted[sc.begin].identity.size);
         if (!found)
             return std::nullopt;
         for (const auto &g : *found) {

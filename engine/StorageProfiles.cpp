@@ -96,7 +96,10 @@ StorageProfile StorageProfiles::profileFor(StorageKind kind) const
     p.kind = kind;
     switch (kind) {
     case StorageKind::Spinning:
-        p.readers = p.walk = {2, 2, 2};
+        // One reader: what the passes leave (sets too large to hold one of)
+        // is read set by set, never by two readers sending the head between them.
+        p.readers = {1, 1, 1};
+        p.walk = {2, 2, 2};
         p.walkInInodeOrder = true;
         p.reads = ContentGrouper::kRotationalReads;
         p.order = ReadOrder::ByPlace;

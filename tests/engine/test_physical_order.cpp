@@ -134,41 +134,37 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
     }
 }
 
-TEST_F(PhysicalOrderScan, CopiesAreReadInTurnInLargePiecesAndOnce)
+TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
 {
-    const std::string big = RandomBytes(3 * 1024 * 1024 + 17, 9);
-    tree.write("one", big);
-    tree.write("two", big);
-    readAsOnSpinningDisk = true;
-    readers = 1;
-    watchReads();
-    scan();
-    EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
-    EXPECT_EQ(bytesRead, 2 * big.size());
-    // Alike in their heads, they are read on from there in one piece each:
-    // no move of the head to a middle or tail probe.
     const auto probe = ContentGrouper::kRotationalReads.probe;
-    ASSERT_EQ(reads.size(), 4u);
-    const std::string &first = reads[0].first, &second = reads[1].first;
-    EXPECT_NE(first, second);
-    EXPECT_EQ(
-        reads,
-        (std::vector<std::pair<std::string, std::int64_t>>{{first, 0}, {second, 0}, {first, probe}, {second, probe}}));
-
-    // Larger ones are probed first, then read in turn, piece by piece.
-    const std::string huge = RandomBytes(ContentGrouper::kRotationalReads.straightUpTo + 4096, 10);
-    tree.write("one", huge);
-    tree.write("two", huge);
-    reads.clear();
-    host.rows.clear();
-    scan();
-    EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
-    EXPECT_EQ(bytesRead, 2 * huge.size());
-    ASSERT_GE(reads.size(), 8u);
-    EXPECT_EQ(reads[2].second, std::int64_t(huge.size()) - probe); // the tails
-    EXPECT_EQ(reads[3].second, std::int64_t(huge.size()) - probe);
-    for (std::size_t r = 1; r < reads.size(); ++r)
-        EXPECT_NE(reads[r].first, reads[r - 1].first) << r;
+    readAsOnSpinningDisk = true;
+    watchReads();
+    // A file alike in its first read, and one larger than is ever read
+    // whole on other storage: each copy is read from its start to its end
+    // before the other, never in turns.
+    for (std::size_t size :
+         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(ContentGrouper::kRotationalReads.straightUpTo + 4096)}) {
+        const std::string big = RandomBytes(size, 9);
+        tree.write("one", big);
+        tree.write("two", big);
+        reads.clear();
+        host.rows.clear();
+        scan();
+        EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
+        EXPECT_EQ(bytesRead, 2 * big.size() + 2 * std::size_t(probe));
+        ASSERT_GE(reads.size(), 4u);
+        EXPECT_EQ(reads[0].second, 0);
+        EXPECT_EQ(reads[1].second, 0);
+        EXPECT_NE(reads[0].first, reads[1].first);
+        std::size_t switches = 0;
+        for (std::size_t r = 3; r < reads.size(); ++r) {
+            switches += reads[r].first != reads[r - 1].first ? 1 : 0;
+            if (reads[r].first == reads[r - 1].first) {
+                EXPECT_EQ(reads[r].second, reads[r - 1].second + (1 << 20)) << r; // straight on
+            }
+        }
+        EXPECT_EQ(switches, 1u) << size;
+    }
 }
 
 } // namespace
@@ -209,104 +205,119 @@ TEST(OrderByPlace, DevicesApartPlacedFilesFirstAndSizesByTheirFirstFile)
     EXPECT_FALSE(OrderByPlace(list, classes, lookup, [&] { return ++asked > 2; }));
 }
 
-TEST_F(PhysicalOrderScan, TheSweepComparesFirstReadsByteForByteAWindowAtATime)
+TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreComparedWholeByteForByte)
 {
-    // Small files read whole; large ones alike at the start but not at the
-    // end; large copies; and one that differs at once.
+    // Small files read whole in the first pass; large ones alike in their
+    // first read but not at their ends; one that differs at once.
     const std::string head = RandomBytes(1536 * 1024, 3);
-    std::string other = head;
-    other.back() ^= 1;
+    std::string late = head;
+    late.back() ^= 1;
     std::string early = head;
     early[10] ^= 1;
     for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
-             {"a1", "small"}, {"a2", "small"}, {"a3", "SMALL"}, {"b1", head}, {"b2", other}, {"b3", early}})
+             {"a1", "small"}, {"a2", "small"}, {"a3", "SMALL"}, {"b1", head}, {"b2", late}, {"b3", early}})
         tree.write(name, bytes);
     const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2", "b3"});
     const auto classes = sharedSizes(list);
     ASSERT_EQ(classes.size(), 2u);
     std::vector<DiskPlace> places(list.size());
+    const std::uint64_t place[] = {60, 10, 40, 30, 50, 20}; // a2 b3 b1 a3 b2 a1 on the disk
     for (std::size_t k = 0; k < list.size(); ++k)
-        places[k] = PlaceOf(list[k].identity, 100 - k); // the reverse of the list's order
+        places[k] = PlaceOf(list[k].identity, place[k]);
 
     ContentGrouper::Shared shared = sweepShared();
-    const std::size_t bigHeads = 3 * std::size_t(ContentGrouper::kRotationalReads.probe);
-    // Room for one size at a time: the small size is swept first, alone.
-    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
+    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 16u << 20);
     ASSERT_TRUE(swept[0] && swept[1]);
-    EXPECT_TRUE(swept[0]->whole);
-    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
-    EXPECT_FALSE(swept[1]->whole);
-    EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}})); // told apart later, if at all
-    EXPECT_EQ(firstReads(), (V{"a3", "a2", "a1", "b3", "b2", "b1"}));
-    EXPECT_EQ(sweptBytes.load(), 3u * 5 + bigHeads);
+    EXPECT_TRUE(swept[0]->decided());
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    // The pair alike in its first read is told apart by its last byte.
+    EXPECT_TRUE(swept[1]->decided());
+    EXPECT_TRUE(swept[1]->groups.empty());
+    // One pass over every first read in the order they lie, whatever the
+    // size, the small copies kept and compared there; then only the files
+    // still alike, each from its start to its end.
+    const std::int64_t probe = ContentGrouper::kRotationalReads.probe;
+    const std::vector<std::pair<std::string, std::int64_t>> expected{
+        {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
+        {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
+    EXPECT_EQ(reads, expected);
+    EXPECT_EQ(sweptBytes.load(), 3u * 5 + 3 * std::size_t(probe) + 2 * head.size());
 
-    // No room for the large size: it is left to the usual comparison; and
-    // one window for both, read in the order of the places.
+    // Without room to hold one of a set, its digests decide nothing: it is
+    // left alike, for the usual comparison from its first byte.
     reads.clear();
-    swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads - 1);
-    EXPECT_TRUE(swept[0]);
-    EXPECT_FALSE(swept[1]);
-    reads.clear();
-    swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
-    EXPECT_EQ(firstReads(), (V{"b3", "b2", "b1", "a3", "a2", "a1"}));
-
-    // Stop at the fourth read, in the second window: the first still counts,
-    // the second not at all.
-    reads.clear();
-    shared.cancelled = [&] { return reads.size() >= 4; };
-    swept = SweepHeads(list, classes, {0, 1}, places, shared, bigHeads);
-    EXPECT_TRUE(swept[0]);
-    EXPECT_FALSE(swept[1]);
-    // In one window, a size read through before Stop counts; the one cut short not.
-    reads.clear();
-    swept = SweepHeads(list, classes, {1, 0}, places, shared, 2 * bigHeads);
-    EXPECT_FALSE(swept[0]);
-    ASSERT_TRUE(swept[1]);
+    swept = SweepHeads(list, classes, {0, 1}, places, shared, head.size());
+    ASSERT_TRUE(swept[0] && swept[1]);
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_FALSE(swept[1]->decided());
+    EXPECT_TRUE(swept[1]->groups.empty());
     EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
 }
 
-TEST_F(PhysicalOrderScan, FilesAlikeInTheirHeadsAreReadToTheirEndsInASecondPassInTheOrderTheyLie)
+TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWithoutRoomLeftAlike)
 {
-    // Two sizes, each with a pair of copies, one size also with a file that
-    // differs in its last byte only, placed interleaved.
-    const std::string a = RandomBytes(1536 * 1024, 5), b = RandomBytes(2048 * 1024, 6);
-    std::string late = a;
-    late.back() ^= 1;
+    // x and y share their first megabyte and differ after it; each has a copy.
+    const std::string x = RandomBytes(1536 * 1024, 8);
+    std::string y = x;
+    y[1300 * 1024] ^= 1;
     for (const auto &[name, bytes] :
-         std::vector<std::pair<std::string, std::string>>{{"a1", a}, {"a2", a}, {"a3", late}, {"b1", b}, {"b2", b}})
+         std::vector<std::pair<std::string, std::string>>{{"x1", x}, {"x2", x}, {"y1", y}, {"y2", y}})
         tree.write(name, bytes);
-    const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2"});
+    const CandidateList list = listOf({"x1", "x2", "y1", "y2"});
     const auto classes = sharedSizes(list);
-    ASSERT_EQ(classes.size(), 2u);
-    const std::uint64_t place[] = {10, 30, 50, 20, 40}; // a1 b1 a2 b2 a3
+    const std::uint64_t place[] = {10, 30, 20, 40}; // x1 y1 x2 y2
     std::vector<DiskPlace> places(list.size());
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, place[k]);
     ContentGrouper::Shared shared = sweepShared();
-    const auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 16u << 20);
+    auto swept = SweepHeads(list, classes, {0}, places, shared, 16u << 20);
+    ASSERT_TRUE(swept[0]);
+    EXPECT_TRUE(swept[0]->decided());
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}, {2, 3}}));
+    // Room to hold one: y is found unlike x, and left to be compared.
+    swept = SweepHeads(list, classes, {0}, places, shared, x.size() + (1u << 20));
+    ASSERT_TRUE(swept[0]);
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
+}
 
+TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySizesDecidedBefore)
+{
+    // Two pairs of copies, interleaved on the disk, with room to hold one file.
+    const std::string a = RandomBytes(300 * 1024, 5), b = RandomBytes(400 * 1024, 6);
+    for (const auto &[name, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"a1", a}, {"a2", a}, {"b1", b}, {"b2", b}})
+        tree.write(name, bytes);
+    const CandidateList list = listOf({"a1", "a2", "b1", "b2"});
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 2u);
+    const std::uint64_t place[] = {10, 30, 20, 40}; // a1 b1 a2 b2
+    std::vector<DiskPlace> places(list.size());
+    for (std::size_t k = 0; k < list.size(); ++k)
+        places[k] = PlaceOf(list[k].identity, place[k]);
+    ContentGrouper::Shared shared = sweepShared();
+    const std::size_t room = b.size() + (1u << 20);
+    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
     ASSERT_TRUE(swept[0] && swept[1]);
-    EXPECT_TRUE(swept[0]->whole);
-    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
-    EXPECT_TRUE(swept[1]->whole);
-    EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
-    // Heads first, then the rests, each pass in the order of the places.
-    const std::int64_t probe = ContentGrouper::kRotationalReads.probe;
-    std::vector<std::pair<std::string, std::int64_t>> expected;
-    for (std::int64_t at : {std::int64_t(0), probe})
-        for (const char *name : {"a1", "b1", "a2", "b2", "a3"})
-            expected.emplace_back(name, at);
-    EXPECT_EQ(reads, expected);
-    EXPECT_EQ(sweptBytes.load(), 3 * a.size() + 2 * b.size()); // nothing twice
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    EXPECT_EQ(swept[1]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    std::vector<std::string> order;
+    for (std::size_t k = 4; k < reads.size(); ++k)
+        order.push_back(reads[k].first);
+    EXPECT_EQ(order, (V{"a1", "a2", "b1", "b2"})); // the b pair waits for the next pass
 
-    // Without room for a size's rest, that size is left as the first pass found it.
+    // Stop in the second pass, while b waits: a counts, b not.
     reads.clear();
-    const auto tight = SweepHeads(list, classes, {0, 1}, places, shared, 3 * (a.size() - std::size_t(probe)) - 1);
-    ASSERT_TRUE(tight[0] && tight[1]);
-    EXPECT_FALSE(tight[0]->whole);
-    EXPECT_EQ(tight[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1, 2}}));
-    EXPECT_TRUE(tight[1]->whole);
-    EXPECT_EQ(tight[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
+    shared.cancelled = [&] { return reads.size() >= 7; };
+    swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
+    ASSERT_TRUE(swept[0] && swept[1]);
+    EXPECT_TRUE(swept[0]->decided());
+    EXPECT_FALSE(swept[1]->decided());
+    // Stop in the first pass: nothing counts.
+    reads.clear();
+    shared.cancelled = [&] { return reads.size() >= 3; };
+    swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
+    EXPECT_FALSE(swept[0] || swept[1]);
 }
 
 TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedBefore)
