@@ -354,7 +354,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
         // Depth first keeps the open files within one lineage of sets.
         for (auto p = parts.rbegin(); p != parts.rend(); ++p) {
             if (lastPiece && keepOpen && p->size() >= 2) {
-                const auto still = keptUnchanged(handles, *p);
+                auto still = keptUnchanged(handles, *p);
                 if (!still)
                     return std::nullopt;
                 *p = std::move(*still);

@@ -22,7 +22,7 @@ std::string AbsolutePath(const std::string &path)
     if (!path.empty() && path[0] == '/')
         return path;
     char *here = ::getcwd(nullptr, 0);
-    const std::string absolute = std::string(here ? here : "") + "/" + path;
+    std::string absolute = std::string(here ? here : "") + "/" + path;
     std::free(here);
     return absolute;
 }

@@ -3,6 +3,7 @@
 #include "FreedesktopTrash.h"
 #include "EntryRename.h"
 #include "MountTable.h"
+#include "UserHomes.h"
 
 #include <cerrno>
 #include <climits>
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -153,11 +153,10 @@ std::string FreedesktopTrash::homeTrashPath()
     if (dataHome && dataHome[0] == '/')
         return std::string(dataHome) + "/Trash";
     const char *home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd *user = ::getpwuid(::getuid());
-        home = user ? user->pw_dir : "/";
-    }
-    return std::string(home) + "/.local/share/Trash";
+    if (home && home[0] == '/')
+        return std::string(home) + "/.local/share/Trash";
+    const std::string own = PasswordHome(::getuid());
+    return (own.empty() ? std::string("/") : own) + "/.local/share/Trash";
 }
 
 std::string FreedesktopTrash::escapePath(const std::string &path)

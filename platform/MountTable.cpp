@@ -226,7 +226,7 @@ std::string MountTable::realPathOf(int folderFd)
     const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
     if (n <= 0 || std::size_t(n) >= sizeof buffer || buffer[0] != '/')
         return {};
-    const std::string path(buffer, std::size_t(n));
+    std::string path(buffer, std::size_t(n));
     // Only believed when the path still leads to that very folder.
     struct stat byFd, byPath;
     if (::fstat(folderFd, &byFd) != 0 || ::stat(path.c_str(), &byPath) != 0 || byFd.st_dev != byPath.st_dev

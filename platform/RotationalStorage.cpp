@@ -19,7 +19,7 @@ constexpr int kMostLevels = 16;
 std::string RealPath(const std::string &path)
 {
     char *real = ::realpath(path.c_str(), nullptr);
-    const std::string out = real ? real : "";
+    std::string out = real ? real : "";
     std::free(real);
     return out;
 }

@@ -226,7 +226,7 @@ PassedBy MarkOfFolder(int folderFd)
 std::string RealPath(const std::string &path)
 {
     char *real = ::realpath(path.c_str(), nullptr);
-    const std::string out = real ? real : "";
+    std::string out = real ? real : "";
     std::free(real);
     return out;
 }

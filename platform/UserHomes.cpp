@@ -59,6 +59,12 @@ bool EntryOf(uid_t id, std::string &home)
 
 } // namespace
 
+std::string PasswordHome(uid_t id)
+{
+    std::string home;
+    return EntryOf(id, home) ? home : std::string();
+}
+
 std::vector<std::string> OwnHomes()
 {
     std::vector<std::string> homes;
@@ -83,6 +89,7 @@ std::vector<std::string> PeoplesHomes()
     // The enumeration's position is shared by the whole process.
     static std::mutex enumeration;
     std::lock_guard lock(enumeration);
+    // NOLINTBEGIN(concurrency-mt-unsafe): the lock above serialises the enumeration.
     ::setpwent();
     passwd entry, *found = nullptr;
     char buffer[4096];
@@ -90,5 +97,6 @@ std::vector<std::string> PeoplesHomes()
         if (people.contains(found->pw_uid))
             Add(homes, found->pw_dir);
     ::endpwent();
+    // NOLINTEND(concurrency-mt-unsafe)
     return homes;
 }

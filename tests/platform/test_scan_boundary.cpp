@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "DirectoryReader.h"
 #include "FileRemoval.h"
+#include "FreedesktopTrash.h"
 #include "ScanBoundary.h"
 #include "ScopedEnv.h"
 #include "TempTree.h"
@@ -103,6 +104,18 @@ TEST(ScanBoundary, HomesComeFromThePasswordDatabaseNotFromHome)
     if (Exists("/var/lib")) {
         EXPECT_EQ(StandingOf(boundary, "/var/lib"), FolderStanding::System);
     }
+}
+
+// Without a usable XDG_DATA_HOME or HOME, the Trash lies in the home the
+// password database gives, not in the working folder.
+TEST(ScanBoundary, WithoutAUsableHomeTheTrashIsInThePasswordDatabasesHome)
+{
+    ScopedEnv data("XDG_DATA_HOME", "relative");
+    ScopedEnv home("HOME", "relative");
+    const std::string own = PasswordHome(::getuid());
+    ASSERT_FALSE(own.empty());
+    EXPECT_EQ(FreedesktopTrash::homeTrashPath(), own + "/.local/share/Trash");
+    EXPECT_EQ(PasswordHome(uid_t(-2)), ""); // an id no account has
 }
 
 TEST(ScanBoundary, OnlyTheProgramsOwnInTransitNamesAreTakenForThem)
