@@ -153,8 +153,9 @@ void ActionRunner::work(Run &run) noexcept
         const ActionContext context{boundary, protectedFolders, run.guard};
         for (std::size_t i = 0; i < run.items.size() && !run.stop.load(); ++i) {
             const Item &item = run.items[i];
-            run.report(Result{i, item.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
-                                                        : run.action->apply(item.file, context)});
+            run.report(Result{i,
+                              item.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
+                                                     : run.action->apply(item.file, context)});
         }
         const std::optional<std::int64_t> measured = run.action->measuredRelease();
         {
