@@ -3,7 +3,6 @@
 #include "FolderListing.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 namespace
@@ -119,7 +118,7 @@ std::string FolderListing::pathUnder(std::string_view prefix, std::uint64_t entr
     char *end = path.data() + length;
     const auto put = [&end](std::string_view part) {
         end -= part.size();
-        std::memcpy(end, part.data(), part.size());
+        std::copy(part.begin(), part.end(), end); // the empty prefix may have no data at all
     };
     put(own);
     for (std::uint32_t dir = folder; directories_[dir].parent != kNoDirectory; dir = directories_[dir].parent) {
