@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: MIT
 // Program start: the main window first, so it is the application's main
 // window, then the filter dialogs, then the message loop until it closes.
-#include "ApplicationIdentity.h"
-#include "OpenFileLimit.h"
-#include "ProcessShutdown.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "UserDialogs.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/ProcessShutdown.h"
+#include "ui/ApplicationIdentity.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/UserDialogs.h"
 
 #include <QApplication>
 

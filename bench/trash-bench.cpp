@@ -3,9 +3,9 @@
 
 // Sends many files of one name to the trash, one after another, through the
 // program's own deletion, and prints how long the trashing took.
-#include "FileRemoval.h"
-#include "FileStatus.h"
-#include "ScanBoundary.h"
+#include "platform/FileRemoval.h"
+#include "platform/FileStatus.h"
+#include "platform/ScanBoundary.h"
 
 #include <chrono>
 #include <cstdio>

@@ -4,12 +4,12 @@
 // worker thread while the window's event loop runs, and reports how long the
 // loop was kept from turning at worst. Also times re-marking the full list and
 // closing the window in the middle of a scan.
-#include "FuseMount.h"
-#include "RadioGroup.h"
-#include "ResultModel.h"
-#include "Unit1.h"
-#include "UserDialogs.h"
-#include "WindowScanHost.h"
+#include "tests/support/FuseMount.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultModel.h"
+#include "ui/Unit1.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowScanHost.h"
 
 #include <QAbstractButton>
 #include <QApplication>

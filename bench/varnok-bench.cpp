@@ -4,14 +4,14 @@
 // and prints what it found and what it cost. With --apply it then shares
 // storage or links the checked copies of every group to its kept copy,
 // through the window's own headless code.
-#include "ChunkedArray.h"
-#include "OpenFileLimit.h"
-#include "ProcessShutdown.h"
-#include "ProtectedFolders.h"
-#include "ScanBoundary.h"
-#include "ScanTexts.h"
-#include "SpaceReclaimer.h"
-#include "uScanThread_Short.h"
+#include "engine/ChunkedArray.h"
+#include "engine/ScanTexts.h"
+#include "engine/uScanThread_Short.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/ProcessShutdown.h"
+#include "platform/ProtectedFolders.h"
+#include "platform/ScanBoundary.h"
+#include "platform/SpaceReclaimer.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "CRC32Pas.h"
+#include "engine/CRC32Pas.h"
 
 #include <bit>
 

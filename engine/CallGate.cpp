@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "CallGate.h"
+#include "engine/CallGate.h"
 
 bool CallGate::enter()
 {

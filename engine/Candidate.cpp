@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Candidate.h"
+#include "engine/Candidate.h"
 
 #include <algorithm>
 #include <stdexcept>

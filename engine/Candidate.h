@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileStatus.h"
-#include "FolderListing.h"
+#include "engine/FolderListing.h"
+#include "platform/FileStatus.h"
 
 #include <cstdint>
 #include <string>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "CollectFiles.h"
-#include "FolderListing.h"
-#include "LocalTime.h"
-#include "ScanContext.h"
-#include "ScanTexts.h"
-#include "TreeWalker.h"
+#include "engine/CollectFiles.h"
+#include "engine/FolderListing.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanTexts.h"
+#include "engine/TreeWalker.h"
+#include "platform/LocalTime.h"
 
 #include <algorithm>
 #include <climits>

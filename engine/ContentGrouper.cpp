@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ContentGrouper.h"
-#include "DepthControl.h"
-#include "OpenFileBudget.h"
-#include "OpenedFile.h"
-#include "PiecePartition.h"
+#include "engine/ContentGrouper.h"
+#include "engine/OpenFileBudget.h"
+#include "engine/PiecePartition.h"
+#include "platform/DepthControl.h"
+#include "platform/OpenedFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileCRC32.h"
-#include "CRC32Pas.h"
-#include "OpenedFile.h"
+#include "engine/FileCRC32.h"
+#include "engine/CRC32Pas.h"
+#include "platform/OpenedFile.h"
 
 #include <vector>
 

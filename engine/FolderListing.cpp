@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderListing.h"
+#include "engine/FolderListing.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ChunkedArray.h"
-#include "FileStatus.h"
+#include "engine/ChunkedArray.h"
+#include "platform/FileStatus.h"
 
 #include <cstdint>
 #include <string>

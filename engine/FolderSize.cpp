@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderSize.h"
-#include "FolderListing.h"
-#include "ScanBoundary.h"
-#include "TreeWalker.h"
-#include "VolumeSpace.h"
+#include "engine/FolderSize.h"
+#include "engine/FolderListing.h"
+#include "engine/TreeWalker.h"
+#include "platform/ScanBoundary.h"
+#include "platform/VolumeSpace.h"
 
 #include <memory>
 

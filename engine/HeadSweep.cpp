@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "HeadSweep.h"
-#include "Candidate.h"
-#include "ContentDigest.h"
-#include "DepthControl.h"
-#include "OpenFileBudget.h"
-#include "OpenedFile.h"
-#include "PiecePartition.h"
-#include "SizeClassGroups.h"
+#include "engine/HeadSweep.h"
+#include "engine/Candidate.h"
+#include "engine/ContentDigest.h"
+#include "engine/OpenFileBudget.h"
+#include "engine/PiecePartition.h"
+#include "engine/SizeClassGroups.h"
+#include "platform/DepthControl.h"
+#include "platform/OpenedFile.h"
 
 #include <algorithm>
 #include <cstring>

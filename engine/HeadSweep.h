@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ContentGrouper.h"
-#include "PhysicalOrder.h"
+#include "engine/ContentGrouper.h"
+#include "engine/PhysicalOrder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "HostGate.h"
+#include "engine/HostGate.h"
 
 template <class Answer, class Call>
 Answer HostGate::ask(Answer closedAnswer, Call call)

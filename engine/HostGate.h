@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "CallGate.h"
-#include "ScanHost.h"
+#include "engine/CallGate.h"
+#include "engine/ScanHost.h"
 
 // Stands between a scan job and its host (through the job's gate, see
 // CallGate), so that a job left behind while a thread of it is stuck can be

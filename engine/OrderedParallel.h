@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "WorkerThreads.h"
+#include "engine/WorkerThreads.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PhysicalOrder.h"
-#include "Candidate.h"
-#include "ReadBatches.h"
+#include "engine/PhysicalOrder.h"
+#include "engine/Candidate.h"
+#include "engine/ReadBatches.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileIdentity.h"
+#include "platform/FileIdentity.h"
 
 #include <compare>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PiecePartition.h"
+#include "engine/PiecePartition.h"
 
 #include <cstring>
 #include <functional>

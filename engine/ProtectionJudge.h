@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ProtectedFolderList.h"
-#include "ResultRow.h"
+#include "engine/ProtectedFolderList.h"
+#include "engine/ResultRow.h"
 
 #include <cstdint>
 #include <memory>

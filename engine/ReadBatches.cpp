@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ReadBatches.h"
-#include "ReadLanes.h"
+#include "engine/ReadBatches.h"
+#include "engine/ReadLanes.h"
 
 #include <algorithm>
 

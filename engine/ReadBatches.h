@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "Candidate.h"
-#include "ContentGrouper.h"
-#include "DepthControl.h"
-#include "SizeClassGroups.h"
+#include "engine/Candidate.h"
+#include "engine/ContentGrouper.h"
+#include "engine/SizeClassGroups.h"
+#include "platform/DepthControl.h"
 
 #include <cstddef>
 #include <cstdint>

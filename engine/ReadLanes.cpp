@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ReadLanes.h"
-#include "Candidate.h"
-#include "StorageProfiles.h"
+#include "engine/ReadLanes.h"
+#include "engine/Candidate.h"
+#include "engine/StorageProfiles.h"
 
 #include <string>
 

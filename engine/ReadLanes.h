@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "SizeClassGroups.h"
-#include "StorageProfile.h"
+#include "engine/SizeClassGroups.h"
+#include "engine/StorageProfile.h"
 
 #include <cstddef>
 #include <vector>

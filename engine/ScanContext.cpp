@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ScanContext.h"
-#include "LocalTime.h"
-#include "ScanBoundary.h"
-#include "ScanTexts.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanTexts.h"
+#include "platform/LocalTime.h"
+#include "platform/ScanBoundary.h"
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a) : host(h), abort(a)
 {

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "PhysicalOrder.h"
-#include "ScanHost.h"
-#include "StorageProfiles.h"
+#include "engine/PhysicalOrder.h"
+#include "engine/ScanHost.h"
+#include "engine/StorageProfiles.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "KeepRule.h"
-#include "ProtectedFolderList.h"
-#include "ResultRow.h"
+#include "engine/KeepRule.h"
+#include "engine/ProtectedFolderList.h"
+#include "engine/ResultRow.h"
 
 #include <cstdint>
 #include <memory>

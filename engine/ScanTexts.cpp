@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ScanTexts.h"
-#include "ScanHost.h"
+#include "engine/ScanTexts.h"
+#include "engine/ScanHost.h"
 
 #include <chrono>
 #include <cstdio>

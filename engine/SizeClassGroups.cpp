@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "SizeClassGroups.h"
-#include "ContentGrouper.h"
-#include "HeadSweep.h"
-#include "LocaleCompare.h"
+#include "engine/SizeClassGroups.h"
+#include "engine/ContentGrouper.h"
+#include "engine/HeadSweep.h"
+#include "platform/LocaleCompare.h"
 
 #include <algorithm>
 #include <numeric>

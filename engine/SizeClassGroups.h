@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "Candidate.h"
-#include "ResultRow.h"
+#include "engine/Candidate.h"
+#include "engine/ResultRow.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "SortCandidates.h"
+#include "engine/SortCandidates.h"
 
 #include <algorithm>
 

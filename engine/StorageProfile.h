@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ContentGrouper.h"
-#include "DepthControl.h"
+#include "engine/ContentGrouper.h"
+#include "platform/DepthControl.h"
 
 #include <cstddef>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "StorageProfiles.h"
-#include "RemoteStorage.h"
-#include "RotationalStorage.h"
+#include "engine/StorageProfiles.h"
+#include "platform/RemoteStorage.h"
+#include "platform/RotationalStorage.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "StorageProfile.h"
+#include "engine/StorageProfile.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "TreeWalker.h"
-#include "DirectoryReader.h"
-#include "FolderListing.h"
-#include "StorageProfiles.h"
-#include "WorkerThreads.h"
+#include "engine/TreeWalker.h"
+#include "engine/FolderListing.h"
+#include "engine/StorageProfiles.h"
+#include "engine/WorkerThreads.h"
+#include "platform/DirectoryReader.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,15 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "uScanThread_Short.h"
-#include "CollectFiles.h"
-#include "DirectoryReader.h"
-#include "DuplicateSearch.h"
-#include "FolderListing.h"
-#include "FolderSize.h"
-#include "HostGate.h"
-#include "ScanBoundary.h"
-#include "ScanTexts.h"
-#include "SortCandidates.h"
+#include "engine/uScanThread_Short.h"
+#include "engine/CollectFiles.h"
+#include "engine/DuplicateSearch.h"
+#include "engine/FolderListing.h"
+#include "engine/FolderSize.h"
+#include "engine/HostGate.h"
+#include "engine/ScanTexts.h"
+#include "engine/SortCandidates.h"
+#include "platform/DirectoryReader.h"
+#include "platform/ScanBoundary.h"
 
 #include <exception>
 

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ScanContext.h"
-#include "ScanHost.h"
-#include "WorkerThreads.h"
+#include "engine/ScanContext.h"
+#include "engine/ScanHost.h"
+#include "engine/WorkerThreads.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DirectoryReader.h"
+#include "platform/DirectoryReader.h"
 
-#include "OpenFileLimit.h"
+#include "platform/OpenFileLimit.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileStatus.h"
+#include "platform/FileStatus.h"
 
 #include <cstdint>
 #include <dirent.h>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FolderHandle.h"
+#include "platform/FolderHandle.h"
 
 #include <string>
 

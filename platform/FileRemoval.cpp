@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileRemoval.h"
-#include "EntryRename.h"
-#include "FreedesktopTrash.h"
-#include "ProtectedFolders.h"
-#include "SeenEntry.h"
+#include "platform/FileRemoval.h"
+#include "platform/EntryRename.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/ProtectedFolders.h"
+#include "platform/SeenEntry.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileStatus.h"
+#include "platform/FileStatus.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderHandle.h"
+#include "platform/FolderHandle.h"
 
 #include <cerrno>
 #include <climits>

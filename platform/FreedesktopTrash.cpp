@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FreedesktopTrash.h"
-#include "EntryRename.h"
-#include "MountTable.h"
-#include "UserHomes.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/EntryRename.h"
+#include "platform/MountTable.h"
+#include "platform/UserHomes.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "HardLinkReplace.h"
-#include "FileRemoval.h"
-#include "ReclaimPair.h"
+#include "platform/HardLinkReplace.h"
+#include "platform/FileRemoval.h"
+#include "platform/ReclaimPair.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "LocalTime.h"
+#include "platform/LocalTime.h"
 
 #include <cstdio>
 #include <ctime>

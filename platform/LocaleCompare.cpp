@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "LocaleCompare.h"
+#include "platform/LocaleCompare.h"
 
 #include <QLocale>
 

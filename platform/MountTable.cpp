@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "MountTable.h"
-#include "OpenFileLimit.h"
+#include "platform/MountTable.h"
+#include "platform/OpenFileLimit.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "OpenFileLimit.h"
+#include "platform/OpenFileLimit.h"
 
 #include <cerrno>
 #include <chrono>

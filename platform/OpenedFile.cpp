@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "OpenedFile.h"
-#include "FileStatus.h"
-#include "FolderHandle.h"
-#include "OpenFileLimit.h"
+#include "platform/OpenedFile.h"
+#include "platform/FileStatus.h"
+#include "platform/FolderHandle.h"
+#include "platform/OpenFileLimit.h"
 
 #include <algorithm>
 #include <atomic>

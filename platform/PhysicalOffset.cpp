@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PhysicalOffset.h"
-#include "OpenedFile.h"
+#include "platform/PhysicalOffset.h"
+#include "platform/OpenedFile.h"
 
 #include <linux/fiemap.h>
 #include <linux/fs.h>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ProcessShutdown.h"
+#include "platform/ProcessShutdown.h"
 
 #include <cstdio>
 #include <cstdlib>

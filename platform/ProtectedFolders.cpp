@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ProtectedFolders.h"
-#include "FolderHandle.h"
+#include "platform/ProtectedFolders.h"
+#include "platform/FolderHandle.h"
 
 #include <fcntl.h>
 

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PseudoFileSystems.h"
-#include "MountTable.h"
+#include "platform/PseudoFileSystems.h"
+#include "platform/MountTable.h"
 
 #include <array>
 #include <string_view>

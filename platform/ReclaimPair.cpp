@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ReclaimPair.h"
-#include "ProtectedFolders.h"
+#include "platform/ReclaimPair.h"
+#include "platform/ProtectedFolders.h"
 
 std::optional<ReclaimOutcome> OpenReclaimPair(const std::string &path, const FileIdentity &seen, const KeptCopy &kept,
                                               ScanBoundary *boundary, ProtectedFolders *protectedFolders,

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "KeptCopy.h"
-#include "ReclaimOutcome.h"
-#include "SeenEntry.h"
+#include "platform/KeptCopy.h"
+#include "platform/ReclaimOutcome.h"
+#include "platform/SeenEntry.h"
 
 #include <optional>
 

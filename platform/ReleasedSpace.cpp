@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ReleasedSpace.h"
+#include "platform/ReleasedSpace.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "RemoteStorage.h"
+#include "platform/RemoteStorage.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "RotationalStorage.h"
+#include "platform/RotationalStorage.h"
 
 #include <climits>
 #include <cstdlib>

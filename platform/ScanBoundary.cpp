@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ScanBoundary.h"
-#include "FileRemoval.h"
-#include "FolderHandle.h"
-#include "FreedesktopTrash.h"
-#include "OpenFileLimit.h"
-#include "PseudoFileSystems.h"
-#include "TrashFolders.h"
-#include "UserHomes.h"
+#include "platform/ScanBoundary.h"
+#include "platform/FileRemoval.h"
+#include "platform/FolderHandle.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/PseudoFileSystems.h"
+#include "platform/TrashFolders.h"
+#include "platform/UserHomes.h"
 
 #include <algorithm>
 #include <array>

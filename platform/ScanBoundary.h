@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "DirectoryReader.h"
-#include "FileStatus.h"
-#include "MountTable.h"
+#include "platform/DirectoryReader.h"
+#include "platform/FileStatus.h"
+#include "platform/MountTable.h"
 
 #include <cstdint>
 #include <map>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "SeenEntry.h"
-#include "OpenFileLimit.h"
-#include "RemoteStorage.h"
-#include "ScanBoundary.h"
+#include "platform/SeenEntry.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/RemoteStorage.h"
+#include "platform/ScanBoundary.h"
 
 #include <cerrno>
 #include <memory>

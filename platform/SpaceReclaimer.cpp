@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "SpaceReclaimer.h"
-#include "ReclaimPair.h"
-#include "StorageSharing.h"
+#include "platform/SpaceReclaimer.h"
+#include "platform/ReclaimPair.h"
+#include "platform/StorageSharing.h"
 
 KeptCopy SpaceReclaimer::current(const KeptCopy &kept) const
 {

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "HardLinkReplace.h"
-#include "KeptCopy.h"
-#include "ReclaimOutcome.h"
-#include "ReleasedSpace.h"
+#include "platform/HardLinkReplace.h"
+#include "platform/KeptCopy.h"
+#include "platform/ReclaimOutcome.h"
+#include "platform/ReleasedSpace.h"
 
 #include <cstdint>
 #include <map>

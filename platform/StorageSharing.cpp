@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "StorageSharing.h"
-#include "ReclaimPair.h"
+#include "platform/StorageSharing.h"
+#include "platform/ReclaimPair.h"
 
 #include <algorithm>
 #include <cerrno>

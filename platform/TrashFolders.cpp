@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "TrashFolders.h"
-#include "FreedesktopTrash.h"
-#include "UserHomes.h"
+#include "platform/TrashFolders.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/UserHomes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

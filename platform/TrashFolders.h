@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileIdentity.h"
-#include "MountTable.h"
+#include "platform/FileIdentity.h"
+#include "platform/MountTable.h"
 
 #include <cstdint>
 #include <mutex>

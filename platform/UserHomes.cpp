@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "UserHomes.h"
+#include "platform/UserHomes.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "VolumeSpace.h"
+#include "platform/VolumeSpace.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ActionRunner.h"
-#include "KeptCopyGuard.h"
-#include "ProtectedFolders.h"
-#include "ResultModel.h"
-#include "ScanBoundary.h"
-#include "ScanTexts.h"
+#include "ui/ActionRunner.h"
+#include "engine/ScanTexts.h"
+#include "platform/ProtectedFolders.h"
+#include "platform/ScanBoundary.h"
+#include "ui/KeptCopyGuard.h"
+#include "ui/ResultModel.h"
 
 #include <algorithm>
 #include <atomic>

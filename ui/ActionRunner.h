@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "DeleteAction.h"
-#include "FileAction.h"
-#include "ProtectedFolderList.h"
-#include "WorkerThreads.h"
+#include "engine/ProtectedFolderList.h"
+#include "engine/WorkerThreads.h"
+#include "ui/DeleteAction.h"
+#include "ui/FileAction.h"
 
 #include <QObject>
 #include <QTimer>

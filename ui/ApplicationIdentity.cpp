@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ApplicationIdentity.h"
+#include "ui/ApplicationIdentity.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DeleteAction.h"
-#include "ActionRunner.h"
-#include "KeptCopyGuard.h"
+#include "ui/DeleteAction.h"
+#include "ui/ActionRunner.h"
+#include "ui/KeptCopyGuard.h"
 
 FileVerdict DeleteAction::apply(const ActionFile &file, const ActionContext &context)
 {

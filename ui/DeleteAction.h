@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileAction.h"
-#include "FileRemoval.h"
+#include "platform/FileRemoval.h"
+#include "ui/FileAction.h"
 
 #include <functional>
 #include <mutex>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileTypeIcons.h"
-#include "LocaleCompare.h"
+#include "ui/FileTypeIcons.h"
+#include "platform/LocaleCompare.h"
 
 #include <QFileIconProvider>
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderChooser.h"
+#include "ui/FolderChooser.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

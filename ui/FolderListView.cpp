@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderListView.h"
-#include "FileStatus.h"
-#include "LocaleCompare.h"
-#include "PlainToolTip.h"
-#include "ProtectionTexts.h"
-#include "pngextra.h"
+#include "ui/FolderListView.h"
+#include "platform/FileStatus.h"
+#include "platform/LocaleCompare.h"
+#include "ui/PlainToolTip.h"
+#include "ui/ProtectionTexts.h"
+#include "ui/controls/pngextra.h"
 
 #include <QApplication>
 #include <QDropEvent>

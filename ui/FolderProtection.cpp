@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderProtection.h"
-#include "ProtectionJudge.h"
-#include "ResultModel.h"
-#include "WindowScanHost.h"
+#include "ui/FolderProtection.h"
+#include "engine/ProtectionJudge.h"
+#include "ui/ResultModel.h"
+#include "ui/WindowScanHost.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ProtectedFolderList.h"
+#include "engine/ProtectedFolderList.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "KeptCopyGuard.h"
-#include "FileRemoval.h"
-#include "ResultModel.h"
+#include "ui/KeptCopyGuard.h"
+#include "platform/FileRemoval.h"
+#include "ui/ResultModel.h"
 
 #include <algorithm>
 #include <unordered_set>

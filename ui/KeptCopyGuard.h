@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "KeptCopy.h"
+#include "platform/KeptCopy.h"
 
 #include <functional>
 #include <string>

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "MaskDefaults.h"
+#include "ui/MaskDefaults.h"
 
-#include "PNGError.h"
-#include "pngextra.h"
+#include "ui/controls/PNGError.h"
+#include "ui/controls/pngextra.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ReclaimAction.h"
-#include "KeptCopyGuard.h"
+#include "ui/ReclaimAction.h"
+#include "ui/KeptCopyGuard.h"
 
 FileVerdict ReclaimAction::apply(const ActionFile &file, const ActionContext &context)
 {

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FileAction.h"
-#include "SpaceReclaimer.h"
+#include "platform/SpaceReclaimer.h"
+#include "ui/FileAction.h"
 
 // Joins each file of a run with its group's kept copy, the first copy of the
 // group in list order that the run leaves, by sharing storage or by a hard

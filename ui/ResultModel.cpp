@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ResultModel.h"
-#include "LocalTime.h"
-#include "LocaleCompare.h"
-#include "PlainToolTip.h"
-#include "ProtectionTexts.h"
-#include "ScanTexts.h"
+#include "ui/ResultModel.h"
+#include "engine/ScanTexts.h"
+#include "platform/LocalTime.h"
+#include "platform/LocaleCompare.h"
+#include "ui/PlainToolTip.h"
+#include "ui/ProtectionTexts.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ChunkedArray.h"
-#include "FileTypeIcons.h"
-#include "KeepRule.h"
-#include "ResultRow.h"
+#include "engine/ChunkedArray.h"
+#include "engine/KeepRule.h"
+#include "engine/ResultRow.h"
+#include "ui/FileTypeIcons.h"
 
 #include <QAbstractTableModel>
 

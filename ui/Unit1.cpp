@@ -3,20 +3,20 @@
 // The main window: building it, its commands and the scan. TForm1's delete
 // commands live in Unit1Deletion.cpp, so that all the code that removes files
 // can be read and reviewed apart from the rest.
-#include "Unit1.h"
-#include "ActionRunner.h"
-#include "FolderListView.h"
-#include "FolderProtection.h"
-#include "LocaleCompare.h"
-#include "ProtectionTexts.h"
-#include "RadioGroup.h"
-#include "ResultModel.h"
-#include "ScanTexts.h"
-#include "TImage.h"
-#include "UserDialogs.h"
-#include "WindowLook.h"
-#include "WindowScanHost.h"
-#include "uScanThread_Short.h"
+#include "ui/Unit1.h"
+#include "engine/ScanTexts.h"
+#include "engine/uScanThread_Short.h"
+#include "platform/LocaleCompare.h"
+#include "ui/ActionRunner.h"
+#include "ui/FolderListView.h"
+#include "ui/FolderProtection.h"
+#include "ui/ProtectionTexts.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultModel.h"
+#include "ui/TImage.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowLook.h"
+#include "ui/WindowScanHost.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "PNGButton.h"
+#include "ui/controls/PNGButton.h"
 
 #include <QPointer>
 #include <QUrl>

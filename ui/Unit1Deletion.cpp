@@ -5,16 +5,16 @@
 // TForm1 is one class in two files: this half holds everything that removes
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
-#include "ActionRunner.h"
-#include "FolderProtection.h"
-#include "FormatByteSize.h"
-#include "KeptCopyGuard.h"
-#include "LocaleCompare.h"
-#include "RadioGroup.h"
-#include "ResultModel.h"
-#include "ScanTexts.h"
-#include "Unit1.h"
-#include "UserDialogs.h"
+#include "engine/ScanTexts.h"
+#include "platform/FormatByteSize.h"
+#include "platform/LocaleCompare.h"
+#include "ui/ActionRunner.h"
+#include "ui/FolderProtection.h"
+#include "ui/KeptCopyGuard.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultModel.h"
+#include "ui/Unit1.h"
+#include "ui/UserDialogs.h"
 
 #include <QAction>
 #include <QItemSelectionModel>

@@ -3,14 +3,14 @@
 // The result list's entries that give back a copy's space and keep its path:
 // shared storage and hard links. They run on the deletion's runner, with an
 // action of their own, and end in a summary of their own.
-#include "ActionRunner.h"
-#include "FormatByteSize.h"
-#include "KeptCopyGuard.h"
-#include "ReclaimAction.h"
-#include "ResultModel.h"
-#include "ScanTexts.h"
-#include "Unit1.h"
-#include "UserDialogs.h"
+#include "engine/ScanTexts.h"
+#include "platform/FormatByteSize.h"
+#include "ui/ActionRunner.h"
+#include "ui/KeptCopyGuard.h"
+#include "ui/ReclaimAction.h"
+#include "ui/ResultModel.h"
+#include "ui/Unit1.h"
+#include "ui/UserDialogs.h"
 
 #include <QAction>
 #include <QStringList>

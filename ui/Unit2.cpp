@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Unit2.h"
+#include "ui/Unit2.h"
 
-#include "Unit3.h"
-#include "UserDialogs.h"
-#include "WindowLook.h"
+#include "ui/Unit3.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowLook.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "MaskDefaults.h"
+#include "ui/MaskDefaults.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Unit3.h"
+#include "ui/Unit3.h"
 
-#include "MaskDefaults.h"
-#include "Unit2.h"
-#include "WindowLook.h"
+#include "ui/MaskDefaults.h"
+#include "ui/Unit2.h"
+#include "ui/WindowLook.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "UserDialogs.h"
-#include "FolderChooser.h"
+#include "ui/UserDialogs.h"
+#include "ui/FolderChooser.h"
 
 #include <QFile>
 #include <QMessageBox>

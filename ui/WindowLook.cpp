@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "WindowLook.h"
+#include "ui/WindowLook.h"
 
 #include <QFontDatabase>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "WindowScanHost.h"
-#include "ResultModel.h"
+#include "ui/WindowScanHost.h"
+#include "ui/ResultModel.h"
 
 #include <QElapsedTimer>
 #include <QScopedValueRollback>

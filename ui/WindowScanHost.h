@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ScanHost.h"
+#include "engine/ScanHost.h"
 
 #include <QObject>
 #include <QString>

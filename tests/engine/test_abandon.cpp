@@ -2,12 +2,12 @@
 // SPDX-License-Identifier: MIT
 // The end of a scan job while a thread of it is stuck: the job is left behind
 // and its gate lets nothing more through.
-#include "FuseMount.h"
-#include "HostGate.h"
-#include "RecordingHost.h"
-#include "StuckCall.h"
-#include "TempTree.h"
-#include "uScanThread_Short.h"
+#include "engine/HostGate.h"
+#include "engine/uScanThread_Short.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/StuckCall.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "CRC32Pas.h"
-#include "FileCRC32.h"
-#include "RandomBytes.h"
-#include "TempTree.h"
+#include "engine/CRC32Pas.h"
+#include "engine/FileCRC32.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 // The walk's records, held compactly, give back exactly what the walk saw:
 // every path byte for byte, every status, in the order the scan relies on.
-#include "ChunkedArray.h"
-#include "FileStatus.h"
-#include "ScanFixture.h"
+#include "engine/ChunkedArray.h"
+#include "platform/FileStatus.h"
+#include "tests/support/ScanFixture.h"
 
 #include <filesystem>
 #include <map>

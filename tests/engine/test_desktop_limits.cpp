@@ -3,10 +3,10 @@
 // The scan under the conditions of a user's desktop: a low open-file limit,
 // more readers than cores, Stop pressed during a long comparison, and
 // failures on any of the scan's threads.
-#include "ContentGrouper.h"
-#include "RandomBytes.h"
-#include "ScanFixture.h"
-#include "ScarceDescriptors.h"
+#include "engine/ContentGrouper.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/ScanFixture.h"
+#include "tests/support/ScarceDescriptors.h"
 
 #include <chrono>
 #include <stdexcept>

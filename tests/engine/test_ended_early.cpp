@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // A scan that an error ends before its end says so, and keeps what it found.
-#include "RecordingHost.h"
-#include "TempTree.h"
-#include "uScanThread_Short.h"
+#include "engine/uScanThread_Short.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "CRC32Pas.h"
-#include "ContentGrouper.h"
-#include "FileCRC32.h"
-#include "FuseMount.h"
-#include "RandomBytes.h"
-#include "ScanFixture.h"
+#include "engine/CRC32Pas.h"
+#include "engine/ContentGrouper.h"
+#include "engine/FileCRC32.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/ScanFixture.h"
 
 #include <fcntl.h>
 #include <map>

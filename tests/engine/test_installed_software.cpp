@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DirectoryReader.h"
-#include "FileRemoval.h"
-#include "ScanFixture.h"
+#include "platform/DirectoryReader.h"
+#include "platform/FileRemoval.h"
+#include "tests/support/ScanFixture.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "KeepRule.h"
+#include "engine/KeepRule.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "OrderedParallel.h"
+#include "engine/OrderedParallel.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

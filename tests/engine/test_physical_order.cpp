@@ -1,14 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ContentGrouper.h"
-#include "DepthControl.h"
-#include "FileStatus.h"
-#include "HeadSweep.h"
-#include "OpenFileBudget.h"
-#include "PhysicalOrder.h"
-#include "RandomBytes.h"
-#include "ReadBatches.h"
-#include "ScanFixture.h"
+#include "engine/ContentGrouper.h"
+#include "engine/HeadSweep.h"
+#include "engine/OpenFileBudget.h"
+#include "engine/PhysicalOrder.h"
+#include "engine/ReadBatches.h"
+#include "platform/DepthControl.h"
+#include "platform/FileStatus.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/ScanFixture.h"
 
 #include <map>
 #include <mutex>

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The first marks of a scan with folders protected: the protected copies
 // stay, whatever the keep rule.
-#include "ScanFixture.h"
+#include "tests/support/ScanFixture.h"
 
 namespace
 {

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: MIT
 // Each device is read as its own storage wants, and a size on two devices as
 // the more demanding one wants.
-#include "FileStatus.h"
-#include "RandomBytes.h"
-#include "ScanFixture.h"
-#include "StorageProfiles.h"
-#include "TestMount.h"
+#include "engine/StorageProfiles.h"
+#include "platform/FileStatus.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/ScanFixture.h"
+#include "tests/support/TestMount.h"
 
 #include <map>
 #include <mutex>

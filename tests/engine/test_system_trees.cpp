@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DirectoryReader.h"
-#include "Ext4ImageMount.h"
-#include "FileRemoval.h"
-#include "FuseAliasMount.h"
-#include "FuseMount.h"
-#include "OverlayMount.h"
-#include "ScanFixture.h"
-#include "TestMount.h"
+#include "platform/DirectoryReader.h"
+#include "platform/FileRemoval.h"
+#include "tests/support/Ext4ImageMount.h"
+#include "tests/support/FuseAliasMount.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/OverlayMount.h"
+#include "tests/support/ScanFixture.h"
+#include "tests/support/TestMount.h"
 
 #include <cstdlib>
 #include <optional>

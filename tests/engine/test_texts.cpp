@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ScanTexts.h"
+#include "engine/ScanTexts.h"
 
 #include <gtest/gtest.h>
 

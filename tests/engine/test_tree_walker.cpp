@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderListing.h"
-#include "ScanBoundary.h"
-#include "TempTree.h"
-#include "TreeWalker.h"
+#include "engine/FolderListing.h"
+#include "engine/TreeWalker.h"
+#include "platform/ScanBoundary.h"
+#include "tests/support/TempTree.h"
 
 #include <atomic>
 #include <cstring>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderListing.h"
-#include "FolderSize.h"
-#include "RemoteStorage.h"
-#include "ScanFixture.h"
-#include "VolumeSpace.h"
+#include "engine/FolderListing.h"
+#include "engine/FolderSize.h"
+#include "platform/RemoteStorage.h"
+#include "platform/VolumeSpace.h"
+#include "tests/support/ScanFixture.h"
 
 #include <cstring>
 #include <sys/statvfs.h>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileStatus.h"
-#include "FuseMount.h"
-#include "OpenedFile.h"
-#include "RandomBytes.h"
-#include "TempTree.h"
+#include "platform/FileStatus.h"
+#include "platform/OpenedFile.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempTree.h"
 
 #include <future>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FolderHandle.h"
-#include "MountTable.h"
-#include "ScarceDescriptors.h"
-#include "TempTree.h"
-#include "TestMount.h"
+#include "platform/FolderHandle.h"
+#include "platform/MountTable.h"
+#include "tests/support/ScarceDescriptors.h"
+#include "tests/support/TempTree.h"
+#include "tests/support/TestMount.h"
 
 #include <gtest/gtest.h>
 

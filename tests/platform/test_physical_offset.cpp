@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Ext4ImageMount.h"
-#include "FuseMount.h"
-#include "PhysicalOffset.h"
-#include "RandomBytes.h"
-#include "TempTree.h"
-#include "TestMount.h"
+#include "platform/PhysicalOffset.h"
+#include "tests/support/Ext4ImageMount.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempTree.h"
+#include "tests/support/TestMount.h"
 
 #include <gtest/gtest.h>
 

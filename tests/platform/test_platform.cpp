@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileStatus.h"
-#include "LocalTime.h"
-#include "LocaleCompare.h"
-#include "OpenedFile.h"
-#include "PseudoFileSystems.h"
-#include "RemoteStorage.h"
-#include "TempTree.h"
+#include "platform/FileStatus.h"
+#include "platform/LocalTime.h"
+#include "platform/LocaleCompare.h"
+#include "platform/OpenedFile.h"
+#include "platform/PseudoFileSystems.h"
+#include "platform/RemoteStorage.h"
+#include "tests/support/TempTree.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ProtectedFolders.h"
-#include "TempTree.h"
-#include "TestMount.h"
+#include "platform/ProtectedFolders.h"
+#include "tests/support/TempTree.h"
+#include "tests/support/TestMount.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // Shared storage and hard links on real Btrfs, XFS and ext4 images.
-#include "FileRemoval.h"
-#include "FileStatus.h"
-#include "LoopImageMount.h"
-#include "RandomBytes.h"
-#include "SpaceReclaimer.h"
-#include "TempTree.h"
+#include "platform/FileRemoval.h"
+#include "platform/FileStatus.h"
+#include "platform/SpaceReclaimer.h"
+#include "tests/support/LoopImageMount.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileRemoval.h"
-#include "FileStatus.h"
-#include "FolderHandle.h"
-#include "FormatByteSize.h"
-#include "FreedesktopTrash.h"
-#include "FrozenFolder.h"
-#include "FuseAliasMount.h"
-#include "ScanBoundary.h"
-#include "ScarceDescriptors.h"
-#include "ScopedEnv.h"
-#include "TempTree.h"
-#include "TestMount.h"
+#include "platform/FileRemoval.h"
+#include "platform/FileStatus.h"
+#include "platform/FolderHandle.h"
+#include "platform/FormatByteSize.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/ScanBoundary.h"
+#include "tests/support/FrozenFolder.h"
+#include "tests/support/FuseAliasMount.h"
+#include "tests/support/ScarceDescriptors.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempTree.h"
+#include "tests/support/TestMount.h"
 
 #include <gtest/gtest.h>
 

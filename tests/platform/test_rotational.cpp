@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "RotationalStorage.h"
-#include "TempTree.h"
+#include "platform/RotationalStorage.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "DirectoryReader.h"
-#include "FileRemoval.h"
-#include "FreedesktopTrash.h"
-#include "ScanBoundary.h"
-#include "ScopedEnv.h"
-#include "TempTree.h"
-#include "TestMount.h"
-#include "UserHomes.h"
+#include "platform/DirectoryReader.h"
+#include "platform/FileRemoval.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/ScanBoundary.h"
+#include "platform/UserHomes.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempTree.h"
+#include "tests/support/TestMount.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // The end of the program while a thread of a scan is stuck (ProcessShutdown).
-#include "ProcessShutdown.h"
-#include "RecordingHost.h"
-#include "StuckHost.h"
-#include "TempTree.h"
-#include "uScanThread_Short.h"
+#include "engine/uScanThread_Short.h"
+#include "platform/ProcessShutdown.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/StuckHost.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

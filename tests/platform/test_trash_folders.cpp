@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "FileStatus.h"
-#include "ScanFixture.h"
-#include "ScarceDescriptors.h"
-#include "ScopedEnv.h"
-#include "TestMount.h"
-#include "TrashFolders.h"
+#include "platform/FileStatus.h"
+#include "platform/TrashFolders.h"
+#include "tests/support/ScanFixture.h"
+#include "tests/support/ScarceDescriptors.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TestMount.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "LoopImageMount.h"
+#include "tests/support/LoopImageMount.h"
 
 // A fresh ext4 file system in an image file, mounted through a loop device
 // in the test's own mount namespace: a disk file system wherever the

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ScanHost.h"
+#include "engine/ScanHost.h"
 
 // Passes every call on to another host; tests override the calls they change.
 // It must outlive the job that uses it.

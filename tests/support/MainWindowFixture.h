@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "FolderListView.h"
-#include "ResultModel.h"
-#include "ScriptedDialogs.h"
-#include "Unit1.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/FolderListView.h"
+#include "ui/ResultModel.h"
+#include "ui/Unit1.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "TestMount.h"
+#include "tests/support/TestMount.h"
 
 #include <string>
 #include <sys/mount.h>

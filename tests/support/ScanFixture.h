@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "CollectFiles.h"
-#include "DuplicateSearch.h"
-#include "RecordingHost.h"
-#include "ScanBoundary.h"
-#include "SortCandidates.h"
-#include "TempTree.h"
-#include "uScanThread_Short.h"
+#include "engine/CollectFiles.h"
+#include "engine/DuplicateSearch.h"
+#include "engine/SortCandidates.h"
+#include "engine/uScanThread_Short.h"
+#include "platform/ScanBoundary.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempTree.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

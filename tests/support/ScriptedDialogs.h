@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ForwardingHost.h"
-#include "StuckCall.h"
+#include "tests/support/ForwardingHost.h"
+#include "tests/support/StuckCall.h"
 
 // Passes everything on to another host, except that reading the stop flag or
 // the filter text waits until the test releases it: a scan thread stuck in a

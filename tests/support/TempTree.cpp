@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <cstdlib>
 #include <fcntl.h>

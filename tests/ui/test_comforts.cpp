@@ -3,13 +3,13 @@
 // What users of any desktop file tool reach for: whole paths on hover, a
 // double click that opens, folders dropped from a file manager, Tab that
 // leaves the lists, a folder chooser that writes nothing, a true help page.
-#include "FolderChooser.h"
-#include "FolderListView.h"
-#include "MainWindowFixture.h"
-#include "PNGButton.h"
-#include "ScopedEnv.h"
-#include "TImage.h"
-#include "TempTree.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempTree.h"
+#include "ui/FolderChooser.h"
+#include "ui/FolderListView.h"
+#include "ui/TImage.h"
+#include "ui/controls/PNGButton.h"
 
 #include <QAccessible>
 #include <QApplication>

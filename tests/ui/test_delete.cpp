@@ -2,19 +2,19 @@
 // SPDX-License-Identifier: MIT
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
-#include "ActionRunner.h"
-#include "FileStatus.h"
-#include "FolderHandle.h"
-#include "FolderProtection.h"
-#include "FreedesktopTrash.h"
-#include "FrozenFolder.h"
-#include "FuseAliasMount.h"
-#include "MainWindowFixture.h"
-#include "RadioGroup.h"
-#include "ScanBoundary.h"
-#include "ScopedEnv.h"
-#include "StuckRemover.h"
-#include "TempTree.h"
+#include "platform/FileStatus.h"
+#include "platform/FolderHandle.h"
+#include "platform/FreedesktopTrash.h"
+#include "platform/ScanBoundary.h"
+#include "tests/support/FrozenFolder.h"
+#include "tests/support/FuseAliasMount.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/StuckRemover.h"
+#include "tests/support/TempTree.h"
+#include "ui/ActionRunner.h"
+#include "ui/FolderProtection.h"
+#include "ui/RadioGroup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

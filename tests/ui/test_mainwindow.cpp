@@ -1,18 +1,18 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
-#include "ApplicationIdentity.h"
-#include "ForwardingHost.h"
-#include "FuseMount.h"
-#include "MainWindowFixture.h"
-#include "PNGButton.h"
-#include "RadioGroup.h"
-#include "ScanTexts.h"
-#include "ScopedEnv.h"
-#include "StuckHost.h"
-#include "TImage.h"
-#include "TempTree.h"
-#include "WindowScanHost.h"
+#include "engine/ScanTexts.h"
+#include "tests/support/ForwardingHost.h"
+#include "tests/support/FuseMount.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/StuckHost.h"
+#include "tests/support/TempTree.h"
+#include "ui/ApplicationIdentity.h"
+#include "ui/RadioGroup.h"
+#include "ui/TImage.h"
+#include "ui/WindowScanHost.h"
+#include "ui/controls/PNGButton.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -3,14 +3,14 @@
 // The mask list and mask editor, driven as a user would: clicks on the check
 // boxes and rows, the space bar, the buttons, the context menu and the close
 // boxes; then the filter text they leave is fed to a real walk.
-#include "CollectFiles.h"
-#include "RecordingHost.h"
-#include "ScanContext.h"
-#include "ScriptedDialogs.h"
-#include "TempTree.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "uScanThread_Short.h"
+#include "engine/CollectFiles.h"
+#include "engine/ScanContext.h"
+#include "engine/uScanThread_Short.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempTree.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
 
 #include <QAction>
 #include <QApplication>

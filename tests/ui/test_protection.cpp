@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: MIT
 // Protected folders in the real window: the folder list's popup entry, how a
 // protected row looks, and the marks of the result list.
-#include "FolderProtection.h"
-#include "MainWindowFixture.h"
-#include "TempTree.h"
-#include "WindowScanHost.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TempTree.h"
+#include "ui/FolderProtection.h"
+#include "ui/WindowScanHost.h"
 
 #include <QMenu>
 #include <QStyle>

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: MIT
 // Shared storage and hard links driven through the real window, on Btrfs,
 // XFS and ext4 images.
-#include "FileStatus.h"
-#include "LoopImageMount.h"
-#include "MainWindowFixture.h"
-#include "RandomBytes.h"
-#include "TempTree.h"
+#include "platform/FileStatus.h"
+#include "tests/support/LoopImageMount.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/TempTree.h"
 
 #include <QStringList>
 

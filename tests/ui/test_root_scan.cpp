@@ -4,8 +4,8 @@
 // only runs where nothing can be lost: inside the throw-away mount namespace
 // that tests/ui/root-delete-check makes, with "/" read-only but for one
 // folder. Everywhere else it skips.
-#include "MainWindowFixture.h"
-#include "RadioGroup.h"
+#include "tests/support/MainWindowFixture.h"
+#include "ui/RadioGroup.h"
 
 #include <QRadioButton>
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Artwork.h"
+#include "tools/make-pictures/Artwork.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ContactSheet.h"
+#include "tools/make-pictures/ContactSheet.h"
 
-#include "Artwork.h"
-#include "PNGButton.h"
-#include "pngextra.h"
+#include "tools/make-pictures/Artwork.h"
+#include "ui/controls/PNGButton.h"
+#include "ui/controls/pngextra.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "Glyphs.h"
+#include "tools/make-pictures/Glyphs.h"
 
-#include "Artwork.h"
+#include "tools/make-pictures/Artwork.h"
 
 #include <QFont>
 #include <QPainterPath>

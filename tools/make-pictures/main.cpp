@@ -3,12 +3,12 @@
 // make-pictures: draws every picture of the program and writes it as PNG.
 // Usage: make-pictures <output folder> [contact sheet PNG]
 
-#include "Artwork.h"
-#include "Backgrounds.h"
-#include "ContactSheet.h"
-#include "Glyphs.h"
-#include "PNGError.h"
-#include "pngextra.h"
+#include "tools/make-pictures/Artwork.h"
+#include "tools/make-pictures/Backgrounds.h"
+#include "tools/make-pictures/ContactSheet.h"
+#include "tools/make-pictures/Glyphs.h"
+#include "ui/controls/PNGError.h"
+#include "ui/controls/pngextra.h"
 
 #include <QApplication>
 

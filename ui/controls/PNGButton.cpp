@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PNGButton.h"
+#include "ui/controls/PNGButton.h"
 
-#include "PNGButtonAccessible.h"
+#include "ui/controls/PNGButtonAccessible.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>

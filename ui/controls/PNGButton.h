@@ -4,8 +4,8 @@
 // TPNGButton: a mouse-only push button drawn from PNG pictures with an
 // optional caption, painted over its parent (no native window, no focus).
 
-#include "PNGButtonLayout.h"
-#include "pngextra.h"
+#include "ui/controls/PNGButtonLayout.h"
+#include "ui/controls/pngextra.h"
 
 #include <QColor>
 #include <QString>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PNGButtonLayout.h"
+#include "ui/controls/PNGButtonLayout.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "PNGCodec.h"
+#include "ui/controls/PNGCodec.h"
 
-#include "PNGError.h"
+#include "ui/controls/PNGError.h"
 
 #include <png.h>
 

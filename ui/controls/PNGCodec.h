@@ -5,7 +5,7 @@
 // Every libpng error becomes an EPNGError; libpng's longjmp never crosses a
 // C++ frame (see PNGCodec.cpp).
 
-#include "PNGRaster.h"
+#include "ui/controls/PNGRaster.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "pngextra.h"
+#include "ui/controls/pngextra.h"
 
-#include "PNGError.h"
+#include "ui/controls/PNGError.h"
 
 #include <QFile>
 #include <QPainter>

@@ -5,8 +5,8 @@
 // windows need it: size, drawing blended by opacity, copying, and write
 // access to the per-pixel opacity.
 
-#include "PNGCodec.h"
-#include "PNGRaster.h"
+#include "ui/controls/PNGCodec.h"
+#include "ui/controls/PNGRaster.h"
 
 #include <QByteArray>
 #include <QImage>

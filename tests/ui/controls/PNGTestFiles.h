@@ -4,8 +4,8 @@
 // Small PNG files written with libpng into a temporary folder, for the
 // picture and button tests.
 
-#include "PNGCodec.h"
-#include "PNGRaster.h"
+#include "ui/controls/PNGCodec.h"
+#include "ui/controls/PNGRaster.h"
 
 #include <QTemporaryDir>
 

@@ -3,10 +3,10 @@
 // The image button's layout, mouse states, events and painting, driven
 // through Qt's window-system input path on a real parent window.
 
-#include "MouseDriver.h"
-#include "PNGButton.h"
-#include "PNGButtonLayout.h"
-#include "PNGTestFiles.h"
+#include "tests/ui/controls/MouseDriver.h"
+#include "tests/ui/controls/PNGTestFiles.h"
+#include "ui/controls/PNGButton.h"
+#include "ui/controls/PNGButtonLayout.h"
 
 #include <QAccessible>
 #include <QApplication>

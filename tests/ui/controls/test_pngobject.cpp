@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 // The libpng picture class: decoding, drawing, resources and the disabled look.
 
-#include "PNGError.h"
-#include "PNGTestFiles.h"
-#include "pngextra.h"
+#include "tests/ui/controls/PNGTestFiles.h"
+#include "ui/controls/PNGError.h"
+#include "ui/controls/pngextra.h"
 
 #include <QFile>
 #include <QPainter>

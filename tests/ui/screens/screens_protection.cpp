@@ -5,9 +5,9 @@
 // its marks; every other pixel of the window is as it was before. The
 // pictures are written to $VARNOK_SCREENS_DIR (default: the working folder).
 // Nothing here deletes anything.
-#include "FolderProtection.h"
-#include "MainWindowFixture.h"
-#include "TempTree.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TempTree.h"
+#include "ui/FolderProtection.h"
 
 #include <QCursor>
 #include <QDir>

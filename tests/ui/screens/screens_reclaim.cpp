@@ -5,13 +5,13 @@
 // the summary are photographed, then answered Yes and OK as a person would.
 // The pictures go to $VARNOK_SCREENS_DIR. Run through reclaim-screens, which
 // makes the machine read-only around the test's folder first.
-#include "FileStatus.h"
-#include "LoopImageMount.h"
-#include "RandomBytes.h"
-#include "ResultModel.h"
-#include "ScriptedDialogs.h"
-#include "TempTree.h"
-#include "Unit1.h"
+#include "platform/FileStatus.h"
+#include "tests/support/LoopImageMount.h"
+#include "tests/support/RandomBytes.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempTree.h"
+#include "ui/ResultModel.h"
+#include "ui/Unit1.h"
 
 #include <QAbstractButton>
 #include <QApplication>
