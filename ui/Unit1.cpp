@@ -7,7 +7,6 @@
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/LocaleCompare.h"
-#include "ui/ActionRunner.h"
 #include "ui/FolderListView.h"
 #include "ui/FolderProtection.h"
 #include "ui/ProtectionTexts.h"
@@ -16,6 +15,7 @@
 #include "ui/TImage.h"
 #include "ui/UserDialogs.h"
 #include "ui/Version.h"
+#include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
 
