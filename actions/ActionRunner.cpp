@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "actions/ActionRunner.h"
 #include "actions/KeptCopyGuard.h"
+#include "boundary/ProtectedFolders.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/ScanTexts.h"
-#include "platform/ProtectedFolders.h"
-#include "platform/ScanBoundary.h"
 
 #include <algorithm>
 #include <atomic>
@@ -111,7 +111,7 @@ bool ActionRunner::start(std::vector<ActionFile> files, std::unique_ptr<FileActi
 void ActionRunner::work(Run &run) noexcept
 {
     try {
-        ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
+        ScanBoundary boundary(run.trees ? *run.trees : StandardTrees());
         ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
                                                                : std::vector<std::string>{});
         const ActionContext context{boundary, protectedFolders, run.guard};

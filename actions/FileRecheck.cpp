@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "actions/FileRecheck.h"
-#include "platform/ProtectedFolders.h"
-#include "platform/ScanBoundary.h"
+#include "boundary/ProtectedFolders.h"
+#include "boundary/ScanBoundary.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "platform/ProtectedFolders.h"
+#include "boundary/ProtectedFolders.h"
 #include "platform/FolderHandle.h"
 
 #include <fcntl.h>
@@ -14,10 +14,8 @@ constexpr int kMostLevels = 4096;
 } // namespace
 
 ProtectedFolders::ProtectedFolders(const std::vector<std::string> &paths)
+    : mounts_(paths.empty() ? MountTable() : MountTable::read())
 {
-    if (paths.empty())
-        return;
-    mounts_ = MountTable::read();
     for (const std::string &path : paths)
         add(path);
 }
@@ -32,7 +30,7 @@ void ProtectedFolders::add(const std::string &path)
         return;
     identities_.insert({self.identity.device, self.identity.inode});
     const std::string real = MountTable::realPathOf(folder.fd());
-    if (const MountTable::Mount *mount = mountOf(self.mountId);
+    if (const auto mount = mounts_.find(self.mountId);
         mount && !real.empty() && MountTable::isWithin(real, mount->mountPoint))
         folders_.push_back({mount->device, MountTable::innerPath(*mount, real)});
 }
@@ -92,8 +90,7 @@ bool ProtectedFolders::byInnerPath(int folderFd, const PathStatus &self)
     if (folders_.empty())
         return false;
     const std::string real = MountTable::realPathOf(folderFd);
-    std::lock_guard lock(mutex_);
-    const MountTable::Mount *mount = mountOf(self.mountId);
+    const auto mount = mounts_.find(self.mountId);
     if (!mount)
         return false;
     // Where the kernel cannot tell the path, the mount's own top stands in: a
@@ -105,18 +102,4 @@ bool ProtectedFolders::byInnerPath(int folderFd, const PathStatus &self)
         if (folder.tableDevice == mount->device && MountTable::isWithin(inner, folder.innerPath))
             return true;
     return false;
-}
-
-const MountTable::Mount *ProtectedFolders::mountOf(std::uint64_t mountId)
-{
-    if (mountId == 0)
-        return nullptr;
-    const MountTable::Mount *mount = mounts_.byId(mountId);
-    if (!mount && !mountsReread_) {
-        // Mounted since the table was read: read it again, once.
-        mountsReread_ = true;
-        mounts_ = MountTable::read();
-        mount = mounts_.byId(mountId);
-    }
-    return mount;
 }

@@ -1,11 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "boundary/KnownMounts.h"
 #include "platform/FileStatus.h"
-#include "platform/MountTable.h"
 
 #include <cstdint>
-#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
@@ -47,13 +46,9 @@ private:
     void add(const std::string &path);
     bool byAncestors(int folderFd, const PathStatus &self);
     bool byInnerPath(int folderFd, const PathStatus &self);
-    const MountTable::Mount *mountOf(std::uint64_t mountId); // with mutex_ held, or while constructing
 
     // Fixed once constructed.
     std::set<Identity> identities_;
     std::vector<Folder> folders_;
-
-    std::mutex mutex_; // guards the table, read again once for a mount made since
-    MountTable mounts_;
-    bool mountsReread_ = false;
+    KnownMounts mounts_;
 };

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "platform/PseudoFileSystems.h"
+#include "boundary/PseudoFileSystems.h"
+#include "platform/FileSystemType.h"
 #include "platform/MountTable.h"
 
 #include <array>
 #include <string_view>
-#include <sys/statfs.h>
 
 namespace
 {
@@ -57,10 +57,9 @@ bool PseudoFileSystems::isPseudo(std::uint64_t device, int fd)
     if (it != byDevice_.end())
         return it->second;
     bool pseudo = false;
-    struct statfs fs;
-    if (fd >= 0 && ::fstatfs(fd, &fs) == 0)
+    if (const long type = FileSystemMagic(fd); type != 0)
         for (long magic : kPseudoMagics)
-            if (static_cast<long>(fs.f_type) == magic)
+            if (type == magic)
                 pseudo = true;
     byDevice_.emplace(device, pseudo);
     return pseudo;

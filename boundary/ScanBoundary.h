@@ -1,7 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/DirectoryReader.h"
+#include "boundary/FolderMarks.h"
+#include "boundary/FolderStanding.h"
+#include "boundary/KnownMounts.h"
+#include "boundary/LayeredMounts.h"
+#include "boundary/SystemTrees.h"
 #include "platform/FileStatus.h"
 #include "platform/MountTable.h"
 
@@ -18,54 +22,6 @@
 class PseudoFileSystems;
 class TrashFolders;
 
-// A tree the user's files are not in, named by path when a scan starts and
-// known from then on by the identity of its top. Folders inside it that
-// belong to the user (/var/tmp, a home under /var) are searched as usual.
-struct SystemTree {
-    enum class Kind {
-        System,   // the operating system's own
-        Software, // installed software inside a home: a toolchain, a package store, a cache
-        // The system's run-time files (/run). A mount below it that is the
-        // user's by what it is (a disk, a share) is searched, but none in its
-        // host/ folder, where a sandbox shows the host's system.
-        Runtime,
-    };
-    std::string path;
-    std::vector<std::string> userFolders;
-    Kind kind = Kind::System;
-};
-
-// Where a folder stands for a scan.
-enum class FolderStanding {
-    User,    // searched
-    System,  // never entered: a system tree, installed software, a version-control store, the trash, a pseudo file
-             // system
-    Between, // in a system tree on the way to a user folder inside it: entered, its files passed by
-    Root,    // the root folder: entered, its own files passed by, its subfolders judged one by one
-};
-
-// Why something was passed by, for what the summary counts.
-enum class PassedBy {
-    Nothing,
-    System,    // the system's: its trees, a pseudo file system, a repository store, a mount of its own
-    Software,  // installed software inside a home
-    Trash,     // the user's trash
-    InTransit, // a file this program moved aside to delete it, left by a deletion that did not finish
-};
-
-// What a walk saw of a folder's entries while listing it, enough to tell
-// whether the folder holds what marks installed software or a repository.
-class FolderMarks
-{
-public:
-    void note(std::string_view name, DirectoryReader::EntryType type);
-
-private:
-    friend class ScanBoundary;
-    enum class Seen : unsigned char { No, Yes, Maybe }; // Maybe: the listing did not tell the kind
-    std::vector<Seen> seen_;
-};
-
 // The one rule for what a scan may touch: which folders it enters and which
 // files may be candidates. Every walk asks it, and so does deletion before a
 // file goes. Folders are judged by identity and by the mount they lie on,
@@ -75,14 +31,7 @@ private:
 class ScanBoundary
 {
 public:
-    // This machine's system trees, its run-time tree and the installed
-    // software in its users' homes; a tree that does not exist is left out.
-    static std::vector<SystemTree> standardTrees();
-    // The installed software kept in the home `home`, one tree per folder
-    // that is there (see the list in the source).
-    static std::vector<SystemTree> softwareTreesOf(const std::string &home);
-
-    explicit ScanBoundary(const std::vector<SystemTree> &trees = standardTrees());
+    explicit ScanBoundary(const std::vector<SystemTree> &trees = StandardTrees());
     ~ScanBoundary();
     ScanBoundary(const ScanBoundary &) = delete;
     ScanBoundary &operator=(const ScanBoundary &) = delete;
@@ -99,7 +48,7 @@ public:
     // A folder the walk has entered and listed, open as `folderFd`: whether
     // its entries mark it as installed software or a repository store, which
     // are passed by whole. Nothing when they do not.
-    static PassedBy markedBy(const FolderMarks &marks, int folderFd);
+    static PassedBy markedBy(const FolderMarks &marks, int folderFd) { return marks.markedBy(folderFd); }
 
     // Why the regular file `name` with the status `file`, in a folder
     // standing so with the status `folder`, may not be a candidate; Nothing
@@ -125,11 +74,6 @@ private:
         std::uint64_t tableDevice; // the mount table's major:minor of its file system
         std::string innerPath;     // its path inside that file system
     };
-    // What a mount that shows other folders again (an overlay, a passthrough) shows.
-    struct Layers {
-        std::vector<std::string> folders; // each at the mount's own root
-        bool deep = false;                // a special folder lies inside one: each folder is judged by its layers
-    };
     using Key = std::pair<std::uint64_t, std::uint64_t>; // device, inode
 
     void addTree(const SystemTree &tree);
@@ -146,26 +90,20 @@ private:
                            const PathStatus &child);
     std::optional<Verdict> byAncestors(int folderFd, const PathStatus &self, std::vector<std::uint64_t> &crossed);
     std::optional<Verdict> byLayers(const MountTable::Mount &mount, const std::string &innerPath);
-    const Layers &layersOf(const MountTable::Mount &mount);
     std::optional<MountTable::Mount> deepLayered(std::uint64_t mountId);
     bool isUsersRuntimeMount(std::uint64_t mountId);
     bool isPseudo(const FileIdentity &id, int folderFd);
     bool inTrash(int folderFd, const FileIdentity &id);
-    std::optional<MountTable::Mount> mountCopy(std::uint64_t mountId);
-    const MountTable::Mount *mountOf(std::uint64_t mountId); // with mutex_ held, or while constructing
 
     // Fixed once constructed.
     std::map<Key, Kind> byIdentity_;
     std::vector<Special> specials_;
-    std::vector<std::string> specialPaths_; // their real paths
-    std::vector<std::string> runtimeTops_;  // real paths of the run-time trees
-    std::uint64_t rootDevice_ = 0;          // the table's device of the root file system
+    std::vector<std::string> runtimeTops_; // real paths of the run-time trees
 
+    KnownMounts mounts_;
+    LayeredMounts layered_;
     std::mutex mutex_; // guards what follows, which learns as it goes
-    MountTable mounts_;
-    bool mountsReread_ = false;
     std::map<std::uint64_t, Verdict> mountStanding_;
-    std::map<std::uint64_t, Layers> layers_;
     std::map<Key, Verdict> listedStanding_;
     std::unique_ptr<PseudoFileSystems> pseudo_;
     std::unique_ptr<TrashFolders> trash_;

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "platform/TrashFolders.h"
+#include "boundary/TrashFolders.h"
+#include "boundary/UserHomes.h"
+#include "platform/FileStatus.h"
 #include "platform/FreedesktopTrash.h"
-#include "platform/UserHomes.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 // Where the desktop keeps the home trash, and where it lies in the homes the
@@ -36,9 +36,8 @@ void TrashFolders::addHomeTrash()
     homeLookedAt_ = true;
     // The home trash may be reached through links the user keeps: follow them.
     for (const std::string &trash : homeTrashes_) {
-        struct stat st;
-        if (::stat(trash.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            folders_.emplace(st.st_dev, st.st_ino);
+        if (const PathStatus st = StatPath(trash); st.kind == FileKind::Directory)
+            folders_.emplace(st.identity.device, st.identity.inode);
     }
 }
 
@@ -60,15 +59,13 @@ void TrashFolders::addTrashesAtTop(const std::string &top)
         return;
     const std::string base = top == "/" ? "" : top;
     add(base + "/.Trash-" + uid_);
-    struct stat shared;
-    if (::lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode))
+    if (StatPathNoFollow(base + "/.Trash").kind == FileKind::Directory)
         add(base + "/.Trash/" + uid_);
 }
 
 void TrashFolders::add(const std::string &path)
 {
     // Links are not followed: the walk never enters them either.
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        folders_.emplace(st.st_dev, st.st_ino);
+    if (const PathStatus st = StatPathNoFollow(path); st.kind == FileKind::Directory)
+        folders_.emplace(st.identity.device, st.identity.inode);
 }

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 // Homes as the password database gives them, never as the environment's HOME
@@ -14,5 +13,3 @@ std::vector<std::string> OwnHomes();
 // The homes of every person's account (user ids from UID_MIN to UID_MAX of
 // /etc/login.defs), the own ones first.
 std::vector<std::string> PeoplesHomes();
-// The home the password database gives one user id; empty when it has none.
-std::string PasswordHome(uid_t id);

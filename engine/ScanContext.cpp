@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/ScanContext.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/ScanTexts.h"
 #include "platform/LocalTime.h"
-#include "platform/ScanBoundary.h"
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a) : host(h), abort(a)
 {
@@ -27,7 +27,7 @@ ScanSummary ScanStats::summary(int groupCount) const
 ScanBoundary &ScanContext::ensureBoundary()
 {
     if (!boundary)
-        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : ScanBoundary::standardTrees());
+        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : StandardTrees());
     return *boundary;
 }
 

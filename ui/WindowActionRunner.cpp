@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ui/WindowActionRunner.h"
-#include "platform/ScanBoundary.h"
+#include "boundary/ScanBoundary.h"
 #include "ui/ResultModel.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "platform/ProtectedFolders.h"
+#include "boundary/ProtectedFolders.h"
 #include "tests/support/TempTree.h"
 #include "tests/support/TestMount.h"
 

@@ -1,10 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "boundary/ScanBoundary.h"
+#include "boundary/UserHomes.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileRemoval.h"
-#include "platform/FreedesktopTrash.h"
-#include "platform/ScanBoundary.h"
-#include "platform/UserHomes.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempTree.h"
 #include "tests/support/TestMount.h"
@@ -77,7 +76,7 @@ TEST(ScanBoundary, InstalledSoftwareInAHomeIsFoundWhereItIsAndNeverTakesTheHome)
     tree.symlink(home, "home/.npm");                           // a link back to the home itself
     tree.symlink(tree.root(), "home/snap");                    // ... or above it
     std::vector<std::string> found;
-    for (const SystemTree &t : ScanBoundary::softwareTreesOf(home)) {
+    for (const SystemTree &t : SoftwareTreesOf(home)) {
         EXPECT_EQ(t.kind, SystemTree::Kind::Software) << t.path;
         found.push_back(t.path.substr(home.size() + 1));
     }
@@ -94,7 +93,7 @@ TEST(ScanBoundary, HomesComeFromThePasswordDatabaseNotFromHome)
     const std::vector<std::string> own = OwnHomes();
     ASSERT_FALSE(own.empty());
     EXPECT_NE(own.front(), "/var/lib");
-    for (const SystemTree &tree : ScanBoundary::standardTrees()) {
+    for (const SystemTree &tree : StandardTrees()) {
         EXPECT_FALSE(tree.path.rfind("/var/lib/", 0) == 0) << tree.path;
         EXPECT_NE(tree.path, "/");
         for (const std::string &user : tree.userFolders)
@@ -104,18 +103,6 @@ TEST(ScanBoundary, HomesComeFromThePasswordDatabaseNotFromHome)
     if (Exists("/var/lib")) {
         EXPECT_EQ(StandingOf(boundary, "/var/lib"), FolderStanding::System);
     }
-}
-
-// Without a usable XDG_DATA_HOME or HOME, the Trash lies in the home the
-// password database gives, not in the working folder.
-TEST(ScanBoundary, WithoutAUsableHomeTheTrashIsInThePasswordDatabasesHome)
-{
-    ScopedEnv data("XDG_DATA_HOME", "relative");
-    ScopedEnv home("HOME", "relative");
-    const std::string own = PasswordHome(::getuid());
-    ASSERT_FALSE(own.empty());
-    EXPECT_EQ(FreedesktopTrash::homeTrashPath(), own + "/.local/share/Trash");
-    EXPECT_EQ(PasswordHome(uid_t(-2)), ""); // an id no account has
 }
 
 TEST(ScanBoundary, OnlyTheProgramsOwnInTransitNamesAreTakenForThem)

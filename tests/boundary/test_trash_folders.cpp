@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "boundary/TrashFolders.h"
 #include "platform/FileStatus.h"
-#include "platform/TrashFolders.h"
 #include "tests/support/ScanFixture.h"
 #include "tests/support/ScarceDescriptors.h"
 #include "tests/support/ScopedEnv.h"

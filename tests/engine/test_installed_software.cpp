@@ -24,7 +24,7 @@ protected:
         tree.write(b, content);
     }
     // The home's own software list, as the machine's trees carry it.
-    void useHomesSoftware() { systemTrees = ScanBoundary::softwareTreesOf(home); }
+    void useHomesSoftware() { systemTrees = SoftwareTreesOf(home); }
     FolderStanding standingOf(ScanBoundary &boundary, const std::string &relative)
     {
         DirectoryReader dir;

@@ -4,7 +4,6 @@
 #include "platform/LocalTime.h"
 #include "platform/LocaleCompare.h"
 #include "platform/OpenedFile.h"
-#include "platform/PseudoFileSystems.h"
 #include "platform/RemoteStorage.h"
 #include "tests/support/TempTree.h"
 
@@ -13,15 +12,6 @@
 #include <ctime>
 #include <gtest/gtest.h>
 #include <unistd.h>
-
-TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)
-{
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("proc"));
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("sysfs"));
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("cgroup2"));
-    EXPECT_FALSE(PseudoFileSystems::isPseudoType("ext4"));
-    EXPECT_FALSE(PseudoFileSystems::isPseudoType("tmpfs"));
-}
 
 TEST(LocaleCompare, IgnoresCaseAndStaysTotal)
 {
