@@ -91,6 +91,7 @@ std::vector<SystemTree> SoftwareTreesOf(const std::string &home)
 std::vector<SystemTree> StandardTrees()
 {
     std::vector<SystemTree> trees;
+    trees.reserve(kSystemTops.size() + 2);
     for (const SystemFolder &top : kSystemTops)
         trees.push_back({std::string(top.path), {}});
     trees.push_back({"/run", {}, SystemTree::Kind::Runtime});
