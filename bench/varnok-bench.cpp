@@ -131,7 +131,6 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     return applied;
 }
 
-
 // What the command line asks for.
 struct Settings {
     bool printGroups = false;
@@ -228,15 +227,16 @@ constexpr Option kOptions[] = {
 
 void PrintUsage(std::FILE *to)
 {
-    std::fprintf(to, "usage: varnok-bench [OPTION]... FOLDER...\n"
-                     "Scans the folders as the window does and prints what it found and what it cost;\n"
-                     "the last line reads groups=G files=F candidates=N bytes_read=B seconds=S.\n\n");
+    std::fprintf(to,
+                 "usage: varnok-bench [OPTION]... FOLDER...\n"
+                 "Scans the folders as the window does and prints what it found and what it cost;\n"
+                 "the last line reads groups=G files=F candidates=N bytes_read=B seconds=S.\n\n");
     for (const Option &option : kOptions) {
         const std::string name = std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
         std::fprintf(to, "  %-22s %s\n", name.c_str(), option.help);
     }
-    std::fprintf(to, "  %-22s %s\n  %-22s %s\n", "-h, --help", "print this and end",
-                 "--", "what follows are folders, even when they begin with -");
+    std::fprintf(to, "  %-22s %s\n  %-22s %s\n", "-h, --help", "print this and end", "--",
+                 "what follows are folders, even when they begin with -");
 }
 
 // Fills the settings from the command line. -1 when the scan is to run;
