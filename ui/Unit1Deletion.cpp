@@ -13,6 +13,7 @@
 #include "ui/KeptCopyGuard.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultModel.h"
+#include "ui/StakeTexts.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
 
@@ -73,6 +74,12 @@ QString UndoneText(const ActionTally &tally)
     return lines.join(QLatin1Char('\n'));
 }
 
+// The question under the files and bytes it puts at stake.
+QString StakedQuestion(const char *which, const CheckedTotal &stake, const char *question)
+{
+    return StakeText(which, stake) + QLatin1Char('\n') + QString::fromLatin1(question);
+}
+
 QString WholeGroupsQuestion(const char *which, int groups)
 {
     return groups == 1 ? QString::asprintf(kWholeGroupFormat, which)
@@ -129,7 +136,7 @@ void TForm1::DeleteCheckedToRecycleBin()
 
 void TForm1::DeleteCheckedPermanently()
 {
-    if (!dialogs_.confirm(this, QString::fromLatin1(kCheckedQuestion))) {
+    if (!dialogs_.confirm(this, StakedQuestion(kChecked, model_->checkedTotal(), kCheckedQuestion))) {
         showDeleteSummary({});
         return;
     }
@@ -149,9 +156,14 @@ void TForm1::DeletetoRecycle1Click()
 
 void TForm1::DeleteForever1Click()
 {
-    if (deletionBarred() || !dialogs_.confirm(this, QString::fromLatin1(kSelectedQuestion)))
+    if (deletionBarred())
         return;
     std::vector<int> rows = selectedRows();
+    CheckedTotal stake;
+    for (int row : rows)
+        stake.add(model_->fileSize(row));
+    if (!dialogs_.confirm(this, StakedQuestion(kSelected, stake, kSelectedQuestion)))
+        return;
     spareWholeGroupsUnlessConfirmed(rows, kSelected);
     startDeletion(std::move(rows), false, DeleteReport::FailuresOnly);
 }
