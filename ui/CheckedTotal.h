@@ -26,5 +26,17 @@ struct CheckedTotal {
         if (was != now)
             now ? add(size) : remove(size);
     }
+    CheckedTotal &operator+=(const CheckedTotal &other)
+    {
+        files += other.files;
+        bytes += other.bytes;
+        return *this;
+    }
+    CheckedTotal &operator-=(const CheckedTotal &other)
+    {
+        files -= other.files;
+        bytes -= other.bytes;
+        return *this;
+    }
     bool operator==(const CheckedTotal &) const = default;
 };

@@ -242,21 +242,27 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
     std::size_t firstMarked = from;
     CheckedTotal total = checked_;
     for (std::size_t end; start < n; start = end) {
-        std::size_t inProtectedFolders = 0;
-        for (end = start; end == start || (end < n && sameGroupAsPrevious(end)); ++end)
-            inProtectedFolders += entries_[end].inProtectedFolder ? 1 : 0;
-        const std::size_t markFrom = inProtectedFolders > 0 ? start : std::max(start, from);
-        firstMarked = std::min(firstMarked, markFrom);
-        for (std::size_t i = markFrom; i < end; ++i) {
-            Entry &row = entries_[i];
-            const bool checked
-                = KeepRuleChecks(rule, i - start, end - start, {row.inProtectedFolder, inProtectedFolders});
-            total.change(row.checked, checked, row.identity.size);
-            row.checked = checked;
-        }
+        end = start + 1;
+        while (end < n && sameGroupAsPrevious(end))
+            ++end;
+        const auto at = [&](std::size_t i) { return entries_.begin() + std::ptrdiff_t(i); };
+        // The group's part of the total goes out as it was and comes back as marked.
+        total -= checkedIn(start, end);
+        const std::size_t marked = start + MarkGroup(rule, at(start), at(end), from > start ? from - start : 0);
+        total += checkedIn(start, end);
+        firstMarked = std::min(firstMarked, marked);
     }
     emit dataChanged(index(int(firstMarked), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
     setCheckedTotal(total);
+}
+
+CheckedTotal ResultModel::checkedIn(std::size_t first, std::size_t last) const
+{
+    CheckedTotal total;
+    for (std::size_t i = first; i < last; ++i)
+        if (entries_[i].checked)
+            total.add(entries_[i].identity.size);
+    return total;
 }
 
 int ResultModel::rowWithId(std::uint64_t id) const

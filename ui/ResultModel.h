@@ -87,6 +87,7 @@ signals:
 private:
     void gatherAtEnd(std::span<const int> rows);
     void setCheckedTotal(const CheckedTotal &total);
+    CheckedTotal checkedIn(std::size_t first, std::size_t last) const;
 
     // A row as held: its path lies in the list's own blocks of text, so a
     // long list costs no allocation per row.

@@ -7,7 +7,6 @@
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/LocaleCompare.h"
-#include "ui/ActionRunner.h"
 #include "ui/FileManagerItems.h"
 #include "ui/FolderListView.h"
 #include "ui/FolderProtection.h"
@@ -20,6 +19,7 @@
 #include "ui/ThumbnailLoader.h"
 #include "ui/ThumbnailToolTips.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
 

@@ -12,7 +12,6 @@
 #include <memory>
 #include <vector>
 
-class ActionRunner;
 class FolderListView;
 class FolderProtection;
 class QAction;
@@ -30,6 +29,7 @@ class ScanHost;
 class TImage;
 class TScanThread_Short;
 class UserDialogs;
+class WindowActionRunner;
 class WindowScanHost;
 struct ActionTally;
 struct ScanSummary;
@@ -177,7 +177,7 @@ private:
     UrlOpener urlOpener_;
     ItemShower itemShower_;
     std::uint64_t popupRowId_ = 0; // the result row the popup menu was opened on; 0: none
-    ActionRunner *deleter_ = nullptr;
+    WindowActionRunner *deleter_ = nullptr;
     DeleteReport deleteReport_ = DeleteReport::Summary;
     ReclaimKind reclaimKind_{};
 

@@ -3,14 +3,14 @@
 // The result list's entries that give back a copy's space and keep its path:
 // shared storage and hard links. They run on the deletion's runner, with an
 // action of their own, and end in a summary of their own.
+#include "actions/KeptCopyGuard.h"
+#include "actions/ReclaimAction.h"
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
-#include "ui/ActionRunner.h"
-#include "ui/KeptCopyGuard.h"
-#include "ui/ReclaimAction.h"
 #include "ui/ResultModel.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowActionRunner.h"
 
 #include <QAction>
 #include <QStringList>
@@ -26,16 +26,14 @@ struct KindTexts {
     const char *unsupported;
 };
 
-constexpr KindTexts kShareTexts{"%d files in %d groups, %s in all, will share the storage of their group's kept copy. "
-                                "Each file keeps its own name and "
-                                "settings; a later change to one is written apart. Continue?",
-                                "%d files now share storage with their kept copy. %s space released.",
-                                "the file system cannot share storage"};
-constexpr KindTexts kLinkTexts{"%d files in %d groups, %s in all, will be replaced with hard links to their group's "
-                               "kept copy. The files become one file "
-                               "under several names: a change through one name shows under every name. Continue?",
-                               "%d files are now hard links to their kept copy. %s space released.",
-                               "the file system cannot make hard links"};
+constexpr KindTexts kShareTexts{
+    "%d files in %d groups, %s in all, will share the storage of their group's kept copy. Each file keeps its own "
+    "name and settings; a later change to one is written apart. Continue?",
+    "%d files now share storage with their kept copy. %s space released.", "the file system cannot share storage"};
+constexpr KindTexts kLinkTexts{
+    "%d files in %d groups, %s in all, will be replaced with hard links to their group's kept copy. The files become "
+    "one file under several names: a change through one name shows under every name. Continue?",
+    "%d files are now hard links to their kept copy. %s space released.", "the file system cannot make hard links"};
 
 const KindTexts &TextsFor(ReclaimKind kind)
 {
@@ -97,7 +95,7 @@ void TForm1::reclaimChecked(ReclaimKind kind)
     if (deletionBarred() || model_->rowCount() == 0)
         return;
     std::vector<int> rows = checkedRows();
-    const KeptCopyGuard guard(*model_, rows);
+    const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     int files = 0;
     std::int64_t bytes = 0;
     std::set<int> groups;
