@@ -145,13 +145,12 @@ protected:
         tree.write("ann/Documents/Work/Reports/quarterly report final.odt", report);
         tree.write("ann/Downloads/quarterly report final.odt", report);
         std::int64_t time = 1690000000;
-        for (const char *file : {"ann/Documents/Accounts/Household/invoice-2025.pdf", "ann/Downloads/invoice-2025 (1).pdf",
-                                 "ann/Downloads/invoice-2025 (2).pdf", "ann/Pictures/2023/Summer holidays/IMG_1031.jpg",
-                                 "ann/Pictures/2023/Summer holidays/IMG_1044.jpg",
-                                 "ann/Backup/Pictures/2023/Summer holidays/IMG_1031.jpg",
-                                 "ann/Backup/Pictures/2023/Summer holidays/IMG_1044.jpg",
-                                 "ann/Documents/Work/Reports/quarterly report final.odt",
-                                 "ann/Downloads/quarterly report final.odt"})
+        for (const char *file :
+             {"ann/Documents/Accounts/Household/invoice-2025.pdf", "ann/Downloads/invoice-2025 (1).pdf",
+              "ann/Downloads/invoice-2025 (2).pdf", "ann/Pictures/2023/Summer holidays/IMG_1031.jpg",
+              "ann/Pictures/2023/Summer holidays/IMG_1044.jpg", "ann/Backup/Pictures/2023/Summer holidays/IMG_1031.jpg",
+              "ann/Backup/Pictures/2023/Summer holidays/IMG_1044.jpg",
+              "ann/Documents/Work/Reports/quarterly report final.odt", "ann/Downloads/quarterly report final.odt"})
             tree.setTime(file, time += 86400 * 3);
     }
     void scan()
