@@ -19,6 +19,7 @@
 #include "ui/ThumbnailLoader.h"
 #include "ui/ThumbnailToolTips.h"
 #include "ui/UserDialogs.h"
+#include "ui/Version.h"
 #include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
@@ -149,7 +150,7 @@ QString TForm1::helpFilePath()
 
 void TForm1::buildWindow()
 {
-    setWindowTitle(QStringLiteral("Varnok 2.1"));
+    setWindowTitle(QStringLiteral("Varnok ") + QLatin1String(kVarnokVersion));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
