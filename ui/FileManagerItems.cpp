@@ -6,7 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QStringList>
 
-void ShowItemInFileManager(QDBusConnection bus, const QUrl &file, QObject *context,
+void ShowItemInFileManager(const QDBusConnection &bus, const QUrl &file, QObject *context,
                            std::function<void(bool shown)> answered)
 {
     if (!bus.isConnected()) {

@@ -13,5 +13,5 @@ class QObject;
 // Never waits for the answer: `answered` is called later on the caller's
 // thread, while `context` lives, with whether a file manager took the
 // request; at once with false when there is no bus.
-void ShowItemInFileManager(QDBusConnection bus, const QUrl &file, QObject *context,
+void ShowItemInFileManager(const QDBusConnection &bus, const QUrl &file, QObject *context,
                            std::function<void(bool shown)> answered);

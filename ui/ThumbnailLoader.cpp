@@ -23,16 +23,16 @@ QByteArray ReadWhole(const std::string &path, std::int64_t limit)
     if (!file.open(path))
         return {};
     QByteArray bytes;
-    constexpr std::int64_t kChunk = 1 << 20;
-    for (std::int64_t size = 0;;) {
+    constexpr qsizetype kChunk = 1 << 20;
+    for (qsizetype size = 0;;) {
         if (size >= limit)
             return {};
-        bytes.resize(qsizetype(size + kChunk));
+        bytes.resize(size + kChunk);
         const long n = file.readAt(size, bytes.data() + size, std::size_t(kChunk));
         if (n < 0)
             return {};
         if (n == 0) {
-            bytes.resize(qsizetype(size));
+            bytes.resize(size);
             return bytes;
         }
         size += n;
