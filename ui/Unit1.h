@@ -153,7 +153,7 @@ private:
     std::vector<int> checkedRows() const;
     std::vector<int> selectedRows() const;
     void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which);
-    void startDeletion(std::vector<int> rows, bool recycle, DeleteReport report);
+    void startDeletion(const std::vector<int> &rows, bool recycle, DeleteReport report);
     void beginRun(std::size_t files, DeleteReport report);
     void showDeleteProgress(int done, int total);
     void deletionFinished(const ActionTally &tally);

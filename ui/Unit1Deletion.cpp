@@ -131,7 +131,7 @@ void TForm1::DeleteCheckedToRecycleBin()
 {
     std::vector<int> rows = checkedRows();
     spareWholeGroupsUnlessConfirmed(rows, kChecked);
-    startDeletion(std::move(rows), true, DeleteReport::Summary);
+    startDeletion(rows, true, DeleteReport::Summary);
 }
 
 void TForm1::DeleteCheckedPermanently()
@@ -142,7 +142,7 @@ void TForm1::DeleteCheckedPermanently()
     }
     std::vector<int> rows = checkedRows();
     spareWholeGroupsUnlessConfirmed(rows, kChecked);
-    startDeletion(std::move(rows), false, DeleteReport::Summary);
+    startDeletion(rows, false, DeleteReport::Summary);
 }
 
 void TForm1::DeletetoRecycle1Click()
@@ -151,7 +151,7 @@ void TForm1::DeletetoRecycle1Click()
         return;
     std::vector<int> rows = selectedRows();
     spareWholeGroupsUnlessConfirmed(rows, kSelected);
-    startDeletion(std::move(rows), true, DeleteReport::FailuresOnly);
+    startDeletion(rows, true, DeleteReport::FailuresOnly);
 }
 
 void TForm1::DeleteForever1Click()
@@ -165,7 +165,7 @@ void TForm1::DeleteForever1Click()
     if (!dialogs_.confirm(this, StakedQuestion(kSelected, stake, kSelectedQuestion)))
         return;
     spareWholeGroupsUnlessConfirmed(rows, kSelected);
-    startDeletion(std::move(rows), false, DeleteReport::FailuresOnly);
+    startDeletion(rows, false, DeleteReport::FailuresOnly);
 }
 
 // The popup's "checked" entries run the Delete command with their own option,
@@ -213,12 +213,12 @@ void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char 
     std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
 
-void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport report)
+void TForm1::startDeletion(const std::vector<int> &rows, bool recycle, DeleteReport report)
 {
     if (rows.empty() && report == DeleteReport::FailuresOnly)
         return;
     beginRun(rows.size(), report);
-    deleter_->start(std::move(rows), recycle);
+    deleter_->start(rows, recycle);
 }
 
 void TForm1::beginRun(std::size_t files, DeleteReport report)

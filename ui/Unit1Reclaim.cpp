@@ -111,7 +111,7 @@ void TForm1::reclaimChecked(ReclaimKind kind)
         return;
     reclaimKind_ = kind;
     beginRun(rows.size(), DeleteReport::Reclaimed);
-    deleter_->start(std::move(rows), std::make_unique<ReclaimAction>(kind));
+    deleter_->start(rows, std::make_unique<ReclaimAction>(kind));
 }
 
 void TForm1::showReclaimSummary(const ActionTally &tally)
