@@ -156,7 +156,6 @@ PassedBy MarkOfFolder(int folderFd)
     return MarkOf([folderFd](Marker m) { return HasEntry(folderFd, m); }, folderFd);
 }
 
-
 bool IsStoreName(std::string_view name)
 {
     return IsOneOf(name, kStoreNames);

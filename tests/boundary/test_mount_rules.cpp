@@ -115,7 +115,7 @@ TEST(LayeredMounts, KnowsAMountsLayersOnceAndLeavesTheRootFileSystemAlone)
     overlay.superOptions = "rw,lowerdir=" + lower + ",upperdir=" + upper + ",workdir=/nowhere";
 
     LayeredMounts layered;
-    layered.addSpecial(lower + "/usr"); // a special folder inside a layer
+    layered.addSpecial(lower + "/usr");             // a special folder inside a layer
     EXPECT_FALSE(layered.knownShallow(overlay.id)); // not asked yet
     const LayeredMounts::Layers &layers = layered.of(overlay);
     EXPECT_EQ(layers.folders, (std::vector<std::string>{lower, upper}));
