@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/ScanBoundary.h"
-#include "platform/FileRemoval.h"
+#include "platform/TransitNames.h"
 #include "platform/FolderHandle.h"
 #include "platform/FreedesktopTrash.h"
 #include "platform/OpenFileLimit.h"

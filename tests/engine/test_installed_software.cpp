@@ -102,6 +102,6 @@ TEST_F(DeveloperHome, FilesLeftUnderTheInTransitNameAreNeverOfferedButCounted)
     tree.setTime("home/.varnok-deleting-notes.txt", 1500000000);
     scan({home});
     EXPECT_EQ(rows(), (V{"1:home/.varnok-deleting-notes.txt", "1:home/notes.txt"}));
-    EXPECT_EQ(host.lastSummary.inTransitFiles, 1);
+    EXPECT_EQ(host.lastSummary.inTransitFiles[kDeletingKind], 1);
     EXPECT_EQ(walk({home}), (V{"home/.varnok-deleting-notes.txt", "home/notes.txt", "home/photo.jpg"}));
 }
