@@ -98,6 +98,7 @@ struct Applied {
     int changed = 0;
     int left = 0;
     std::int64_t released = 0;
+    bool releasedAtMost = false;
 };
 
 // Joins the checked rows of each group with its first unchecked one, through
@@ -127,6 +128,7 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     applied.changed = batch.tally.done;
     applied.left = chosen - batch.tally.done;
     applied.released = batch.tally.releasedBytes;
+    applied.releasedAtMost = batch.tally.releasedAtMost;
     return applied;
 }
 
@@ -257,8 +259,8 @@ int main(int argc, char **argv)
         const auto from = std::chrono::steady_clock::now();
         const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
         std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
-        std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
-                    applied.left);
+        std::printf("changed=%d released=%lld left=%d%s\n", applied.changed, static_cast<long long>(applied.released),
+                    applied.left, applied.releasedAtMost ? " released_at_most=1" : "");
     }
     if (status)
         std::fprintf(stderr, "%s\n", host.failure_.c_str());

@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <deque>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 // The result list: one row per file of a duplicate group, in the order the
 // scan added them. It never sorts itself and no cell is editable in place;
@@ -58,6 +60,16 @@ public:
     // against change `serial`. Its mark is the keep rule's to set.
     void setProtection(int i, bool inProtectedFolder, std::uint32_t serial);
 
+    // What an action made of a row's file that stays in the list: another
+    // name of a copy of its group, or sharing that copy's storage. The row's
+    // tooltip tells it, with that copy's path.
+    enum class JoinedAs { HardLink, SharedStorage };
+    void setJoined(int i, JoinedAs how, std::string_view withPath);
+    // The file as it is now, taken as what the scan saw: an action of the
+    // program's own changed it (a new link changes its status-change time).
+    void setIdentity(int i, const FileIdentity &identity);
+    const FileIdentity &identity(int i) const { return entries_[std::size_t(i)].identity; }
+
     // Marks the rows from firstRow on by the rule, from the rows' order,
     // group numbers (a group is a run of one group number) and protection
     // alone, and the row before too when its group goes on at firstRow. Rows
@@ -97,4 +109,10 @@ private:
     ChunkedNames paths_;        // of every row since the list was last emptied
     std::uint64_t nextId_ = 1;
     mutable FileTypeIcons icons_;
+    struct Joined {
+        JoinedAs how;
+        std::string withPath;
+    };
+    std::unordered_map<std::uint64_t, Joined> joined_; // by row id: the few rows an action joined
+    QString joinedTip(const Entry &entry) const;
 };

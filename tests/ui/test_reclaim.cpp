@@ -59,6 +59,7 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
     }
     // The summary's lines after the first, which tells the space.
+    QString tip(int row) { return results().index(row, 0).data(Qt::ToolTipRole).toString(); }
     QStringList reasons()
     {
         if (summaries().size() != 1)
@@ -86,7 +87,7 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
 
     run("ShareStorage1", false);
     EXPECT_EQ(dialogs.questions,
-              QStringList{"2 files in 1 groups will share the storage of their group's kept copy. Each file keeps its "
+              QStringList{"2 files in 1 group will share the storage of their group's kept copy. Each file keeps its "
                           "own name and settings; a later change to one is written apart. Continue?"});
     EXPECT_TRUE(summaries().empty());
     EXPECT_EQ(results().rowCount(), 5);
@@ -100,7 +101,14 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
     EXPECT_EQ(reasons(),
               (QStringList{"2 files left: every copy of the group is checked: no kept copy.",
                            "The rows of the files left remain in the list."}));
-    EXPECT_EQ(rowPaths(), (std::vector<std::string>{notes[0], notes[1], photos[2]}));
+    // Every file is still there, and so is its row: the joined ones unchecked,
+    // their tooltips saying with what.
+    EXPECT_EQ(rowPaths(), (std::vector<std::string>{notes[0], notes[1], photos[0], photos[1], photos[2]}));
+    EXPECT_FALSE(results().isChecked(2));
+    EXPECT_FALSE(results().isChecked(3));
+    EXPECT_TRUE(tip(2).contains("\nShares storage with " + QString::fromStdString(photos[2])))
+        << tip(2).toStdString();
+    EXPECT_FALSE(tip(4).contains("Shares storage"));
     for (const std::string &path : photos)
         EXPECT_EQ(FileContent(path), bytes);
     EXPECT_EQ(StatPathNoFollow(photos[0]).identity.inode, before.inode);
@@ -114,15 +122,21 @@ TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
     scan();
     run("HardLinks1", true);
     EXPECT_EQ(dialogs.questions.size(), 1);
-    EXPECT_TRUE(dialogs.questions.front().startsWith("2 files in 1 groups will be replaced with hard links"));
+    EXPECT_EQ(dialogs.questions.front(),
+              "2 files in 1 group will be replaced with hard links to their group's kept copy. The files become one "
+              "file under several names: a change through one name shows under every name. The linked paths take the "
+              "kept copy's modification time. Continue?");
     // XFS frees a last name's blocks in the background: the count waits for it.
     ASSERT_EQ(summaries().size(), 1u);
-    EXPECT_TRUE(summaries().front().startsWith("1 files are now hard links to their kept copy. 196 KB space released."))
+    EXPECT_TRUE(summaries().front().startsWith("1 file is now a hard link to its kept copy. 196 KB space released."))
         << summaries().front().toStdString();
     EXPECT_EQ(reasons(),
-              (QStringList{"1 file left: owner or permissions differ from the kept copy's.",
-                           "The rows of the files left remain in the list."}));
-    EXPECT_EQ(rowPaths(), (std::vector<std::string>{photos[1], photos[2]}));
+              (QStringList{"1 file left: permissions or attributes differ.",
+                           "The row of the file left remains in the list."}));
+    EXPECT_EQ(rowPaths(), photos);
+    EXPECT_TRUE(tip(0).contains("\nA hard link to " + QString::fromStdString(photos[2])));
+    EXPECT_TRUE(results().isChecked(1));
+    EXPECT_FALSE(results().isChecked(0));
     EXPECT_EQ(StatPathNoFollow(photos[0]).identity.inode, StatPathNoFollow(photos[2]).identity.inode);
     EXPECT_NE(StatPathNoFollow(photos[1]).identity.inode, StatPathNoFollow(photos[2]).identity.inode);
 }
