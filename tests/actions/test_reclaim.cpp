@@ -1,21 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // Shared storage and hard links on real Btrfs, XFS and ext4 images.
-#include "actions/SpaceReclaimer.h"
 #include "platform/FileRemoval.h"
-#include "platform/FileStatus.h"
-#include "tests/support/LoopImageMount.h"
-#include "tests/support/RandomBytes.h"
-#include "tests/support/TempTree.h"
+#include "tests/actions/ReclaimImages.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sys/wait.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using Kind = LoopImageMount::Kind;
@@ -23,46 +12,7 @@ using Kind = LoopImageMount::Kind;
 namespace
 {
 
-constexpr std::size_t kFileSize = (3u << 20) + 1234; // several requests and a ragged tail
-
-class Reclaim : public ::testing::Test
-{
-protected:
-    TempTree tree;
-    std::unique_ptr<LoopImageMount> disk;
-    std::string bytes = RandomBytes(kFileSize, 7);
-
-    // A fresh file system of this kind at "disk"; false (the test skipped) when none can be made.
-    bool mountDisk(Kind kind, const std::string &name = "disk")
-    {
-        tree.mkdir(name);
-        disk = std::make_unique<LoopImageMount>(kind, tree.path(name + ".img"), tree.path(name));
-        return disk->made();
-    }
-    std::string at(const std::string &relative) { return tree.path("disk/" + relative); }
-    // The kept copy and `copies` copies of it, each with storage of its own.
-    std::vector<std::string> copies(int count, const std::string &folder = "disk")
-    {
-        fs::create_directories(tree.path(folder + "/a"));
-        std::ofstream(tree.path(folder + "/a/kept"), std::ios::binary) << bytes;
-        std::vector<std::string> made;
-        for (int i = 0; i < count; ++i) {
-            made.push_back(tree.path(folder + "/copy" + std::to_string(i)));
-            const std::string cp = "cp --reflink=never '" + tree.path(folder + "/a/kept") + "' '" + made.back() + "'";
-            EXPECT_EQ(std::system(cp.c_str()), 0);
-        }
-        return made;
-    }
-    KeptCopy kept(const std::string &folder = "disk")
-    {
-        return {tree.path(folder + "/a/kept"), seen(tree.path(folder + "/a/kept"))};
-    }
-    static FileIdentity seen(const std::string &path) { return StatPathNoFollow(path).identity; }
-};
-
-#define SKIP_UNLESS(made)                                                                                              \
-    if (!(made))                                                                                                       \
-    GTEST_SKIP() << "no image file system: " << disk->reason()
+using Reclaim = ReclaimImages;
 
 class ShareOn : public Reclaim, public ::testing::WithParamInterface<Kind>
 {
@@ -135,7 +85,7 @@ TEST_P(ShareOn, LeavesACopyChangedSinceTheScanOrWhoseKeptCopyWent)
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, ShareOn, ::testing::Values(Kind::Btrfs, Kind::Xfs),
-                         [](const auto &info) { return info.param == Kind::Btrfs ? "Btrfs" : "Xfs"; });
+                         [](const auto &info) { return ImageName(info.param); });
 
 TEST_F(Reclaim, Ext4CannotShareAndNoFileSystemJoinsAcrossItselfOrWithTheSameFile)
 {

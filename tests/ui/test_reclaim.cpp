@@ -3,6 +3,7 @@
 // Shared storage and hard links driven through the real window, on Btrfs,
 // XFS and ext4 images.
 #include "platform/FileStatus.h"
+#include "ui/FolderProtection.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/RandomBytes.h"
@@ -109,6 +110,13 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
     EXPECT_TRUE(tip(2).contains("\nShares storage with " + QString::fromStdString(photos[2])))
         << tip(2).toStdString();
     EXPECT_FALSE(tip(4).contains("Shares storage"));
+
+    // A scan after it says they take no extra space, so nobody takes them for waste.
+    scanToEnd();
+    ASSERT_FALSE(summaries().empty());
+    EXPECT_TRUE(summaries().back().contains("\n2 listed copies already share all their storage with another copy of "
+                                            "their group: 390.63 KB that take no extra space."))
+        << summaries().back().toStdString();
     for (const std::string &path : photos)
         EXPECT_EQ(FileContent(path), bytes);
     EXPECT_EQ(StatPathNoFollow(photos[0]).identity.inode, before.inode);
@@ -154,4 +162,71 @@ TEST_F(ReclaimTest, Ext4RefusesSharingInOneLine)
               (QStringList{"2 files left: the file system cannot share storage.",
                            "The rows of the files left remain in the list."}));
     EXPECT_EQ(results().rowCount(), 3);
+}
+
+// Each run takes what the one before did to the group as its own doing:
+// linking the newest copy to the oldest, then the oldest to the middle one,
+// then the newest again, never "changed since the scan".
+TEST_F(ReclaimTest, ASecondActionOnAGroupTakesTheFirstOnesChangesAsItsOwn)
+{
+    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    const std::vector<std::string> photos = group("photo", 3, bytes);
+    scan();
+    const auto linkChecked = [&](std::vector<bool> checked) {
+        for (int row = 0; row < 3; ++row)
+            results().setChecked(row, checked[std::size_t(row)]);
+        dialogs.boxes.clear();
+        run("HardLinks1", true);
+    };
+    linkChecked({false, false, true});
+    EXPECT_EQ(reasons(), QStringList{});
+    EXPECT_EQ(StatPathNoFollow(photos[2]).identity.inode, StatPathNoFollow(photos[0]).identity.inode);
+
+    linkChecked({true, false, false});
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_TRUE(summaries().front().startsWith("1 file is now a hard link to its kept copy."))
+        << summaries().front().toStdString();
+    EXPECT_EQ(reasons(), QStringList{});
+    EXPECT_EQ(StatPathNoFollow(photos[0]).identity.inode, StatPathNoFollow(photos[1]).identity.inode);
+
+    linkChecked({false, false, true});
+    EXPECT_EQ(reasons(), QStringList{});
+    EXPECT_EQ(StatPathNoFollow(photos[2]).identity.inode, StatPathNoFollow(photos[1]).identity.inode);
+    // Asked again: all three are one file already, done, nothing released.
+    linkChecked({true, false, true});
+    ASSERT_EQ(summaries().size(), 1u);
+    EXPECT_EQ(summaries().front(), "2 files are now hard links to their kept copy. 0 bytes space released.");
+    for (const std::string &path : photos)
+        EXPECT_EQ(FileContent(path), bytes);
+}
+
+// Protected after the scan: the kept copy's folder is asked when the link
+// would be made, and every copy of its group is left.
+TEST_F(ReclaimTest, AKeptCopyProtectedAfterTheScanIsNeverLinkedTo)
+{
+    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    tree.mkdir("disk/album");
+    tree.mkdir("disk/backup");
+    const std::string kept = tree.path("disk/album/beach.jpg");
+    std::ofstream(kept, std::ios::binary) << bytes;
+    tree.setTime("disk/album/beach.jpg", 1000000000);
+    for (const char *name : {"disk/backup/beach.jpg", "disk/backup/beach-2.jpg"}) {
+        ASSERT_EQ(std::system(("cp --reflink=never '" + kept + "' '" + tree.path(name) + "'").c_str()), 0);
+        tree.setTime(name, 1000001000);
+    }
+    addFolder(tree.path("disk/album"));
+    addFolder(tree.path("disk/backup"));
+    scanToEnd();
+    ASSERT_EQ(results().rowCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        results().setChecked(row, results().path(row) != kept);
+    // The protection reaches the runs at once, the rows a moment later.
+    form->folderProtection().setFolders({tree.path("disk/album")});
+    dialogs.boxes.clear();
+    run("HardLinks1", true);
+    EXPECT_EQ(reasons(), (QStringList{"2 files left: their kept copy is protected: a link would let it be changed "
+                                      "through these paths.",
+                                      "The rows of the files left remain in the list."}));
+    EXPECT_NE(StatPathNoFollow(tree.path("disk/backup/beach.jpg")).identity.inode,
+              StatPathNoFollow(kept).identity.inode);
 }
