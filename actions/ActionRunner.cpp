@@ -33,20 +33,21 @@ struct ActionRunner::Run {
     std::string failure;
 
     // Worker side: hands over one outcome (or the end), and wakes the owner
-    // once per batch.
+    // once per batch: the owner takes what has come since, not one by one.
     void report(std::optional<ActionOutcome> outcome)
     {
         bool wakeNow = false;
         {
             std::lock_guard lock(mutex);
             if (outcome)
-                pending.push_back(*outcome);
+                pending.push_back(std::move(*outcome));
             else
                 done = true;
             wakeNow = !wakeSent;
             wakeSent = true;
         }
-        arrived.notify_all();
+        if (wakeNow || !outcome)
+            arrived.notify_all();
         if (wakeNow && wake)
             gate->run(wake);
     }

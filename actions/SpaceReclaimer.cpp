@@ -5,6 +5,8 @@
 #include "platform/ProtectedFolders.h"
 #include "platform/StorageSharing.h"
 
+#include <fcntl.h>
+
 #include <optional>
 
 namespace
@@ -26,13 +28,44 @@ bool SameEntry(const SeenEntry &a, const SeenEntry &b)
     return folderA.kind == FileKind::Directory && SameInode(folderA.identity, folderB.identity);
 }
 
+} // namespace
+
+// The kept copy, found as it is now: through the folder held open for the
+// group's copies before (its name asked again), else reached afresh.
+bool SpaceReclaimer::reachKept(const KeptCopy &kept, ReclaimPair &pair)
+{
+    KeptInHand &hand = keptInHand_;
+    if (hand.path == kept.path && hand.fd.isOpen()) {
+        if (StatEntry(hand.entry, pair.keptStatus) == 0 && pair.keptStatus.kind == FileKind::Regular
+            && pair.keptStatus.identity == kept.identity) {
+            pair.kept = std::move(hand.entry);
+            pair.keptFd = hand.fd.get();
+            return true;
+        }
+    }
+    hand.path.clear();
+    hand.fd.reset();
+    if (OpenSeenEntry(kept.path, kept.identity, pair.kept, pair.keptStatus, &devices_) != Standing::Seen)
+        return false;
+    hand.fd.reset(::openat(pair.kept.folder.fd(), pair.kept.name.c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (hand.fd.isOpen() && SameInode(StatOpenFile(hand.fd.get()).identity, pair.keptStatus.identity)) {
+        hand.path = kept.path;
+        pair.keptFd = hand.fd.get();
+    } else {
+        hand.fd.reset(); // the steps open it themselves and say what they find
+    }
+    return true;
+}
+
 // Opens both files and makes every check deletion makes, and those of a
 // pair; the outcome when the copy must be left or is done already, none
 // when it may be joined.
-std::optional<ReclaimOutcome> OpenPair(const std::string &path, const FileIdentity &seen, const KeptCopy &kept,
-                                       const SpaceReclaimer::Checks &checks, ReclaimPair &pair)
+std::optional<ReclaimOutcome> SpaceReclaimer::openPair(const std::string &path, const FileIdentity &seen,
+                                                       const KeptCopy &kept, const Checks &checks, ReclaimPair &pair)
 {
-    const Recheck recheck = RecheckFile(path, seen, checks.boundary, checks.protectedFolders, pair.file, pair.fileStatus);
+    const Recheck recheck
+        = RecheckFile(path, seen, checks.boundary, checks.protectedFolders, pair.file, pair.fileStatus, &devices_);
     switch (recheck) {
     case Recheck::Gone:
         return ReclaimOutcome::Gone;
@@ -47,7 +80,7 @@ std::optional<ReclaimOutcome> OpenPair(const std::string &path, const FileIdenti
     case Recheck::Seen:
         break;
     }
-    if (OpenSeenEntry(kept.path, kept.identity, pair.kept, pair.keptStatus) != Standing::Seen)
+    if (!reachKept(kept, pair))
         return recheck == Recheck::Changed ? ReclaimOutcome::Changed : ReclaimOutcome::KeptCopyChanged;
     // Device and inode name the file, whatever mount it was reached through.
     const bool sameInode = SameInode(pair.fileStatus.identity, pair.keptStatus.identity);
@@ -62,8 +95,6 @@ std::optional<ReclaimOutcome> OpenPair(const std::string &path, const FileIdenti
         return ReclaimOutcome::OtherFileSystem;
     return std::nullopt;
 }
-
-} // namespace
 
 FileIdentity SpaceReclaimer::current(const FileIdentity &seen) const
 {
@@ -108,7 +139,17 @@ Reclaimed SpaceReclaimer::apply(const std::string &path, const FileIdentity &see
     Reclaimed result;
     const KeptCopy keptNow{kept.path, current(kept.identity), kept.file, kept.inProtectedFolder};
     ReclaimPair pair;
-    if (const auto early = OpenPair(path, current(seen), keptNow, checks, pair)) {
+    // Whatever comes of it, the kept copy's folder stays at hand for the next copy.
+    struct GiveBack {
+        KeptInHand &hand;
+        ReclaimPair &pair;
+        ~GiveBack()
+        {
+            if (pair.keptFd >= 0 && pair.keptFd == hand.fd.get())
+                hand.entry = std::move(pair.kept);
+        }
+    } giveBack{keptInHand_, pair};
+    if (const auto early = openPair(path, current(seen), keptNow, checks, pair)) {
         result.outcome = *early;
         if (result.outcome == ReclaimOutcome::AlreadyDone && SameInode(pair.fileStatus.identity, keptNow.identity)) {
             result.identity = pair.keptStatus.identity;

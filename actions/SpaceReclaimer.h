@@ -4,6 +4,7 @@
 #include "actions/KeptCopy.h"
 #include "platform/ExtentMap.h"
 #include "platform/HardLinkReplace.h"
+#include "platform/OpenedDescriptor.h"
 #include "platform/ReclaimOutcome.h"
 #include "platform/ReclaimPair.h"
 
@@ -59,6 +60,9 @@ private:
     struct Renewal {
         FileIdentity before, after;
     };
+    std::optional<ReclaimOutcome> openPair(const std::string &path, const FileIdentity &seen, const KeptCopy &kept,
+                                           const Checks &checks, ReclaimPair &pair);
+    bool reachKept(const KeptCopy &kept, ReclaimPair &pair);
     FileIdentity current(const FileIdentity &seen) const;
     void renew(const FileIdentity &before, const FileIdentity &after);
     const FileSystemTraits &traitsOf(std::uint64_t device, int folderFd);
@@ -72,4 +76,13 @@ private:
     // take for somebody else's change.
     std::map<Key, Renewal> renewals_;
     std::map<std::uint64_t, FileSystemTraits> traits_; // by device
+    // The kept copy of the group in hand, its folder and the file held open
+    // while its copies come one after another; asked by name each time.
+    struct KeptInHand {
+        std::string path;
+        SeenEntry entry;
+        OpenedDescriptor fd; // for reading
+    };
+    KeptInHand keptInHand_;
+    RemoteDevices devices_;
 };

@@ -67,8 +67,8 @@ bool SameOwnerAndMode(const PathStatus &a, const PathStatus &b)
 ReclaimOutcome OpenChecked(const SeenEntry &entry, const PathStatus &expected, ReclaimOutcome changed,
                            OpenedDescriptor &fd)
 {
-    fd.reset(::openat(entry.folder.fd(), entry.name.c_str(),
-                      O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    fd.reset(
+        ::openat(entry.folder.fd(), entry.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.isOpen())
         return errno == EWOULDBLOCK ? ReclaimOutcome::InUse
             : errno == EACCES       ? ReclaimOutcome::WriterUnknown
@@ -96,8 +96,9 @@ std::int64_t Releasable(const ReclaimPair &pair, int fd)
 // goes. On a file system that cannot swap, the link is renamed over the
 // copy right after the last look at the lease.
 ReclaimOutcome Swap(const ReclaimPair &pair, const std::string &hidden, const WriteLease &lease,
-                    const LinkStepHook &atStep)
+                    const LinkStepHook &atStep, bool &nameGone)
 {
+    nameGone = false;
     const FolderHandle &folder = pair.file.folder;
     const auto dropHidden = [&](ReclaimOutcome outcome) {
         ::unlinkat(folder.fd(), hidden.c_str(), 0);
@@ -109,6 +110,7 @@ ReclaimOutcome Swap(const ReclaimPair &pair, const std::string &hidden, const Wr
     if (exchanged == EINVAL || exchanged == ENOSYS) {
         if (::renameat(folder.fd(), hidden.c_str(), folder.fd(), pair.file.name.c_str()) != 0)
             return dropHidden(ReclaimOutcome::Refused);
+        nameGone = true;
         Reach(atStep, LinkStep::Exchanged);
         Reach(atStep, LinkStep::Replaced);
         return ReclaimOutcome::Done;
@@ -123,7 +125,8 @@ ReclaimOutcome Swap(const ReclaimPair &pair, const std::string &hidden, const Wr
             return ReclaimOutcome::Refused; // the old copy stays whole under the hidden name
         return dropHidden(ReclaimOutcome::InUse);
     }
-    ::unlinkat(folder.fd(), hidden.c_str(), 0);
+    // Should the old copy's hidden name stay, it is a whole file of the group's bytes.
+    nameGone = ::unlinkat(folder.fd(), hidden.c_str(), 0) == 0;
     Reach(atStep, LinkStep::Replaced);
     return ReclaimOutcome::Done;
 }
@@ -142,12 +145,14 @@ ReclaimOutcome ReplaceWithHardLink(const ReclaimPair &pair, ReclaimEffect &effec
     WriteLease lease(copy.get());
     if (lease.taken() != WriteLease::Taken::Held)
         return lease.taken() == WriteLease::Taken::InUse ? ReclaimOutcome::InUse : ReclaimOutcome::WriterUnknown;
-    OpenedDescriptor kept;
-    if (const ReclaimOutcome opened = OpenChecked(pair.kept, pair.keptStatus, ReclaimOutcome::KeptCopyChanged, kept);
-        opened != ReclaimOutcome::Done)
-        return opened == ReclaimOutcome::InUse || opened == ReclaimOutcome::WriterUnknown ? ReclaimOutcome::Refused
-                                                                                           : opened;
-    if (!SameFileAttributes(copy.get(), kept.get()))
+    OpenedDescriptor ownKept;
+    if (pair.keptFd < 0) {
+        const ReclaimOutcome opened = OpenChecked(pair.kept, pair.keptStatus, ReclaimOutcome::KeptCopyChanged, ownKept);
+        if (opened != ReclaimOutcome::Done)
+            return opened == ReclaimOutcome::InUse || opened == ReclaimOutcome::WriterUnknown ? ReclaimOutcome::Refused
+                                                                                              : opened;
+    }
+    if (!SameFileAttributes(copy.get(), pair.keptFd >= 0 ? pair.keptFd : ownKept.get()))
         return ReclaimOutcome::AttributesDiffer;
     Reach(atStep, LinkStep::Checked);
 
@@ -168,15 +173,17 @@ ReclaimOutcome ReplaceWithHardLink(const ReclaimPair &pair, ReclaimEffect &effec
     const std::int64_t releasable = Releasable(pair, copy.get());
     Reach(atStep, LinkStep::Verified);
 
-    const ReclaimOutcome swapped = Swap(pair, hidden, lease, atStep);
+    bool nameGone = false;
+    const ReclaimOutcome swapped = Swap(pair, hidden, lease, atStep, nameGone);
     lease.release();
     if (swapped != ReclaimOutcome::Done)
         return swapped;
-    const PathStatus after = StatOpenFile(copy.get());
-    if (after.kind == FileKind::Regular && after.links == 0) {
+    // Its one name went with the swap: its blocks are free once it closes.
+    // With other names it lives on, a link fewer.
+    if (pair.fileStatus.links == 1 && nameGone) {
         effect.released = releasable;
         effect.releasedAtMost = pair.traits.keepsSnapshots && releasable > 0;
-    } else if (after.kind == FileKind::Regular) {
+    } else if (const PathStatus after = StatOpenFile(copy.get()); after.kind == FileKind::Regular) {
         effect.replacedNow = after;
     }
     return ReclaimOutcome::Done;

@@ -17,6 +17,9 @@ struct ReclaimPair {
     SeenEntry kept;
     PathStatus keptStatus;
     FileSystemTraits traits; // of the file system both lie on
+    // The kept copy open for reading, when the caller holds it open across
+    // its group; -1: the step opens it itself.
+    int keptFd = -1;
 };
 
 // What a step did besides its outcome, told by the files themselves.

@@ -50,10 +50,16 @@ bool Opened(int fd, const PathStatus &expected)
     return now.identity.device == expected.identity.device && now.identity.inode == expected.identity.inode;
 }
 
+bool AllShared(const ExtentMap &map)
+{
+    return !map.empty()
+        && std::all_of(map.begin(), map.end(), [](const Extent &e) { return e.shared && !e.inlined && !e.unplaced; });
+}
+
 // Whether the file's storage is all the kept copy's, by both maps now.
 bool SharesWith(int keptFd, const std::optional<ExtentMap> &map)
 {
-    if (!map || map->empty() || !std::all_of(map->begin(), map->end(), [](const Extent &e) { return e.shared; }))
+    if (!map || !AllShared(*map))
         return false;
     const std::optional<ExtentMap> kept = ExtentsOf(keptFd);
     return kept && SameStorage(*map, *kept);
@@ -90,8 +96,10 @@ ReclaimOutcome ShareStorage(const ReclaimPair &pair, ReclaimEffect &effect)
 {
     effect = {};
     constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    const OpenedDescriptor kept(::openat(pair.kept.folder.fd(), pair.kept.name.c_str(), kFlags));
-    if (!Opened(kept.get(), pair.keptStatus))
+    const OpenedDescriptor ownKept(pair.keptFd >= 0 ? -1
+                                                    : ::openat(pair.kept.folder.fd(), pair.kept.name.c_str(), kFlags));
+    const int keptFd = pair.keptFd >= 0 ? pair.keptFd : ownKept.get();
+    if (pair.keptFd < 0 && !Opened(keptFd, pair.keptStatus))
         return ReclaimOutcome::KeptCopyChanged;
     // Read access is enough: the kernel lets the file's owner, or whoever may
     // write it, take shared storage into it.
@@ -102,15 +110,17 @@ ReclaimOutcome ShareStorage(const ReclaimPair &pair, ReclaimEffect &effect)
         return ReclaimOutcome::Changed;
     const auto size = std::uint64_t(pair.fileStatus.identity.size);
     const std::optional<ExtentMap> before = ExtentsOf(file.get());
-    if (size == 0 || SharesWith(kept.get(), before))
+    if (size == 0 || SharesWith(keptFd, before))
         return ReclaimOutcome::AlreadyDone;
 
-    if (const ReclaimOutcome outcome = Deduplicate(kept.get(), file.get(), size); outcome != ReclaimOutcome::Done)
+    if (const ReclaimOutcome outcome = Deduplicate(keptFd, file.get(), size); outcome != ReclaimOutcome::Done)
         return outcome;
     const std::optional<ExtentMap> after = ExtentsOf(file.get());
     if (!before || !after)
         return ReclaimOutcome::Done; // shared as the kernel says; no map to count by
-    if (!SharesWith(kept.get(), after))
+    // The kernel answers for what it compared, the map for what it shares:
+    // every byte of the copy in shared blocks now, as the source's are.
+    if (!AllShared(*after))
         return HasInlineData(*before) || HasInlineData(*after) ? ReclaimOutcome::TooSmallToShare
                                                                : ReclaimOutcome::Changed;
     effect.released = std::min(pair.fileStatus.allocatedBytes, UnsharedBytes(*before));

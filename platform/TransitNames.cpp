@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <pthread.h>
 #include <unistd.h>
 
 int TransitKindOf(std::string_view name)
@@ -22,9 +23,30 @@ int TransitKindOf(std::string_view name)
     return -1;
 }
 
+namespace
+{
+
+// The process id, asked once and again in a child after fork.
+std::atomic<pid_t> gPid{0};
+
+pid_t ProcessId()
+{
+    static const bool forgetInChild = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { gPid.store(0); });
+        return true;
+    }();
+    (void)forgetInChild;
+    pid_t pid = gPid.load();
+    if (pid == 0)
+        gPid.store(pid = ::getpid());
+    return pid;
+}
+
+} // namespace
+
 std::string NextTransitName(TransitKindIndex kind)
 {
     // One counter for every kind: two steps never pick the same number.
     static std::atomic<std::uint64_t> counter{0};
-    return std::string(kTransitKinds[kind].prefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return std::string(kTransitKinds[kind].prefix) + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
 }
