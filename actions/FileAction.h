@@ -30,8 +30,8 @@ struct FileVerdict {
         InProtectedFolder, // untouched, in a folder the user protected: its row stays
     };
     Kind kind = Left;
-    int reason = -1;        // why it was left, in the action's own numbering; -1: not told apart
-    std::int64_t bytes = 0; // released by it
+    int reason = -1;          // why it was left, in the action's own numbering; -1: not told apart
+    std::int64_t bytes = 0;   // released by it
     bool bytesAtMost = false; // the file system may still hold some of them (a snapshot)
     // Joined: the file of its group it was joined with, by its place among
     // the files the run was given.

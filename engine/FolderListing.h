@@ -75,7 +75,8 @@ public:
     // under the program's own in-transit name, for the summary to tell.
     std::uint64_t softwareFolders() const { return software_; }
     const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles() const { return inTransit_; }
-    void countPassedBy(std::uint64_t softwareFolders, const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles)
+    void countPassedBy(std::uint64_t softwareFolders,
+                       const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles)
     {
         software_ += softwareFolders;
         for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)

@@ -88,8 +88,9 @@ std::string InTransitText(std::size_t kind, int count)
 {
     const TransitKind &what = kTransitKinds[kind];
     return CountOf(count, "file", "files") + " named " + std::string(what.prefix) + "... "
-        + std::string(ByCount(count, "was", "were")) + " left by " + ByCount(count, what.leftByOne, what.leftByMany).data()
-        + "; " + std::string(ByCount(count, "it was", "they were")) + " not offered.";
+        + std::string(ByCount(count, "was", "were")) + " left by "
+        + ByCount(count, what.leftByOne, what.leftByMany).data() + "; "
+        + std::string(ByCount(count, "it was", "they were")) + " not offered.";
 }
 
 std::string SharedStorageText(int copies, std::int64_t bytes)

@@ -16,9 +16,11 @@ SharedCopies CountSharedCopies(const OrderedGroups &groups, const StorageProfile
             if (!profiles.sharesStorage(row.identity.device))
                 continue;
             std::optional<ExtentMap> map = ExtentsOfPath(row.path);
-            if (!map || map->empty() || !std::all_of(map->begin(), map->end(), [](const Extent &e) { return e.shared; }))
+            if (!map || map->empty()
+                || !std::all_of(map->begin(), map->end(), [](const Extent &e) { return e.shared; }))
                 continue;
-            if (std::any_of(maps.begin(), maps.end(), [&](const ExtentMap &other) { return SameStorage(*map, other); })) {
+            if (std::any_of(maps.begin(), maps.end(),
+                            [&](const ExtentMap &other) { return SameStorage(*map, other); })) {
                 ++shared.copies;
                 shared.bytes += row.identity.size;
             } else {

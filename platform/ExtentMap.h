@@ -12,8 +12,8 @@ struct Extent {
     std::uint64_t logical = 0;  // offset in the file
     std::uint64_t physical = 0; // offset on the disk
     std::uint64_t length = 0;
-    bool shared = false; // another file (or a snapshot) holds these blocks too
-    bool inlined = false; // kept in the file system's own records, not in blocks of its own
+    bool shared = false;   // another file (or a snapshot) holds these blocks too
+    bool inlined = false;  // kept in the file system's own records, not in blocks of its own
     bool unplaced = false; // not written out yet, or the place is not told: no place to compare
 };
 using ExtentMap = std::vector<Extent>;
@@ -39,7 +39,7 @@ bool HasInlineData(const ExtentMap &map);
 
 // What the kind of a file system (statfs's f_type) says of it.
 struct FileSystemTraits {
-    bool sharesStorage = false; // files may share extents (Btrfs, XFS with reflink, bcachefs, ...)
+    bool sharesStorage = false;  // files may share extents (Btrfs, XFS with reflink, bcachefs, ...)
     bool keepsSnapshots = false; // a snapshot may still hold blocks a file gave up
 };
 FileSystemTraits TraitsOfFileSystemType(long type);

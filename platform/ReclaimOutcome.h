@@ -10,7 +10,8 @@ enum class ReclaimOutcome {
     Gone,               // nothing is at the path any more
     Unsupported,        // the file system cannot do it
     OtherFileSystem,    // on another file system than the kept copy
-    AttributesDiffer,   // owner, group, mode, ACL or an extended attribute differ: a link would change who may use the path
+    AttributesDiffer,   // owner, group, mode, ACL or an extended attribute differ: a link would change who may use the
+                        // path
     InUse,              // another program has it open, or opened it meanwhile: a link would lose what it writes
     WriterUnknown,      // no write lease could be had (not the owner, no leases there)
     KeptCopyProtected,  // the kept copy lies in a protected folder: a link would let it be changed through this path

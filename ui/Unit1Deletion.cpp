@@ -46,7 +46,8 @@ constexpr char kTrashUnusable[] = "The Trash could not be used (%1); it was look
 QString LeftText(int left)
 {
     return QString::fromStdString(CountOf(left, "file", "files") + " could not be deleted; "
-                                  + std::string(ByCount(left, "its row remains", "their rows remain")) + " in the list.");
+                                  + std::string(ByCount(left, "its row remains", "their rows remain"))
+                                  + " in the list.");
 }
 
 QString ProtectedText(int kept)

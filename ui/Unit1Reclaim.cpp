@@ -49,11 +49,13 @@ QString Summary(ReclaimKind kind, const ActionTally &tally)
     const int done = tally.done;
     std::string text = CountOf(done, "file", "files");
     if (kind == ReclaimKind::ShareStorage)
-        text += " now " + Words(done, "shares", "share") + " storage with " + Words(done, "its", "their") + " kept copy. ";
+        text += " now " + Words(done, "shares", "share") + " storage with " + Words(done, "its", "their")
+            + " kept copy. ";
     else
         text += Words(done, " is now a hard link", " are now hard links") + " to " + Words(done, "its", "their")
             + " kept copy. ";
-    text += std::string(tally.releasedAtMost ? "Up to " : "") + FormatByteSize(tally.releasedBytes) + " space released.";
+    text
+        += std::string(tally.releasedAtMost ? "Up to " : "") + FormatByteSize(tally.releasedBytes) + " space released.";
     return QString::fromStdString(text);
 }
 

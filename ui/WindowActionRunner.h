@@ -77,5 +77,5 @@ private:
     std::vector<std::uint64_t> rowIdOfFile_;
     std::unordered_map<int, std::vector<std::size_t>> filesOfGroup_;
     ResultModel::JoinedAs joinedAs_ = ResultModel::JoinedAs::HardLink;
-    ActionRunner runner_;        // last: let go of before the timers go
+    ActionRunner runner_; // last: let go of before the timers go
 };

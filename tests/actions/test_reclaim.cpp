@@ -151,8 +151,8 @@ TEST_F(Reclaim, AKillAtAnyStepOfLinkingLeavesAWholeFileAtThePath)
 {
     SKIP_UNLESS(mountDisk(Kind::Xfs));
     const std::vector<std::string> files = copies(5);
-    const LinkStep steps[] = {LinkStep::Checked, LinkStep::Linked, LinkStep::Verified, LinkStep::Exchanged,
-                              LinkStep::Replaced};
+    const LinkStep steps[]
+        = {LinkStep::Checked, LinkStep::Linked, LinkStep::Verified, LinkStep::Exchanged, LinkStep::Replaced};
     for (int i = 0; i < 5; ++i) {
         const pid_t child = ::fork();
         if (child == 0) {

@@ -38,10 +38,11 @@ bool Shell(const std::string &command)
 // Whether the user nobody can open the file for reading.
 bool NobodyReads(const std::string &path)
 {
-    return AsUser(kNobody, [&] {
-               const int fd = ::open(path.c_str(), O_RDONLY);
-               return fd >= 0 ? 0 : 1;
-           })
+    return AsUser(kNobody,
+                  [&] {
+                      const int fd = ::open(path.c_str(), O_RDONLY);
+                      return fd >= 0 ? 0 : 1;
+                  })
         == 0;
 }
 
@@ -112,7 +113,8 @@ public:
     bool ended()
     {
         int status = 0;
-        const bool ok = pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        const bool ok
+            = pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         pid_ = -1;
         return ok;
     }
@@ -223,19 +225,19 @@ TEST_P(LinkOn, AProgramOpeningTheCopyDuringTheStepMakesItUndoItself)
         const std::string &copy = files[i];
         std::unique_ptr<Writer> writer;
         SpaceReclaimer linker(ReclaimKind::HardLink);
-        const SpaceReclaimer::Checks checks{nullptr, nullptr, [&](LinkStep step) {
-                                                if (step != moments[i].step)
-                                                    return;
-                                                std::string path = copy;
-                                                if (moments[i].byHiddenName)
-                                                    for (const auto &entry : fs::directory_iterator(at("")))
-                                                        if (entry.path().filename().string().starts_with(
-                                                                kLinkingPrefix))
-                                                            path = entry.path().string();
-                                                writer = std::make_unique<Writer>(path, false);
-                                                writer->open('y');
-                                                EXPECT_TRUE(LeaseBreaking());
-                                            }};
+        const SpaceReclaimer::Checks checks{
+            nullptr, nullptr, [&](LinkStep step) {
+                if (step != moments[i].step)
+                    return;
+                std::string path = copy;
+                if (moments[i].byHiddenName)
+                    for (const auto &entry : fs::directory_iterator(at("")))
+                        if (entry.path().filename().string().starts_with(kLinkingPrefix))
+                            path = entry.path().string();
+                writer = std::make_unique<Writer>(path, false);
+                writer->open('y');
+                EXPECT_TRUE(LeaseBreaking());
+            }};
         EXPECT_EQ(linker.apply(copy, seen(copy), kept(), checks).outcome, ReclaimOutcome::InUse) << i;
         ASSERT_TRUE(writer);
         EXPECT_TRUE(writer->ended()) << i;
@@ -304,7 +306,7 @@ TEST_F(Safety, TheBenchLeavesCopiesWhoseKeptCopyIsProtected)
     const std::vector<std::string> files = copies(2);
     const std::string out = tree.path("bench.out");
     ASSERT_TRUE(Shell(std::string(VARNOK_BENCH) + " --protect '" + at("a") + "' --apply link '" + at("") + "' > '" + out
-                    + "' 2>/dev/null"));
+                      + "' 2>/dev/null"));
     EXPECT_NE(FileContent(out).find("changed=0 released=0 left=2"), std::string::npos) << FileContent(out);
     for (const std::string &file : files)
         EXPECT_NE(seen(file).inode, kept().identity.inode);

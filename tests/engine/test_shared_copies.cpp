@@ -55,8 +55,9 @@ TEST_P(SharedCopiesTest, TheSummaryTellsCopiesThatTakeNoExtraSpace)
     }
     EXPECT_EQ(host.lastSummary.sharedCopies, 3);
     EXPECT_EQ(host.lastSummary.sharedBytes, 2 * (1 << 20) + 70000);
-    EXPECT_EQ(SummaryNotes(host.lastSummary), "\n3 listed copies already share all their storage with another copy "
-                                              "of their group: 2.07 MB that take no extra space.");
+    EXPECT_EQ(SummaryNotes(host.lastSummary),
+              "\n3 listed copies already share all their storage with another copy "
+              "of their group: 2.07 MB that take no extra space.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, SharedCopiesTest, ::testing::Values(Kind::Btrfs, Kind::Xfs, Kind::Ext4),
@@ -76,6 +77,6 @@ TEST(SharedCopies, OnlyFileSystemsThatShareStorageAreAsked)
     EXPECT_TRUE(TraitsOfFileSystemType(0x9123683E).keepsSnapshots);
     EXPECT_TRUE(TraitsOfFileSystemType(0x58465342).sharesStorage); // XFS
     EXPECT_FALSE(TraitsOfFileSystemType(0x58465342).keepsSnapshots);
-    EXPECT_FALSE(TraitsOfFileSystemType(0xEF53).sharesStorage);    // ext4
+    EXPECT_FALSE(TraitsOfFileSystemType(0xEF53).sharesStorage);     // ext4
     EXPECT_FALSE(TraitsOfFileSystemType(0x01021994).sharesStorage); // tmpfs
 }

@@ -79,11 +79,13 @@ TEST(ScanTexts, CountsAgreeWithTheirWords)
     EXPECT_EQ(UnreadText(1), "1 folder or file could not be read.");
     EXPECT_EQ(InTransitText(kDeletingKind, 1),
               "1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered.");
-    EXPECT_EQ(InTransitText(kLinkingKind, 2), "2 files named .varnok-linking-... were left by hard links that did "
-                                              "not finish; they were not offered.");
+    EXPECT_EQ(InTransitText(kLinkingKind, 2),
+              "2 files named .varnok-linking-... were left by hard links that did "
+              "not finish; they were not offered.");
     EXPECT_EQ(SharedStorageText(1, 2048),
               "1 listed copy already shares all its storage with another copy of its group: 2 KB that takes no extra "
               "space.");
-    EXPECT_EQ(SharedStorageText(2, 3 << 20), "2 listed copies already share all their storage with another copy of "
-                                             "their group: 3 MB that take no extra space.");
+    EXPECT_EQ(SharedStorageText(2, 3 << 20),
+              "2 listed copies already share all their storage with another copy of "
+              "their group: 3 MB that take no extra space.");
 }

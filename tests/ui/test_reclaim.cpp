@@ -3,12 +3,15 @@
 // Shared storage and hard links driven through the real window, on Btrfs,
 // XFS and ext4 images.
 #include "platform/FileStatus.h"
-#include "ui/FolderProtection.h"
+#include "platform/TransitNames.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/TempTree.h"
+#include "ui/FolderProtection.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 
 #include <cstdlib>
@@ -107,8 +110,7 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
     EXPECT_EQ(rowPaths(), (std::vector<std::string>{notes[0], notes[1], photos[0], photos[1], photos[2]}));
     EXPECT_FALSE(results().isChecked(2));
     EXPECT_FALSE(results().isChecked(3));
-    EXPECT_TRUE(tip(2).contains("\nShares storage with " + QString::fromStdString(photos[2])))
-        << tip(2).toStdString();
+    EXPECT_TRUE(tip(2).contains("\nShares storage with " + QString::fromStdString(photos[2]))) << tip(2).toStdString();
     EXPECT_FALSE(tip(4).contains("Shares storage"));
 
     // A scan after it says they take no extra space, so nobody takes them for waste.
@@ -224,9 +226,24 @@ TEST_F(ReclaimTest, AKeptCopyProtectedAfterTheScanIsNeverLinkedTo)
     form->folderProtection().setFolders({tree.path("disk/album")});
     dialogs.boxes.clear();
     run("HardLinks1", true);
-    EXPECT_EQ(reasons(), (QStringList{"2 files left: their kept copy is protected: a link would let it be changed "
-                                      "through these paths.",
-                                      "The rows of the files left remain in the list."}));
+    EXPECT_EQ(reasons(),
+              (QStringList{"2 files left: their kept copy is protected: a link would let it be changed "
+                           "through these paths.",
+                           "The rows of the files left remain in the list."}));
     EXPECT_NE(StatPathNoFollow(tree.path("disk/backup/beach.jpg")).identity.inode,
               StatPathNoFollow(kept).identity.inode);
+}
+
+// The help page names every kind of file a step that did not finish may
+// leave, by its real prefix and by what left it.
+TEST(ReclaimHelp, TheHelpPageNamesEveryLeftover)
+{
+    QFile page(QCoreApplication::applicationDirPath() + "/varnok.html");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll()).simplified();
+    for (const TransitKind &kind : kTransitKinds) {
+        EXPECT_TRUE(text.contains(QString::fromLatin1(kind.prefix.data(), qsizetype(kind.prefix.size()))))
+            << kind.prefix;
+        EXPECT_TRUE(text.contains(QString::fromLatin1(kind.leftByOne))) << kind.leftByOne;
+    }
 }

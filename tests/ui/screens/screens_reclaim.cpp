@@ -24,6 +24,7 @@
 
 #include <deque>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace
 {
@@ -101,6 +102,9 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
         std::ofstream(tree.path(std::string("disk/") + folder + "/beach.jpg"), std::ios::binary) << bytes;
     }
     tree.setTime("disk/backup/beach.jpg", 1700000000);
+    // A copy whose permissions differ: a link would change who may read it.
+    std::ofstream(tree.path("disk/project/beach-private.jpg"), std::ios::binary) << bytes;
+    ::chmod(tree.path("disk/project/beach-private.jpg").c_str(), 0600);
     PhotographedDialogs dialogs;
     dialogs.prefix = QString::fromLatin1(GetParam().name);
     TForm1 form(dialogs);
@@ -111,15 +115,22 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
     dialogs.prefix = QString::fromLatin1(GetParam().name) + "-scan";
     QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
-    ASSERT_EQ(form.resultModel().rowCount(), 3);
+    ASSERT_EQ(form.resultModel().rowCount(), 4);
 
     dialogs.prefix = QString::fromLatin1(GetParam().name);
     dialogs.shots.clear();
     form.findChild<QAction *>(GetParam().entry)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.deletionRunning() && dialogs.shots.size() == 2; }));
-    EXPECT_EQ(form.resultModel().rowCount(), 1);
+    EXPECT_EQ(form.resultModel().rowCount(), 4); // every file is still there
     for (const char *folder : {"album", "project", "backup"})
         EXPECT_EQ(FileContent(tree.path(std::string("disk/") + folder + "/beach.jpg")), bytes);
+    // After sharing, a scan tells the copies that take no extra space.
+    if (std::string(GetParam().entry) == "ShareStorage1") {
+        dialogs.prefix = QString::fromLatin1(GetParam().name) + "-rescan";
+        dialogs.shots.clear();
+        QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
+        ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning() && dialogs.shots.size() == 1; }));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, ReclaimScreens,
