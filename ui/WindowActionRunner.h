@@ -29,10 +29,10 @@ public:
     // Starts the action on the files of these rows, last row first. A file
     // the action joins with another copy (Joined) keeps its row, unchecked,
     // its tooltip saying `joinedAs` which copy.
-    void start(std::vector<int> rows, std::unique_ptr<FileAction> action,
+    void start(const std::vector<int> &rows, std::unique_ptr<FileAction> action,
                ResultModel::JoinedAs joinedAs = ResultModel::JoinedAs::HardLink);
     // Starts deleting them, to the trash when `recycle`, through the remover.
-    void start(std::vector<int> rows, bool recycle);
+    void start(const std::vector<int> &rows, bool recycle);
     bool isRunning() const { return runner_.isRunning(); }
     // Ends after the file in hand and reports the tally; when that file has
     // not come back within ActionRunner::kStopWait, the run is given up and

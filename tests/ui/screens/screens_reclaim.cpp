@@ -3,8 +3,12 @@
 // Shared storage and hard links through the real window and its real message
 // boxes on an X server (Xvfb), on Btrfs and XFS images: the confirmation and
 // the summary are photographed, then answered Yes and OK as a person would.
-// The pictures go to $VARNOK_SCREENS_DIR. Run through reclaim-screens, which
-// makes the machine read-only around the test's folder first.
+// The pictures go to $VARNOK_SCREENS_DIR as reclaim-<share|link>-<box>.png
+// on XFS; Btrfs's summaries say "up to" (a snapshot may hold the blocks) and
+// go to reclaim-<share|link>-btrfs-<box>.png. After sharing, the next scan's
+// summary is photographed too (-rescan-). docs/ keeps them. Run through
+// reclaim-screens, which makes the machine read-only around the test's
+// folder first.
 #include "platform/FileStatus.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
@@ -73,7 +77,8 @@ private:
 
 struct Case {
     LoopImageMount::Kind kind;
-    const char *name;
+    const char *name;  // of the test
+    const char *shots; // the pictures' names begin so
     const char *entry;
 };
 
@@ -106,18 +111,18 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
     std::ofstream(tree.path("disk/project/beach-private.jpg"), std::ios::binary) << bytes;
     ::chmod(tree.path("disk/project/beach-private.jpg").c_str(), 0600);
     PhotographedDialogs dialogs;
-    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    dialogs.prefix = QString::fromLatin1(GetParam().shots);
     TForm1 form(dialogs);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("disk")));
     QTest::mouseClick(form.findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
-    dialogs.prefix = QString::fromLatin1(GetParam().name) + "-scan";
+    dialogs.prefix = QString::fromLatin1(GetParam().shots) + "-scan";
     QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
     ASSERT_EQ(form.resultModel().rowCount(), 4);
 
-    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    dialogs.prefix = QString::fromLatin1(GetParam().shots);
     dialogs.shots.clear();
     form.findChild<QAction *>(GetParam().entry)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.deletionRunning() && dialogs.shots.size() == 2; }));
@@ -126,20 +131,21 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
         EXPECT_EQ(FileContent(tree.path(std::string("disk/") + folder + "/beach.jpg")), bytes);
     // After sharing, a scan tells the copies that take no extra space.
     if (std::string(GetParam().entry) == "ShareStorage1") {
-        dialogs.prefix = QString::fromLatin1(GetParam().name) + "-rescan";
+        dialogs.prefix = QString::fromLatin1(GetParam().shots) + "-rescan";
         dialogs.shots.clear();
         QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
         ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning() && dialogs.shots.size() == 1; }));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, ReclaimScreens,
-                         ::testing::Values(Case{LoopImageMount::Kind::Btrfs, "btrfs-share", "ShareStorage1"},
-                                           Case{LoopImageMount::Kind::Xfs, "xfs-share", "ShareStorage1"},
-                                           Case{LoopImageMount::Kind::Btrfs, "btrfs-link", "HardLinks1"},
-                                           Case{LoopImageMount::Kind::Xfs, "xfs-link", "HardLinks1"}),
-                         [](const auto &info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Images, ReclaimScreens,
+    ::testing::Values(Case{LoopImageMount::Kind::Btrfs, "btrfs-share", "reclaim-share-btrfs", "ShareStorage1"},
+                      Case{LoopImageMount::Kind::Xfs, "xfs-share", "reclaim-share", "ShareStorage1"},
+                      Case{LoopImageMount::Kind::Btrfs, "btrfs-link", "reclaim-link-btrfs", "HardLinks1"},
+                      Case{LoopImageMount::Kind::Xfs, "xfs-link", "reclaim-link", "HardLinks1"}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
