@@ -110,6 +110,7 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
     // A copy whose permissions differ: a link would change who may read it.
     std::ofstream(tree.path("disk/project/beach-private.jpg"), std::ios::binary) << bytes;
     ::chmod(tree.path("disk/project/beach-private.jpg").c_str(), 0600);
+    tree.setTime("disk/project/beach-private.jpg", 1600000000); // never the kept copy
     PhotographedDialogs dialogs;
     dialogs.prefix = QString::fromLatin1(GetParam().shots);
     TForm1 form(dialogs);
