@@ -24,7 +24,15 @@ ScanSummary ScanStats::summary(int groupCount) const
         s.inTransitFiles[kind] = capped(inTransitFiles[kind]);
     s.sharedCopies = sharedCopies;
     s.sharedBytes = sharedBytes;
+    std::lock_guard lock(missingMutex_);
+    s.missingFolders = missingFolders_;
     return s;
+}
+
+void ScanStats::addMissingFolder(const std::string &folder)
+{
+    std::lock_guard lock(missingMutex_);
+    missingFolders_.push_back(folder);
 }
 
 ScanBoundary &ScanContext::ensureBoundary()

@@ -36,6 +36,9 @@ std::string InTransitText(std::size_t kind, int count);
 // of their group, `bytes` in all: they take no extra space.
 std::string SharedStorageText(int copies, std::int64_t bytes);
 
+// ... naming a listed folder where no folder was.
+std::string MissingFolderText(const std::string &folder);
+
 struct ScanSummary;
 // The lines that follow the summary's first: what the scan passed by and
 // what it could not read, each on a line of its own after a newline.

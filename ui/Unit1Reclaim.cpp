@@ -29,9 +29,11 @@ std::string Words(long long count, std::string_view one, std::string_view many)
     return std::string(ByCount(count, one, many));
 }
 
-QString Question(ReclaimKind kind, int files, int groups)
+// Files, groups and their size, as the list holds them.
+QString Question(ReclaimKind kind, int files, int groups, std::int64_t bytes)
 {
-    std::string text = CountOf(files, "file", "files") + " in " + CountOf(groups, "group", "groups");
+    std::string text = CountOf(files, "file", "files") + " in " + CountOf(groups, "group", "groups") + ", "
+        + FormatByteSize(bytes) + " in all,";
     if (kind == ReclaimKind::ShareStorage)
         text += " will share the storage of " + Words(files, "its", "their") + " group's kept copy. "
             + Words(files, "The file keeps its own name and settings; a later change to it is written apart.",
@@ -128,17 +130,19 @@ void TForm1::reclaimChecked(ReclaimKind kind)
     std::vector<int> rows = checkedRows();
     const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     int files = 0;
+    std::int64_t bytes = 0;
     std::set<int> groups;
     for (int row : rows)
         if (guard.keepsCopyOf(model_->group(row))) {
             ++files;
+            bytes += model_->fileSize(row);
             groups.insert(model_->group(row));
         }
-    if (files > 0 && !dialogs_.confirm(this, Question(kind, files, int(groups.size()))))
+    if (files > 0 && !dialogs_.confirm(this, Question(kind, files, int(groups.size()), bytes)))
         return;
     reclaimKind_ = kind;
     beginRun(rows.size(), DeleteReport::Reclaimed);
-    deleter_->start(std::move(rows), std::make_unique<ReclaimAction>(kind),
+    deleter_->start(rows, std::make_unique<ReclaimAction>(kind),
                     kind == ReclaimKind::ShareStorage ? ResultModel::JoinedAs::SharedStorage
                                                       : ResultModel::JoinedAs::HardLink);
 }

@@ -91,8 +91,9 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
 
     run("ShareStorage1", false);
     EXPECT_EQ(dialogs.questions,
-              QStringList{"2 files in 1 group will share the storage of their group's kept copy. Each file keeps its "
-                          "own name and settings; a later change to one is written apart. Continue?"});
+              QStringList{"2 files in 1 group, 390.63 KB in all, will share the storage of their group's kept copy. "
+                          "Each file keeps its own name and settings; a later change to one is written apart. "
+                          "Continue?"});
     EXPECT_TRUE(summaries().empty());
     EXPECT_EQ(results().rowCount(), 5);
 
@@ -133,9 +134,9 @@ TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
     run("HardLinks1", true);
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(dialogs.questions.front(),
-              "2 files in 1 group will be replaced with hard links to their group's kept copy. The files become one "
-              "file under several names: a change through one name shows under every name. The linked paths take the "
-              "kept copy's modification time. Continue?");
+              "2 files in 1 group, 390.63 KB in all, will be replaced with hard links to their group's kept copy. The "
+              "files become one file under several names: a change through one name shows under every name. The "
+              "linked paths take the kept copy's modification time. Continue?");
     // XFS frees a last name's blocks in the background: the count waits for it.
     ASSERT_EQ(summaries().size(), 1u);
     EXPECT_TRUE(summaries().front().startsWith("1 file is now a hard link to its kept copy. 196 KB space released."))
