@@ -28,26 +28,26 @@ struct ActionRunner::Run {
     std::mutex mutex; // guards the members below
     std::condition_variable arrived;
     std::vector<ActionOutcome> pending;
-    std::optional<std::int64_t> measured; // the action's own count of the bytes released
     bool done = false;
     bool wakeSent = false;
     std::string failure;
 
     // Worker side: hands over one outcome (or the end), and wakes the owner
-    // once per batch.
+    // once per batch: the owner takes what has come since, not one by one.
     void report(std::optional<ActionOutcome> outcome)
     {
         bool wakeNow = false;
         {
             std::lock_guard lock(mutex);
             if (outcome)
-                pending.push_back(*outcome);
+                pending.push_back(std::move(*outcome));
             else
                 done = true;
             wakeNow = !wakeSent;
             wakeSent = true;
         }
-        arrived.notify_all();
+        if (wakeNow || !outcome)
+            arrived.notify_all();
         if (wakeNow && wake)
             gate->run(wake);
     }
@@ -120,11 +120,6 @@ void ActionRunner::work(Run &run) noexcept
             run.report(ActionOutcome{run.order[i],
                                      file.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
                                                             : run.action->apply(file, context)});
-        }
-        const std::optional<std::int64_t> measured = run.action->measuredRelease();
-        {
-            std::lock_guard lock(run.mutex);
-            run.measured = measured;
         }
         run.report(std::nullopt);
     } catch (...) {
@@ -203,16 +198,16 @@ bool ActionRunner::gathered(ActionBatch &batch)
         done = run_->done;
         run_->wakeSent = false;
         tally_.failure = run_->failure;
-        if (run_->measured)
-            tally_.releasedBytes = *run_->measured;
         run_->action->note(tally_);
     }
     for (const ActionOutcome &outcome : batch.outcomes) {
         const FileVerdict &verdict = outcome.verdict;
         switch (verdict.kind) {
         case FileVerdict::Done:
+        case FileVerdict::Joined:
             ++tally_.done;
             tally_.releasedBytes += verdict.bytes;
+            tally_.releasedAtMost = tally_.releasedAtMost || (verdict.bytesAtMost && verdict.bytes > 0);
             break;
         case FileVerdict::Gone: // nothing to show for it, nothing to keep
             break;

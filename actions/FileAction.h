@@ -3,8 +3,10 @@
 #pragma once
 #include "actions/ActionFile.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class KeptCopyGuard;
 class ProtectedFolders;
@@ -21,14 +23,27 @@ struct ActionContext {
 // How one file came out, as the list and the tally see it.
 struct FileVerdict {
     enum Kind {
-        Done,              // deleted, sharing storage or linked: its row leaves
+        Done,              // deleted: its row leaves
+        Joined,            // sharing storage or linked (or found so): done, but the file stays, and so does its row
         Gone,              // nothing was there any more: its row leaves, uncounted
         Left,              // untouched: its row stays
         InProtectedFolder, // untouched, in a folder the user protected: its row stays
     };
     Kind kind = Left;
-    int reason = -1;        // why it was left, in the action's own numbering; -1: not told apart
-    std::int64_t bytes = 0; // released by it, when the action does not measure at the end
+    int reason = -1;          // why it was left, in the action's own numbering; -1: not told apart
+    std::int64_t bytes = 0;   // released by it
+    bool bytesAtMost = false; // the file system may still hold some of them (a snapshot)
+    // Joined: the file of its group it was joined with, by its place among
+    // the files the run was given.
+    std::size_t joinedWith = 0;
+    // The file as the action left it, when that changed what the scan saw
+    // (it is another name of the kept copy now): whoever holds the list takes
+    // it as seen, so that a later action does not take the action's own
+    // change for somebody else's.
+    std::optional<FileIdentity> identity = std::nullopt;
+    // The same for other files of its group, known by device and inode (the
+    // kept copy, which a new link gives a new status-change time).
+    std::vector<FileIdentity> renewed = {};
 };
 
 // What a run does to each of its chosen files, on the run's own thread (see
@@ -39,10 +54,6 @@ class FileAction
 public:
     virtual ~FileAction() = default;
     virtual FileVerdict apply(const ActionFile &file, const ActionContext &context) = 0;
-    // After the last file, on the run's thread: the bytes the run released
-    // as measured, for an action that measures them itself; none: the sum
-    // of the verdicts'.
-    virtual std::optional<std::int64_t> measuredRelease() { return std::nullopt; }
     // Adds what the action noticed besides the files. Asked on the owner's
     // thread while apply() may run on the run's: guard what both touch.
     virtual void note(ActionTally &) const { }

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/sysmacros.h>
 #include <thread>
 #include <vector>
@@ -94,10 +95,21 @@ double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::stea
     return std::chrono::duration<double>(b - a).count();
 }
 
+// User and system time of the whole process so far.
+double ProcessCpuSeconds()
+{
+    struct rusage usage {
+    };
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const struct timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct Applied {
     int changed = 0;
     int left = 0;
     std::int64_t released = 0;
+    bool releasedAtMost = false;
 };
 
 // Joins the checked rows of each group with its first unchecked one, through
@@ -119,14 +131,18 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     Applied applied;
     if (!runner.start(std::move(files), std::make_unique<ReclaimAction>(kind)))
         return applied;
+    // Taken as the window takes them: a batch interval after the first
+    // outcome of a batch arrived.
     ActionBatch batch;
     while (!batch.finished) {
-        runner.waitForOutcomes(ActionRunner::kBatchInterval);
+        if (runner.waitForOutcomes(ActionRunner::kBatchInterval))
+            std::this_thread::sleep_for(ActionRunner::kBatchInterval);
         batch = runner.take();
     }
     applied.changed = batch.tally.done;
     applied.left = chosen - batch.tally.done;
     applied.released = batch.tally.releasedBytes;
+    applied.releasedAtMost = batch.tally.releasedAtMost;
     return applied;
 }
 
@@ -370,10 +386,12 @@ int main(int argc, char **argv)
     const int status = host.failure_.empty() ? 0 : 1;
     if (apply && status == 0 && !abandoned && !host.stop_.load()) {
         const auto from = std::chrono::steady_clock::now();
+        const double cpuFrom = ProcessCpuSeconds();
         const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
-        std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
-        std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
-                    applied.left);
+        std::fprintf(stderr, "apply_seconds=%.3f apply_cpu_seconds=%.3f\n",
+                     secondsBetween(from, std::chrono::steady_clock::now()), ProcessCpuSeconds() - cpuFrom);
+        std::printf("changed=%d released=%lld left=%d%s\n", applied.changed, static_cast<long long>(applied.released),
+                    applied.left, applied.releasedAtMost ? " released_at_most=1" : "");
     }
     if (status)
         std::fprintf(stderr, "%s\n", host.failure_.c_str());

@@ -5,12 +5,12 @@
 #include "boundary/PseudoFileSystems.h"
 #include "boundary/RuntimeMounts.h"
 #include "boundary/TrashFolders.h"
-#include "platform/FileRemoval.h"
 #include "platform/FolderEntries.h"
 #include "platform/FolderHandle.h"
 #include "platform/FreedesktopTrash.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/RealPath.h"
+#include "platform/TransitNames.h"
 
 #include <fcntl.h>
 #include <string_view>
@@ -283,17 +283,19 @@ bool ScanBoundary::inTrash(int folderFd, const FileIdentity &id)
     return trash_->contains(folderFd, id);
 }
 
-FolderStanding ScanBoundary::listedFolder(int folderFd, PassedBy *why)
+FolderStanding ScanBoundary::listedFolder(int folderFd, PassedBy *why, PathStatus *folder)
 {
-    const Verdict verdict = listedVerdict(folderFd);
+    const Verdict verdict = listedVerdict(folderFd, folder);
     if (why)
         *why = verdict.why;
     return verdict.standing;
 }
 
-ScanBoundary::Verdict ScanBoundary::listedVerdict(int folderFd)
+ScanBoundary::Verdict ScanBoundary::listedVerdict(int folderFd, PathStatus *folder)
 {
     const PathStatus self = StatAt(folderFd, "");
+    if (folder)
+        *folder = self;
     if (self.kind != FileKind::Directory)
         return {}; // nothing there to search or to protect
     const auto key = std::make_pair(self.identity.device, self.identity.inode);

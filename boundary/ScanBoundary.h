@@ -39,7 +39,8 @@ public:
     // A folder the user listed, open as `folderFd`: where it stands, however
     // it was reached, and why when it is the system's. Deletion asks the
     // same of a file's folder.
-    FolderStanding listedFolder(int folderFd, PassedBy *why = nullptr);
+    // `folder`, when given, learns the folder's status, read on the way.
+    FolderStanding listedFolder(int folderFd, PassedBy *why = nullptr, PathStatus *folder = nullptr);
     // A subfolder `name` met by a walk in a folder standing as `parent` whose
     // status is `parentStatus`; the subfolder is open as `childFd` with the
     // status `child` (from DirectoryReader::status, which tells its mount).
@@ -85,7 +86,7 @@ private:
     Verdict byInnerPath(std::uint64_t tableDevice, const std::string &innerPath) const;
     Verdict mountRoot(std::uint64_t mountId);
     Verdict judgeListed(int folderFd, const PathStatus &self);
-    Verdict listedVerdict(int folderFd);
+    Verdict listedVerdict(int folderFd, PathStatus *folder = nullptr);
     Verdict judgeSubfolder(FolderStanding parent, const PathStatus &parentStatus, const char *name, int childFd,
                            const PathStatus &child);
     std::optional<Verdict> byAncestors(int folderFd, const PathStatus &self, std::vector<std::uint64_t> &crossed);

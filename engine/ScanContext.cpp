@@ -20,7 +20,10 @@ ScanSummary ScanStats::summary(int groupCount) const
     s.systemFolders = systemFolders;
     s.trashFolders = trashFolders;
     s.softwareFolders = capped(softwareFolders);
-    s.inTransitFiles = capped(inTransitFiles);
+    for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+        s.inTransitFiles[kind] = capped(inTransitFiles[kind]);
+    s.sharedCopies = sharedCopies;
+    s.sharedBytes = sharedBytes;
     std::lock_guard lock(missingMutex_);
     s.missingFolders = missingFolders_;
     return s;

@@ -40,6 +40,10 @@ int FolderHandle::open(const std::string &path)
     close();
     if (path.empty())
         return ENOENT;
+    if (path.size() < PATH_MAX) { // one call does it; longer paths go in pieces
+        fd_ = ::open(path.c_str(), kFolderFlags);
+        return fd_ >= 0 ? 0 : errno;
+    }
     int fd = ::open(path[0] == '/' ? "/" : ".", kFolderFlags);
     std::string::size_type from = path.find_first_not_of('/');
     while (fd >= 0 && from != std::string::npos && from < path.size()) {

@@ -67,11 +67,19 @@ void WindowActionRunner::start(const std::vector<int> &rows, bool recycle)
     start(rows, std::make_unique<DeleteAction>(recycle, remover_));
 }
 
-void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<FileAction> action)
+void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<FileAction> action,
+                               ResultModel::JoinedAs joinedAs)
 {
     drainTimer_.stop();
     stopTimer_.stop();
+    joinedAs_ = joinedAs;
     std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile_);
+    rowIdOfFile_.clear();
+    filesOfGroup_.clear();
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        rowIdOfFile_.push_back(model_.rowId(rowOfFile_[f]));
+        filesOfGroup_[files[f].group].push_back(f);
+    }
     if (!runner_.start(std::move(files), std::move(action)))
         emit finished(ActionTally{});
 }
@@ -118,12 +126,44 @@ void WindowActionRunner::giveUpWhenDue()
     }
 }
 
+int WindowActionRunner::currentRow(std::size_t file) const
+{
+    return model_.rowWithId(rowIdOfFile_[file]);
+}
+
+// The row stays, unchecked: the file is still there. Rows of its group whose
+// files the action changed take them as they are now.
+void WindowActionRunner::showJoined(const ActionOutcome &outcome)
+{
+    const FileVerdict &verdict = outcome.verdict;
+    const int row = currentRow(outcome.file);
+    if (row < 0)
+        return;
+    const int with = currentRow(verdict.joinedWith);
+    model_.setChecked(row, false);
+    if (with >= 0 && with != row)
+        model_.setJoined(row, joinedAs_, model_.path(with));
+    if (verdict.identity)
+        model_.setIdentity(row, *verdict.identity);
+    for (const FileIdentity &now : verdict.renewed)
+        for (std::size_t f : filesOfGroup_[model_.group(row)]) {
+            const int other = currentRow(f);
+            if (other < 0)
+                continue;
+            const FileIdentity &listed = model_.identity(other);
+            if (listed.device == now.device && listed.inode == now.inode)
+                model_.setIdentity(other, now);
+        }
+}
+
 void WindowActionRunner::show(const ActionBatch &batch)
 {
     std::vector<int> leaving;
     for (const ActionOutcome &outcome : batch.outcomes)
         if (outcome.verdict.kind == FileVerdict::Done || outcome.verdict.kind == FileVerdict::Gone)
             leaving.push_back(rowOfFile_[outcome.file]);
+        else if (outcome.verdict.kind == FileVerdict::Joined)
+            showJoined(outcome);
     std::reverse(leaving.begin(), leaving.end()); // handled from the last row down
     model_.removeRowSet(leaving);
     emit progressed(int(batch.handled), int(batch.total));
