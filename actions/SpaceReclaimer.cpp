@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "actions/SpaceReclaimer.h"
 #include "actions/FileRecheck.h"
-#include "platform/ProtectedFolders.h"
+#include "boundary/ProtectedFolders.h"
 #include "platform/StorageSharing.h"
 
 #include <fcntl.h>

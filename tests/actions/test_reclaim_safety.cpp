@@ -5,7 +5,7 @@
 // open a protected file to changes, count space it did not release.
 #include "platform/FileRemoval.h"
 #include "platform/OpenedDescriptor.h"
-#include "platform/ProtectedFolders.h"
+#include "boundary/ProtectedFolders.h"
 #include "tests/actions/ReclaimImages.h"
 
 #include <atomic>
@@ -13,6 +13,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <sstream>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
@@ -125,11 +126,16 @@ private:
 };
 
 // Waits until some lease is being broken: an opener waits on it.
-bool LeaseBreaking()
+// Whether the lease on the file `inode` is being broken; other tests running
+// beside this one break leases of their own.
+bool LeaseBreaking(std::uint64_t inode)
 {
+    const std::string ofFile = ":" + std::to_string(inode) + " ";
     for (int tries = 0; tries < 500; ++tries) {
-        if (FileContent("/proc/locks").find("BREAKING") != std::string::npos)
-            return true;
+        std::istringstream locks(FileContent("/proc/locks"));
+        for (std::string line; std::getline(locks, line);)
+            if (line.find("BREAKING") != std::string::npos && line.find(ofFile) != std::string::npos)
+                return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
@@ -223,6 +229,7 @@ TEST_P(LinkOn, AProgramOpeningTheCopyDuringTheStepMakesItUndoItself)
     } moments[] = {{LinkStep::Verified, false}, {LinkStep::Exchanged, true}};
     for (std::size_t i = 0; i < 2; ++i) {
         const std::string &copy = files[i];
+        const std::uint64_t leased = seen(copy).inode; // the copy's own, wherever its name is
         std::unique_ptr<Writer> writer;
         SpaceReclaimer linker(ReclaimKind::HardLink);
         const SpaceReclaimer::Checks checks{
@@ -236,7 +243,7 @@ TEST_P(LinkOn, AProgramOpeningTheCopyDuringTheStepMakesItUndoItself)
                             path = entry.path().string();
                 writer = std::make_unique<Writer>(path, false);
                 writer->open('y');
-                EXPECT_TRUE(LeaseBreaking());
+                EXPECT_TRUE(LeaseBreaking(leased));
             }};
         EXPECT_EQ(linker.apply(copy, seen(copy), kept(), checks).outcome, ReclaimOutcome::InUse) << i;
         ASSERT_TRUE(writer);

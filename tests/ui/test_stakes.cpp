@@ -193,6 +193,6 @@ TEST_F(StakesTest, ConfirmationsSayHowManyFilesAndHowMuch)
                            "1 selected file takes 5 bytes." + ever, "2 selected files take 3 GB." + ever,
                            "2 files in 2 groups, 3 GB in all, will be replaced with hard links to their group's "
                            "kept copy. The files become one file under several names: a change through one name "
-                           "shows under every name. Continue?"}));
+                           "shows under every name. The linked paths take the kept copy's modification time. Continue?"}));
     EXPECT_EQ(results().rowCount(), 4);
 }
