@@ -114,7 +114,7 @@ void ActionRunner::work(Run &run) noexcept
         ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
         ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
                                                                : std::vector<std::string>{});
-        const ActionContext context{boundary, protectedFolders, run.guard};
+        const ActionContext context{boundary, protectedFolders, run.guard, &run.stop};
         for (std::size_t i = 0; i < run.order.size() && !run.stop.load(); ++i) {
             const ActionFile &file = run.files[run.order[i]];
             run.report(ActionOutcome{run.order[i],
@@ -213,6 +213,8 @@ bool ActionRunner::gathered(ActionBatch &batch)
         case FileVerdict::Done:
             ++tally_.done;
             tally_.releasedBytes += verdict.bytes;
+            if (verdict.reason >= 0)
+                ++tally_.doneFor[verdict.reason];
             break;
         case FileVerdict::Gone: // nothing to show for it, nothing to keep
             break;

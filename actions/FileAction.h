@@ -3,6 +3,7 @@
 #pragma once
 #include "actions/ActionFile.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -16,18 +17,23 @@ struct ActionContext {
     ScanBoundary &boundary;
     ProtectedFolders &protectedFolders;
     const KeptCopyGuard &guard;
+    // Set when the owner pressed Stop: an action that takes long over one
+    // file (a copy) ends it early, leaving the file as it was.
+    const std::atomic<bool> *stop = nullptr;
 };
 
 // How one file came out, as the list and the tally see it.
 struct FileVerdict {
     enum Kind {
-        Done,              // deleted, sharing storage or linked: its row leaves
+        Done,              // deleted, sharing storage, linked or moved: its row leaves
         Gone,              // nothing was there any more: its row leaves, uncounted
         Left,              // untouched: its row stays
         InProtectedFolder, // untouched, in a folder the user protected: its row stays
     };
     Kind kind = Left;
-    int reason = -1;        // why it was left, in the action's own numbering; -1: not told apart
+    // Why it was left, or what is to be said of it done, in the action's own
+    // numbering; -1: nothing.
+    int reason = -1;
     std::int64_t bytes = 0; // released by it, when the action does not measure at the end
 };
 

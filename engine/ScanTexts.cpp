@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "engine/ScanTexts.h"
 #include "engine/ScanHost.h"
+#include "platform/FileRemoval.h"
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -86,10 +88,19 @@ std::string SoftwareFoldersText(int count)
 
 std::string InTransitText(int count)
 {
+    // Every kind of hidden name is told with its real prefix and what leaves one.
+    std::string names;
+    std::string leftBy;
+    const std::size_t kinds = std::size(kInTransitKinds);
+    for (std::size_t i = 0; i < kinds; ++i) {
+        const char *joint = i == 0 ? "" : i + 1 == kinds ? " or " : ", ";
+        names += joint + std::string(kInTransitKinds[i].prefix) + "...";
+        leftBy += joint + std::string(kInTransitKinds[i].leftBy);
+    }
     if (count == 1)
-        return "1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered.";
-    return std::to_string(count)
-        + " files named .varnok-deleting-... were left by deletions that did not finish; they were not offered.";
+        return "1 file named " + names + " was left by " + leftBy + " that did not finish; it was not offered.";
+    return std::to_string(count) + " files named " + names + " were left by " + leftBy
+        + " that did not finish; they were not offered.";
 }
 
 std::string SummaryNotes(const ScanSummary &summary)

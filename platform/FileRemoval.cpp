@@ -1,13 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/FileRemoval.h"
+#include "platform/DirectoryReader.h"
 #include "platform/EntryRename.h"
 #include "platform/SeenEntry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace
@@ -28,9 +31,8 @@ std::string AbsolutePath(const std::string &path)
 // A name of this process's own beside the file, short whatever the file's.
 int MoveToHiddenName(const SeenEntry &entry, std::string &hidden)
 {
-    static std::atomic<std::uint64_t> counter{0};
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
-        hidden = std::string(kInTransitPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        hidden = NewInTransitName(kInTransitPrefix);
         const int error = RenameNoReplace(entry.folder, entry.name, entry.folder, hidden);
         if (error != EEXIST)
             return error;
@@ -42,17 +44,38 @@ int MoveToHiddenName(const SeenEntry &entry, std::string &hidden)
 
 bool IsInTransitName(std::string_view name)
 {
-    if (name.starts_with(kInTransitPrefix))
-        name.remove_prefix(kInTransitPrefix.size());
-    else if (name.starts_with(kLinkingPrefix))
-        name.remove_prefix(kLinkingPrefix.size());
-    else
+    const auto kind = std::find_if(std::begin(kInTransitKinds), std::end(kInTransitKinds),
+                                   [&](const InTransitKind &k) { return name.starts_with(k.prefix); });
+    if (kind == std::end(kInTransitKinds))
         return false;
+    name.remove_prefix(kind->prefix.size());
     const std::size_t dash = name.find('-');
     const auto digits = [](std::string_view part) {
         return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
     };
     return dash != std::string_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
+}
+
+std::string NewInTransitName(std::string_view prefix)
+{
+    static std::atomic<std::uint64_t> counter{0};
+    return std::string(prefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+int CountLeftInTransit(int folderFd, std::string_view prefix)
+{
+    const std::string ours = std::string(prefix) + std::to_string(::getpid()) + "-";
+    DirectoryReader folder;
+    if (!folder.openFolder(folderFd))
+        return 0;
+    int count = 0;
+    DirectoryReader::Entry entry;
+    while (folder.next(entry)) {
+        const std::string_view name = entry.name;
+        if (name.starts_with(prefix) && !name.starts_with(ours) && IsInTransitName(name))
+            ++count;
+    }
+    return count;
 }
 
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)

@@ -18,8 +18,29 @@ inline constexpr std::string_view kInTransitPrefix = ".varnok-deleting-";
 // a run killed midway is another name of the kept copy, never a file of the
 // user's; no scan offers it.
 inline constexpr std::string_view kLinkingPrefix = ".varnok-linking-";
-// Whether `name` is one of the two: prefix, digits, "-", digits.
+// The name a copy takes in the folder it is moved to on another file system
+// until it is whole, checked and settled (see HiddenCopy.h), made the same
+// way. One left by a run cut off is an unfinished copy of a file still in
+// its place; no scan offers it.
+inline constexpr std::string_view kMovingPrefix = ".varnok-moving-";
+
+// The program's own hidden names, and what leaves one behind when it is cut
+// off: the one table the walk, the summaries and the help page go by.
+struct InTransitKind {
+    std::string_view prefix;
+    const char *leftBy;
+};
+inline constexpr InTransitKind kInTransitKinds[]
+    = {{kInTransitPrefix, "a deletion"}, {kLinkingPrefix, "a hard link"}, {kMovingPrefix, "a move"}};
+
+// Whether `name` is one of them: a prefix, digits, "-", digits.
 bool IsInTransitName(std::string_view name);
+// A new name of that kind for this process: the prefix, the process id, "-"
+// and a counter of the process's own.
+std::string NewInTransitName(std::string_view prefix);
+// How many names of that kind the folder open as `folderFd` holds that
+// another process (a run cut off) left; 0 when it cannot be listed.
+int CountLeftInTransit(int folderFd, std::string_view prefix);
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.
