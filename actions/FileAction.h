@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class KeptCopyGuard;
 class ProtectedFolders;
@@ -29,12 +30,18 @@ struct FileVerdict {
         Gone,              // nothing was there any more: its row leaves, uncounted
         Left,              // untouched: its row stays
         InProtectedFolder, // untouched, in a folder the user protected: its row stays
+        Pending,           // taken up; its verdict comes later, from FileAction::settle()
     };
     Kind kind = Left;
     // Why it was left, or what is to be said of it done, in the action's own
     // numbering; -1: nothing.
     int reason = -1;
     std::int64_t bytes = 0; // released by it, when the action does not measure at the end
+};
+
+struct SettledFile {
+    const ActionFile *file; // as apply() was given it
+    FileVerdict verdict;
 };
 
 // What a run does to each of its chosen files, on the run's own thread (see
@@ -45,6 +52,12 @@ class FileAction
 public:
     virtual ~FileAction() = default;
     virtual FileVerdict apply(const ActionFile &file, const ActionContext &context) = 0;
+    // For an action that finishes its files in batches (one sync for many):
+    // the files apply() took up as Pending and finished since, in any order.
+    // Asked after each apply() and once more with `last` when the run ends
+    // (at its end or after Stop), when every pending file must be given; one
+    // not given by then counts as left.
+    virtual std::vector<SettledFile> settle(const ActionContext &, bool /*last*/) { return {}; }
     // After the last file, on the run's thread: the bytes the run released
     // as measured, for an action that measures them itself; none: the sum
     // of the verdicts'.

@@ -85,11 +85,58 @@ std::pair<std::uint64_t, std::uint64_t> IdentityOf(const PathStatus &status)
 
 } // namespace
 
+MoveAction::~MoveAction()
+{
+    for (Placed &placed : placed_) // never settled (an error ended the run): the file stays, so its copy goes
+        placed.copy->unplace();
+}
+
 FileVerdict MoveAction::apply(const ActionFile &file, const ActionContext &context)
 {
     std::int64_t bytes = 0;
     const MoveOutcome outcome = move(file, context, bytes);
+    if (!placed_.empty() && placed_.back().file == &file)
+        return {FileVerdict::Pending};
     return verdictOf(outcome, bytes);
+}
+
+std::vector<SettledFile> MoveAction::settle(const ActionContext &context, bool last)
+{
+    if (placed_.empty())
+        return {};
+    if (!last && placed_.size() < kBatchFiles && batchBytes_ < kBatchBytes
+        && std::chrono::steady_clock::now() - batchStarted_ < kBatchAge)
+        return {};
+    return finishBatch(context);
+}
+
+// One sync per file system for the whole batch; then each file goes from
+// where it was, with deletion's checks, or its copy goes when it may not.
+std::vector<SettledFile> MoveAction::finishBatch(const ActionContext &context)
+{
+    std::set<std::uint64_t> unsynced;
+    for (const auto &[device, sync] : syncs_)
+        if (sync.sync() != 0)
+            unsynced.insert(device);
+    if (atStep_)
+        atStep_(CopyStep::Synced);
+    std::vector<SettledFile> settled;
+    for (Placed &placed : placed_) {
+        MoveOutcome outcome = MoveOutcome::NotWritten;
+        if (unsynced.count(placed.device) == 0)
+            outcome = FromRemoval(ShellDeleteFile(
+                placed.file->path, placed.file->identity, false,
+                {&context.boundary, context.guard.checkFor(placed.file->group), &context.protectedFolders, {}}));
+        if (outcome != MoveOutcome::Moved)
+            placed.copy->unplace(); // the file stays where it was: no second copy of it here
+        else if (placed.status.links > 1)
+            outcome = MoveOutcome::MovedOtherNamesStay;
+        settled.push_back({placed.file, verdictOf(outcome, placed.status.identity.size)});
+    }
+    placed_.clear();
+    syncs_.clear();
+    batchBytes_ = 0;
+    return settled;
 }
 
 FileVerdict MoveAction::verdictOf(MoveOutcome outcome, std::int64_t bytes)
@@ -138,18 +185,18 @@ MoveOutcome MoveAction::move(const ActionFile &file, const ActionContext &contex
     if (targetAndAbove_.count(IdentityOf(from)) > 0)
         return MoveOutcome::TargetInsideItsFolder;
     const MoveDestination::Place place = destination_.placeOf(file.path);
-    FolderHandle folder;
-    if (const auto refused = openFolderOf(place, folder))
+    auto folder = std::make_unique<FolderHandle>();
+    if (const auto refused = openFolderOf(place, *folder))
         return *refused;
-    const PathStatus into = StatAt(folder.fd(), "");
+    const PathStatus into = StatAt(folder->fd(), "");
     if (IdentityOf(into) == IdentityOf(from))
         return MoveOutcome::TargetInsideItsFolder;
-    countLeftInTransit(folder, IdentityOf(into));
+    countLeftInTransit(*folder, IdentityOf(into));
 
     bool otherFileSystem = false;
-    MoveOutcome outcome = renameInto(entry, folder, place.name, file, context, otherFileSystem);
+    MoveOutcome outcome = renameInto(entry, *folder, place.name, file, context, otherFileSystem);
     if (otherFileSystem)
-        outcome = copyInto(status, folder, place.name, file, context);
+        return copyInto(status, std::move(folder), place.name, file, context);
     if (outcome != MoveOutcome::Moved)
         return outcome;
     // Other names of the file keep its bytes where it was.
@@ -231,18 +278,25 @@ MoveOutcome MoveAction::renameInto(const SeenEntry &entry, const FolderHandle &f
     return MoveOutcome::TooManyNames;
 }
 
-// Onto another file system: a checked copy first, placed and made durable,
-// and the file removed from where it was only then, with deletion's checks.
-MoveOutcome MoveAction::copyInto(const PathStatus &status, const FolderHandle &folder, const std::string &name,
-                                 const ActionFile &file, const ActionContext &context)
+// Onto another file system: a checked copy first, placed; the file goes
+// once the batch is on the disk (finishBatch).
+MoveOutcome MoveAction::copyInto(const PathStatus &status, std::unique_ptr<FolderHandle> folder,
+                                 const std::string &name, const ActionFile &file, const ActionContext &context)
 {
-    HiddenCopy copy(folder, atStep_);
+    const PathStatus into = StatAt(folder->fd(), "");
+    if (syncs_.count(into.identity.device) == 0) {
+        FileSystemSync sync;
+        if (const int error = sync.open(folder->fd()))
+            return FromTargetError(error);
+        syncs_.emplace(into.identity.device, std::move(sync));
+    }
+    auto copy = std::make_unique<HiddenCopy>(*folder, atStep_);
     const std::atomic<bool> *stop = context.stop;
-    switch (copy.make(file.path, status, [stop] { return stop && stop->load(); })) {
+    switch (copy->make(file.path, status, [stop] { return stop && stop->load(); })) {
     case CopyOutcome::Made:
         break;
     case CopyOutcome::Failed:
-        return FromTargetError(copy.error());
+        return FromTargetError(copy->error());
     case CopyOutcome::Stopped:
         return MoveOutcome::Stopped;
     case CopyOutcome::Differs:
@@ -254,19 +308,14 @@ MoveOutcome MoveAction::copyInto(const PathStatus &status, const FolderHandle &f
     }
     int error = EEXIST;
     for (int number = 1; number <= kMostNumber && error == EEXIST; ++number)
-        error = copy.place(MoveDestination::numberedName(name, number));
+        error = copy->place(MoveDestination::numberedName(name, number));
     if (error != 0)
         return error == EEXIST ? MoveOutcome::TooManyNames : FromTargetError(error);
-    if ((error = copy.syncFolder()) != 0) {
-        copy.unplace();
-        return FromTargetError(error);
-    }
-    const RemovalOutcome removal
-        = ShellDeleteFile(file.path, file.identity, false,
-                          {&context.boundary, context.guard.checkFor(file.group), &context.protectedFolders, {}});
-    if (removal != RemovalOutcome::Removed)
-        copy.unplace(); // the file stays where it was: no second copy of it here
-    return FromRemoval(removal);
+    if (placed_.empty())
+        batchStarted_ = std::chrono::steady_clock::now();
+    batchBytes_ += status.identity.size;
+    placed_.push_back({&file, std::move(folder), std::move(copy), into.identity.device, status});
+    return MoveOutcome::Moved; // for now: settled with its batch
 }
 
 void MoveAction::countLeftInTransit(const FolderHandle &folder, const Identity &identity)

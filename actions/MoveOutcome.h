@@ -25,6 +25,7 @@ enum class MoveOutcome {
     TargetRefused,         // the system would not let the copy be written there
     OwnerNotKept,          // the copy could not be given the file's owner and group
     CopyDiffered,          // read back, the copy was not the file's bytes
+    NotWritten,            // syncing the copy to the disk failed
     TooManyNames,          // every numbered name tried was taken
     Stopped,               // Stop came while it was being copied
 };

@@ -3,8 +3,11 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost. With --apply it then shares
 // storage or links the checked copies of every group to its kept copy,
-// through the actions layer the window drives.
+// deletes them to the trash or moves them into a folder, through the
+// actions layer the window drives.
 #include "actions/ActionRunner.h"
+#include "actions/DeleteAction.h"
+#include "actions/MoveAction.h"
 #include "actions/ReclaimAction.h"
 #include "engine/ChunkedArray.h"
 #include "engine/ScanTexts.h"
@@ -100,9 +103,24 @@ struct Applied {
     std::int64_t released = 0;
 };
 
-// Joins the checked rows of each group with its first unchecked one, through
-// the runner the window uses; a group with no unchecked row is left whole.
-Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vector<std::string> &protectedPaths)
+// What --apply names: "share", "link", "trash" or "move:FOLDER"; none for
+// anything else. `listed`: the folders the scan searched.
+std::unique_ptr<FileAction> ActionNamed(const std::string &what, const std::vector<std::string> &listed)
+{
+    if (what == "share" || what == "link")
+        return std::make_unique<ReclaimAction>(what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink);
+    if (what == "trash")
+        return std::make_unique<DeleteAction>(true);
+    if (what.starts_with("move:") && what.size() > 5)
+        return std::make_unique<MoveAction>(MoveDestination(what.substr(5), listed));
+    return nullptr;
+}
+
+// Applies the action to the checked rows of each group, through the runner
+// the window uses: the reclaim actions join each with the group's first
+// unchecked row, and leave a group with no unchecked row whole.
+Applied ApplyToGroups(const ConsoleHost &host, std::unique_ptr<FileAction> action,
+                      const std::vector<std::string> &protectedPaths)
 {
     std::vector<ActionFile> files;
     files.reserve(host.rows_.size());
@@ -117,7 +135,7 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     if (!protectedPaths.empty())
         runner.setProtectedFolders(std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedPaths}));
     Applied applied;
-    if (!runner.start(std::move(files), std::make_unique<ReclaimAction>(kind)))
+    if (!runner.start(std::move(files), std::move(action)))
         return applied;
     ActionBatch batch;
     while (!batch.finished) {
@@ -142,8 +160,7 @@ int main(int argc, char **argv)
     double stopAfter = -1;
     unsigned readers = 0;
     std::optional<bool> rotational;
-    std::optional<ReclaimKind> apply;
-    bool badApply = false;
+    std::optional<std::string> apply;
     std::vector<std::string> folders;
     // A protected folder is a listed one; named both ways it is listed once.
     auto listed = [](const std::vector<std::string> &in, const std::string &folder) {
@@ -165,9 +182,7 @@ int main(int argc, char **argv)
         else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
             readers = unsigned(std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--apply") == 0 && i + 1 < argc) {
-            const std::string what = argv[++i];
-            apply = what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink;
-            badApply = what != "share" && what != "link";
+            apply = argv[++i];
         } else if (std::strcmp(argv[i], "--profile") == 0)
             printProfiles = true;
         else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
@@ -175,11 +190,12 @@ int main(int argc, char **argv)
         else if (!listed(protectedFolders, argv[i]))
             folders.push_back(argv[i]);
     }
-    if (folders.empty() || badApply) {
+    if (folders.empty() || (apply && !ActionNamed(*apply, folders))) {
         std::fprintf(
             stderr,
             "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-            "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link] FOLDER...\n");
+            "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link|trash|move:FOLDER] "
+            "FOLDER...\n");
         return 2;
     }
     RaiseOpenFileLimit();
@@ -255,7 +271,7 @@ int main(int argc, char **argv)
     const int status = host.failure_.empty() ? 0 : 1;
     if (apply && status == 0 && !abandoned && !host.stop_.load()) {
         const auto from = std::chrono::steady_clock::now();
-        const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
+        const Applied applied = ApplyToGroups(host, ActionNamed(*apply, folders), protectedFolders);
         std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
         std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
                     applied.left);

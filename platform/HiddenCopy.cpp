@@ -38,13 +38,10 @@ CopyOutcome HiddenCopy::fail(CopyOutcome outcome, int error)
 // Whether `name` in the folder is still the file this object made.
 bool HiddenCopy::namesCopy(const std::string &name) const
 {
-    struct stat mine {
-    };
     struct stat there {
     };
-    return fd_ >= 0 && ::fstat(fd_, &mine) == 0
-        && ::fstatat(folder_.fd(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && mine.st_dev == there.st_dev
-        && mine.st_ino == there.st_ino;
+    return inode_ != 0 && ::fstatat(folder_.fd(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0
+        && there.st_dev == device_ && there.st_ino == inode_;
 }
 
 int HiddenCopy::createHidden()
@@ -52,9 +49,19 @@ int HiddenCopy::createHidden()
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
         hidden_ = NewInTransitName(kMovingPrefix);
         fd_ = ::openat(folder_.fd(), hidden_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ >= 0)
+        struct stat made {
+        };
+        if (fd_ >= 0 && ::fstat(fd_, &made) == 0) {
+            device_ = made.st_dev;
+            inode_ = made.st_ino;
             return 0;
+        }
         const int error = errno;
+        if (fd_ >= 0) { // made, but not to be told apart from another file: not ours to keep
+            ::unlinkat(folder_.fd(), hidden_.c_str(), 0);
+            ::close(fd_);
+            fd_ = -1;
+        }
         hidden_.clear();
         if (error != EEXIST)
             return error;
@@ -79,11 +86,12 @@ CopyOutcome HiddenCopy::make(const std::string &path, const PathStatus &seen, co
         return fail(CopyOutcome::Failed, error);
     reach(CopyStep::Created);
     const CopyOutcome outcome = fill(source, seen, stopped);
+    ::close(fd_);
+    fd_ = -1;
     return outcome == CopyOutcome::Made ? outcome : fail(outcome, error_);
 }
 
-// Bytes, settings, disk, comparison: one fsync makes the bytes and the
-// settings durable together, and the comparison reads what was synced.
+// Bytes, settings, comparison.
 CopyOutcome HiddenCopy::fill(OpenedFile &source, const PathStatus &seen, const StopRequest &stopped)
 {
     // Owner first: a new owner would clear the set-id bits of the mode.
@@ -111,9 +119,6 @@ CopyOutcome HiddenCopy::fill(OpenedFile &source, const PathStatus &seen, const S
     if (::futimens(fd_, times) != 0)
         return fail(CopyOutcome::Failed, errno);
     reach(CopyStep::Settled);
-    if (::fsync(fd_) != 0)
-        return fail(CopyOutcome::Failed, errno);
-    reach(CopyStep::Synced);
     bool same = false;
     if (const int error = CompareFileContents(source, fd_, seen.identity.size, same, stopped))
         return error == ECANCELED ? CopyOutcome::Stopped : fail(CopyOutcome::Failed, error);
@@ -139,19 +144,6 @@ int HiddenCopy::place(const std::string &name)
     return 0;
 }
 
-int HiddenCopy::syncFolder()
-{
-    // A folder open only as a path cannot be synced.
-    const int folder = ::openat(folder_.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return errno;
-    const int error = ::fsync(folder) == 0 ? 0 : errno;
-    ::close(folder);
-    if (error == 0)
-        reach(CopyStep::FolderSynced);
-    return error;
-}
-
 int HiddenCopy::unplace()
 {
     if (placed_.empty() || !namesCopy(placed_))
@@ -160,4 +152,22 @@ int HiddenCopy::unplace()
         return errno;
     placed_.clear();
     return 0;
+}
+
+FileSystemSync::~FileSystemSync()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int FileSystemSync::open(int folderFd)
+{
+    // A folder open only as a path cannot be synced.
+    fd_ = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd_ >= 0 ? 0 : errno;
+}
+
+int FileSystemSync::sync() const
+{
+    return ::syncfs(fd_) == 0 ? 0 : errno;
 }

@@ -4,6 +4,7 @@
 #include "platform/FileCopy.h"
 #include "platform/FileStatus.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,19 +14,18 @@ class OpenedFile;
 // The points of a copy to another file system between its steps, where a
 // test stops it.
 enum class CopyStep {
-    Created,      // the hidden name (see kMovingPrefix) names an empty file
-    Copied,       // it holds the bytes
-    Settled,      // it has the file's owner, mode, extended attributes and times
-    Synced,       // all of that is on the disk
-    Compared,     // read back and found byte for byte the file's
-    Placed,       // renamed to its own name
-    FolderSynced, // the new name is on the disk
+    Created,  // the hidden name (see kMovingPrefix) names an empty file
+    Copied,   // it holds the bytes
+    Settled,  // it has the file's owner, mode, extended attributes and times
+    Compared, // read back and found byte for byte the file's
+    Placed,   // renamed to its own name
+    Synced,   // its file system synced (FileSystemSync): the copy and its name are on the disk
 };
 using CopyStepHook = std::function<void(CopyStep)>;
 
 // How making a copy came out. Whatever it was but Made, the hidden name is gone.
 enum class CopyOutcome {
-    Made,          // whole, settled, on the disk and checked, under its hidden name
+    Made,          // whole, settled and checked, under its hidden name
     Failed,        // the system refused a step: error() says why
     Stopped,       // asked to stop midway
     Differs,       // read back, it was not the file's bytes
@@ -36,10 +36,11 @@ enum class CopyOutcome {
 // A copy of a file made in a folder on another file system, so that nothing
 // is lost whenever it is cut off: it is written under a hidden name of the
 // program's own, given the file's owner, mode, extended attributes and times,
-// synced, read back and compared byte for byte with the file, and only then
-// renamed to its own name, never replacing one, and the folder synced. A
-// copy not placed loses its hidden name when the object goes; a process
-// killed midway leaves at most that one hidden name, which no scan offers.
+// read back and compared byte for byte with the file, and only then renamed
+// to its own name, never replacing one. A copy not placed loses its hidden
+// name when the object goes; a process killed midway leaves at most that one
+// hidden name, which no scan offers. Making it durable is the caller's
+// (FileSystemSync), before the file it copies may go.
 class HiddenCopy
 {
 public:
@@ -59,8 +60,6 @@ public:
     // Renames the made copy to `name` in the folder, never replacing an
     // entry. 0 or the errno value (EEXIST: the name is taken).
     int place(const std::string &name);
-    // Makes the placed name durable. 0 or the errno value.
-    int syncFolder();
     // Removes the placed copy again while its name still leads to it. 0 or
     // the errno value.
     int unplace();
@@ -80,6 +79,27 @@ private:
     CopyStepHook atStep_;
     std::string hidden_; // while it names the copy
     std::string placed_; // once placed
-    int fd_ = -1;        // the copy, open until the object goes
+    int fd_ = -1;        // the copy, open while it is made
+    std::uint64_t device_ = 0, inode_ = 0;
     int error_ = 0;
+};
+
+// Syncs one file system (syncfs) and tells whether anything written to it
+// since the object was opened failed to reach the disk: opened before the
+// copies are written, synced before the files they copy go.
+class FileSystemSync
+{
+public:
+    FileSystemSync() = default;
+    FileSystemSync(const FileSystemSync &) = delete;
+    FileSystemSync &operator=(const FileSystemSync &) = delete;
+    FileSystemSync(FileSystemSync &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    ~FileSystemSync();
+    // On the file system of the folder open as `folderFd`. 0 or the errno value.
+    int open(int folderFd);
+    // 0, or the errno value of the sync or of a write that failed since open().
+    int sync() const;
+
+private:
+    int fd_ = -1;
 };

@@ -304,6 +304,8 @@ void TForm1::buildMenus()
     PopupMenu1->addSeparator();
     ShareStorage1 = entry(PopupMenu1, "ShareStorage1", "Share Storage of Checked Files with Kept Copy");
     HardLinks1 = entry(PopupMenu1, "HardLinks1", "Replace Checked Files with Hard Links to Kept Copy");
+    PopupMenu1->addSeparator();
+    MoveChecked1 = entry(PopupMenu1, "MoveChecked1", "Move Checked Files to Folder...");
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -380,6 +382,7 @@ void TForm1::PNGButton10Click()
         return;
     }
     std::vector<std::string> folders = ListView1->folders();
+    scannedFolders_ = folders; // where a move finds the folder each file was found under
     ProgressBar1->setRange(0, kScanProgressMaximum);
     ProgressBar1->setValue(0);
     host_->resetProgress(kScanProgressMaximum);

@@ -42,8 +42,8 @@ constexpr char kProtectedFormat[] = "%d files are in protected folders and were 
 
 constexpr char kChecked[] = "checked";
 constexpr char kSelected[] = "selected";
-constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
-constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
+constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. %s every copy of it too?";
+constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. %s every copy of them too?";
 
 constexpr char kTrashUnusable[] = "The Trash could not be used (%1); it was looked for at %2.";
 
@@ -74,10 +74,10 @@ QString UndoneText(const ActionTally &tally)
     return lines.join(QLatin1Char('\n'));
 }
 
-QString WholeGroupsQuestion(const char *which, int groups)
+QString WholeGroupsQuestion(const char *which, int groups, const char *verb)
 {
-    return groups == 1 ? QString::asprintf(kWholeGroupFormat, which)
-                       : QString::asprintf(kWholeGroupsFormat, which, groups);
+    return groups == 1 ? QString::asprintf(kWholeGroupFormat, which, verb)
+                       : QString::asprintf(kWholeGroupsFormat, which, groups, verb);
 }
 
 } // namespace
@@ -93,6 +93,7 @@ void TForm1::connectDeleteCommands()
     connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
     connect(DeleteCheckedForever1, &QAction::triggered, this, &TForm1::DeleteCheckedForever1Click);
     connectReclaimCommands();
+    connectMoveCommands();
 }
 
 bool TForm1::deletionRunning() const
@@ -190,14 +191,14 @@ std::vector<int> TForm1::selectedRows() const
 
 // Rows that hold every copy of a group stay out of the run unless the user
 // says that is what was meant.
-void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which)
+void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which, const char *verb)
 {
     const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     std::set<int> whole;
     for (int row : rows)
         if (!guard.keepsCopyOf(model_->row(row).group))
             whole.insert(model_->row(row).group);
-    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()))))
+    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()), verb)))
         return;
     std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
@@ -230,6 +231,8 @@ void TForm1::deletionFinished(const ActionTally &tally)
     setScanning(false);
     if (deleteReport_ == DeleteReport::Reclaimed)
         showReclaimSummary(tally);
+    else if (deleteReport_ == DeleteReport::Moved)
+        showMoveSummary(tally);
     else if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
     else if (const QString undone = UndoneText(tally); !undone.isEmpty())

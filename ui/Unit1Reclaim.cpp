@@ -8,6 +8,7 @@
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
 #include "ui/ResultModel.h"
+#include "ui/SummaryLines.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowActionRunner.h"
@@ -62,12 +63,6 @@ const char *ReasonText(ReclaimOutcome reason, const KindTexts &texts)
     default:
         return "refused by the system";
     }
-}
-
-QString LeftLine(int count, const char *reason)
-{
-    return count == 1 ? QString::asprintf("1 file left: %s.", reason)
-                      : QString::asprintf("%d files left: %s.", count, reason);
 }
 
 } // namespace

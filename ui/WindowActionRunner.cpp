@@ -71,7 +71,11 @@ void WindowActionRunner::start(std::vector<int> rows, std::unique_ptr<FileAction
 {
     drainTimer_.stop();
     stopTimer_.stop();
-    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile_);
+    std::vector<int> rowOfFile;
+    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile);
+    rowIdOfFile_.clear();
+    for (int row : rowOfFile)
+        rowIdOfFile_.push_back(model_.rowId(row));
     if (!runner_.start(std::move(files), std::move(action)))
         emit finished(ActionTally{});
 }
@@ -120,11 +124,15 @@ void WindowActionRunner::giveUpWhenDue()
 
 void WindowActionRunner::show(const ActionBatch &batch)
 {
+    // An action that settles files in batches may settle a row after rows
+    // below it left: rows are found by their numbers that stay.
     std::vector<int> leaving;
     for (const ActionOutcome &outcome : batch.outcomes)
         if (outcome.verdict.kind == FileVerdict::Done || outcome.verdict.kind == FileVerdict::Gone)
-            leaving.push_back(rowOfFile_[outcome.file]);
-    std::reverse(leaving.begin(), leaving.end()); // handled from the last row down
+            if (const int row = model_.rowWithId(rowIdOfFile_[outcome.file]); row >= 0)
+                leaving.push_back(row);
+    std::sort(leaving.begin(), leaving.end());
+    leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
     model_.removeRowSet(leaving);
     emit progressed(int(batch.handled), int(batch.total));
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,10 +16,9 @@ class ResultModel;
 // The window's side of an ActionRunner: it tells the runner of the chosen
 // result rows, takes the outcomes on the window's thread in batches, and
 // takes the rows of the files done with (or already gone) off the list, so
-// the list and the tally agree whenever the run is stopped. Rows are handled
-// from the last down, and only handled rows leave, so the row numbers still
-// to come keep pointing at the same rows. While it runs, rows must only
-// leave the list through it.
+// the list and the tally agree whenever the run is stopped. Rows are found by
+// the numbers they keep (ResultModel::rowId), whatever left before them.
+// While it runs, rows must only leave the list through it.
 class WindowActionRunner : public QObject
 {
     Q_OBJECT
@@ -65,6 +65,6 @@ private:
     FileRemover remover_; // none: ShellDeleteFile
     QTimer drainTimer_;
     QTimer stopTimer_;
-    std::vector<int> rowOfFile_; // of the run in hand
-    ActionRunner runner_;        // last: let go of before the timers go
+    std::vector<std::uint64_t> rowIdOfFile_; // of the run in hand: the number each file's row keeps
+    ActionRunner runner_;                    // last: let go of before the timers go
 };
