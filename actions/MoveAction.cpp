@@ -127,6 +127,10 @@ std::vector<SettledFile> MoveAction::finishBatch(const ActionContext &context)
             outcome = FromRemoval(ShellDeleteFile(
                 placed.file->path, placed.file->identity, false,
                 {&context.boundary, context.guard.checkFor(placed.file->group), &context.protectedFolders, {}}));
+        // Gone meanwhile, it may have been the last copy anywhere: the copy
+        // on the disk stays, and the file counts as moved.
+        if (outcome == MoveOutcome::Gone)
+            outcome = MoveOutcome::Moved;
         if (outcome != MoveOutcome::Moved)
             placed.copy->unplace(); // the file stays where it was: no second copy of it here
         else if (placed.status.links > 1)
@@ -175,9 +179,6 @@ MoveOutcome MoveAction::move(const ActionFile &file, const ActionContext &contex
         = RecheckFile(file.path, file.identity, &context.boundary, &context.protectedFolders, entry, status);
     if (recheck != Recheck::Seen)
         return FromRecheck(recheck);
-    const std::function<bool()> keptCopyStands = context.guard.checkFor(file.group);
-    if (keptCopyStands && !keptCopyStands())
-        return MoveOutcome::LastCopy;
     // The copies set aside stay apart from the folders they were found in.
     const PathStatus from = StatAt(entry.folder.fd(), "", entry.remote);
     if (from.kind != FileKind::Directory)
@@ -193,8 +194,15 @@ MoveOutcome MoveAction::move(const ActionFile &file, const ActionContext &contex
         return MoveOutcome::TargetInsideItsFolder;
     countLeftInTransit(*folder, IdentityOf(into));
 
-    bool otherFileSystem = false;
-    MoveOutcome outcome = renameInto(entry, *folder, place.name, file, context, otherFileSystem);
+    // A kept copy already gone needs no move to tell. A copy onto another
+    // file system asks when its file is to go.
+    bool otherFileSystem = into.identity.device != from.identity.device;
+    const std::function<bool()> keptCopyStands = context.guard.checkFor(file.group);
+    if (!otherFileSystem && keptCopyStands && !keptCopyStands())
+        return MoveOutcome::LastCopy;
+    MoveOutcome outcome = MoveOutcome::Refused;
+    if (!otherFileSystem)
+        outcome = renameInto(entry, *folder, place.name, file, context, otherFileSystem);
     if (otherFileSystem)
         return copyInto(status, std::move(folder), place.name, file, context);
     if (outcome != MoveOutcome::Moved)
@@ -233,6 +241,12 @@ std::optional<MoveOutcome> MoveAction::judgeTarget(ScanBoundary &boundary)
 
 std::optional<MoveOutcome> MoveAction::openFolderOf(const MoveDestination::Place &place, FolderHandle &folder)
 {
+    // Most files go to folders made already: one call opens them.
+    std::string relative;
+    for (const std::string &part : place.folders)
+        relative += (relative.empty() ? "" : "/") + part;
+    if (folder.openBeneath(target_, relative) == 0)
+        return std::nullopt;
     FolderHandle current;
     for (std::size_t i = 0; i < place.folders.size(); ++i) {
         FolderHandle next;

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/sysmacros.h>
 #include <thread>
 #include <vector>
@@ -95,6 +96,15 @@ private:
 double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
     return std::chrono::duration<double>(b - a).count();
+}
+
+// User and system time of the whole process so far.
+double CpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 struct Applied {
@@ -271,8 +281,10 @@ int main(int argc, char **argv)
     const int status = host.failure_.empty() ? 0 : 1;
     if (apply && status == 0 && !abandoned && !host.stop_.load()) {
         const auto from = std::chrono::steady_clock::now();
+        const double cpuFrom = CpuSeconds();
         const Applied applied = ApplyToGroups(host, ActionNamed(*apply, folders), protectedFolders);
-        std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
+        std::fprintf(stderr, "apply_seconds=%.3f apply_cpu=%.3f\n",
+                     secondsBetween(from, std::chrono::steady_clock::now()), CpuSeconds() - cpuFrom);
         std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
                     applied.left);
     }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -49,20 +48,31 @@ int WriteAll(int to, const char *data, std::int64_t length, std::int64_t at)
     return 0;
 }
 
+// A buffer of this thread's, kept from file to file: fresh memory costs a
+// fault per page each time.
+char *Buffer(int which, std::size_t size)
+{
+    thread_local std::vector<char> buffers[2];
+    std::vector<char> &buffer = buffers[which];
+    if (buffer.size() < size)
+        buffer.resize(size);
+    return buffer.data();
+}
+
 // One run of data, [at, end), through memory.
 int CopyThroughMemory(const OpenedFile &from, int to, std::int64_t at, std::int64_t end, const StopRequest &stopped)
 {
-    const std::unique_ptr<char[]> buffer(new char[std::size_t(std::min(kBuffer, end - at))]);
+    char *const buffer = Buffer(0, std::size_t(std::min(kBuffer, end - at)));
     while (at < end) {
         if (Stopped(stopped))
             return ECANCELED;
         const std::int64_t want = std::min(kBuffer, end - at);
-        const ssize_t n = ::pread(from.fd(), buffer.get(), std::size_t(want), at);
+        const ssize_t n = ::pread(from.fd(), buffer, std::size_t(want), at);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return n < 0 ? errno : ENODATA;
-        if (const int error = WriteAll(to, buffer.get(), n, at))
+        if (const int error = WriteAll(to, buffer, n, at))
             return error;
         at += n;
     }
@@ -110,24 +120,24 @@ int CompareFileContents(OpenedFile &from, int to, std::int64_t size, bool &same,
     if (st.st_size != size)
         return 0;
     const std::size_t piece = std::size_t(std::clamp<std::int64_t>(size, 1, kBuffer));
-    const std::unique_ptr<char[]> mine(new char[piece]);
-    const std::unique_ptr<char[]> theirs(new char[piece]);
+    char *const mine = Buffer(0, piece);
+    char *const theirs = Buffer(1, piece);
     for (std::int64_t at = 0; at < size;) {
         if (Stopped(stopped))
             return ECANCELED;
         const std::size_t length = std::size_t(std::min<std::int64_t>(std::int64_t(piece), size - at));
-        if (!from.readFullyAt(at, mine.get(), length))
+        if (!from.readFullyAt(at, mine, length))
             return from.readError() != 0 ? from.readError() : ENODATA;
         std::size_t got = 0;
         while (got < length) {
-            const ssize_t n = ::pread(to, theirs.get() + got, length - got, at + std::int64_t(got));
+            const ssize_t n = ::pread(to, theirs + got, length - got, at + std::int64_t(got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
                 return n < 0 ? errno : 0; // shorter than it said: not the same
             got += std::size_t(n);
         }
-        if (std::memcmp(mine.get(), theirs.get(), length) != 0)
+        if (std::memcmp(mine, theirs, length) != 0)
             return 0;
         at += std::int64_t(length);
     }

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace
@@ -40,6 +42,10 @@ int FolderHandle::open(const std::string &path)
     close();
     if (path.empty())
         return ENOENT;
+    if (path.size() < PATH_MAX) { // the kernel resolves it in one call
+        fd_ = ::open(path.c_str(), kFolderFlags);
+        return fd_ >= 0 ? 0 : errno;
+    }
     int fd = ::open(path[0] == '/' ? "/" : ".", kFolderFlags);
     std::string::size_type from = path.find_first_not_of('/');
     while (fd >= 0 && from != std::string::npos && from < path.size()) {
@@ -66,6 +72,19 @@ int FolderHandle::openChild(const FolderHandle &parent, const std::string &name,
     if (fd < 0)
         return errno == ELOOP ? ENOTDIR : errno;
     fd_ = fd;
+    return 0;
+}
+
+int FolderHandle::openBeneath(const FolderHandle &parent, const std::string &relative)
+{
+    close();
+    open_how how{};
+    how.flags = kFolderFlags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const long fd = ::syscall(SYS_openat2, parent.fd(), relative.c_str(), &how, sizeof how);
+    if (fd < 0)
+        return errno;
+    fd_ = int(fd);
     return 0;
 }
 

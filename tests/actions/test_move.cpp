@@ -326,6 +326,16 @@ TEST_F(Move, StopOrACopyThatReadsBackOtherwiseLeavesTheFileAndNoHiddenName)
     EXPECT_EQ(FileContent(copy), big);
     EXPECT_EQ(hiddenNamesIn(tree.path("b")), V{});
     EXPECT_FALSE(PathExists(tree.path("b/copies/film.mov")));
+
+    // Every copy gone while the placed one waits for its batch: it stays.
+    MoveAction waiting(MoveDestination(tree.path("b"), {tree.path("a/copies")}));
+    EXPECT_EQ(waiting.apply(files[1], context).kind, FileVerdict::Pending);
+    fs::remove(copy);
+    fs::remove(kept);
+    const std::vector<SettledFile> settled = waiting.settle(context, true);
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(settled[0].verdict.kind, FileVerdict::Done);
+    EXPECT_EQ(FileContent(tree.path("b/copies/film.mov")), big);
 }
 
 TEST_F(Move, NoFileGoesIntoTheTrashASystemTreeInstalledSoftwareOrBelowItsOwnFolder)
