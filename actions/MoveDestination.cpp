@@ -76,7 +76,8 @@ MoveDestination::Place MoveDestination::placeOf(const std::string &path) const
             break;
         }
         const std::string part = path.substr(at, slash - at);
-        source = WithSlash(source) + part;
+        source = WithSlash(std::move(source));
+        source += part;
         place.folders.push_back(part);
         place.sources.push_back(source);
         at = slash;
