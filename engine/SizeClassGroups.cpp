@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/SizeClassGroups.h"
 #include "engine/ContentGrouper.h"
-#include "engine/HeadSweep.h"
+#include "engine/SweptHeads.h"
 #include "platform/LocaleCompare.h"
 
 #include <algorithm>

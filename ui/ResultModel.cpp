@@ -169,7 +169,7 @@ void ResultModel::gatherAtEnd(std::span<const int> rows)
         for (int i = 0; i < n; ++i)
             if (leaving[std::size_t(i)] == taking) {
                 moved[std::size_t(i)] = int(reordered.size());
-                reordered.push_back(std::move(entries_[std::size_t(i)]));
+                reordered.push_back(entries_[std::size_t(i)]);
             }
     entries_.swap(reordered);
     const QModelIndexList before = persistentIndexList();

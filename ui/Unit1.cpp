@@ -14,6 +14,7 @@
 #include "ui/ResultModel.h"
 #include "ui/TImage.h"
 #include "ui/UserDialogs.h"
+#include "ui/Version.h"
 #include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
@@ -121,7 +122,7 @@ QString TForm1::helpFilePath()
 
 void TForm1::buildWindow()
 {
-    setWindowTitle(QStringLiteral("Varnok 2.1"));
+    setWindowTitle(QStringLiteral("Varnok ") + QLatin1String(kVarnokVersion));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);

@@ -24,7 +24,6 @@
 #include <QTableView>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 namespace
@@ -67,7 +66,7 @@ QString UndoneText(const ActionTally &tally)
         lines << LeftText(tally.left);
     if (!tally.unusableTrash.empty())
         lines << QString::fromLatin1(kTrashUnusable)
-                     .arg(QString::fromLocal8Bit(std::strerror(tally.trashError)),
+                     .arg(qt_error_string(tally.trashError), // strerror_r: the text of this error alone
                           LocaleCompare::toDisplay(tally.unusableTrash));
     if (tally.inProtectedFolders > 0)
         lines << ProtectedText(tally.inProtectedFolders);

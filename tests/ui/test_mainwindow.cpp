@@ -11,15 +11,18 @@
 #include "ui/ApplicationIdentity.h"
 #include "ui/RadioGroup.h"
 #include "ui/TImage.h"
+#include "ui/Version.h"
 #include "ui/WindowScanHost.h"
 #include "ui/controls/PNGButton.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTableView>
 
@@ -102,7 +105,9 @@ private:
 
 TEST_F(MainWindowTest, WindowHasItsControlsPicturesAndStartState)
 {
-    EXPECT_EQ(form->windowTitle(), "Varnok 2.1");
+    // The caption names the project's version, major and minor.
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Varnok ") + QLatin1String(kVarnokVersion));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Varnok \\d+\\.\\d+$")).match(form->windowTitle()).hasMatch());
     EXPECT_EQ(form->size(), QSize(829, 572));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     struct Button {
@@ -551,6 +556,9 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddressesOrSaySoWhenTheyCannot)
     const QString helpPage = QCoreApplication::applicationDirPath() + "/varnok.html";
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(helpPage));
     EXPECT_TRUE(QFileInfo::exists(opened[0].toLocalFile())); // the build puts the page there
+    QFile page(helpPage);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains(QByteArray("<h1>Varnok ") + kVarnokVersion + "</h1>"));
     EXPECT_EQ(opened[1], QUrl("https://varnok.example.org/"));
     EXPECT_TRUE(dialogs.boxes.empty());
 
