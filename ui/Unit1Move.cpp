@@ -129,7 +129,7 @@ void TForm1::MoveChecked1Click()
         return;
     moveTarget_ = target;
     beginRun(rows.size(), DeleteReport::Moved);
-    deleter_->start(std::move(rows), std::make_unique<MoveAction>(MoveDestination(target, scannedFolders_)));
+    deleter_->start(rows, std::make_unique<MoveAction>(MoveDestination(target, scannedFolders_)));
 }
 
 // The copies set aside stay apart from the folders they were found in. The

@@ -3,9 +3,9 @@
 // Moving the checked files from one ext4 image onto another through the real
 // window and its real message boxes on an X server (Xvfb): the confirmation
 // and the summary are photographed, then answered Yes and OK as a person
-// would. The pictures go to $VARNOK_SCREENS_DIR. Run through reclaim-screens
-// with the program's name, which makes the machine read-only around the
-// test's folder first.
+// would. The pictures go to $VARNOK_SCREENS_DIR. Run through
+// in-read-only-machine, which makes the machine read-only around the test's
+// folder first.
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/PhotographedDialogs.h"
 #include "tests/support/RandomBytes.h"
