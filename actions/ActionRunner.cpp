@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 
 // One run, shared by the owner and its thread. The owner only reads the
@@ -114,13 +115,30 @@ void ActionRunner::work(Run &run) noexcept
         ScanBoundary boundary(run.trees ? *run.trees : StandardTrees());
         ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
                                                                : std::vector<std::string>{});
-        const ActionContext context{boundary, protectedFolders, run.guard};
+        const ActionContext context{boundary, protectedFolders, run.guard, &run.stop};
+        std::map<const ActionFile *, std::size_t> pending; // files whose verdict comes later, and their places
+        const auto settle = [&](bool last) {
+            for (const SettledFile &settled : run.action->settle(context, last)) {
+                const auto found = pending.find(settled.file);
+                if (found == pending.end())
+                    continue;
+                run.report(ActionOutcome{found->second, settled.verdict});
+                pending.erase(found);
+            }
+        };
         for (std::size_t i = 0; i < run.order.size() && !run.stop.load(); ++i) {
             const ActionFile &file = run.files[run.order[i]];
-            run.report(ActionOutcome{run.order[i],
-                                     file.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
-                                                            : run.action->apply(file, context)});
+            const FileVerdict verdict = file.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
+                                                               : run.action->apply(file, context);
+            if (verdict.kind == FileVerdict::Pending)
+                pending.emplace(&file, run.order[i]);
+            else
+                run.report(ActionOutcome{run.order[i], verdict});
+            settle(false);
         }
+        settle(true);
+        for (const auto &[file, place] : pending) // never settled: as they were
+            run.report(ActionOutcome{place, FileVerdict{FileVerdict::Left}});
         run.report(std::nullopt);
     } catch (...) {
         run.reportFailure(std::current_exception());
@@ -208,8 +226,11 @@ bool ActionRunner::gathered(ActionBatch &batch)
             ++tally_.done;
             tally_.releasedBytes += verdict.bytes;
             tally_.releasedAtMost = tally_.releasedAtMost || (verdict.bytesAtMost && verdict.bytes > 0);
+            if (verdict.reason >= 0)
+                ++tally_.doneFor[verdict.reason];
             break;
-        case FileVerdict::Gone: // nothing to show for it, nothing to keep
+        case FileVerdict::Gone:    // nothing to show for it, nothing to keep
+        case FileVerdict::Pending: // never handed over
             break;
         case FileVerdict::InProtectedFolder:
             ++tally_.inProtectedFolders;

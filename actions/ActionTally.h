@@ -7,7 +7,8 @@
 
 // What one run came to.
 struct ActionTally {
-    int done = 0;                   // files deleted, sharing storage or linked
+    int done = 0;                   // files deleted, sharing storage, linked or moved
+    std::map<int, int> doneFor;     // of those, how many for each remark the action makes of a file done
     int left = 0;                   // files left as they were; their rows stay
     std::map<int, int> leftFor;     // of those, how many for each reason the action tells apart
     int inProtectedFolders = 0;     // files in folders the user protected; their rows stay
@@ -18,4 +19,7 @@ struct ActionTally {
     // errno value); empty when it was not in the way.
     std::string unusableTrash;
     int trashError = 0;
+    // Hidden names of the program's own that an earlier run cut off left
+    // where this one worked, met on the way.
+    int leftInTransit = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <new>
 #include <system_error>
 

@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/FileRemoval.h"
+#include "platform/DirectoryReader.h"
 #include "platform/EntryRename.h"
 #include "platform/SeenEntry.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace

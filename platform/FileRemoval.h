@@ -16,6 +16,9 @@ inline constexpr std::string_view kInTransitPrefix = kTransitKinds[kDeletingKind
 // The name a link to a group's kept copy takes in the folder of the file it
 // is about to replace (see HardLinkReplace.h).
 inline constexpr std::string_view kLinkingPrefix = kTransitKinds[kLinkingKind].prefix;
+// The name a copy takes in the folder it is moved to on another file system
+// until it is whole, checked and settled (see HiddenCopy.h).
+inline constexpr std::string_view kMovingPrefix = kTransitKinds[kMovingKind].prefix;
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.

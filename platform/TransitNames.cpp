@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/TransitNames.h"
+#include "platform/DirectoryReader.h"
 
 #include <atomic>
 #include <cstdint>
@@ -49,4 +50,21 @@ std::string NextTransitName(TransitKindIndex kind)
     // One counter for every kind: two steps never pick the same number.
     static std::atomic<std::uint64_t> counter{0};
     return std::string(kTransitKinds[kind].prefix) + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+}
+
+int CountLeftInTransit(int folderFd, TransitKindIndex kind)
+{
+    const std::string_view prefix = kTransitKinds[kind].prefix;
+    const std::string ours = std::string(prefix) + std::to_string(ProcessId()) + "-";
+    DirectoryReader folder;
+    if (!folder.openFolder(folderFd))
+        return 0;
+    int count = 0;
+    DirectoryReader::Entry entry;
+    while (folder.next(entry)) {
+        const std::string_view name = entry.name;
+        if (!name.starts_with(ours) && TransitKindOf(name) == int(kind))
+            ++count;
+    }
+    return count;
 }

@@ -24,10 +24,14 @@ inline constexpr TransitKind kTransitKinds[] = {
     // about to replace; or that copy, swapped out for a moment. Either way a
     // whole file with the group's bytes.
     {".varnok-linking-", "a hard link that did not finish", "hard links that did not finish"},
+    // A copy being made in the folder a file is moved to on another file
+    // system, until it is whole, checked and settled: an unfinished copy of
+    // a file still in its place.
+    {".varnok-moving-", "a move that did not finish", "moves that did not finish"},
 };
 inline constexpr std::size_t kTransitKindCount = std::size(kTransitKinds);
 // The kinds by their place in the table.
-enum TransitKindIndex : std::size_t { kDeletingKind = 0, kLinkingKind = 1 };
+enum TransitKindIndex : std::size_t { kDeletingKind = 0, kLinkingKind = 1, kMovingKind = 2 };
 
 // Which kind of name `name` is (prefix, digits, "-", digits): its place in
 // the table, or -1 when it is no name of ours.
@@ -39,3 +43,6 @@ inline bool IsInTransitName(std::string_view name)
 // A fresh name of that kind for this process: prefix, process id, "-", the
 // next number of its counter.
 std::string NextTransitName(TransitKindIndex kind);
+// How many names of that kind the folder open as `folderFd` holds that
+// another process (a run cut off) left; 0 when it cannot be listed.
+int CountLeftInTransit(int folderFd, TransitKindIndex kind);

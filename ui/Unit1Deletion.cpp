@@ -80,10 +80,10 @@ QString StakedQuestion(const char *which, const CheckedTotal &stake, const char 
     return StakeText(which, stake) + QLatin1Char('\n') + QString::fromLatin1(question);
 }
 
-QString WholeGroupsQuestion(const char *which, int groups)
+QString WholeGroupsQuestion(const char *which, int groups, const char *verb)
 {
     return QString::fromStdString(std::string("The ") + which + " files include every copy of "
-                                  + CountOf(groups, "group", "groups") + ". Delete every copy of "
+                                  + CountOf(groups, "group", "groups") + ". " + verb + " every copy of "
                                   + std::string(ByCount(groups, "it", "them")) + " too?");
 }
 
@@ -100,6 +100,7 @@ void TForm1::connectDeleteCommands()
     connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
     connect(DeleteCheckedForever1, &QAction::triggered, this, &TForm1::DeleteCheckedForever1Click);
     connectReclaimCommands();
+    connectMoveCommands();
 }
 
 bool TForm1::deletionRunning() const
@@ -202,14 +203,14 @@ std::vector<int> TForm1::selectedRows() const
 
 // Rows that hold every copy of a group stay out of the run unless the user
 // says that is what was meant.
-void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which)
+void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which, const char *verb)
 {
     const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     std::set<int> whole;
     for (int row : rows)
         if (!guard.keepsCopyOf(model_->row(row).group))
             whole.insert(model_->row(row).group);
-    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()))))
+    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()), verb)))
         return;
     std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
@@ -242,6 +243,8 @@ void TForm1::deletionFinished(const ActionTally &tally)
     setScanning(false);
     if (deleteReport_ == DeleteReport::Reclaimed)
         showReclaimSummary(tally);
+    else if (deleteReport_ == DeleteReport::Moved)
+        showMoveSummary(tally);
     else if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
     else if (const QString undone = UndoneText(tally); !undone.isEmpty())

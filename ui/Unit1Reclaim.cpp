@@ -10,6 +10,7 @@
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
 #include "ui/ResultModel.h"
+#include "ui/SummaryLines.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowActionRunner.h"
@@ -96,11 +97,6 @@ std::string ReasonText(ReclaimOutcome reason, ReclaimKind kind, int count)
     default:
         return "refused by the system";
     }
-}
-
-QString LeftLine(int count, const std::string &reason)
-{
-    return QString::fromStdString(CountOf(count, "file", "files") + " left: " + reason + ".");
 }
 
 } // namespace

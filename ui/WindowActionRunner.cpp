@@ -73,11 +73,12 @@ void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<Fil
     drainTimer_.stop();
     stopTimer_.stop();
     joinedAs_ = joinedAs;
-    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile_);
+    std::vector<int> rowOfFile;
+    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile);
     rowIdOfFile_.clear();
     filesOfGroup_.clear();
     for (std::size_t f = 0; f < files.size(); ++f) {
-        rowIdOfFile_.push_back(model_.rowId(rowOfFile_[f]));
+        rowIdOfFile_.push_back(model_.rowId(rowOfFile[f]));
         filesOfGroup_[files[f].group].push_back(f);
     }
     if (!runner_.start(std::move(files), std::move(action)))
@@ -158,13 +159,21 @@ void WindowActionRunner::showJoined(const ActionOutcome &outcome)
 
 void WindowActionRunner::show(const ActionBatch &batch)
 {
+    // An action that settles files in batches may settle a row after rows
+    // below it left: rows are found by their numbers that stay.
     std::vector<int> leaving;
-    for (const ActionOutcome &outcome : batch.outcomes)
-        if (outcome.verdict.kind == FileVerdict::Done || outcome.verdict.kind == FileVerdict::Gone)
-            leaving.push_back(rowOfFile_[outcome.file]);
-        else if (outcome.verdict.kind == FileVerdict::Joined)
+    for (const ActionOutcome &outcome : batch.outcomes) {
+        if (outcome.verdict.kind == FileVerdict::Joined) {
             showJoined(outcome);
-    std::reverse(leaving.begin(), leaving.end()); // handled from the last row down
+            continue;
+        }
+        if (outcome.verdict.kind != FileVerdict::Done && outcome.verdict.kind != FileVerdict::Gone)
+            continue;
+        if (const int row = currentRow(outcome.file); row >= 0)
+            leaving.push_back(row);
+    }
+    std::sort(leaving.begin(), leaving.end());
+    leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
     model_.removeRowSet(leaving);
     emit progressed(int(batch.handled), int(batch.total));
 }

@@ -16,10 +16,9 @@
 // The window's side of an ActionRunner: it tells the runner of the chosen
 // result rows, takes the outcomes on the window's thread in batches, and
 // takes the rows of the files done with (or already gone) off the list, so
-// the list and the tally agree whenever the run is stopped. Rows are handled
-// from the last down, and only handled rows leave, so the row numbers still
-// to come keep pointing at the same rows. While it runs, rows must only
-// leave the list through it.
+// the list and the tally agree whenever the run is stopped. Rows are found by
+// the numbers they keep (ResultModel::rowId), whatever left before them.
+// While it runs, rows must only leave the list through it.
 class WindowActionRunner : public QObject
 {
     Q_OBJECT
@@ -71,7 +70,6 @@ private:
     FileRemover remover_; // none: ShellDeleteFile
     QTimer drainTimer_;
     QTimer stopTimer_;
-    std::vector<int> rowOfFile_; // of the run in hand
     // Of the run in hand: each file's row by its number, which stays with it
     // while rows before it leave, and the files of each group.
     std::vector<std::uint64_t> rowIdOfFile_;

@@ -82,6 +82,8 @@ TEST(ScanTexts, CountsAgreeWithTheirWords)
     EXPECT_EQ(InTransitText(kLinkingKind, 2),
               "2 files named .varnok-linking-... were left by hard links that did "
               "not finish; they were not offered.");
+    EXPECT_EQ(InTransitText(kMovingKind, 1),
+              "1 file named .varnok-moving-... was left by a move that did not finish; it was not offered.");
     EXPECT_EQ(SharedStorageText(1, 2048),
               "1 listed copy already shares all its storage with another copy of its group: 2 KB that takes no extra "
               "space.");

@@ -11,69 +11,22 @@
 // folder first.
 #include "platform/FileStatus.h"
 #include "tests/support/LoopImageMount.h"
+#include "tests/support/PhotographedDialogs.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempTree.h"
 #include "ui/ResultModel.h"
 #include "ui/Unit1.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
 #include <sys/stat.h>
 
 namespace
 {
-
-// The program's own boxes, each photographed and then answered.
-class PhotographedDialogs : public QtUserDialogs
-{
-public:
-    std::deque<QByteArray> foldersToPick;
-    QString prefix;
-    QStringList shots;
-
-    QByteArray pickFolder(QWidget *, const QString &) override
-    {
-        QByteArray folder = foldersToPick.front();
-        foldersToPick.pop_front();
-        return folder;
-    }
-    void messageBox(QWidget *owner, const QString &text, const QString &caption) override
-    {
-        answerSoon("summary", QMessageBox::Ok);
-        QtUserDialogs::messageBox(owner, text, caption);
-    }
-    bool confirm(QWidget *owner, const QString &text) override
-    {
-        answerSoon("confirmation", QMessageBox::Yes);
-        return QtUserDialogs::confirm(owner, text);
-    }
-
-private:
-    void answerSoon(const char *what, QMessageBox::StandardButton answer)
-    {
-        const QString name = prefix + "-" + what + ".png";
-        QTimer::singleShot(500, [this, name, answer] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            const QString folder = qEnvironmentVariable("VARNOK_SCREENS_DIR", QDir::currentPath());
-            QDir().mkpath(folder);
-            if (box->grab().save(folder + "/" + name))
-                shots << name;
-            box->button(answer)->click();
-        });
-    }
-};
 
 struct Case {
     LoopImageMount::Kind kind;
