@@ -5,9 +5,9 @@
 #include "actions/FileDeletion.h"
 #include "actions/FileRecheck.h"
 #include "actions/KeptCopyGuard.h"
+#include "boundary/ScanBoundary.h"
 #include "platform/EntryRename.h"
 #include "platform/FileRemoval.h"
-#include "boundary/ScanBoundary.h"
 
 #include <cerrno>
 

@@ -6,12 +6,12 @@
 #include "actions/ActionRunner.h"
 #include "actions/KeptCopyGuard.h"
 #include "actions/MoveAction.h"
+#include "boundary/ProtectedFolders.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/FileRemoval.h"
 #include "platform/FileStatus.h"
-#include "boundary/ProtectedFolders.h"
-#include "boundary/ScanBoundary.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/RecordingHost.h"
@@ -279,7 +279,9 @@ TEST_F(Move, AKillAtEachStepOfACopyLosesNothingAndTheNextScanAndMoveNameWhatItLe
     scan.Start();
     scan.WaitFor();
     EXPECT_EQ(host.lastSummary.inTransitFiles[kMovingKind], 4);
-    EXPECT_NE(SummaryNotes(host.lastSummary).find("4 files named .varnok-moving-... were left by moves that did not finish"), std::string::npos)
+    EXPECT_NE(
+        SummaryNotes(host.lastSummary).find("4 files named .varnok-moving-... were left by moves that did not finish"),
+        std::string::npos)
         << SummaryNotes(host.lastSummary);
 
     // The next move tells of them, and takes the copies still in place.

@@ -3,9 +3,9 @@
 // What a hard link or shared storage must never do, on real images: change
 // who may use a path, drop an attribute, lose what another program writes,
 // open a protected file to changes, count space it did not release.
+#include "boundary/ProtectedFolders.h"
 #include "platform/FileRemoval.h"
 #include "platform/OpenedDescriptor.h"
-#include "boundary/ProtectedFolders.h"
 #include "tests/actions/ReclaimImages.h"
 
 #include <atomic>
@@ -13,8 +13,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <sstream>
 #include <linux/fs.h>
+#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <thread>
