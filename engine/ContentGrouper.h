@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/FileIdentity.h"
+#include "engine/Candidate.h"
 
 #include <atomic>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <vector>
 
 class DepthControl;
+class FolderDescriptors;
 class OpenFileBudget;
 
 // Splits files of one size into sets of byte-for-byte identical content.
@@ -21,11 +22,6 @@ class OpenFileBudget;
 class ContentGrouper
 {
 public:
-    struct File {
-        std::string path;
-        FileIdentity identity;
-        std::uint32_t owner = 0;
-    };
     using Group = std::vector<std::uint32_t>; // indexes into the input, ascending
 
     struct ReadSizes {
@@ -36,9 +32,11 @@ public:
         std::int64_t straightUpTo; // files up to this size are read on from the head, unprobed, in one piece
         bool operator==(const ReadSizes &) const = default;
     };
-    // On a local disk bytes cost, so only small files are read whole and
-    // larger ones are probed first, then read in growing pieces.
-    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096, 64 * 1024, 0};
+    // On a local disk a call costs more than the bytes it copies: small
+    // files are read whole, and a file up to 1 MiB whose head matches
+    // another's is read on in one piece. Larger ones are probed at their
+    // middle and tail first, then read in growing pieces.
+    static constexpr ReadSizes kLocalReads{16 * 1024, 1024 * 1024, 4096, 64 * 1024, 1024 * 1024};
     // Where every request waits for a round trip, a request's worth of bytes
     // comes almost free, so every read, probes too, asks for that much; and
     // no more, which lets Stop be seen after one round trip.
@@ -58,17 +56,20 @@ public:
         OpenFileBudget &budget;
         std::atomic<std::uint64_t> &bytesRead;
         std::atomic<std::uint64_t> &unreadableFiles; // failed for a reason of their own
-        DepthControl &depth;                         // told how long each open and read took
+        DepthControl &depth;                         // told how long the opens and reads took
         ReadSizes sizes = kLocalReads;
         std::function<void(const std::string &path, std::int64_t offset)> onRead; // before each read, if given
         std::size_t memory = kAllBuffers; // what these readers hold of the files they compare, together
+        // The folders of the candidates, kept open for the readers; none:
+        // every file is opened by its path (files appended by path).
+        FolderDescriptors *folders = nullptr;
     };
 
     explicit ContentGrouper(Shared &shared) : shared_(shared) { }
 
     // files all have the given size. Groups come ordered by their first
     // member. Nothing when cancelled before every file was compared.
-    std::optional<std::vector<Group>> group(const std::vector<File> &files, std::int64_t size);
+    std::optional<std::vector<Group>> group(const std::vector<ReadTarget> &files, std::int64_t size);
     // The bytes from the start that files of this size are compared by first.
     static std::int64_t firstReadLength(std::int64_t size, ReadSizes sizes);
 

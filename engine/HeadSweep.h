@@ -3,6 +3,7 @@
 #pragma once
 #include "engine/ContentGrouper.h"
 #include "engine/PhysicalOrder.h"
+#include "engine/SweptHeads.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,18 +13,6 @@
 
 class CandidateList;
 struct SizeClass;
-
-// What the passes over a spinning disk found of one size, by index within
-// the size (ascending).
-struct SweptHeads {
-    // Sets compared byte for byte to their ends, each member checked after
-    // its last read: these are the size's groups.
-    std::vector<std::vector<std::uint32_t>> groups;
-    // Sets of two or more whose first reads gave one digest: still to be
-    // compared, from their first byte.
-    std::vector<std::vector<std::uint32_t>> alike;
-    bool decided() const { return alike.empty(); }
-};
 
 // On a spinning disk, files of one size lie all over it: comparing them size
 // by size sends the head back and forth for every first block. This reads

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,6 +66,18 @@ int FolderHandle::openChild(const FolderHandle &parent, const std::string &name,
     const int fd = ::openat(parent.fd(), name.c_str(), kFolderFlags | O_NOFOLLOW);
     if (fd < 0)
         return errno == ELOOP ? ENOTDIR : errno;
+    fd_ = fd;
+    return 0;
+}
+
+int FolderHandle::openIn(int folder, const char *name, bool followLink)
+{
+    close();
+    if (folder == AT_FDCWD && std::char_traits<char>::length(name) >= PATH_MAX)
+        return open(name); // piece by piece; a listed folder may be a link
+    const int fd = ::openat(folder, name, kFolderFlags | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return errno;
     fd_ = fd;
     return 0;
 }

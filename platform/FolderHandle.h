@@ -21,6 +21,10 @@ public:
     // Opens (creating it with mode 0700 when missing) the subfolder `name`;
     // never through a link. Returns 0 or the errno value.
     int openChild(const FolderHandle &parent, const std::string &name, bool create);
+    // Opens the folder `name` of the open folder `folder` (a path of any
+    // length with AT_FDCWD), through a link as its last component only when
+    // `followLink` says so. Returns 0 or the errno value.
+    int openIn(int folder, const char *name, bool followLink);
     // Opens the folder that holds the last component of `path` and gives that
     // component's name. Returns 0 or the errno value.
     int openParentOf(const std::string &path, std::string &name);

@@ -1,0 +1,87 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#pragma once
+#include "engine/Candidate.h"
+#include "engine/ContentGrouper.h"
+#include "platform/DepthControl.h"
+#include "platform/OpenedFile.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// How the scan reads a candidate's bytes, on every kind of storage: opened
+// by its name in its folder, read, and checked to be the file the walk saw
+// after its last read through each descriptor, not after every open. A file
+// dropped before that check decided nothing, so it needs none. A shortage
+// of descriptors is waited out, never taken for a fault of the file. What
+// the reads cost (bytes, unreadable files, how long the storage took) is
+// counted here and reaches the shared figures once a round of reads, when
+// the caller settles, rather than once a read.
+class FileReader
+{
+public:
+    enum class Access {
+        Ready,
+        Skip,         // cannot be read, or is no longer what the walk saw
+        Cancelled,    // Stop or abort
+        NoDescriptor, // the process ran short of descriptors: free some and wait
+    };
+    // One file in hand.
+    struct File {
+        OpenedFile handle;
+        bool readSinceCheck = false; // bytes read through this descriptor since its last check
+        bool checked = false;        // checked after the last read, and found unchanged
+        bool changed = false;        // found not to be what the walk saw: never read again
+    };
+
+    explicit FileReader(ContentGrouper::Shared &shared);
+    ~FileReader() { settle(); }
+    FileReader(const FileReader &) = delete;
+    FileReader &operator=(const FileReader &) = delete;
+
+    bool cancelled() const { return shared_.cancelled(); }
+    // Opens the file unless it is open; NoDescriptor is for the caller to
+    // free descriptors of its own before it waits (waitForDescriptors).
+    Access open(File &file, const ReadTarget &target);
+    // Opens the file, waiting out a shortage of descriptors: for a caller
+    // that holds no other file.
+    Access openWaiting(File &file, const ReadTarget &target);
+    // Gives back the folders kept open that no reader holds and waits a
+    // moment for descriptors; false on Stop.
+    bool waitForDescriptors();
+    // Reads a piece; false when the file failed or ended early.
+    bool read(File &file, const ReadTarget &target, std::int64_t offset, char *into, std::size_t length);
+    // Still what the walk saw, after its last read: asked through the open
+    // descriptor, of the server on a share (its attribute cache may not know
+    // yet of a change made there). A file never read is asked of by name.
+    // Nothing when cancelled.
+    std::optional<bool> unchanged(File &file, const ReadTarget &target);
+    // Closes a file still being compared: one read through it since its
+    // last check is checked first. False when it changed.
+    bool release(File &file, const ReadTarget &target);
+    // Closes a file that is done with, unchecked.
+    static void drop(File &file) { file.handle.close(); }
+
+    // Hands what was counted to the shared figures, and the time since the
+    // last settle to the depth control.
+    void settle();
+    ContentGrouper::Shared &shared() { return shared_; }
+
+private:
+    bool check(File &file, const ReadTarget &target);
+    // One more call to the system; the first of a round starts its clock.
+    void count()
+    {
+        if (calls_++ == 0 && timed_)
+            since_ = shared_.depth.now();
+    }
+
+    ContentGrouper::Shared &shared_;
+    const bool timed_; // whether the depth control wants timings
+    std::chrono::steady_clock::time_point since_;
+    std::uint64_t calls_ = 0;
+    std::uint64_t bytes_ = 0;
+    std::uint64_t unreadable_ = 0;
+};
