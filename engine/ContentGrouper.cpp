@@ -105,13 +105,13 @@ class SetReading
 {
 public:
     SetReading(FileReader &reader, const std::vector<ReadTarget> &targets, std::int64_t size, const Plan &plan,
-               std::size_t open, std::size_t bufferBudget)
+               std::size_t open, std::size_t bufferBudget, ContentGrouper::Buffer &buffer)
         : reader_(reader), targets_(targets), files_(targets.size()), runs_(targets.size()), size_(size), plan_(plan),
-          open_(open), bufferBudget_(bufferBudget)
+          open_(open), bufferBudget_(bufferBudget), buffer_(buffer)
     {
     }
 
-    bool cancelled() const { return reader_.cancelled(); }
+    bool cancelled() { return reader_.cancelled(); }
     bool keptOpen(const WorkSet &set) const { return set.members.size() <= open_; }
 
     // The bytes from where the set stands that are a hole in every member,
@@ -158,7 +158,7 @@ private:
     const Plan &plan_;
     const std::size_t open_; // files this reader keeps open at once
     const std::size_t bufferBudget_;
-    std::vector<char> buffer_;
+    ContentGrouper::Buffer &buffer_;
 };
 
 FileReader::Access SetReading::open(std::uint32_t i)
@@ -226,12 +226,12 @@ std::optional<Pieces> SetReading::readPiece(const WorkSet &set)
     Pieces pieces;
     pieces.length = std::size_t(std::min(r.length - set.within, budgetPiece));
     pieces.last = set.range + 1 == plan_.size() && set.within + std::int64_t(pieces.length) == r.length;
-    buffer_.resize(pieces.length * set.members.size());
+    char *const buffer = buffer_.atLeast(pieces.length * set.members.size());
     const bool keepOpen = keptOpen(set);
     for (std::uint32_t i : set.members) {
         if (cancelled())
             return std::nullopt;
-        char *into = buffer_.data() + pieces.length * pieces.bytes.size();
+        char *into = buffer + pieces.length * pieces.bytes.size();
         const FileReader::Access a = open(i);
         if (a == FileReader::Access::Cancelled)
             return std::nullopt;
@@ -339,7 +339,8 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
     if (lease.count() == 0)
         return std::nullopt;
     const Plan plan = readingPlan(size, shared_.sizes);
-    SetReading reading(reader, files, size, plan, lease.count(), std::max(kLeastBuffer, shared_.memory / readers));
+    SetReading reading(reader, files, size, plan, lease.count(), std::max(kLeastBuffer, shared_.memory / readers),
+                       buffer_);
 
     // Depth first, so that the open files stay within one lineage of sets.
     std::vector<WorkSet> pending(1);
@@ -375,6 +376,7 @@ std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const st
             return std::nullopt;
         std::move(alike->rbegin(), alike->rend(), std::back_inserter(pending));
     }
+    buffer_.trim();
     std::sort(groups.begin(), groups.end(), [](const Group &a, const Group &b) { return a.front() < b.front(); });
     return groups;
 }

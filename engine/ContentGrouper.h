@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -82,6 +83,35 @@ public:
     // What one reader may hold whatever their number: a pair of the largest pieces.
     static constexpr std::size_t kLeastBuffer = 2u << 20;
 
+    // What one reader reads pieces into, kept from one size to the next.
+    class Buffer
+    {
+    public:
+        char *atLeast(std::size_t bytes)
+        {
+            if (bytes > size_) {
+                bytes_ = std::make_unique_for_overwrite<char[]>(bytes); // never zeroed: always read into first
+                size_ = bytes;
+            }
+            return bytes_.get();
+        }
+        // Gives a large buffer back: one large size must not weigh on the
+        // memory of the whole scan.
+        void trim()
+        {
+            if (size_ > kKept) {
+                bytes_.reset();
+                size_ = 0;
+            }
+        }
+        static constexpr std::size_t kKept = 1u << 20;
+
+    private:
+        std::unique_ptr<char[]> bytes_;
+        std::size_t size_ = 0;
+    };
+
 private:
     Shared &shared_;
+    Buffer buffer_;
 };

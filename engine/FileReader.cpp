@@ -41,7 +41,7 @@ FileReader::Access FileReader::open(File &file, const ReadTarget &target)
         file.readSinceCheck = file.checked = false;
         return Access::Ready;
     case OpenedFile::Outcome::NoDescriptor:
-        return cancelled() ? Access::Cancelled : Access::NoDescriptor;
+        return askStop() ? Access::Cancelled : Access::NoDescriptor;
     case OpenedFile::Outcome::Failed:
     case OpenedFile::Outcome::Changed:
         break;
@@ -65,10 +65,10 @@ bool FileReader::waitForDescriptors()
 {
     if (shared_.folders)
         shared_.folders->shrink();
-    if (cancelled())
+    if (askStop())
         return false;
     shared_.budget.waitForRelease(std::chrono::milliseconds(5));
-    return !cancelled();
+    return !askStop();
 }
 
 bool FileReader::read(File &file, const ReadTarget &target, std::int64_t offset, char *into, std::size_t length)
@@ -78,6 +78,7 @@ bool FileReader::read(File &file, const ReadTarget &target, std::int64_t offset,
     count();
     file.readSinceCheck = true;
     file.checked = false;
+    bytesSinceAsk_ += length;
     if (file.handle.readFullyAt(offset, into, length)) {
         bytes_ += length;
         return true;

@@ -41,7 +41,24 @@ public:
     FileReader(const FileReader &) = delete;
     FileReader &operator=(const FileReader &) = delete;
 
-    bool cancelled() const { return shared_.cancelled(); }
+    // Stop or abort. Asked of the host after every large read and after a
+    // few small calls (each ask passes the host's gate, which all readers
+    // share): reading still ends within one block, and a few small calls.
+    bool cancelled()
+    {
+        if (stopped_)
+            return true;
+        if (callsSinceAsk_ < kAskAfterCalls && bytesSinceAsk_ < kAskAfterBytes)
+            return false;
+        return askStop();
+    }
+    // The same, asked now.
+    bool askStop()
+    {
+        callsSinceAsk_ = bytesSinceAsk_ = 0;
+        stopped_ = shared_.cancelled();
+        return stopped_;
+    }
     // Opens the file unless it is open; NoDescriptor is for the caller to
     // free descriptors of its own before it waits (waitForDescriptors).
     Access open(File &file, const ReadTarget &target);
@@ -74,9 +91,12 @@ private:
     // One more call to the system; the first of a round starts its clock.
     void count()
     {
+        ++callsSinceAsk_;
         if (calls_++ == 0 && timed_)
             since_ = shared_.depth.now();
     }
+    static constexpr std::uint64_t kAskAfterCalls = 16;
+    static constexpr std::uint64_t kAskAfterBytes = 256 * 1024;
 
     ContentGrouper::Shared &shared_;
     const bool timed_; // whether the depth control wants timings
@@ -84,4 +104,8 @@ private:
     std::uint64_t calls_ = 0;
     std::uint64_t bytes_ = 0;
     std::uint64_t unreadable_ = 0;
+    // Since Stop was last asked of; the first time is asked at once.
+    std::uint64_t callsSinceAsk_ = kAskAfterCalls;
+    std::uint64_t bytesSinceAsk_ = 0;
+    bool stopped_ = false;
 };

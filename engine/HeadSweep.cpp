@@ -32,7 +32,7 @@ public:
     }
 
     std::int64_t size(std::size_t c) const { return sorted_.sizeOf(classes_[c].begin); }
-    bool cancelled() const { return reader_.cancelled(); }
+    bool cancelled() { return reader_.cancelled(); }
     ReadTarget target(Member f) const { return sorted_.target(classes_[f.first].begin + f.second); }
 
     // Opens a member; false when it cannot be read, or on Stop.
