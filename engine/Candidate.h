@@ -73,7 +73,7 @@ public:
 private:
     struct Adopted {
         FolderListing listing;
-        std::string prefix; // the top folder's path, ending in '/'
+        std::string prefix;            // the top folder's path, ending in '/'
         std::uint32_t firstFolder = 0; // the number of its top folder among all listings' folders
     };
     // The listing a folder number belongs to.

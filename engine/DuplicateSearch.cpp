@@ -34,16 +34,15 @@ using BatchGroups = std::vector<std::optional<OrderedGroups>>;
 struct LaneReaders {
     LaneReaders(ScanContext &ctx, const ReadLane &lane, OpenFileBudget &budget, FolderDescriptors &folders,
                 std::size_t memory, const std::function<bool()> &cancelled)
-        : depth(lane.profile.readers),
-          shared{cancelled,
-                 budget,
-                 ctx.stats.bytesRead,
-                 ctx.stats.unreadableFiles,
-                 depth,
-                 lane.profile.reads,
-                 ctx.readObserver,
-                 memory,
-                 &folders}
+        : depth(lane.profile.readers), shared{cancelled,
+                                              budget,
+                                              ctx.stats.bytesRead,
+                                              ctx.stats.unreadableFiles,
+                                              depth,
+                                              lane.profile.reads,
+                                              ctx.readObserver,
+                                              memory,
+                                              &folders}
     {
     }
     DepthControl depth;

@@ -150,7 +150,8 @@ int FolderDescriptors::open(std::uint32_t folder, int &error)
             return handle.release();
         }
     }
-    const Lent parent = parentSlot >= 0 ? Lent{slots_[std::size_t(parentSlot)].fd, parentSlot} : lend(place.parent, error);
+    const Lent parent
+        = parentSlot >= 0 ? Lent{slots_[std::size_t(parentSlot)].fd, parentSlot} : lend(place.parent, error);
     if (parent.fd < 0)
         return -1;
     error = handle.openIn(parent.fd, place.name, false);

@@ -78,8 +78,8 @@ struct Heads {
 
 // The first pass: each file's first read, digested. Nothing on Stop.
 std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<Member> &files, std::size_t sizes,
-                                 ContentGrouper::ReadSizes readSizes, std::size_t room,
-                                 const std::function<void()> &afterEachFile)
+                                   ContentGrouper::ReadSizes readSizes, std::size_t room,
+                                   const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
     Heads &heads = *found;

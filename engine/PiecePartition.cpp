@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/PiecePartition.h"
 
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 namespace

@@ -13,7 +13,6 @@ class ContentGrouper;
 class LocaleCompare;
 struct SweptHeads;
 
-
 using OrderedGroups = std::vector<std::vector<ResultRow>>;
 
 // The groups of one size, in the order the result list shows them: groups

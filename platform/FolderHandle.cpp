@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <string>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 

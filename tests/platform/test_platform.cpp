@@ -124,10 +124,10 @@ TEST(DirectoryReader, ListsEveryEntryOnceWithItsKindAcrossManyCallsWhateverItsNa
             others[e.name] = e.type;
     }
     EXPECT_EQ(files, made);
-    EXPECT_EQ(others, (std::map<std::string, DirectoryReader::EntryType>{
-                          {"link", DirectoryReader::EntryType::Other},
-                          {"pipe", DirectoryReader::EntryType::Other},
-                          {"sub", DirectoryReader::EntryType::Directory}}));
+    EXPECT_EQ(others,
+              (std::map<std::string, DirectoryReader::EntryType>{{"link", DirectoryReader::EntryType::Other},
+                                                                 {"pipe", DirectoryReader::EntryType::Other},
+                                                                 {"sub", DirectoryReader::EntryType::Directory}}));
     EXPECT_FALSE(dir.next(e)); // and stays at its end
 
     DirectoryReader child;
