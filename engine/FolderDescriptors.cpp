@@ -17,8 +17,10 @@ constexpr std::size_t kMostKept = 8192;
 } // namespace
 
 FolderDescriptors::FolderDescriptors(const CandidateList &list, std::size_t most)
-    : list_(list), slots_(most), slotOf_(list.folderCount(), -1)
+    : list_(list), slots_(most), slotOf_(list.folderCount())
 {
+    for (auto &slot : slotOf_)
+        slot.store(-1, std::memory_order_relaxed);
 }
 
 FolderDescriptors::~FolderDescriptors()
@@ -28,6 +30,36 @@ FolderDescriptors::~FolderDescriptors()
             ::close(s.fd);
 }
 
+FolderDescriptors::Lent FolderDescriptors::lendKept(std::uint32_t folder)
+{
+    const std::int32_t s = slotOf_[folder].load(std::memory_order_acquire);
+    if (s < 0)
+        return {};
+    Slot &slot = slots_[std::size_t(s)];
+    int lent = slot.lent.load(std::memory_order_relaxed);
+    do {
+        if (lent < 0)
+            return {}; // being closed or given to another folder
+    } while (!slot.lent.compare_exchange_weak(lent, lent + 1, std::memory_order_acquire, std::memory_order_relaxed));
+    if (slot.folder.load(std::memory_order_relaxed) != folder) {
+        slot.lent.fetch_sub(1, std::memory_order_release); // the slot went to another folder meanwhile
+        return {};
+    }
+    if (!slot.used.load(std::memory_order_relaxed))
+        slot.used.store(true, std::memory_order_relaxed);
+    return {slot.fd.load(std::memory_order_relaxed), s};
+}
+
+bool FolderDescriptors::close(Slot &slot, int &closeAfter)
+{
+    int idle = 0;
+    if (!slot.lent.compare_exchange_strong(idle, kClosed, std::memory_order_acquire))
+        return false;
+    slotOf_[slot.folder.load(std::memory_order_relaxed)].store(-1, std::memory_order_relaxed);
+    closeAfter = slot.fd.exchange(-1, std::memory_order_relaxed);
+    return true;
+}
+
 std::size_t FolderDescriptors::slotsFor(std::size_t slots, std::size_t folders)
 {
     return std::min({slots / 2, folders, kMostKept});
@@ -35,15 +67,8 @@ std::size_t FolderDescriptors::slotsFor(std::size_t slots, std::size_t folders)
 
 FolderDescriptors::Lent FolderDescriptors::lend(std::uint32_t folder, int &error)
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (const std::int32_t s = slotOf_[folder]; s >= 0) {
-            Slot &slot = slots_[std::size_t(s)];
-            slot.lent.fetch_add(1, std::memory_order_relaxed);
-            slot.used = true;
-            return {slot.fd, s};
-        }
-    }
+    if (const Lent kept = lendKept(folder); kept.fd >= 0)
+        return kept;
     const int fd = open(folder, error);
     if (fd < 0)
         return {};
@@ -68,21 +93,19 @@ void FolderDescriptors::giveBack(const Lent &lent)
 
 FolderDescriptors::Lent FolderDescriptors::keep(std::uint32_t folder, int fd, int &closeAfter)
 {
-    if (const std::int32_t s = slotOf_[folder]; s >= 0) {
+    if (const Lent kept = lendKept(folder); kept.fd >= 0) {
         closeAfter = fd; // another thread opened it meanwhile: theirs is kept
-        Slot &slot = slots_[std::size_t(s)];
-        slot.lent.fetch_add(1, std::memory_order_relaxed);
-        return {slot.fd, s};
+        return kept;
     }
     const std::int32_t s = freeSlot(closeAfter);
     if (s < 0)
         return {fd, -1}; // every slot lent out: this one is the caller's alone
     Slot &slot = slots_[std::size_t(s)];
-    slot.fd = fd;
-    slot.folder = folder;
-    slot.used = true;
-    slot.lent.store(1, std::memory_order_relaxed);
-    slotOf_[folder] = s;
+    slot.fd.store(fd, std::memory_order_relaxed);
+    slot.folder.store(folder, std::memory_order_relaxed);
+    slot.used.store(true, std::memory_order_relaxed);
+    slotOf_[folder].store(s, std::memory_order_relaxed);
+    slot.lent.store(1, std::memory_order_release); // the caller's; from now on others may borrow it too
     return {fd, s};
 }
 
@@ -95,18 +118,14 @@ std::int32_t FolderDescriptors::freeSlot(int &closeAfter)
         const std::size_t k = hand_;
         hand_ = (hand_ + 1) % slots_.size();
         Slot &slot = slots_[k];
-        if (slot.fd < 0)
+        if (slot.fd.load(std::memory_order_relaxed) < 0)
             return std::int32_t(k);
-        if (slot.lent.load(std::memory_order_acquire) > 0)
+        if (slot.lent.load(std::memory_order_relaxed) > 0)
             continue;
-        if (slot.used) {
-            slot.used = false;
+        if (slot.used.exchange(false, std::memory_order_relaxed))
             continue;
-        }
-        closeAfter = slot.fd;
-        slotOf_[slot.folder] = -1;
-        slot.fd = -1;
-        return std::int32_t(k);
+        if (close(slot, closeAfter))
+            return std::int32_t(k);
     }
     return -1;
 }
@@ -117,11 +136,8 @@ void FolderDescriptors::shrink()
     {
         std::lock_guard lock(mutex_);
         for (Slot &slot : slots_)
-            if (slot.fd >= 0 && slot.lent.load(std::memory_order_acquire) == 0) {
-                toClose.push_back(slot.fd);
-                slotOf_[slot.folder] = -1;
-                slot.fd = -1;
-            }
+            if (int fd = -1; slot.fd.load(std::memory_order_relaxed) >= 0 && close(slot, fd))
+                toClose.push_back(fd);
     }
     for (int fd : toClose)
         ::close(fd);
@@ -136,24 +152,17 @@ int FolderDescriptors::open(std::uint32_t folder, int &error)
         return handle.release();
     }
     // In its parent where that is kept open, which needs no path.
-    std::int32_t parentSlot = -1;
-    {
-        std::lock_guard lock(mutex_);
-        parentSlot = slotOf_[place.parent];
-        if (parentSlot >= 0)
-            slots_[std::size_t(parentSlot)].lent.fetch_add(1, std::memory_order_relaxed);
-    }
-    if (parentSlot < 0) {
+    Lent parent = lendKept(place.parent);
+    if (parent.fd < 0) {
         const std::string path = list_.folderPath(folder);
         if (path.size() < PATH_MAX) {
             error = handle.openIn(AT_FDCWD, path.c_str(), false);
             return handle.release();
         }
+        parent = lend(place.parent, error);
+        if (parent.fd < 0)
+            return -1;
     }
-    const Lent parent
-        = parentSlot >= 0 ? Lent{slots_[std::size_t(parentSlot)].fd, parentSlot} : lend(place.parent, error);
-    if (parent.fd < 0)
-        return -1;
     error = handle.openIn(parent.fd, place.name, false);
     giveBack(parent);
     return handle.release();

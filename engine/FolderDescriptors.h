@@ -17,8 +17,9 @@ class CandidateList;
 // one goes (a clock sweep). A folder is opened in its open parent where that
 // is kept, else by its path, else (deeper than the kernel takes in one call)
 // through its parent, opened the same way. Safe from many threads: a
-// descriptor lent out is never closed until it is given back, and no lock is
-// held across a call to the system, which may hang on a share.
+// descriptor lent out is never closed until it is given back, a folder kept
+// open is lent without a lock, and no lock is held across a call to the
+// system, which may hang on a share.
 class FolderDescriptors
 {
 public:
@@ -49,12 +50,20 @@ public:
     const CandidateList &list() const { return list_; }
 
 private:
+    // A slot's descriptor and folder change only under the lock, while
+    // `lent` holds kClosed: a borrower who counted itself in sees them whole.
     struct Slot {
-        int fd = -1;
-        std::uint32_t folder = 0;
-        std::atomic<int> lent{0};
-        bool used = false; // since the clock hand last passed
+        std::atomic<int> fd{-1};
+        std::atomic<std::uint32_t> folder{0};
+        std::atomic<int> lent{kClosed};
+        std::atomic<bool> used{false}; // since the clock hand last passed
     };
+    static constexpr int kClosed = -(1 << 30);
+
+    // The folder's descriptor if it is kept, counted as lent; no lock.
+    Lent lendKept(std::uint32_t folder);
+    // Frees a slot no one has borrowed from; the lock is held.
+    bool close(Slot &slot, int &closeAfter);
     int open(std::uint32_t folder, int &error);
     // Keeps `fd` for `folder` in a slot unless another thread kept one first;
     // what to close after the lock is let go comes back in `closeAfter`.
@@ -64,6 +73,6 @@ private:
     const CandidateList &list_;
     std::mutex mutex_;
     std::vector<Slot> slots_;
-    std::vector<std::int32_t> slotOf_; // by folder number; -1: not kept
+    std::vector<std::atomic<std::int32_t>> slotOf_; // by folder number; -1: not kept
     std::size_t hand_ = 0;
 };
