@@ -75,8 +75,10 @@ public:
     static std::int64_t firstReadLength(std::int64_t size, ReadSizes sizes);
 
     // Files one reader keeps open at once, at most; its share of the budget
-    // among the readers at work may be less. Larger sets reopen files per block.
-    static constexpr std::size_t kMaxOpenFiles = 256;
+    // among the readers at work may be less. Larger sets reopen files per
+    // block, and check each before it closes: a set of small files of one
+    // size, a thousand strong, is kept open instead.
+    static constexpr std::size_t kMaxOpenFiles = 1024;
     // What the readers at work hold of the files they compare, together: a
     // deep queue of readers shares it rather than multiplying it.
     static constexpr std::size_t kAllBuffers = 128u << 20;
