@@ -19,6 +19,10 @@ constexpr std::int64_t kAlign = 4096; // where the middle probe starts
 constexpr std::int64_t kMinPiece = 512;
 // Smaller files are read whole: asking where their holes are costs more.
 constexpr std::int64_t kHolesFrom = 1024 * 1024;
+// A set read on past its heads in one piece holds about this much of it at
+// once, as much as growing pieces held; a large set, this much a member.
+constexpr std::int64_t kStraightHeld = 1024 * 1024;
+constexpr std::int64_t kStraightLeast = 256 * 1024;
 
 struct Range {
     std::int64_t offset;
@@ -107,6 +111,7 @@ public:
     SetReading(FileReader &reader, const std::vector<ReadTarget> &targets, std::int64_t size, const Plan &plan,
                std::size_t open, std::size_t bufferBudget, ContentGrouper::Buffer &buffer)
         : reader_(reader), targets_(targets), files_(targets.size()), runs_(targets.size()), size_(size), plan_(plan),
+          straight_(plan.size() == 2 && plan[1].offset == plan[0].length && plan[1].offset + plan[1].length == size),
           open_(open), bufferBudget_(bufferBudget), buffer_(buffer)
     {
     }
@@ -156,6 +161,7 @@ private:
     std::vector<std::optional<DataRuns>> runs_; // learnt at the first open, for large files
     const std::int64_t size_;
     const Plan &plan_;
+    const bool straight_;    // a head, then the rest
     const std::size_t open_; // files this reader keeps open at once
     const std::size_t bufferBudget_;
     ContentGrouper::Buffer &buffer_;
@@ -221,8 +227,10 @@ std::optional<std::int64_t> SetReading::commonHole(const WorkSet &set)
 std::optional<Pieces> SetReading::readPiece(const WorkSet &set)
 {
     const Range &r = plan_[set.range];
-    const std::int64_t budgetPiece
-        = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget_ / set.members.size()));
+    const auto members = std::int64_t(set.members.size());
+    std::int64_t budgetPiece = std::max<std::int64_t>(kMinPiece, std::int64_t(bufferBudget_) / members);
+    if (straight_ && set.range == 1)
+        budgetPiece = std::min(budgetPiece, std::max(kStraightLeast, kStraightHeld / members));
     Pieces pieces;
     pieces.length = std::size_t(std::min(r.length - set.within, budgetPiece));
     pieces.last = set.range + 1 == plan_.size() && set.within + std::int64_t(pieces.length) == r.length;

@@ -106,7 +106,7 @@ public:
                 size_ = 0;
             }
         }
-        static constexpr std::size_t kKept = 1u << 20;
+        static constexpr std::size_t kKept = 64u << 10;
 
     private:
         std::unique_ptr<char[]> bytes_;
