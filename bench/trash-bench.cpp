@@ -3,7 +3,7 @@
 
 // Sends many files of one name to the trash, one after another, through the
 // program's own deletion, and prints how long the trashing took.
-#include "platform/FileRemoval.h"
+#include "actions/FileDeletion.h"
 #include "platform/FileStatus.h"
 #include "platform/ScanBoundary.h"
 

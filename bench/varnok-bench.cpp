@@ -3,15 +3,14 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost. With --apply it then shares
 // storage or links the checked copies of every group to its kept copy,
-// through the window's own headless code.
+// through the actions layer the window drives.
+#include "actions/ActionRunner.h"
+#include "actions/ReclaimAction.h"
 #include "engine/ChunkedArray.h"
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/ProcessShutdown.h"
-#include "platform/ProtectedFolders.h"
-#include "platform/ScanBoundary.h"
-#include "platform/SpaceReclaimer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,7 +50,8 @@ public:
     // would keep it: a million rows must not weigh on the figures.
     void addResultRow(ResultRow row) override
     {
-        rows_.push_back({paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.checked});
+        rows_.push_back(
+            {paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.checked, row.inProtectedFolder});
         if (keepIdentities_)
             identities_.push_back(row.identity);
     }
@@ -70,6 +70,7 @@ public:
         std::uint32_t pathLength;
         int group;
         bool checked;
+        bool inProtectedFolder;
         std::string_view pathIn(const ChunkedNames &paths) const { return paths.at(path, pathLength); }
     };
     ChunkedArray<Row> rows_;
@@ -99,35 +100,33 @@ struct Applied {
     std::int64_t released = 0;
 };
 
-// Joins the checked rows of each group with its first unchecked one, as the
-// window's entries do; a group with no unchecked row is left whole.
+// Joins the checked rows of each group with its first unchecked one, through
+// the runner the window uses; a group with no unchecked row is left whole.
 Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vector<std::string> &protectedPaths)
 {
-    ScanBoundary boundary;
-    ProtectedFolders protectedFolders(protectedPaths);
-    SpaceReclaimer reclaimer(kind);
-    const SpaceReclaimer::Checks checks{&boundary, &protectedFolders, {}};
-    Applied applied;
-    for (std::size_t first = 0; first < host.rows_.size();) {
-        std::size_t end = first;
-        std::optional<KeptCopy> kept;
-        for (; end < host.rows_.size() && host.rows_[end].group == host.rows_[first].group; ++end)
-            if (!kept && !host.rows_[end].checked)
-                kept = KeptCopy{std::string(host.rows_[end].pathIn(host.paths_)), host.identities_[end]};
-        for (std::size_t r = first; r < end; ++r) {
-            if (!host.rows_[r].checked)
-                continue;
-            const ReclaimOutcome outcome = kept
-                ? reclaimer.apply(std::string(host.rows_[r].pathIn(host.paths_)), host.identities_[r], *kept, checks)
-                : ReclaimOutcome::NoKeptCopy;
-            if (outcome == ReclaimOutcome::Done || outcome == ReclaimOutcome::AlreadyDone)
-                ++applied.changed;
-            else
-                ++applied.left;
-        }
-        first = end;
+    std::vector<ActionFile> files;
+    files.reserve(host.rows_.size());
+    int chosen = 0;
+    for (std::size_t r = 0; r < host.rows_.size(); ++r) {
+        const ConsoleHost::Row &row = host.rows_[r];
+        files.push_back(
+            {std::string(row.pathIn(host.paths_)), host.identities_[r], row.group, row.inProtectedFolder, row.checked});
+        chosen += row.checked ? 1 : 0;
     }
-    applied.released = reclaimer.released();
+    ActionRunner runner;
+    if (!protectedPaths.empty())
+        runner.setProtectedFolders(std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedPaths}));
+    Applied applied;
+    if (!runner.start(std::move(files), std::make_unique<ReclaimAction>(kind)))
+        return applied;
+    ActionBatch batch;
+    while (!batch.finished) {
+        runner.waitForOutcomes(ActionRunner::kBatchInterval);
+        batch = runner.take();
+    }
+    applied.changed = batch.tally.done;
+    applied.left = chosen - batch.tally.done;
+    applied.released = batch.tally.releasedBytes;
     return applied;
 }
 

@@ -73,16 +73,12 @@ public:
             ++groupNumber_;
             // Protecting a folder during the scan counts from the next group on.
             protection_.follow(ctx_.host.protectedFolders());
-            std::size_t inProtectedFolders = 0;
-            for (ResultRow &row : rows) {
+            for (ResultRow &row : rows)
                 protection_.judge(row);
-                inProtectedFolders += row.inProtectedFolder ? 1 : 0;
-            }
-            const KeepRule rule = ctx_.host.keepRule();
-            for (std::size_t r = 0; r < rows.size(); ++r) {
-                rows[r].group = groupNumber_;
-                rows[r].checked = KeepRuleChecks(rule, r, rows.size(), {rows[r].inProtectedFolder, inProtectedFolders});
-                ctx_.host.addResultRow(std::move(rows[r]));
+            MarkGroup(ctx_.host.keepRule(), rows.begin(), rows.end());
+            for (ResultRow &row : rows) {
+                row.group = groupNumber_;
+                ctx_.host.addResultRow(std::move(row));
                 ctx_.stats.rows++;
             }
             ctx_.stats.groups = groupNumber_; // whole groups only, should an error end the scan here

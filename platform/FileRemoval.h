@@ -2,38 +2,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "platform/FileIdentity.h"
+#include "platform/FreedesktopTrash.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 
-class ProtectedFolders;
-class ScanBoundary;
-
-// What became of one file the user asked to delete.
-enum class RemovalOutcome {
-    Removed,           // moved to the trash or deleted
-    Gone,              // nothing was there any more
-    Changed,           // something else is there now than what the scan saw; untouched
-    Refused,           // the system would not let it go; untouched
-    Protected,         // no scan would offer it where it lies now (a system folder, a kernel guard); untouched
-    InProtectedFolder, // it lies in a folder the user protected; untouched
-    LastCopy,          // the copy its group keeps is gone, or went with it (one file seen twice); left or put back
-};
-
-// What a deletion checks besides the file itself.
-struct RemovalChecks {
-    // The run's boundary; a lone call without one builds its own.
-    ScanBoundary *boundary = nullptr;
-    // Whether the copy its group keeps is still the file the scan saw, asked
-    // once the file has been moved aside. None: the group keeps no copy.
-    std::function<bool()> keptCopyStands;
-    // The folders the user protected; none: no folder is.
-    ProtectedFolders *protectedFolders = nullptr;
-    // Told where the trash was looked for, and the errno value, when the
-    // trash itself could not be used.
-    std::function<void(const std::string &trash, int error)> trashUnusable;
-};
+struct SeenEntry;
 
 // The name a file takes in its own folder while it is deleted for good: this
 // prefix, the process id, "-" and a counter. A deletion killed midway may
@@ -52,14 +26,35 @@ bool IsInTransitName(std::string_view name);
 // Network and user-space file systems are asked afresh, not from their cache.
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen);
 
-// Deletes the file at `path` (raw bytes, any length) to the desktop's trash
-// when `recycle`, otherwise for good — but only while the path still names
-// the regular file the scan saw (`seen`), its folder is no system tree's and
-// none the user protected, and the kernel does not guard it. The file is first moved aside (into the
-// trash, or to a hidden name in its folder), then `checks.keptCopyStands` is
-// asked (before the move too); when the kept copy went with it, the file is
-// put back. A file that
-// cannot go to the trash stays where it is; it is never deleted for good
-// instead.
-RemovalOutcome ShellDeleteFile(const std::string &path, const FileIdentity &seen, bool recycle,
-                               const RemovalChecks &checks = {});
+// The system's steps of deleting one file, which the caller checks between:
+// the file is moved out of its place (into the desktop's trash, or to a
+// hidden name in its own folder), then either put back or, deleted for good,
+// its hidden name removed. A file that cannot go to the trash stays where it
+// is; nothing here ever deletes it for good instead.
+class FileAside
+{
+public:
+    explicit FileAside(bool recycle) : recycle_(recycle) { }
+
+    // Moves the entry out of its place; `path` is its path as the scan gave
+    // it (raw bytes, any length), `seen` what the scan saw. Returns 0 or the
+    // errno value; when the trash itself was at fault, unusableTrash() says
+    // where it was looked for.
+    int moveAside(const SeenEntry &entry, const std::string &path, const FileIdentity &seen);
+    // Takes the file back to its own name, which must be free. 0 or errno.
+    int putBack(const SeenEntry &entry) const;
+    // Ends a deletion for good by removing the hidden name; for the trash
+    // there is nothing left to do. 0 or errno.
+    int finish(const SeenEntry &entry) const;
+    const std::string &unusableTrash() const { return unusableTrash_; }
+
+    // Whether the entry's own name still leads to the file `seen`: a move
+    // the system reported done that did not happen.
+    static bool stillInPlace(const SeenEntry &entry, const FileIdentity &seen);
+
+private:
+    bool recycle_;
+    FreedesktopTrash::Trashed trashed_; // recycled: where it went
+    std::string unusableTrash_;         // recycling failed there, at the trash's fault
+    std::string hiddenName_;            // deleted for good: its name in its own folder
+};

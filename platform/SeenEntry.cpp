@@ -3,10 +3,8 @@
 #include "platform/SeenEntry.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/RemoteStorage.h"
-#include "platform/ScanBoundary.h"
 
 #include <cerrno>
-#include <memory>
 
 namespace
 {
@@ -41,13 +39,4 @@ Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, SeenEn
     if (error != 0)
         return MeansAbsent(error) ? Standing::Gone : Standing::Unreachable;
     return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;
-}
-
-bool StillAdmitted(const SeenEntry &entry, const PathStatus &status, ScanBoundary *boundary)
-{
-    std::unique_ptr<ScanBoundary> own;
-    if (!boundary)
-        boundary = (own = std::make_unique<ScanBoundary>()).get();
-    const FolderStanding standing = boundary->listedFolder(entry.folder.fd());
-    return ScanBoundary::admitsFile(standing, StatAt(entry.folder.fd(), ""), entry.name, status);
 }

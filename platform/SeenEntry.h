@@ -6,8 +6,6 @@
 
 #include <string>
 
-class ScanBoundary;
-
 // A file's entry, reached afresh: the folder that holds it and its name
 // there. Everything that changes a file the scan found starts here, so that
 // each change is judged by the same checks.
@@ -25,7 +23,3 @@ enum class Standing { Seen, Gone, Changed, Unreachable };
 Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, SeenEntry &entry, PathStatus &status);
 // Status of the entry without following a link; errno value on failure.
 int StatEntry(const SeenEntry &entry, PathStatus &status);
-// Whether the boundary still lets the file be a candidate where it lies now
-// (no system tree, no kernel guard, no version-control store, no file
-// mounted over another); without a boundary, one of its own.
-bool StillAdmitted(const SeenEntry &entry, const PathStatus &status, ScanBoundary *boundary);

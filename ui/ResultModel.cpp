@@ -214,15 +214,12 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
         --start;
     std::size_t firstMarked = from;
     for (std::size_t end; start < n; start = end) {
-        std::size_t inProtectedFolders = 0;
-        for (end = start; end == start || (end < n && sameGroupAsPrevious(end)); ++end)
-            inProtectedFolders += entries_[end].inProtectedFolder ? 1 : 0;
-        const std::size_t markFrom = inProtectedFolders > 0 ? start : std::max(start, from);
-        firstMarked = std::min(firstMarked, markFrom);
-        for (std::size_t i = markFrom; i < end; ++i) {
-            Entry &row = entries_[i];
-            row.checked = KeepRuleChecks(rule, i - start, end - start, {row.inProtectedFolder, inProtectedFolders});
-        }
+        end = start + 1;
+        while (end < n && sameGroupAsPrevious(end))
+            ++end;
+        const auto at = [&](std::size_t i) { return entries_.begin() + std::ptrdiff_t(i); };
+        const std::size_t marked = start + MarkGroup(rule, at(start), at(end), from > start ? from - start : 0);
+        firstMarked = std::min(firstMarked, marked);
     }
     emit dataChanged(index(int(firstMarked), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
 }

@@ -7,7 +7,6 @@
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/LocaleCompare.h"
-#include "ui/ActionRunner.h"
 #include "ui/FolderListView.h"
 #include "ui/FolderProtection.h"
 #include "ui/ProtectionTexts.h"
@@ -15,6 +14,7 @@
 #include "ui/ResultModel.h"
 #include "ui/TImage.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
 

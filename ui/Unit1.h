@@ -12,7 +12,6 @@
 #include <memory>
 #include <vector>
 
-class ActionRunner;
 class FolderListView;
 class FolderProtection;
 class QAction;
@@ -30,6 +29,7 @@ class ScanHost;
 class TImage;
 class TScanThread_Short;
 class UserDialogs;
+class WindowActionRunner;
 class WindowScanHost;
 struct ActionTally;
 struct ScanSummary;
@@ -165,7 +165,7 @@ private:
     bool closed_ = false;         // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
-    ActionRunner *deleter_ = nullptr;
+    WindowActionRunner *deleter_ = nullptr;
     DeleteReport deleteReport_ = DeleteReport::Summary;
     ReclaimKind reclaimKind_{};
 

@@ -1,20 +1,21 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // The main window's delete commands: the Delete button and the result list's
-// popup entries. The files go through ActionRunner on a thread of its own.
+// popup entries. The files go through the actions layer's runner on a thread
+// of its own (WindowActionRunner).
 // TForm1 is one class in two files: this half holds everything that removes
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
+#include "actions/KeptCopyGuard.h"
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
 #include "platform/LocaleCompare.h"
-#include "ui/ActionRunner.h"
 #include "ui/FolderProtection.h"
-#include "ui/KeptCopyGuard.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultModel.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowActionRunner.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -83,10 +84,10 @@ QString WholeGroupsQuestion(const char *which, int groups)
 
 void TForm1::connectDeleteCommands()
 {
-    deleter_ = new ActionRunner(*model_, this);
-    deleter_->setObjectName(QStringLiteral("ActionRunner"));
-    connect(deleter_, &ActionRunner::progressed, this, &TForm1::showDeleteProgress);
-    connect(deleter_, &ActionRunner::finished, this, &TForm1::deletionFinished);
+    deleter_ = new WindowActionRunner(*model_, this);
+    deleter_->setObjectName(QStringLiteral("WindowActionRunner"));
+    connect(deleter_, &WindowActionRunner::progressed, this, &TForm1::showDeleteProgress);
+    connect(deleter_, &WindowActionRunner::finished, this, &TForm1::deletionFinished);
     connect(DeletetoRecycle1, &QAction::triggered, this, &TForm1::DeletetoRecycle1Click);
     connect(DeleteForever1, &QAction::triggered, this, &TForm1::DeleteForever1Click);
     connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
@@ -191,7 +192,7 @@ std::vector<int> TForm1::selectedRows() const
 // says that is what was meant.
 void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which)
 {
-    const KeptCopyGuard guard(*model_, rows);
+    const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     std::set<int> whole;
     for (int row : rows)
         if (!guard.keepsCopyOf(model_->row(row).group))

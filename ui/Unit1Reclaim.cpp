@@ -3,14 +3,14 @@
 // The result list's entries that give back a copy's space and keep its path:
 // shared storage and hard links. They run on the deletion's runner, with an
 // action of their own, and end in a summary of their own.
+#include "actions/KeptCopyGuard.h"
+#include "actions/ReclaimAction.h"
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
-#include "ui/ActionRunner.h"
-#include "ui/KeptCopyGuard.h"
-#include "ui/ReclaimAction.h"
 #include "ui/ResultModel.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowActionRunner.h"
 
 #include <QAction>
 #include <QStringList>
@@ -95,7 +95,7 @@ void TForm1::reclaimChecked(ReclaimKind kind)
     if (deletionBarred() || model_->rowCount() == 0)
         return;
     std::vector<int> rows = checkedRows();
-    const KeptCopyGuard guard(*model_, rows);
+    const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     int files = 0;
     std::set<int> groups;
     for (int row : rows)

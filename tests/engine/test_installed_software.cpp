@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "actions/FileDeletion.h"
 #include "platform/DirectoryReader.h"
-#include "platform/FileRemoval.h"
 #include "tests/support/ScanFixture.h"
 
 #include <cstdlib>

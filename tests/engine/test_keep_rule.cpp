@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 // Each rule keeps exactly one copy of every group, at its own end of the
 // oldest-first order; a lone file is never checked.
 TEST(KeepRule, KeepsOneCopyAtItsEndOfEveryGroup)
@@ -31,4 +33,47 @@ TEST(KeepRule, ProtectedCopiesStayAndTheRestGoWhateverTheRule)
             EXPECT_FALSE(KeepRuleChecks(rule, position, 3, {true, 3}));
             EXPECT_TRUE(KeepRuleChecks(rule, position, 3, {false, 2}));
         }
+}
+
+namespace
+{
+
+struct Member {
+    bool checked = false;
+    bool inProtectedFolder = false;
+};
+
+std::vector<bool> Marks(const std::vector<Member> &members)
+{
+    std::vector<bool> marks;
+    for (const Member &member : members)
+        marks.push_back(member.checked);
+    return marks;
+}
+
+} // namespace
+
+// One marking for the scan and the list: a whole group by the rule, or its
+// rows from `from` on when rows came before; protection decides every mark
+// of a group that has a protected copy, wherever marking starts.
+TEST(KeepRule, MarkGroupMarksAWholeGroupOrItsRowsFromAPoint)
+{
+    std::vector<Member> group(4);
+    EXPECT_EQ(MarkGroup(KeepRule::CheckOlder, group.begin(), group.end()), 0u);
+    EXPECT_EQ(Marks(group), (std::vector<bool>{true, true, true, false}));
+    EXPECT_EQ(MarkGroup(KeepRule::CheckNewer, group.begin(), group.end()), 0u);
+    EXPECT_EQ(Marks(group), (std::vector<bool>{false, true, true, true}));
+
+    // Rows 0 and 1 keep the marks given by hand; from 2 on the rule marks.
+    group = {{false, false}, {false, false}, {true, false}, {true, false}};
+    EXPECT_EQ(MarkGroup(KeepRule::CheckOlder, group.begin(), group.end(), 2), 2u);
+    EXPECT_EQ(Marks(group), (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(MarkGroup(KeepRule::CheckOlder, group.begin(), group.end(), 9), 4u); // past the end: none
+
+    group = {{true, false}, {false, true}, {false, false}};
+    EXPECT_EQ(MarkGroup(KeepRule::CheckNewer, group.begin(), group.end(), 2), 0u);
+    EXPECT_EQ(Marks(group), (std::vector<bool>{true, false, true}));
+
+    std::vector<Member> none;
+    EXPECT_EQ(MarkGroup(KeepRule::CheckOlder, none.begin(), none.end()), 0u);
 }

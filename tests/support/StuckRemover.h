@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "ui/ActionRunner.h"
+#include "actions/DeleteAction.h"
 
 #include <condition_variable>
 #include <mutex>

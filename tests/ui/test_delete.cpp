@@ -12,9 +12,9 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/StuckRemover.h"
 #include "tests/support/TempTree.h"
-#include "ui/ActionRunner.h"
 #include "ui/FolderProtection.h"
 #include "ui/RadioGroup.h"
+#include "ui/WindowActionRunner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -287,7 +287,7 @@ TEST_F(DeleteTest, AnErrorOnTheDeletionThreadEndsTheRunAndSaysSo)
     ASSERT_EQ(results().rowCount(), 5);
     // Files go last row first: e.dat, then the error on d.dat.
     int calls = 0;
-    child<ActionRunner>("ActionRunner")
+    child<WindowActionRunner>("WindowActionRunner")
         ->setRemover([&](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
             if (++calls == 2)
                 throw std::bad_alloc();
@@ -538,7 +538,7 @@ TEST_F(DeleteTest, FilesWhoseFolderIsNowASystemTreeKeepTheirRows)
     ASSERT_EQ(folder.open(tree.path("scan/sys")), 0);
     if (probe.listedFolder(folder.fd()) == FolderStanding::User)
         GTEST_SKIP() << "this build's boundary does not know system trees";
-    child<ActionRunner>("ActionRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
+    child<WindowActionRunner>("WindowActionRunner")->setSystemTrees({SystemTree{tree.path("scan/sys"), {}}});
     checkOnly({file});
     deleteChecked();
     EXPECT_EQ(summaries(),
@@ -619,7 +619,7 @@ protected:
         tree.writePairs("scan", kGroups);
         scan();
         ASSERT_EQ(results().rowCount(), 2 * kGroups);
-        child<ActionRunner>("ActionRunner")->setRemover(stuck.remover());
+        child<WindowActionRunner>("WindowActionRunner")->setRemover(stuck.remover());
     }
     void TearDown() override
     {

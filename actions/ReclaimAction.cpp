@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ui/ReclaimAction.h"
-#include "ui/KeptCopyGuard.h"
+#include "actions/ReclaimAction.h"
+#include "actions/KeptCopyGuard.h"
 
 FileVerdict ReclaimAction::apply(const ActionFile &file, const ActionContext &context)
 {
@@ -9,7 +9,7 @@ FileVerdict ReclaimAction::apply(const ActionFile &file, const ActionContext &co
     if (!kept)
         return verdictOf(ReclaimOutcome::NoKeptCopy);
     return verdictOf(
-        reclaimer_.apply(file.path, file.identity, *kept, {&context.boundary, &context.protectedFolders, {}}));
+        reclaimer_.apply(file.path, file.identity, *kept, {&context.boundary, &context.protectedFolders, atLinkStep_}));
 }
 
 FileVerdict ReclaimAction::verdictOf(ReclaimOutcome outcome)

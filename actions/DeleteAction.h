@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/FileRemoval.h"
-#include "ui/FileAction.h"
+#include "actions/FileAction.h"
+#include "actions/FileDeletion.h"
 
 #include <functional>
 #include <mutex>
@@ -18,7 +18,7 @@ using FileRemover = std::function<RemovalOutcome(const std::string &path, const 
 class DeleteAction : public FileAction
 {
 public:
-    DeleteAction(bool recycle, FileRemover remover) : recycle_(recycle), remover_(std::move(remover)) { }
+    explicit DeleteAction(bool recycle, FileRemover remover = {});
 
     FileVerdict apply(const ActionFile &file, const ActionContext &context) override;
     void note(ActionTally &tally) const override;

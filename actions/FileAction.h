@@ -1,23 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/FileIdentity.h"
+#include "actions/ActionFile.h"
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 class KeptCopyGuard;
 class ProtectedFolders;
 class ScanBoundary;
 struct ActionTally;
-
-// One file of a run, as its row gave it.
-struct ActionFile {
-    std::string path;
-    FileIdentity identity;
-    int group = 0;
-};
 
 // What every action checks a file against, built on the run's thread.
 struct ActionContext {
@@ -39,16 +31,19 @@ struct FileVerdict {
     std::int64_t bytes = 0; // released by it, when the action does not measure at the end
 };
 
-// What a run does to each of its files, on the run's own thread.
+// What a run does to each of its chosen files, on the run's own thread (see
+// ActionRunner). A new action is a class of this kind: apply() changes one
+// file, after checking it again (FileRecheck.h), and says what became of it.
 class FileAction
 {
 public:
     virtual ~FileAction() = default;
     virtual FileVerdict apply(const ActionFile &file, const ActionContext &context) = 0;
-    // After the last file: the bytes the run released as measured, for an
-    // action that measures them itself; none: the sum of the verdicts'.
+    // After the last file, on the run's thread: the bytes the run released
+    // as measured, for an action that measures them itself; none: the sum
+    // of the verdicts'.
     virtual std::optional<std::int64_t> measuredRelease() { return std::nullopt; }
-    // Adds what the action noticed besides the files; asked on the window's
-    // thread while the run goes on.
+    // Adds what the action noticed besides the files. Asked on the owner's
+    // thread while apply() may run on the run's: guard what both touch.
     virtual void note(ActionTally &) const { }
 };

@@ -1,8 +1,16 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ui/DeleteAction.h"
-#include "ui/ActionRunner.h"
-#include "ui/KeptCopyGuard.h"
+#include "actions/DeleteAction.h"
+#include "actions/ActionTally.h"
+#include "actions/KeptCopyGuard.h"
+
+DeleteAction::DeleteAction(bool recycle, FileRemover remover) : recycle_(recycle), remover_(std::move(remover))
+{
+    if (!remover_)
+        remover_ = [](const std::string &path, const FileIdentity &seen, bool recycle, const RemovalChecks &checks) {
+            return ShellDeleteFile(path, seen, recycle, checks);
+        };
+}
 
 FileVerdict DeleteAction::apply(const ActionFile &file, const ActionContext &context)
 {

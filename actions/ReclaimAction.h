@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/SpaceReclaimer.h"
-#include "ui/FileAction.h"
+#include "actions/FileAction.h"
+#include "actions/SpaceReclaimer.h"
 
 // Joins each file of a run with its group's kept copy, the first copy of the
 // group in list order that the run leaves, by sharing storage or by a hard
@@ -11,14 +11,18 @@
 class ReclaimAction : public FileAction
 {
 public:
-    explicit ReclaimAction(ReclaimKind kind) : reclaimer_(kind) { }
+    explicit ReclaimAction(ReclaimKind kind, LinkStepHook atLinkStep = {})
+        : reclaimer_(kind), atLinkStep_(std::move(atLinkStep))
+    {
+    }
 
     FileVerdict apply(const ActionFile &file, const ActionContext &context) override;
     std::optional<std::int64_t> measuredRelease() override { return reclaimer_.released(); }
 
-    // The verdict the window gives an outcome.
+    // The verdict an outcome comes to.
     static FileVerdict verdictOf(ReclaimOutcome outcome);
 
 private:
     SpaceReclaimer reclaimer_;
+    LinkStepHook atLinkStep_; // where a test stops a link midway
 };

@@ -1,28 +1,28 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
-#include "platform/KeptCopy.h"
+#include "actions/ActionFile.h"
+#include "actions/KeptCopy.h"
 
 #include <functional>
-#include <string>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
-class ResultModel;
-
-// Keeps one run of deletions from taking the last copy of a file. A file of
-// a group goes only while a member the run leaves alone is still the file
-// the scan saw, asked once the file has been moved aside: a kept copy that
-// vanishes with the move was the same file seen through another mount. A run
-// that takes every member of a group was the user's own choice and is not
-// held back. A member in a protected folder is left alone by every run.
-// Made on the window's thread, asked on the deletion's.
+// Keeps one run from taking the last copy of a file. A file of a group goes
+// only while a member the run leaves alone is still the file the scan saw,
+// asked once the file has been moved aside: a kept copy that vanishes with
+// the move was the same file seen through another mount. A run that takes
+// every member of a group was the user's own choice and is not held back. A
+// member in a protected folder is left alone by every run, chosen or not.
+// Made on the owner's thread, asked on the run's.
 class KeptCopyGuard
 {
 public:
     KeptCopyGuard() = default;
-    // `rowsInRun`: the result rows the run is about to delete.
-    KeptCopyGuard(const ResultModel &model, const std::vector<int> &rowsInRun);
+    // `files`: the members of the groups of a run, in list order, those the
+    // run acts on chosen (see ActionFile).
+    explicit KeptCopyGuard(std::span<const ActionFile> files);
 
     // Whether the run leaves a member of this group alone.
     bool keepsCopyOf(int group) const { return kept_.count(group) > 0; }

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 // Shared storage and hard links on real Btrfs, XFS and ext4 images.
+#include "actions/SpaceReclaimer.h"
 #include "platform/FileRemoval.h"
 #include "platform/FileStatus.h"
-#include "platform/SpaceReclaimer.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/TempTree.h"

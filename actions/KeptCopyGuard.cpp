@@ -1,28 +1,21 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
-#include "ui/KeptCopyGuard.h"
+#include "actions/KeptCopyGuard.h"
 #include "platform/FileRemoval.h"
-#include "ui/ResultModel.h"
 
 #include <algorithm>
 #include <unordered_set>
 
-KeptCopyGuard::KeptCopyGuard(const ResultModel &model, const std::vector<int> &rowsInRun)
+KeptCopyGuard::KeptCopyGuard(std::span<const ActionFile> files)
 {
-    std::vector<bool> inRun(std::size_t(model.rowCount()), false);
     std::unordered_set<int> runGroups;
-    for (int row : rowsInRun) {
-        inRun[std::size_t(row)] = true;
-        runGroups.insert(model.group(row));
-    }
+    for (const ActionFile &file : files)
+        if (file.chosen)
+            runGroups.insert(file.group);
     // A copy in a protected folder stays whether the run holds it or not.
-    for (int row = 0; row < model.rowCount(); ++row) {
-        if (runGroups.count(model.group(row)) == 0)
-            continue;
-        const ResultRow file = model.row(row);
-        if (!inRun[std::size_t(row)] || file.inProtectedFolder)
+    for (const ActionFile &file : files)
+        if (runGroups.count(file.group) > 0 && (!file.chosen || file.inProtectedFolder))
             kept_[file.group].push_back({file.path, file.identity});
-    }
 }
 
 std::function<bool()> KeptCopyGuard::checkFor(int group) const

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "actions/KeptCopy.h"
 #include "platform/HardLinkReplace.h"
-#include "platform/KeptCopy.h"
 #include "platform/ReclaimOutcome.h"
 #include "platform/ReleasedSpace.h"
 
@@ -20,9 +20,9 @@ enum class ReclaimKind {
     HardLink,     // the copy's path becomes another name of the kept copy
 };
 
-// One run of reclaiming, for the window's worker and the bench alike: every
-// copy is checked as deletion checks it, joined with its kept copy, and the
-// space the file systems gained is measured at the end.
+// One run of reclaiming, behind ReclaimAction: every copy is checked as
+// deletion checks it (RecheckFile), joined with its kept copy, and the space
+// the file systems gained is measured at the end.
 class SpaceReclaimer
 {
 public:

@@ -1,0 +1,130 @@
+// SPDX-FileCopyrightText: 2026 Varnok developers
+// SPDX-License-Identifier: MIT
+#include "ui/WindowActionRunner.h"
+#include "platform/ScanBoundary.h"
+#include "ui/ResultModel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <unordered_set>
+
+WindowActionRunner::WindowActionRunner(ResultModel &model, QObject *parent) : QObject(parent), model_(model)
+{
+    drainTimer_.setSingleShot(true);
+    drainTimer_.setInterval(ActionRunner::kBatchInterval);
+    connect(&drainTimer_, &QTimer::timeout, this, &WindowActionRunner::drain);
+    stopTimer_.setSingleShot(true);
+    stopTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&stopTimer_, &QTimer::timeout, this, &WindowActionRunner::giveUpWhenDue);
+    // Called on the run's thread: the batch is taken on the window's.
+    runner_.setWake([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (runner_.isRunning() && !drainTimer_.isActive())
+                    drainTimer_.start();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void WindowActionRunner::setSystemTrees(std::vector<SystemTree> trees)
+{
+    runner_.setSystemTrees(std::move(trees));
+}
+
+void WindowActionRunner::setProtectedFolders(std::shared_ptr<const ProtectedFolderList> folders)
+{
+    runner_.setProtectedFolders(std::move(folders));
+}
+
+std::vector<ActionFile> WindowActionRunner::filesOf(const ResultModel &model, const std::vector<int> &rows,
+                                                    std::vector<int> *rowOfFile)
+{
+    std::vector<bool> chosen(std::size_t(model.rowCount()), false);
+    std::unordered_set<int> groups;
+    for (int row : rows) {
+        chosen[std::size_t(row)] = true;
+        groups.insert(model.group(row));
+    }
+    std::vector<ActionFile> files;
+    if (rowOfFile)
+        rowOfFile->clear();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (groups.count(model.group(row)) == 0)
+            continue;
+        ResultRow file = model.row(row);
+        files.push_back(
+            {std::move(file.path), file.identity, file.group, file.inProtectedFolder, chosen[std::size_t(row)]});
+        if (rowOfFile)
+            rowOfFile->push_back(row);
+    }
+    return files;
+}
+
+void WindowActionRunner::start(std::vector<int> rows, bool recycle)
+{
+    start(std::move(rows), std::make_unique<DeleteAction>(recycle, remover_));
+}
+
+void WindowActionRunner::start(std::vector<int> rows, std::unique_ptr<FileAction> action)
+{
+    drainTimer_.stop();
+    stopTimer_.stop();
+    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile_);
+    if (!runner_.start(std::move(files), std::move(action)))
+        emit finished(ActionTally{});
+}
+
+void WindowActionRunner::stop()
+{
+    if (!runner_.isRunning())
+        return;
+    runner_.stop();
+    if (!stopTimer_.isActive())
+        stopTimer_.start(ActionRunner::kStopWait);
+}
+
+void WindowActionRunner::abandon()
+{
+    if (!runner_.isRunning())
+        return;
+    show(runner_.abandon()); // what went is off the list, so list and disk agree
+    drainTimer_.stop();
+    stopTimer_.stop();
+}
+
+void WindowActionRunner::drain()
+{
+    if (!runner_.isRunning())
+        return;
+    const ActionBatch batch = runner_.take();
+    show(batch);
+    if (!batch.finished)
+        return;
+    drainTimer_.stop();
+    stopTimer_.stop();
+    emit finished(batch.tally);
+}
+
+// The runner gives the run up once its wait after Stop is over; a timer that
+// fired a little early waits for the rest of it.
+void WindowActionRunner::giveUpWhenDue()
+{
+    drain();
+    if (const auto due = runner_.giveUpAt()) {
+        const auto rest = std::chrono::ceil<std::chrono::milliseconds>(*due - ActionRunner::Clock::now());
+        stopTimer_.start(std::max(rest, std::chrono::milliseconds(1)));
+    }
+}
+
+void WindowActionRunner::show(const ActionBatch &batch)
+{
+    std::vector<int> leaving;
+    for (const ActionOutcome &outcome : batch.outcomes)
+        if (outcome.verdict.kind == FileVerdict::Done || outcome.verdict.kind == FileVerdict::Gone)
+            leaving.push_back(rowOfFile_[outcome.file]);
+    std::reverse(leaving.begin(), leaving.end()); // handled from the last row down
+    model_.removeRowSet(leaving);
+    emit progressed(int(batch.handled), int(batch.total));
+}
