@@ -21,7 +21,7 @@ FileReader::Access FileReader::open(File &file, const ReadTarget &target)
         return Access::Skip;
     if (file.handle.isOpen())
         return Access::Ready;
-    count();
+    const Timing timing = count();
     OpenedFile::Outcome opened = OpenedFile::Outcome::Failed;
     FolderDescriptors *folders = shared_.folders;
     if (target.folder == ReadTarget::kNoFolder || !folders) {
@@ -75,7 +75,7 @@ bool FileReader::read(File &file, const ReadTarget &target, std::int64_t offset,
 {
     if (shared_.onRead)
         shared_.onRead(shared_.folders ? shared_.folders->list().path(target.index) : std::string(target.name), offset);
-    count();
+    const Timing timing = count();
     file.readSinceCheck = true;
     file.checked = false;
     bytesSinceAsk_ += length;
@@ -90,7 +90,7 @@ bool FileReader::read(File &file, const ReadTarget &target, std::int64_t offset,
 
 bool FileReader::check(File &file, const ReadTarget &target)
 {
-    count();
+    const Timing timing = count();
     file.checked = file.handle.unchangedSince(target.identity, true);
     file.readSinceCheck = false;
     file.changed = !file.checked;
@@ -106,7 +106,7 @@ std::optional<bool> FileReader::unchanged(File &file, const ReadTarget &target)
     if (file.checked)
         return true; // checked when it was closed, after its last read
     // Never read (an empty file): asked of by name, in its folder.
-    count();
+    const Timing timing = count();
     PathStatus now;
     FolderDescriptors *folders = shared_.folders;
     if (target.folder == ReadTarget::kNoFolder || !folders) {
@@ -141,7 +141,4 @@ void FileReader::settle()
     if (unreadable_)
         shared_.unreadableFiles.fetch_add(unreadable_, std::memory_order_relaxed);
     bytes_ = unreadable_ = 0;
-    if (timed_ && calls_)
-        shared_.depth.record(shared_.depth.now() - since_, calls_);
-    calls_ = 0;
 }

@@ -16,9 +16,9 @@
 // after its last read through each descriptor, not after every open. A file
 // dropped before that check decided nothing, so it needs none. A shortage
 // of descriptors is waited out, never taken for a fault of the file. What
-// the reads cost (bytes, unreadable files, how long the storage took) is
-// counted here and reaches the shared figures once a round of reads, when
-// the caller settles, rather than once a read.
+// the reads cost (bytes, unreadable files) is counted here and reaches the
+// shared figures once a round of reads, when the caller settles, rather than
+// once a read; one call in eight is timed for the depth control.
 class FileReader
 {
 public:
@@ -81,27 +81,47 @@ public:
     // Closes a file that is done with, unchecked.
     static void drop(File &file) { file.handle.close(); }
 
-    // Hands what was counted to the shared figures, and the time since the
-    // last settle to the depth control.
+    // Hands what was counted to the shared figures.
     void settle();
     ContentGrouper::Shared &shared() { return shared_; }
 
 private:
     bool check(File &file, const ReadTarget &target);
-    // One more call to the system; the first of a round starts its clock.
-    void count()
+    // One call to the system, timed for the depth control one time in
+    // kTimedEvery, standing for the calls around it: the storage's pace is
+    // judged as from every call, for an eighth of the clock reads.
+    class Timing
+    {
+    public:
+        explicit Timing(FileReader *reader) : reader_(reader)
+        {
+            if (reader_)
+                started_ = reader_->shared_.depth.now();
+        }
+        ~Timing()
+        {
+            if (reader_)
+                reader_->shared_.depth.record((reader_->shared_.depth.now() - started_) * kTimedEvery, kTimedEvery);
+        }
+        Timing(const Timing &) = delete;
+        Timing &operator=(const Timing &) = delete;
+
+    private:
+        FileReader *reader_;
+        std::chrono::steady_clock::time_point started_;
+    };
+    Timing count()
     {
         ++callsSinceAsk_;
-        if (calls_++ == 0 && timed_)
-            since_ = shared_.depth.now();
+        return Timing(timed_ && ++untimed_ % kTimedEvery == 0 ? this : nullptr);
     }
+    static constexpr unsigned kTimedEvery = 8;
     static constexpr std::uint64_t kAskAfterCalls = 16;
     static constexpr std::uint64_t kAskAfterBytes = 256 * 1024;
 
     ContentGrouper::Shared &shared_;
     const bool timed_; // whether the depth control wants timings
-    std::chrono::steady_clock::time_point since_;
-    std::uint64_t calls_ = 0;
+    unsigned untimed_ = 0;
     std::uint64_t bytes_ = 0;
     std::uint64_t unreadable_ = 0;
     // Since Stop was last asked of; the first time is asked at once.
