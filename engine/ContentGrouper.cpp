@@ -21,7 +21,7 @@ constexpr std::int64_t kMinPiece = 512;
 constexpr std::int64_t kHolesFrom = 1024 * 1024;
 // A set read on past its heads in one piece holds about this much of it at
 // once, as much as growing pieces held; a large set, this much a member.
-constexpr std::int64_t kStraightHeld = 1024 * 1024;
+constexpr std::int64_t kStraightHeld = 512 * 1024;
 constexpr std::int64_t kStraightLeast = 256 * 1024;
 
 struct Range {
@@ -334,7 +334,7 @@ std::int64_t ContentGrouper::firstReadLength(std::int64_t size, ReadSizes sizes)
 std::optional<std::vector<ContentGrouper::Group>> ContentGrouper::group(const std::vector<ReadTarget> &files,
                                                                         std::int64_t size)
 {
-    FileReader reader(shared_);
+    FileReader reader(shared_, timings_);
     if (size == 0)
         return UnchangedEmptyFiles(reader, files);
 

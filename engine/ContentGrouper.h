@@ -116,4 +116,5 @@ public:
 private:
     Shared &shared_;
     Buffer buffer_;
+    unsigned timings_ = 0; // calls toward the next one timed for the depth control
 };

@@ -10,8 +10,8 @@
 #include <fcntl.h>
 #include <string>
 
-FileReader::FileReader(ContentGrouper::Shared &shared)
-    : shared_(shared), timed_(shared.depth.least() != shared.depth.most())
+FileReader::FileReader(ContentGrouper::Shared &shared, unsigned &timings)
+    : shared_(shared), timed_(shared.depth.least() != shared.depth.most()), timings_(timings)
 {
 }
 

@@ -36,7 +36,10 @@ public:
         bool changed = false;        // found not to be what the walk saw: never read again
     };
 
-    explicit FileReader(ContentGrouper::Shared &shared);
+    // `timings` counts the calls toward the next one timed: the caller keeps
+    // it from one use of a reader to the next, so that small sets, of a few
+    // calls each, are timed as often as large ones.
+    FileReader(ContentGrouper::Shared &shared, unsigned &timings);
     ~FileReader() { settle(); }
     FileReader(const FileReader &) = delete;
     FileReader &operator=(const FileReader &) = delete;
@@ -113,7 +116,7 @@ private:
     Timing count()
     {
         ++callsSinceAsk_;
-        return Timing(timed_ && ++untimed_ % kTimedEvery == 0 ? this : nullptr);
+        return Timing(timed_ && ++timings_ % kTimedEvery == 0 ? this : nullptr);
     }
     static constexpr unsigned kTimedEvery = 8;
     static constexpr std::uint64_t kAskAfterCalls = 16;
@@ -121,7 +124,7 @@ private:
 
     ContentGrouper::Shared &shared_;
     const bool timed_; // whether the depth control wants timings
-    unsigned untimed_ = 0;
+    unsigned &timings_;
     std::uint64_t bytes_ = 0;
     std::uint64_t unreadable_ = 0;
     // Since Stop was last asked of; the first time is asked at once.

@@ -27,7 +27,7 @@ class Reader
 {
 public:
     Reader(const CandidateList &sorted, const std::vector<SizeClass> &classes, ContentGrouper::Shared &shared)
-        : sorted_(sorted), classes_(classes), reader_(shared)
+        : sorted_(sorted), classes_(classes), reader_(shared, timings_)
     {
     }
 
@@ -57,6 +57,7 @@ public:
 private:
     const CandidateList &sorted_;
     const std::vector<SizeClass> &classes_;
+    unsigned timings_ = 0;
     FileReader reader_;
 };
 
