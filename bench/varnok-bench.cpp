@@ -130,60 +130,175 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     return applied;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
-{
+// What the command line asks for.
+struct Settings {
     bool printGroups = false;
-    bool printProfiles = false;
     bool printMarks = false;
-    std::vector<std::string> protectedFolders;
+    bool printProfiles = false;
     std::string filter = "*.*";
     double stopAfter = -1;
     unsigned readers = 0;
     std::optional<bool> rotational;
     std::optional<ReclaimKind> apply;
-    bool badApply = false;
+    std::vector<std::string> protectedFolders;
     std::vector<std::string> folders;
+
     // A protected folder is a listed one; named both ways it is listed once.
-    auto listed = [](const std::vector<std::string> &in, const std::string &folder) {
+    static bool holds(const std::vector<std::string> &in, const std::string &folder)
+    {
         return std::find(in.begin(), in.end(), folder) != in.end();
-    };
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--groups") == 0)
-            printGroups = true;
-        else if (std::strcmp(argv[i], "--marks") == 0)
-            printMarks = true;
-        else if (std::strcmp(argv[i], "--protect") == 0 && i + 1 < argc) {
-            protectedFolders.push_back(argv[++i]);
-            if (!listed(folders, protectedFolders.back()))
-                folders.push_back(protectedFolders.back());
-        } else if (std::strcmp(argv[i], "--filter") == 0 && i + 1 < argc)
-            filter = argv[++i];
-        else if (std::strcmp(argv[i], "--stop-after") == 0 && i + 1 < argc)
-            stopAfter = std::atof(argv[++i]);
-        else if (std::strcmp(argv[i], "--readers") == 0 && i + 1 < argc)
-            readers = unsigned(std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--apply") == 0 && i + 1 < argc) {
-            const std::string what = argv[++i];
-            apply = what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink;
-            badApply = what != "share" && what != "link";
-        } else if (std::strcmp(argv[i], "--profile") == 0)
-            printProfiles = true;
-        else if (std::strcmp(argv[i], "--rotational") == 0 || std::strcmp(argv[i], "--not-rotational") == 0)
-            rotational = argv[i][2] == 'r';
-        else if (!listed(protectedFolders, argv[i]))
-            folders.push_back(argv[i]);
     }
-    if (folders.empty() || badApply) {
-        std::fprintf(
-            stderr,
-            "usage: varnok-bench [--groups [--marks]] [--filter TEXT] [--stop-after SECONDS] [--readers N] "
-            "[--rotational|--not-rotational] [--profile] [--protect FOLDER]... [--apply share|link] FOLDER...\n");
+    void addFolder(const std::string &folder)
+    {
+        if (!holds(protectedFolders, folder))
+            folders.push_back(folder);
+    }
+    void addProtected(const std::string &folder)
+    {
+        protectedFolders.push_back(folder);
+        if (!holds(folders, folder))
+            folders.push_back(folder);
+    }
+};
+
+bool ParseNumber(const char *text, double &number)
+{
+    char *end = nullptr;
+    number = std::strtod(text, &end);
+    return *text != 0 && *end == 0;
+}
+
+// One option: its name, what follows it (none for a switch), what it does,
+// and how it is taken; false when the value is not one it takes.
+struct Option {
+    const char *name;
+    const char *value;
+    const char *help;
+    bool (*take)(Settings &, const char *value);
+};
+
+constexpr Option kOptions[] = {
+    {"--groups", nullptr, "print the path of every file of every group, a blank line after each group",
+     [](Settings &s, const char *) { return s.printGroups = true; }},
+    {"--marks", nullptr, "with --groups, put [x] or [ ] before each path: its check mark as the window sets it",
+     [](Settings &s, const char *) { return s.printMarks = true; }},
+    {"--filter", "TEXT", "the masks of the file types to search, such as \"*.jpg;*.png;\" (default \"*.*\")",
+     [](Settings &s, const char *v) {
+         s.filter = v;
+         return true;
+     }},
+    {"--stop-after", "SECONDS", "press Stop after that long, as a user would",
+     [](Settings &s, const char *v) { return ParseNumber(v, s.stopAfter) && s.stopAfter >= 0; }},
+    {"--readers", "N", "compare the contents with N reading threads (0, the default: as the storage suits)",
+     [](Settings &s, const char *v) {
+         double n = 0;
+         if (!ParseNumber(v, n) || n < 0 || n > 1024 || n != double(unsigned(n)))
+             return false;
+         s.readers = unsigned(n);
+         return true;
+     }},
+    {"--rotational", nullptr, "read every folder as a spinning disk",
+     [](Settings &s, const char *) {
+         s.rotational = true;
+         return true;
+     }},
+    {"--not-rotational", nullptr, "read every folder as solid-state storage",
+     [](Settings &s, const char *) {
+         s.rotational = false;
+         return true;
+     }},
+    {"--profile", nullptr, "print how each device is read",
+     [](Settings &s, const char *) { return s.printProfiles = true; }},
+    {"--protect", "FOLDER", "list the folder and protect it: none of its files is checked",
+     [](Settings &s, const char *v) {
+         s.addProtected(v);
+         return true;
+     }},
+    {"--apply", "share|link", "then share storage with, or hard-link to, each group's kept copy",
+     [](Settings &s, const char *v) {
+         const std::string what = v;
+         if (what != "share" && what != "link")
+             return false;
+         s.apply = what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink;
+         return true;
+     }},
+};
+
+void PrintUsage(std::FILE *to)
+{
+    std::fprintf(to,
+                 "usage: varnok-bench [OPTION]... FOLDER...\n"
+                 "Scans the folders as the window does and prints what it found and what it cost;\n"
+                 "the last line reads groups=G files=F candidates=N bytes_read=B seconds=S.\n\n");
+    for (const Option &option : kOptions) {
+        const std::string name = std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
+        std::fprintf(to, "  %-22s %s\n", name.c_str(), option.help);
+    }
+    std::fprintf(to, "  %-22s %s\n  %-22s %s\n", "-h, --help", "print this and end", "--",
+                 "what follows are folders, even when they begin with -");
+}
+
+// Fills the settings from the command line. -1 when the scan is to run;
+// otherwise the exit status: 0 after --help, 2 after a mistake, named.
+int ParseArguments(int argc, char **argv, Settings &settings)
+{
+    const auto fail = [](const std::string &what) {
+        std::fprintf(stderr, "varnok-bench: %s\nTry 'varnok-bench --help'.\n", what.c_str());
+        return 2;
+    };
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            settings.addFolder(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        const Option *option = nullptr;
+        for (const Option &known : kOptions)
+            if (arg == known.name)
+                option = &known;
+        if (!option)
+            return fail("unknown option " + arg);
+        const char *value = nullptr;
+        if (option->value) {
+            if (i + 1 >= argc)
+                return fail(arg + " needs a value: " + option->value);
+            value = argv[++i];
+        }
+        if (!option->take(settings, value))
+            return fail(arg + " takes " + option->value + ", not \"" + value + "\"");
+    }
+    if (settings.folders.empty()) {
+        PrintUsage(stderr);
         return 2;
     }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Settings settings;
+    if (const int status = ParseArguments(argc, argv, settings); status >= 0)
+        return status;
+    const std::vector<std::string> &folders = settings.folders;
+    const std::vector<std::string> &protectedFolders = settings.protectedFolders;
+    const std::optional<ReclaimKind> &apply = settings.apply;
+    const std::optional<bool> &rotational = settings.rotational;
+    const double stopAfter = settings.stopAfter;
+    const bool printGroups = settings.printGroups, printMarks = settings.printMarks,
+               printProfiles = settings.printProfiles;
+    ConsoleHost host(settings.filter);
     RaiseOpenFileLimit();
-    ConsoleHost host(filter);
     host.keepIdentities_ = apply.has_value();
     if (!protectedFolders.empty())
         host.protected_ = std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedFolders});
@@ -192,7 +307,7 @@ int main(int argc, char **argv)
         host.total_ = total;
         host.walkStarted_ = std::chrono::steady_clock::now();
     });
-    job.setReaderThreads(readers);
+    job.setReaderThreads(settings.readers);
     // A simulated spinning disk is served through a user-space file system,
     // which the job would read as a share.
     if (rotational)

@@ -21,7 +21,15 @@ ScanSummary ScanStats::summary(int groupCount) const
     s.trashFolders = trashFolders;
     s.softwareFolders = capped(softwareFolders);
     s.inTransitFiles = capped(inTransitFiles);
+    std::lock_guard lock(missingMutex_);
+    s.missingFolders = missingFolders_;
     return s;
+}
+
+void ScanStats::addMissingFolder(const std::string &folder)
+{
+    std::lock_guard lock(missingMutex_);
+    missingFolders_.push_back(folder);
 }
 
 ScanBoundary &ScanContext::ensureBoundary()

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ struct ScanStats {
 
     // What the summary of a pass that found `groupCount` groups tells.
     ScanSummary summary(int groupCount) const;
+    // A listed folder where no folder was. The window may ask for the
+    // summary of a scan left behind while its thread adds one.
+    void addMissingFolder(const std::string &folder);
+
+private:
+    mutable std::mutex missingMutex_;
+    std::vector<std::string> missingFolders_;
 };
 
 // What one scan works with besides the candidate list.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What the summary box of a finished pass reports.
 struct ScanSummary {
@@ -29,6 +30,9 @@ struct ScanSummary {
     // groups counted are whole; others may never have been compared.
     bool endedEarly = false;
     std::string failure = {}; // what went wrong, in a few words
+    // Listed folders where no folder was (gone, a file, a blank row), each
+    // named in the summary: a scan that found nothing there must say why.
+    std::vector<std::string> missingFolders = {};
 };
 
 // The window state the scan reads and the window operations it drives.

@@ -99,12 +99,19 @@ std::string SummaryNotes(const ScanSummary &summary)
         if (count > 0)
             notes += "\n" + text(count);
     };
+    for (const std::string &folder : summary.missingFolders)
+        notes += "\n" + MissingFolderText(folder);
     add(summary.systemFolders, SystemFoldersText);
     add(summary.trashFolders, TrashFoldersText);
     add(summary.softwareFolders, SoftwareFoldersText);
     add(summary.inTransitFiles, InTransitText);
     add(summary.unreadable, UnreadText);
     return notes;
+}
+
+std::string MissingFolderText(const std::string &folder)
+{
+    return "\"" + folder + "\" was not searched: there is no folder there.";
 }
 
 std::string UnreadText(int count)

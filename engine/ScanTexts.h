@@ -31,6 +31,9 @@ std::string SoftwareFoldersText(int count);
 // ... when files left by a deletion that did not finish were found.
 std::string InTransitText(int count);
 
+// ... naming a listed folder where no folder was.
+std::string MissingFolderText(const std::string &folder);
+
 struct ScanSummary;
 // The lines that follow the summary's first: what the scan passed by and
 // what it could not read, each on a line of its own after a newline.

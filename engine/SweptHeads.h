@@ -5,7 +5,8 @@
 #include <vector>
 
 // What the passes over a spinning disk found of one size, by index within
-// the size (ascending).
+// the size (ascending). HeadSweep fills it; groupSizeClass compares only
+// what it left alike.
 struct SweptHeads {
     // Sets compared byte for byte to their ends, each member checked after
     // its last read: these are the size's groups.

@@ -1,21 +1,19 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/TreeWalker.h"
+#include "engine/AdaptivePool.h"
 #include "engine/FolderListing.h"
 #include "engine/StorageProfiles.h"
-#include "engine/WorkerThreads.h"
 #include "platform/DirectoryReader.h"
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace
@@ -74,29 +72,17 @@ public:
 
     std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
     {
-        const PathStatus self = root->status();
-        listFolder(std::move(root), self, standing, std::nullopt);
+        AdaptivePool threads([this] { return depth_.depth(); }, depth_.most(), [this](unsigned t) { work(t); });
+        pool_ = &threads;
         {
-            WorkerPool threads;
-            std::unique_lock lock(mutex_);
-            unsigned lastDepth = depth_.depth();
-            for (;;) {
-                // A thread more only when the depth allows and work waits for
-                // it: a fast disk never starts the threads it would not use.
-                while (threads.size() < depth_.depth() && queued() > threads.size() - busy_)
-                    threads.start([this, t = unsigned(threads.size())] { work(t); });
-                threadCount_ = threads.size();
-                if (depth_.depth() > lastDepth)
-                    parked_.notify_all();
-                lastDepth = depth_.depth();
-                if (failed_ || (queued() == 0 && busy_ == 0) || cancelled())
-                    break;
-                // The depth and Stop change without telling anyone: look again now and then.
-                started_.wait_for(lock, std::chrono::milliseconds(20));
-            }
-            stopping_ = true;
-            wakeAll();
-            lock.unlock(); // the threads still at work need it to end
+            // However the walk ends, its threads are told to stop and joined.
+            struct JoinOnExit {
+                Run &run;
+                ~JoinOnExit() { run.stopAndJoin(); }
+            } joinOnExit{*this};
+            const PathStatus self = root->status();
+            listFolder(std::move(root), self, standing, std::nullopt);
+            superviseThreads();
         }
         if (failure_)
             std::rethrow_exception(failure_);
@@ -122,6 +108,26 @@ private:
         return passed == PassedBy::Nothing ? FileKind::Regular : FileKind::Other;
     }
 
+    // Until the walk is done: a thread more only when work waits for it.
+    void superviseThreads()
+    {
+        std::unique_lock lock(mutex_);
+        AdaptivePool::superviseUntil(
+            lock, started_,
+            [this] { pool_->adjust([this](std::size_t running) { return queued() > running - busy_; }); },
+            [this] { return failed_ || (queued() == 0 && busy_ == 0) || cancelled(); });
+    }
+    void stopAndJoin()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+            wakeAll();
+        }
+        pool_->join(); // without the lock: the threads still at work need it to end
+        pool_ = nullptr;
+    }
+
     std::size_t queued() const { return pending_.size() + unassigned_; }
     bool sliceReady() const
     {
@@ -135,13 +141,13 @@ private:
     {
         for (std::size_t k = 0; k < std::min<std::size_t>(units, depth_.depth()); ++k)
             workers_.notify_one();
-        if (threadCount_ < depth_.depth())
+        if (pool_->started() < depth_.depth())
             started_.notify_one(); // another thread may be wanted
     }
     void wakeAll()
     {
         workers_.notify_all();
-        parked_.notify_all();
+        pool_->wakeParked();
         started_.notify_all();
     }
 
@@ -158,7 +164,7 @@ private:
         }
     }
 
-    // Threads numbered beyond the depth wait while it is lower.
+    // Threads numbered beyond the depth park while it is lower.
     void listPending(unsigned thread)
     {
         for (;;) {
@@ -169,9 +175,9 @@ private:
                 for (;;) {
                     if (stopping_ || (!hasWork() && busy_ == 0) || cancelled())
                         return;
-                    if (thread >= depth_.depth())
-                        parked_.wait(lock);
-                    else if (!hasWork())
+                    if (pool_->parks(lock, thread))
+                        continue;
+                    if (!hasWork())
                         workers_.wait(lock);
                     else
                         break;
@@ -368,10 +374,9 @@ private:
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
     std::condition_variable workers_; // threads waiting for work
-    std::condition_variable parked_;  // threads numbered beyond the depth
     std::condition_variable started_; // run(), which starts the threads
+    AdaptivePool *pool_ = nullptr;    // run()'s, while it runs
     bool stopping_ = false;
-    std::size_t threadCount_ = 0; // started by run()
     std::vector<PendingFolder> pending_;
     std::deque<std::shared_ptr<FolderStatuses>> statting_;
     std::size_t unassigned_ = 0;  // entries of statting_ not yet handed out

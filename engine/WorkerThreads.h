@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
-// Every thread of the scan and of deletion is started here, in one of two
-// ways. The threads that share one task (the walk's, the readers') are joined
-// before the task returns: WorkerPool. The one thread a whole job runs on may
+// Every thread of the program is started here, in one of two ways. The
+// threads that share one task (the walk's, the readers') are joined before
+// the task returns: WorkerPool (AdaptivePool, when their number follows the
+// storage). The one thread a whole job runs on may
 // have to be left behind while a call of it is stuck in the kernel (a file on
 // a share that stopped answering), so its owner never waits for it:
 // LeavableThread.
@@ -27,6 +28,8 @@ public:
         threads_.emplace_back(std::forward<Body>(body), std::forward<Args>(args)...);
     }
     std::size_t size() const { return threads_.size(); }
+    // Waits for every thread; they must have been told to stop.
+    void join() { threads_.clear(); }
 
 private:
     std::vector<std::jthread> threads_;

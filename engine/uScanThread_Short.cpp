@@ -16,12 +16,20 @@
 namespace
 {
 
-// Whether a listed folder is passed by whole, and why; the summary counts it.
+// Whether a listed folder is passed by whole, and why; the summary counts it,
+// or names it when no folder is there. One that cannot be read is the walk's
+// to count.
 bool PassedByWhole(ScanBoundary &boundary, const std::string &folder, ScanStats &stats)
 {
     DirectoryReader dir;
     PassedBy why = PassedBy::Nothing;
-    if (!dir.open(folder) || boundary.listedFolder(dir.fd(), &why) != FolderStanding::System)
+    if (!dir.open(folder)) {
+        if (dir.unreadable())
+            return false;
+        stats.addMissingFolder(folder);
+        return true;
+    }
+    if (boundary.listedFolder(dir.fd(), &why) != FolderStanding::System)
         return false;
     if (why == PassedBy::Software)
         ++stats.softwareFolders;

@@ -37,7 +37,9 @@ FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
         tree_->hideColumn(column);
     tree_->setHeaderHidden(true);
     tree_->expand(model_->index(QDir::rootPath()));
-    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::treeMoved);
+    // The folder field follows the folder the user picks, not the row the
+    // view makes current on its own when it first takes the focus.
+    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FolderChooser::treeMoved);
     // Rows that come in or get sorted above the folder push it out of view.
     connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderChooser::revealLater);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &FolderChooser::revealLater);
@@ -64,6 +66,10 @@ FolderChooser::FolderChooser(const QString &prompt, QWidget *parent)
     layout->setColumnStretch(1, 1);
     resize(560, 420);
     pathEdited();
+    // It opens at the home folder with nothing chosen: Enter adds nothing
+    // until a folder is picked or typed.
+    openAt(QDir::homePath());
+    path_->setFocus();
 }
 
 void FolderChooser::buildPlaces()
@@ -89,8 +95,16 @@ void FolderChooser::placeClicked(QListWidgetItem *item)
 void FolderChooser::showFolder(const QString &path)
 {
     revealing_ = folderIn(path);
+    choosing_ = true;
     reveal();
     path_->setText(folderIn(path));
+}
+
+void FolderChooser::openAt(const QString &path)
+{
+    revealing_ = folderIn(path);
+    choosing_ = false;
+    reveal();
 }
 
 void FolderChooser::reveal()
@@ -101,7 +115,10 @@ void FolderChooser::reveal()
         return;
     for (QModelIndex above = folder; above.isValid(); above = above.parent())
         tree_->expand(above);
-    tree_->setCurrentIndex(folder);
+    // Only a chosen folder is selected; the one the chooser opens at is
+    // where the arrow keys start.
+    tree_->selectionModel()->setCurrentIndex(
+        folder, choosing_ ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
     tree_->scrollTo(folder, QAbstractItemView::PositionAtCenter);
 }
 
@@ -116,10 +133,10 @@ void FolderChooser::revealLater()
 
 void FolderChooser::treeMoved()
 {
-    const QModelIndex current = tree_->currentIndex();
-    if (!current.isValid())
+    const QModelIndexList selected = tree_->selectionModel()->selectedRows();
+    if (selected.isEmpty())
         return;
-    const QString path = model_->filePath(current);
+    const QString path = model_->filePath(selected.front());
     if (path != revealing_)
         stopRevealing(); // the keyboard moved on
     path_->setText(path);

@@ -10,8 +10,9 @@ class QListWidget;
 class QListWidgetItem;
 class QTreeView;
 
-// The folder picker: the file system as a tree from its top, with the home
-// folder one click away among the places, and a line to type a path into.
+// The folder picker: the file system as a tree from its top, opened at the
+// home folder with nothing chosen, the home folder and the top one click away
+// among the places, and a line to type a path into.
 // Made of plain widgets because Qt's own file dialog stores its history in
 // the user's configuration each time it closes, and this program writes no
 // files of its own.
@@ -28,6 +29,8 @@ public:
     // The model lists folders in the background, so the folder is brought
     // into view again as its ancestors come in, until the user moves on.
     void showFolder(const QString &path);
+    // Opens the tree down to the folder and brings it into view, choosing nothing.
+    void openAt(const QString &path);
 
     // Only an existing folder given by an absolute path can be confirmed.
     void accept() override;
@@ -50,4 +53,5 @@ private:
     QString chosen_;
     QString revealing_; // the folder kept in view while the listing loads
     bool revealQueued_ = false;
+    bool choosing_ = false; // the folder kept in view is the one to confirm
 };

@@ -6,31 +6,29 @@
 #include "ui/WindowScanHost.h"
 
 #include <algorithm>
-#include <mutex>
-#include <thread>
 
 // One judging of rows, shared by the window and its thread. The window only
-// reads the rows; the thread fills the verdicts before it hands them back.
-// A survey given up loses its receiver, so its verdicts never reach the list.
-struct FolderProtection::Survey {
+// reads the rows; the thread fills the verdicts before it hands them back
+// through the thread's gate. A survey given up is left behind with its gate
+// closed, so its verdicts never reach the list.
+struct FolderProtection::Survey : std::enable_shared_from_this<Survey> {
     std::shared_ptr<const ProtectedFolderList> folders;
     std::vector<std::uint64_t> ids;
     std::vector<std::string> paths;
     std::vector<char> held; // one per row, from the thread
-
-    std::mutex mutex; // guards the receiver
     FolderProtection *receiver = nullptr;
+    CallGate *gate = nullptr;
 
-    void run(const std::shared_ptr<Survey> &self)
+    static void run(Survey &survey) noexcept
     {
-        ProtectionJudge judge(folders);
-        held.reserve(paths.size());
-        for (const std::string &path : paths)
-            held.push_back(judge.holds(path) ? 1 : 0);
-        std::lock_guard lock(mutex);
-        if (FolderProtection *to = receiver)
+        ProtectionJudge judge(survey.folders);
+        survey.held.reserve(survey.paths.size());
+        for (const std::string &path : survey.paths)
+            survey.held.push_back(judge.holds(path) ? 1 : 0);
+        survey.gate->run([to = survey.receiver, self = survey.shared_from_this()] {
             QMetaObject::invokeMethod(
                 to, [to, self] { to->surveyed(self); }, Qt::QueuedConnection);
+        });
     }
 };
 
@@ -107,15 +105,17 @@ void FolderProtection::judgeStale(bool reMark)
         survey->paths.emplace_back(model_.path(i));
     }
     survey->receiver = this;
+    surveyThread_ = LeavableThread();
+    survey->gate = &surveyThread_.gate();
     survey_ = survey;
-    std::thread([survey] { survey->run(survey); }).detach(); // never waited for: a share may stall it
+    surveyThread_.start(survey, &Survey::run);
 }
 
 void FolderProtection::surveyed(const std::shared_ptr<Survey> &survey)
 {
     if (survey != survey_)
         return;
-    survey_.reset();
+    dropSurvey(); // its thread is at its end
     // Rows that left the list meanwhile (deleted, or a new scan began) are
     // not found again.
     const std::uint32_t serial = survey->folders->serial;
@@ -126,13 +126,12 @@ void FolderProtection::surveyed(const std::shared_ptr<Survey> &survey)
     judgeStale(false); // rows that arrived while it was at work
 }
 
+// Never waited for: a share may stall the thread. Left behind, it can no
+// longer reach this object.
 void FolderProtection::dropSurvey()
 {
     if (!survey_)
         return;
-    {
-        std::lock_guard lock(survey_->mutex);
-        survey_->receiver = nullptr;
-    }
+    surveyThread_.leave();
     survey_.reset();
 }

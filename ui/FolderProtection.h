@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "engine/ProtectedFolderList.h"
+#include "engine/WorkerThreads.h"
 
 #include <QObject>
 
@@ -48,4 +49,5 @@ private:
     WindowScanHost &host_;
     std::shared_ptr<const ProtectedFolderList> folders_;
     std::shared_ptr<Survey> survey_; // the one at work for folders_, if any
+    LeavableThread surveyThread_;    // survey_'s; left behind when dropped
 };

@@ -58,13 +58,17 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return index.column() == PathColumn ? iconOf(entry) : QVariant();
     case Qt::ToolTipRole: // a path cut off by its column can still be read whole
-        if (entry.inProtectedFolder)
-            return PlainToolTip(LocaleCompare::toDisplay(pathOf(entry)) + QLatin1Char('\n')
-                                + QString::fromLatin1(kProtectedCopyTip));
-        return PlainToolTip(LocaleCompare::toDisplay(pathOf(entry)));
+        return PlainToolTip(toolTipOf(entry));
     default:
         return {};
     }
+}
+
+QString ResultModel::toolTipOf(const Entry &entry) const
+{
+    if (entry.inProtectedFolder)
+        return LocaleCompare::toDisplay(pathOf(entry)) + QLatin1Char('\n') + QString::fromLatin1(kProtectedCopyTip);
+    return LocaleCompare::toDisplay(pathOf(entry));
 }
 
 QVariant ResultModel::displayText(const Entry &entry, int column) const
@@ -107,9 +111,21 @@ bool ResultModel::setData(const QModelIndex &index, const QVariant &value, int r
 
 void ResultModel::setChecked(int i, bool checked)
 {
-    entries_[std::size_t(i)].checked = checked;
+    Entry &entry = entries_[std::size_t(i)];
+    CheckedTotal total = checked_;
+    total.change(entry.checked, checked, entry.identity.size);
+    entry.checked = checked;
     const QModelIndex cell = index(i, PathColumn);
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
+    setCheckedTotal(total);
+}
+
+void ResultModel::setCheckedTotal(const CheckedTotal &total)
+{
+    if (total == checked_)
+        return;
+    checked_ = total;
+    emit checkedTotalChanged();
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -135,9 +151,14 @@ bool ResultModel::removeRows(int row, int count, const QModelIndex &parent)
 {
     if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
         return false;
+    CheckedTotal total = checked_;
+    for (int i = row; i < row + count; ++i)
+        if (const Entry &entry = entries_[std::size_t(i)]; entry.checked)
+            total.remove(entry.identity.size);
     beginRemoveRows({}, row, row + count - 1);
     entries_.erase(entries_.begin() + row, entries_.begin() + row + count);
     endRemoveRows();
+    setCheckedTotal(total);
     return true;
 }
 
@@ -169,7 +190,7 @@ void ResultModel::gatherAtEnd(std::span<const int> rows)
         for (int i = 0; i < n; ++i)
             if (leaving[std::size_t(i)] == taking) {
                 moved[std::size_t(i)] = int(reordered.size());
-                reordered.push_back(std::move(entries_[std::size_t(i)]));
+                reordered.push_back(entries_[std::size_t(i)]);
             }
     entries_.swap(reordered);
     const QModelIndexList before = persistentIndexList();
@@ -186,11 +207,16 @@ void ResultModel::appendRows(std::span<ResultRow> rows)
     if (rows.empty())
         return;
     const int first = rowCount();
+    CheckedTotal total = checked_;
     beginInsertRows({}, first, first + int(rows.size()) - 1);
-    for (const ResultRow &row : rows)
+    for (const ResultRow &row : rows) {
         entries_.push_back({paths_.append(row.path), std::uint32_t(row.path.size()), row.group, row.protectionSerial,
                             row.checked, row.inProtectedFolder, 0, row.identity, nextId_++});
+        if (row.checked)
+            total.add(row.identity.size);
+    }
     endInsertRows();
+    setCheckedTotal(total);
 }
 
 void ResultModel::clear()
@@ -199,6 +225,7 @@ void ResultModel::clear()
     std::deque<Entry>().swap(entries_);
     paths_ = ChunkedNames();
     endResetModel();
+    setCheckedTotal({});
 }
 
 void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
@@ -213,15 +240,29 @@ void ResultModel::applyKeepRule(KeepRule rule, int firstRow)
     while (sameGroupAsPrevious(start))
         --start;
     std::size_t firstMarked = from;
+    CheckedTotal total = checked_;
     for (std::size_t end; start < n; start = end) {
         end = start + 1;
         while (end < n && sameGroupAsPrevious(end))
             ++end;
         const auto at = [&](std::size_t i) { return entries_.begin() + std::ptrdiff_t(i); };
+        // The group's part of the total goes out as it was and comes back as marked.
+        total -= checkedIn(start, end);
         const std::size_t marked = start + MarkGroup(rule, at(start), at(end), from > start ? from - start : 0);
+        total += checkedIn(start, end);
         firstMarked = std::min(firstMarked, marked);
     }
     emit dataChanged(index(int(firstMarked), PathColumn), index(int(n) - 1, PathColumn), {Qt::CheckStateRole});
+    setCheckedTotal(total);
+}
+
+CheckedTotal ResultModel::checkedIn(std::size_t first, std::size_t last) const
+{
+    CheckedTotal total;
+    for (std::size_t i = first; i < last; ++i)
+        if (entries_[i].checked)
+            total.add(entries_[i].identity.size);
+    return total;
 }
 
 int ResultModel::rowWithId(std::uint64_t id) const

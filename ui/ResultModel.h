@@ -4,6 +4,7 @@
 #include "engine/ChunkedArray.h"
 #include "engine/KeepRule.h"
 #include "engine/ResultRow.h"
+#include "ui/CheckedTotal.h"
 #include "ui/FileTypeIcons.h"
 
 #include <QAbstractTableModel>
@@ -42,7 +43,11 @@ public:
     // A row as the scan gave it, marks and protection as they are now.
     ResultRow row(int i) const;
     std::string_view path(int i) const;
+    // What the row's tooltip says, as plain text: the whole path, and
+    // whether the file lies in a protected folder.
+    QString toolTipText(int i) const { return toolTipOf(entries_[std::size_t(i)]); }
     int group(int i) const { return entries_[std::size_t(i)].group; }
+    std::int64_t fileSize(int i) const { return entries_[std::size_t(i)].identity.size; }
     std::uint32_t protectionSerial(int i) const { return entries_[std::size_t(i)].protectionSerial; }
     bool isChecked(int i) const { return entries_[std::size_t(i)].checked; }
     // Sets the mark whatever the row; the user's own clicks cannot check a
@@ -70,10 +75,19 @@ public:
     // did not arrive whole.
     void dropGroupsAfter(int lastGroup);
 
+    // The checked rows and what their files take, as the marks stand now.
+    CheckedTotal checkedTotal() const { return checked_; }
+
     static constexpr int kColumnWidths[ColumnCount] = {280, 100, 150, 50};
+
+signals:
+    // The checked rows, or their bytes, are others now.
+    void checkedTotalChanged();
 
 private:
     void gatherAtEnd(std::span<const int> rows);
+    void setCheckedTotal(const CheckedTotal &total);
+    CheckedTotal checkedIn(std::size_t first, std::size_t last) const;
 
     // A row as held: its path lies in the list's own blocks of text, so a
     // long list costs no allocation per row.
@@ -91,10 +105,12 @@ private:
     std::string_view pathOf(const Entry &entry) const { return paths_.at(entry.pathPlace, entry.pathLength); }
     QVariant displayText(const Entry &entry, int column) const;
     QVariant iconOf(const Entry &entry) const;
+    QString toolTipOf(const Entry &entry) const;
     bool sameGroupAsPrevious(std::size_t i) const;
 
     std::deque<Entry> entries_; // grows without moving the rows already held
     ChunkedNames paths_;        // of every row since the list was last emptied
     std::uint64_t nextId_ = 1;
+    CheckedTotal checked_;
     mutable FileTypeIcons icons_;
 };

@@ -7,13 +7,19 @@
 #include "engine/ScanTexts.h"
 #include "engine/uScanThread_Short.h"
 #include "platform/LocaleCompare.h"
+#include "ui/FileManagerItems.h"
 #include "ui/FolderListView.h"
 #include "ui/FolderProtection.h"
+#include "ui/PathElision.h"
 #include "ui/ProtectionTexts.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultModel.h"
+#include "ui/StakeTexts.h"
 #include "ui/TImage.h"
+#include "ui/ThumbnailLoader.h"
+#include "ui/ThumbnailToolTips.h"
 #include "ui/UserDialogs.h"
+#include "ui/Version.h"
 #include "ui/WindowActionRunner.h"
 #include "ui/WindowLook.h"
 #include "ui/WindowScanHost.h"
@@ -62,11 +68,33 @@ QUrl LocalFileUrl(const std::string &path)
     return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
 
+// The folder rows that name no folder by their text alone (blank, or not a
+// whole path), a line each; empty when there are none. Whether the others
+// are folders is for the scan to find out: a share may be slow to answer.
+QString UnusableRowsText(const std::vector<std::string> &folders)
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const QString shown = LocaleCompare::toDisplay(folders[i]);
+        const int row = int(i) + 1;
+        if (shown.trimmed().isEmpty())
+            lines << QStringLiteral("Folder row %1 is blank.").arg(row);
+        else if (!shown.startsWith(QLatin1Char('/')))
+            lines << QStringLiteral("Folder row %1, \"%2\", is not a whole path from \"/\".").arg(row).arg(shown);
+    }
+    if (!lines.isEmpty())
+        lines << QStringLiteral("Type a folder's whole path into each, or remove it, and scan again.");
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), dialogs_(dialogs), model_(new ResultModel(this)), host_(new WindowScanHost(*model_, this)),
-      jobHost_(host_), urlOpener_([](const QUrl &address) { return QDesktopServices::openUrl(address); })
+      jobHost_(host_), urlOpener_([](const QUrl &address) { return QDesktopServices::openUrl(address); }),
+      itemShower_([this](const QUrl &file, std::function<void(bool)> answered) {
+          ShowItemInFileManager(QDBusConnection::sessionBus(), file, this, std::move(answered));
+      })
 {
     setObjectName(QStringLiteral("Form1"));
     buildWindow();
@@ -78,6 +106,7 @@ TForm1::TForm1(UserDialogs &dialogs, QWidget *parent)
     connectScanHost();
     connectDeleteCommands();
     connectFolderProtection();
+    showCheckedTotal();
     FormCreate();
 }
 
@@ -121,7 +150,7 @@ QString TForm1::helpFilePath()
 
 void TForm1::buildWindow()
 {
-    setWindowTitle(QStringLiteral("Varnok 2.1"));
+    setWindowTitle(QStringLiteral("Varnok ") + QLatin1String(kVarnokVersion));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -276,6 +305,9 @@ void TForm1::buildResultList()
     ListView2->setSortingEnabled(false);
     ListView2->setShowGrid(false);
     ListView2->setWordWrap(false);
+    // The file name and its folder's end stay in view; the tooltip tells the rest.
+    ListView2->setTextElideMode(Qt::ElideMiddle);
+    ListView2->setItemDelegate(new PathElidingDelegate(ResultModel::PathColumn, ListView2));
     ListView2->setIconSize(QSize(16, 16));
     ListView2->verticalHeader()->hide();
     ListView2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -285,6 +317,10 @@ void TForm1::buildResultList()
         ListView2->setColumnWidth(column, ResultModel::kColumnWidths[column]);
     SetTextColour(ListView2, QPalette::Text, kMaroon);
     connect(ListView2, &QAbstractItemView::doubleClicked, this, &TForm1::ListView2DblClick);
+    connect(model_, &ResultModel::checkedTotalChanged, this, &TForm1::showCheckedTotal);
+    auto *thumbnails = new ThumbnailLoader(this);
+    thumbnails->setObjectName(QStringLiteral("ThumbnailLoader"));
+    new ThumbnailToolTips(*ListView2, *model_, *thumbnails);
 }
 
 void TForm1::buildMenus()
@@ -304,6 +340,13 @@ void TForm1::buildMenus()
     PopupMenu1->addSeparator();
     ShareStorage1 = entry(PopupMenu1, "ShareStorage1", "Share Storage of Checked Files with Kept Copy");
     HardLinks1 = entry(PopupMenu1, "HardLinks1", "Replace Checked Files with Hard Links to Kept Copy");
+    PopupMenu1->addSeparator();
+    Open1 = entry(PopupMenu1, "Open1", "Open");
+    OpenContainingFolder1 = entry(PopupMenu1, "OpenContainingFolder1", "Open Containing Folder");
+    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
+    connect(OpenContainingFolder1, &QAction::triggered, this, &TForm1::OpenContainingFolder1Click);
+    // Before the menu shows: the entries act on the row under the pointer.
+    connect(ListView2, &QWidget::customContextMenuRequested, this, &TForm1::showPopupRow);
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -322,6 +365,14 @@ void TForm1::buildMenus()
     };
     attach(ListView2, PopupMenu1);
     attach(ListView1, PopupMenu2);
+}
+
+// Both Delete buttons tell what a press would act on, as the marks change.
+void TForm1::showCheckedTotal()
+{
+    const QString text = StakeText("checked", model_->checkedTotal());
+    for (QWidget *button : {PNGButton5, PNGButton12})
+        button->setToolTip(text);
 }
 
 void TForm1::showPictures()
@@ -380,6 +431,10 @@ void TForm1::PNGButton10Click()
         return;
     }
     std::vector<std::string> folders = ListView1->folders();
+    if (const QString unusable = UnusableRowsText(folders); !unusable.isEmpty()) {
+        dialogs_.messageBox(this, unusable, QStringLiteral("Note:"));
+        return;
+    }
     ProgressBar1->setRange(0, kScanProgressMaximum);
     ProgressBar1->setValue(0);
     host_->resetProgress(kScanProgressMaximum);
@@ -455,7 +510,42 @@ void TForm1::PNGButton9Click()
 
 void TForm1::ListView2DblClick(const QModelIndex &index)
 {
-    const std::string path(model_->path(index.row()));
+    openRow(index.row());
+}
+
+void TForm1::showPopupRow(const QPoint &at)
+{
+    const int row = ListView2->indexAt(at).row();
+    popupRowId_ = row >= 0 ? model_->rowId(row) : 0;
+    for (QAction *action : {Open1, OpenContainingFolder1})
+        action->setEnabled(row >= 0);
+}
+
+void TForm1::Open1Click()
+{
+    if (const int row = popupRowId_ ? model_->rowWithId(popupRowId_) : -1; row >= 0)
+        openRow(row);
+}
+
+// The file manager shows the file selected; where none answers, the
+// desktop opens the folder itself.
+void TForm1::OpenContainingFolder1Click()
+{
+    const int row = popupRowId_ ? model_->rowWithId(popupRowId_) : -1;
+    if (row < 0)
+        return;
+    const std::string path(model_->path(row));
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
+    itemShower_(LocalFileUrl(path), [window = QPointer<TForm1>(this), folder](bool shown) {
+        if (!shown && window)
+            window->openAddress(LocalFileUrl(folder), LocaleCompare::toDisplay(folder));
+    });
+}
+
+void TForm1::openRow(int row)
+{
+    const std::string path(model_->path(row));
     openAddress(LocalFileUrl(path), LocaleCompare::toDisplay(path));
 }
 
@@ -546,12 +636,13 @@ void TForm1::showScanSummary(const ScanSummary &summary)
         model_->dropGroupsAfter(summary.groups);
     if (closed_)
         return; // a job that ends after the window closed has nobody to tell
-    std::string text = SummaryText(summary.groups, model_->rowCount());
+    QString text = QString::fromStdString(SummaryText(summary.groups, model_->rowCount()));
     if (summary.endedEarly)
-        text = EndedEarlyText(summary.failure) + "\n" + text;
-    text += SummaryNotes(summary);
-    dialogs_.messageBox(this, QString::fromStdString(text),
-                        QString::fromLatin1(summary.endedEarly ? kEndedEarlyCaption : kSummaryCaption));
+        text = QString::fromStdString(EndedEarlyText(summary.failure)) + QLatin1Char('\n') + text;
+    if (model_->rowCount() > 0)
+        text += QLatin1Char('\n') + CheckedFilesTakeText(model_->checkedTotal());
+    text += QString::fromStdString(SummaryNotes(summary));
+    dialogs_.messageBox(this, text, QString::fromLatin1(summary.endedEarly ? kEndedEarlyCaption : kSummaryCaption));
 }
 
 void TForm1::showProgressMaximum(int maximum)

@@ -53,6 +53,11 @@ public:
     // desktop's handler unless replaced. False when nothing could open it.
     using UrlOpener = std::function<bool(const QUrl &)>;
     void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
+    // How "Open Containing Folder" asks a file manager to show a file
+    // selected: over the session bus unless replaced. It answers later,
+    // through the callback, whether a file manager took it.
+    using ItemShower = std::function<void(const QUrl &file, std::function<void(bool shown)> answered)>;
+    void setItemShower(ItemShower shower) { itemShower_ = std::move(shower); }
 
     QLineEdit *filterEdit() const { return Edit1; }
     ResultModel &resultModel() const { return *model_; }
@@ -90,6 +95,8 @@ public slots:
     void ProtectFolder1Click();
     void RadioGroup1Click();
     void ListView2DblClick(const QModelIndex &index);
+    void Open1Click();
+    void OpenContainingFolder1Click();
     void DeleteCheckedToRecycleBin();
     void DeleteCheckedPermanently();
     void DeletetoRecycle1Click();
@@ -121,6 +128,7 @@ private:
     void buildResultList();
     void buildMenus();
     void showPictures();
+    void showCheckedTotal();
     void connectFolderProtection();
     void showProtectEntry();
 
@@ -135,6 +143,8 @@ private:
     void showProgressMaximum(int maximum);
     void showElapsedText(const QString &text);
     void openAddress(const QUrl &address, const QString &shownAs);
+    void openRow(int row);
+    void showPopupRow(const QPoint &at);
     KeepRule keepRuleChosen() const;
 
     enum class DeleteReport { Summary, FailuresOnly, Reclaimed };
@@ -143,7 +153,7 @@ private:
     std::vector<int> checkedRows() const;
     std::vector<int> selectedRows() const;
     void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which);
-    void startDeletion(std::vector<int> rows, bool recycle, DeleteReport report);
+    void startDeletion(const std::vector<int> &rows, bool recycle, DeleteReport report);
     void beginRun(std::size_t files, DeleteReport report);
     void showDeleteProgress(int done, int total);
     void deletionFinished(const ActionTally &tally);
@@ -165,6 +175,8 @@ private:
     bool closed_ = false;         // the window has closed; the program is ending
     QPointer<QDialog> filterDialog_;
     UrlOpener urlOpener_;
+    ItemShower itemShower_;
+    std::uint64_t popupRowId_ = 0; // the result row the popup menu was opened on; 0: none
     WindowActionRunner *deleter_ = nullptr;
     DeleteReport deleteReport_ = DeleteReport::Summary;
     ReclaimKind reclaimKind_{};
@@ -193,5 +205,6 @@ private:
     QAction *DeletetoRecycle1 = nullptr, *DeleteForever1 = nullptr, *DeleteCheckedtoRecycle1 = nullptr,
             *DeleteCheckedForever1 = nullptr;
     QAction *ShareStorage1 = nullptr, *HardLinks1 = nullptr;
+    QAction *Open1 = nullptr, *OpenContainingFolder1 = nullptr;
     QAction *ProtectFolder1 = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "ui/FolderProtection.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultModel.h"
+#include "ui/StakeTexts.h"
 #include "ui/Unit1.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowActionRunner.h"
@@ -24,7 +25,6 @@
 #include <QTableView>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 namespace
@@ -67,11 +67,17 @@ QString UndoneText(const ActionTally &tally)
         lines << LeftText(tally.left);
     if (!tally.unusableTrash.empty())
         lines << QString::fromLatin1(kTrashUnusable)
-                     .arg(QString::fromLocal8Bit(std::strerror(tally.trashError)),
+                     .arg(qt_error_string(tally.trashError), // strerror_r: the text of this error alone
                           LocaleCompare::toDisplay(tally.unusableTrash));
     if (tally.inProtectedFolders > 0)
         lines << ProtectedText(tally.inProtectedFolders);
     return lines.join(QLatin1Char('\n'));
+}
+
+// The question under the files and bytes it puts at stake.
+QString StakedQuestion(const char *which, const CheckedTotal &stake, const char *question)
+{
+    return StakeText(which, stake) + QLatin1Char('\n') + QString::fromLatin1(question);
 }
 
 QString WholeGroupsQuestion(const char *which, int groups)
@@ -125,18 +131,18 @@ void TForm1::DeleteCheckedToRecycleBin()
 {
     std::vector<int> rows = checkedRows();
     spareWholeGroupsUnlessConfirmed(rows, kChecked);
-    startDeletion(std::move(rows), true, DeleteReport::Summary);
+    startDeletion(rows, true, DeleteReport::Summary);
 }
 
 void TForm1::DeleteCheckedPermanently()
 {
-    if (!dialogs_.confirm(this, QString::fromLatin1(kCheckedQuestion))) {
+    if (!dialogs_.confirm(this, StakedQuestion(kChecked, model_->checkedTotal(), kCheckedQuestion))) {
         showDeleteSummary({});
         return;
     }
     std::vector<int> rows = checkedRows();
     spareWholeGroupsUnlessConfirmed(rows, kChecked);
-    startDeletion(std::move(rows), false, DeleteReport::Summary);
+    startDeletion(rows, false, DeleteReport::Summary);
 }
 
 void TForm1::DeletetoRecycle1Click()
@@ -145,16 +151,21 @@ void TForm1::DeletetoRecycle1Click()
         return;
     std::vector<int> rows = selectedRows();
     spareWholeGroupsUnlessConfirmed(rows, kSelected);
-    startDeletion(std::move(rows), true, DeleteReport::FailuresOnly);
+    startDeletion(rows, true, DeleteReport::FailuresOnly);
 }
 
 void TForm1::DeleteForever1Click()
 {
-    if (deletionBarred() || !dialogs_.confirm(this, QString::fromLatin1(kSelectedQuestion)))
+    if (deletionBarred())
         return;
     std::vector<int> rows = selectedRows();
+    CheckedTotal stake;
+    for (int row : rows)
+        stake.add(model_->fileSize(row));
+    if (!dialogs_.confirm(this, StakedQuestion(kSelected, stake, kSelectedQuestion)))
+        return;
     spareWholeGroupsUnlessConfirmed(rows, kSelected);
-    startDeletion(std::move(rows), false, DeleteReport::FailuresOnly);
+    startDeletion(rows, false, DeleteReport::FailuresOnly);
 }
 
 // The popup's "checked" entries run the Delete command with their own option,
@@ -202,12 +213,12 @@ void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char 
     std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
 
-void TForm1::startDeletion(std::vector<int> rows, bool recycle, DeleteReport report)
+void TForm1::startDeletion(const std::vector<int> &rows, bool recycle, DeleteReport report)
 {
     if (rows.empty() && report == DeleteReport::FailuresOnly)
         return;
     beginRun(rows.size(), report);
-    deleter_->start(std::move(rows), recycle);
+    deleter_->start(rows, recycle);
 }
 
 void TForm1::beginRun(std::size_t files, DeleteReport report)

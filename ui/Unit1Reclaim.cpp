@@ -21,18 +21,18 @@ namespace
 {
 
 struct KindTexts {
-    const char *question; // files, groups
+    const char *question; // files, groups, their size
     const char *summary;  // files, released
     const char *unsupported;
 };
 
 constexpr KindTexts kShareTexts{
-    "%d files in %d groups will share the storage of their group's kept copy. Each file keeps its own name and "
-    "settings; a later change to one is written apart. Continue?",
+    "%d files in %d groups, %s in all, will share the storage of their group's kept copy. Each file keeps its own "
+    "name and settings; a later change to one is written apart. Continue?",
     "%d files now share storage with their kept copy. %s space released.", "the file system cannot share storage"};
 constexpr KindTexts kLinkTexts{
-    "%d files in %d groups will be replaced with hard links to their group's kept copy. The files become one file "
-    "under several names: a change through one name shows under every name. Continue?",
+    "%d files in %d groups, %s in all, will be replaced with hard links to their group's kept copy. The files become "
+    "one file under several names: a change through one name shows under every name. Continue?",
     "%d files are now hard links to their kept copy. %s space released.", "the file system cannot make hard links"};
 
 const KindTexts &TextsFor(ReclaimKind kind)
@@ -97,17 +97,21 @@ void TForm1::reclaimChecked(ReclaimKind kind)
     std::vector<int> rows = checkedRows();
     const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     int files = 0;
+    std::int64_t bytes = 0;
     std::set<int> groups;
     for (int row : rows)
         if (guard.keepsCopyOf(model_->group(row))) {
             ++files;
+            bytes += model_->fileSize(row);
             groups.insert(model_->group(row));
         }
-    if (files > 0 && !dialogs_.confirm(this, QString::asprintf(TextsFor(kind).question, files, int(groups.size()))))
+    if (files > 0
+        && !dialogs_.confirm(
+            this, QString::asprintf(TextsFor(kind).question, files, int(groups.size()), FormatByteSize(bytes).c_str())))
         return;
     reclaimKind_ = kind;
     beginRun(rows.size(), DeleteReport::Reclaimed);
-    deleter_->start(std::move(rows), std::make_unique<ReclaimAction>(kind));
+    deleter_->start(rows, std::make_unique<ReclaimAction>(kind));
 }
 
 void TForm1::showReclaimSummary(const ActionTally &tally)

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Unit2.h"
 
-#include "ui/Unit3.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowLook.h"
 
@@ -159,7 +158,7 @@ void TForm2::setFilterEdit(QLineEdit *edit)
     filterEdit_ = edit;
 }
 
-void TForm2::setEditor(TForm3 *editor)
+void TForm2::setEditor(QDialog *editor)
 {
     editor_ = editor;
 }

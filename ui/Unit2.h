@@ -13,7 +13,6 @@ class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TForm3;
 class UserDialogs;
 
 // "File Masks": the named extension masks with a check box on each row. Its
@@ -28,8 +27,9 @@ public:
 
     // The edit whose text OK replaces; without one OK only closes.
     void setFilterEdit(QLineEdit *edit);
-    // The mask editor that Edit and Add open (TForm3 attaches itself).
-    void setEditor(TForm3 *editor);
+    // The mask editor that Edit and Add open (TForm3 attaches itself). Held
+    // as a plain dialog: the editor knows its list, the list only opens it.
+    void setEditor(QDialog *editor);
 
     // True while the editor is to change the selected row, false while it is
     // to add a new one.
@@ -78,5 +78,5 @@ private:
     UserDialogs &dialogs_;
     MaskListView *list_ = nullptr;
     QPointer<QLineEdit> filterEdit_;
-    QPointer<TForm3> editor_;
+    QPointer<QDialog> editor_;
 };

@@ -62,12 +62,12 @@ std::vector<ActionFile> WindowActionRunner::filesOf(const ResultModel &model, co
     return files;
 }
 
-void WindowActionRunner::start(std::vector<int> rows, bool recycle)
+void WindowActionRunner::start(const std::vector<int> &rows, bool recycle)
 {
-    start(std::move(rows), std::make_unique<DeleteAction>(recycle, remover_));
+    start(rows, std::make_unique<DeleteAction>(recycle, remover_));
 }
 
-void WindowActionRunner::start(std::vector<int> rows, std::unique_ptr<FileAction> action)
+void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<FileAction> action)
 {
     drainTimer_.stop();
     stopTimer_.stop();

@@ -26,9 +26,9 @@ public:
     explicit WindowActionRunner(ResultModel &model, QObject *parent = nullptr);
 
     // Starts the action on the files of these rows, last row first.
-    void start(std::vector<int> rows, std::unique_ptr<FileAction> action);
+    void start(const std::vector<int> &rows, std::unique_ptr<FileAction> action);
     // Starts deleting them, to the trash when `recycle`, through the remover.
-    void start(std::vector<int> rows, bool recycle);
+    void start(const std::vector<int> &rows, bool recycle);
     bool isRunning() const { return runner_.isRunning(); }
     // Ends after the file in hand and reports the tally; when that file has
     // not come back within ActionRunner::kStopWait, the run is given up and

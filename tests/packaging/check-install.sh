@@ -2,9 +2,9 @@
 # SPDX-FileCopyrightText: 2026 Varnok developers
 # SPDX-License-Identifier: MIT
 # Installs the build into a temporary prefix and checks that everything a
-# desktop needs lands where it looks for it.
+# desktop needs lands where it looks for it, naming the project's version.
 set -euo pipefail
-build=$1
+build=$1 version=$2
 prefix=$(mktemp -d); trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 app_id=org.example.varnok
@@ -28,5 +28,14 @@ fi
 # The metainfo's launchable must name the desktop entry installed beside it.
 if command -v appstreamcli >/dev/null; then
   report=$(appstreamcli validate-tree --no-net "$prefix") || { echo "$report"; exit 1; }
+fi
+# The files made from a template name the version and keep no placeholder.
+names() { grep -q -F -- "$2" "$1" || zcat -f "$1" | grep -q -F -- "$2" || { echo "$1 does not name $2"; exit 1; }; }
+names "$prefix/share/varnok/varnok.html" "<title>Varnok $version - Help</title>"
+names "$prefix/share/man/man1/varnok.1.gz" "Varnok $version"
+names "$prefix/share/metainfo/$app_id.metainfo.xml" "<release version=\"$version.0\""
+names "$prefix/share/doc/varnok/changelog.gz" "varnok ($version.0)"
+if left=$(find "$prefix/share" -type f \( -name '*.html' -o -name '*.xml' -o -name '*.desktop' \) -exec grep -l '@[A-Z_]*@' {} +); then
+  echo "placeholders left in: $left"; exit 1
 fi
 echo "install layout ok"

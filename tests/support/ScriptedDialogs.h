@@ -10,7 +10,14 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+// Failed expectations show texts as texts.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Answers the windows' questions from a script and keeps what they showed.
 class ScriptedDialogs : public UserDialogs

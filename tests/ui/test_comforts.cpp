@@ -8,11 +8,13 @@
 #include "tests/support/TempTree.h"
 #include "ui/FolderChooser.h"
 #include "ui/FolderListView.h"
+#include "ui/PathElision.h"
 #include "ui/TImage.h"
 #include "ui/controls/PNGButton.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTextDocument>
@@ -114,6 +117,66 @@ TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
     }
     folders()->topLevelItem(0)->setText(0, "/edited");
     EXPECT_EQ(folders()->topLevelItem(0)->toolTip(0), "/edited");
+}
+
+TEST(PathElisionTest, TheFileNameAndItsFoldersEndStayInView)
+{
+    const QFontMetrics metrics(QApplication::font());
+    const QString deep = "/home/ann/Documents/Accounts/Business/Invoices/2025/";
+    const QString first = deep + "invoice-2025 (1).pdf", second = deep + "invoice-2025 (2).pdf";
+    EXPECT_EQ(ElidePath(first, metrics, metrics.horizontalAdvance(first)), first); // fits: whole
+    const int width = metrics.horizontalAdvance(first) * 3 / 5;
+    const QString a = ElidePath(first, metrics, width), b = ElidePath(second, metrics, width);
+    EXPECT_NE(a, b);
+    for (const QString &shown : {a, b}) {
+        EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith("/home/")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    }
+    EXPECT_TRUE(a.endsWith("/invoice-2025 (1).pdf")) << a.toStdString();
+    EXPECT_TRUE(a.contains("25/invoice")) << a.toStdString(); // the folder's end
+
+    // A name too long for the column alone keeps its beginning and its end.
+    const QString longName = "/a/" + QString(80, 'x') + ".jpg";
+    const QString cut = ElidePath(longName, metrics, 120);
+    EXPECT_LE(metrics.horizontalAdvance(cut), 120);
+    EXPECT_TRUE(cut.endsWith(".jpg")) << cut.toStdString();
+    EXPECT_TRUE(cut.startsWith("xx")) << cut.toStdString();
+}
+
+// Blank rows and rows that are no whole path are named before any scan; a
+// folder that is not there is named in the summary.
+TEST_F(ComfortsTest, ScanNowNamesFolderRowsThatAreNoFolders)
+{
+    TempTree tree;
+    const std::string real = tree.mkdir("real");
+    tree.write("real/a", "same");
+    tree.write("real/b", "same");
+    for (const char *row : {"/x", "", "relative/dir", "/y"})
+        folders()->appendFolder(row);
+    folders()->topLevelItem(3)->setText(0, "   "); // edited to blank in place
+    click("PNGButton10");
+    EXPECT_FALSE(form->scanRunning());
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Note:");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Folder row 2 is blank.\n"
+              "Folder row 3, \"relative/dir\", is not a whole path from \"/\".\n"
+              "Folder row 4 is blank.\n"
+              "Type a folder's whole path into each, or remove it, and scan again.");
+
+    folders()->clearFolders();
+    dialogs.boxes.clear();
+    for (const std::string &row : {real, tree.path("gone"), tree.write("a file", "x")})
+        folders()->appendFolder(QByteArray::fromStdString(row));
+    click("PNGButton10");
+    ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{
+                  QString::fromStdString("1 duplicate groups and 2 duplicate files found\n"
+                                         "The checked files take 4 bytes.\n\""
+                                         + tree.path("gone") + "\" was not searched: there is no folder there.\n\""
+                                         + tree.path("a file") + "\" was not searched: there is no folder there.")});
 }
 
 TEST_F(ComfortsTest, DoubleClickOpensTheFileAndSaysWhenTheDesktopCannot)
@@ -268,12 +331,57 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
     });
     QtUserDialogs dialogs;
     const QByteArray chosen = dialogs.pickFolder(nullptr, "Please select a folder:");
-    EXPECT_TRUE(pathAtStart.isEmpty() || pathAtStart == "/"); // not the working folder
+    EXPECT_TRUE(pathAtStart.isEmpty()); // nothing chosen, not even the working folder
     EXPECT_EQ(chosenPlace.toStdString(), home);
     EXPECT_EQ(chosen.toStdString(), home);
     EXPECT_TRUE(QDir(QString::fromStdString(config)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(QDir(QString::fromStdString(home)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QDir::setCurrent(oldWorking);
+}
+
+// Enter on a chooser that has just opened must not add anything, "/" least of all.
+TEST(FolderChooserTest, OpensAtHomeWithNothingChosenAndOkDisabledUntilAFolderIs)
+{
+    TempTree tree;
+    const QString home = QDir::cleanPath(QString::fromStdString(tree.mkdir("home/ann")));
+    tree.mkdir("home/ann/Pictures");
+    const ScopedEnv homeEnv("HOME", home.toStdString());
+    FolderChooser chooser("Pick");
+    chooser.show();
+    QApplication::setActiveWindow(&chooser);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
+    auto *view = chooser.findChild<QTreeView *>("FolderTree");
+    auto *path = chooser.findChild<QLineEdit *>("FolderPath");
+    QPushButton *ok = chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    auto atHome = [&] {
+        const QModelIndex current = view->currentIndex();
+        return current.data(QFileSystemModel::FilePathRole).toString() == home
+            && view->visualRect(current).intersects(view->viewport()->rect());
+    };
+    ASSERT_TRUE(WaitUntil(atHome));
+    view->setFocus(); // as Tab or a click on the tree gives it
+    QTest::qWait(100);
+    EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(path->text().isEmpty());
+    EXPECT_FALSE(ok->isEnabled());
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(path, Qt::Key_Return);
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_TRUE(chooser.chosenFolder().isEmpty());
+
+    // Moving on from home picks a folder, and OK takes it.
+    view->expand(view->currentIndex());
+    ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount(view->currentIndex()) == 1; }));
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(path->text(), home + "/Pictures");
+    EXPECT_TRUE(ok->isEnabled());
+
+    // "/" on purpose.
+    path->setText("/");
+    EXPECT_TRUE(ok->isEnabled());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenFolder(), "/");
 }
 
 TEST(FolderChooserTest, ConfirmsOnlyAnExistingFolderByAbsolutePath)

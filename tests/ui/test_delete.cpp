@@ -212,7 +212,7 @@ TEST_F(DeleteTest, NothingCheckedNoAnswerOrNoTrashTouchesNothingButForeverRemove
     choosePermanent();
     dialogs.answers = {false};
     deleteChecked();
-    EXPECT_EQ(dialogs.questions, QStringList{kCheckedQuestion});
+    EXPECT_EQ(dialogs.questions, QStringList{"2 checked files take 1 KB.\n" + kCheckedQuestion});
     EXPECT_EQ(summaries(), (std::vector<QString>{kZeroSummary, kZeroSummary}));
 
     // A trash that cannot take files never means deleted for good instead.
@@ -419,7 +419,7 @@ TEST_F(DeleteTest, PopupDeletesSelectedRowsAndSpeaksOnlyOfFailures)
 
     child<QTableView>("ListView2")->selectionModel()->clearSelection();
     run([&] { trigger("DeleteForever1"); }); // asks even with nothing selected
-    EXPECT_EQ(dialogs.questions, QStringList{kSelectedQuestion});
+    EXPECT_EQ(dialogs.questions, QStringList{"No file is selected.\n" + kSelectedQuestion});
     select({files.oldTxt});
     dialogs.answers = {false};
     run([&] { trigger("DeleteForever1"); });
@@ -456,7 +456,7 @@ TEST_F(DeleteTest, PopupCheckedEntriesRunDeleteWithTheirOwnOption)
     checkOnly({files.newTxt});
     dialogs.answers = {false};
     run([&] { trigger("DeleteCheckedForever1"); });
-    EXPECT_EQ(dialogs.questions, QStringList{kCheckedQuestion});
+    EXPECT_EQ(dialogs.questions, QStringList{"1 checked file takes 5 bytes.\n" + kCheckedQuestion});
     EXPECT_EQ(summaries().back(), kZeroSummary);
     dialogs.answers = {true, true};
     run([&] { trigger("DeleteCheckedForever1"); });
@@ -488,7 +488,7 @@ TEST_F(DeleteTest, EveryCopyOfAGroupGoesOnlyWhenTheUserSaysSo)
     dialogs.answers = {true, true};
     deleteChecked();
     EXPECT_EQ(dialogs.questions,
-              (QStringList{kCheckedQuestion,
+              (QStringList{"5 checked files take 3.01 KB.\n" + kCheckedQuestion,
                            "The checked files include every copy of 2 groups. Delete every copy of them too?"}));
     EXPECT_EQ(summaries().back(), "5 duplicate files deleted. 3.01 KB space released!");
     EXPECT_EQ(rowPaths(), std::vector<std::string>{f2});

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The main window driven through its own controls, with scripted dialogs.
 #include "engine/ScanTexts.h"
+#include "platform/FormatByteSize.h"
 #include "tests/support/ForwardingHost.h"
 #include "tests/support/FuseMount.h"
 #include "tests/support/MainWindowFixture.h"
@@ -11,15 +12,18 @@
 #include "ui/ApplicationIdentity.h"
 #include "ui/RadioGroup.h"
 #include "ui/TImage.h"
+#include "ui/Version.h"
 #include "ui/WindowScanHost.h"
 #include "ui/controls/PNGButton.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTableView>
 
@@ -102,7 +106,9 @@ private:
 
 TEST_F(MainWindowTest, WindowHasItsControlsPicturesAndStartState)
 {
-    EXPECT_EQ(form->windowTitle(), "Varnok 2.1");
+    // The caption names the project's version, major and minor.
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Varnok ") + QLatin1String(kVarnokVersion));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Varnok \\d+\\.\\d+$")).match(form->windowTitle()).hasMatch());
     EXPECT_EQ(form->size(), QSize(829, 572));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     struct Button {
@@ -227,7 +233,9 @@ TEST_F(MainWindowTest, ScanFillsResultsShowsSummaryAndFollowsTheFilter)
     addFolder(tree.path(folderName));
     scanToEnd();
 
-    EXPECT_EQ(summaries(), std::vector<QString>{"2 duplicate groups and 5 duplicate files found"});
+    EXPECT_EQ(summaries(),
+              std::vector<QString>{"2 duplicate groups and 5 duplicate files found\n"
+                                   "The checked files take 17 bytes."});
     const std::string base = tree.path(folderName);
     EXPECT_EQ(rowPaths(),
               (std::vector<std::string>{base + "/old.txt", base + "/mid.txt", base + "/sub/new.txt", base + "/a.dat",
@@ -282,6 +290,7 @@ TEST_F(MainWindowTest, ListedSystemFoldersAreSaidNotSearched)
     scanToEnd();
     EXPECT_EQ(summaries().back(),
               "2 duplicate groups and 5 duplicate files found\n"
+              "The checked files take 17 bytes.\n"
               "1 listed folder is a system folder and was not searched.");
 }
 
@@ -468,7 +477,9 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     worker.join();
     ASSERT_TRUE(WaitUntil([&] { return !dialogs.boxes.empty(); }));
     EXPECT_EQ(rowsAtSummary, 30000);
-    EXPECT_EQ(dialogs.boxes[0].text, "15000 duplicate groups and 30000 duplicate files found");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "15000 duplicate groups and 30000 duplicate files found\n"
+              "The checked files take 0 bytes.");
     EXPECT_EQ(results().row(29999).path, "/f29999");
     EXPECT_EQ(child<QLabel>("Label1")->text(), "00:00:01:12");
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 0);
@@ -478,6 +489,7 @@ TEST_F(MainWindowTest, SummaryComesAfterEveryRowWithTheWindowsCount)
     ASSERT_TRUE(WaitUntil([&] { return dialogs.boxes.size() == 2; }));
     EXPECT_EQ(dialogs.boxes[1].text,
               "0 duplicate groups and 30000 duplicate files found\n"
+              "The checked files take 0 bytes.\n"
               "1 folder or file could not be read.");
 }
 
@@ -493,7 +505,9 @@ TEST_F(MainWindowTest, AScanEndedByAnErrorSaysSoAndListsOnlyWholeGroups)
     EXPECT_TRUE(summaries().empty()); // no congratulation for a failure
     const auto boxes = boxTexts(kEndedEarlyCaption);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], QString::fromStdString(EndedEarlyText("not enough memory") + "\n" + SummaryText(1, 3)));
+    EXPECT_EQ(boxes[0],
+              QString::fromStdString(EndedEarlyText("not enough memory") + "\n" + SummaryText(1, 3)
+                                     + "\nThe checked files take 10 bytes."));
     ASSERT_EQ(results().rowCount(), 3);
     EXPECT_EQ(results().groupCount(), 1);
     EXPECT_TRUE(child<QWidget>("PNGButton10")->isEnabled());
@@ -551,6 +565,9 @@ TEST_F(MainWindowTest, HelpAndHomeOpenTheirAddressesOrSaySoWhenTheyCannot)
     const QString helpPage = QCoreApplication::applicationDirPath() + "/varnok.html";
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(helpPage));
     EXPECT_TRUE(QFileInfo::exists(opened[0].toLocalFile())); // the build puts the page there
+    QFile page(helpPage);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains(QByteArray("<h1>Varnok ") + kVarnokVersion + "</h1>"));
     EXPECT_EQ(opened[1], QUrl("https://varnok.example.org/"));
     EXPECT_TRUE(dialogs.boxes.empty());
 
@@ -659,7 +676,12 @@ TEST_F(MainWindowTest, StopEndsAScanStuckOnAMountThatNeverAnswers)
         EXPECT_LT(sinceStop.elapsed(), 500);
         ASSERT_EQ(summaries().size(), 1u);
         const int groups = results().groupCount();
-        EXPECT_EQ(summaries()[0], QString::fromStdString(SummaryText(groups, results().rowCount())));
+        const std::string checked
+            = FormatByteSize(results().checkedTotal().bytes); // what reached the list is said in full
+        EXPECT_EQ(
+            summaries()[0],
+            QString::fromStdString(SummaryText(groups, results().rowCount())
+                                   + (results().rowCount() > 0 ? "\nThe checked files take " + checked + "." : "")));
         for (const char *name : {"PNGButton1", "PNGButton10", "PNGButton5", "PNGButton12"})
             EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name;
         const int rows = results().rowCount();

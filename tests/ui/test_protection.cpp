@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: MIT
 // Protected folders in the real window: the folder list's popup entry, how a
 // protected row looks, and the marks of the result list.
+#include "tests/support/FuseMount.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TempTree.h"
 #include "ui/FolderProtection.h"
+#include "ui/ResultModel.h"
 #include "ui/WindowScanHost.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -181,5 +184,53 @@ TEST_F(ProtectionTest, ProtectingDuringAScanReachesRowsOnTheirWayAndLaterOnes)
             EXPECT_EQ(results().isChecked(i), !inLibrary) << when << " " << results().row(i).path;
         }
         click("RadioGroup1Item1");
+    }
+}
+
+// Judging looks at each row's folder, which may lie on a share that stopped
+// answering: the window goes on meanwhile, a change of the protected folders
+// starts a judging of its own without waiting for the stuck one, the list
+// goes at once whatever is stuck, and what a judging given up finds once the
+// share goes never reaches the list.
+TEST(FolderProtectionOnAStuckShare, NeverHoldsTheWindowAndOnlyTheLastJudgingCounts)
+{
+    SKIP_UNLESS_FUSE();
+    TempTree tree;
+    tree.write("lib/a", "same");
+    tree.write("copies/a", "same");
+    tree.write("src/stuck/b", "other");
+    tree.write("src/b", "other");
+    tree.mkdir("mnt");
+    FuseMount::Options options;
+    options.hangGetattr = "stuck";
+    ResultModel model;
+    WindowScanHost host(model);
+    std::vector<ResultRow> rows(4);
+    for (auto [k, path] : {std::pair{0, "lib/a"}, {1, "copies/a"}, {2, "mnt/stuck/b"}, {3, "mnt/b"}}) {
+        rows[std::size_t(k)].path = tree.path(path);
+        rows[std::size_t(k)].group = 1 + k / 2;
+    }
+    model.appendRows(rows);
+
+    for (const bool closeWhileStuck : {true, false}) {
+        SCOPED_TRACE(closeWhileStuck ? "closed while stuck" : "the share goes");
+        FuseMount mount(tree.path("src"), tree.path("mnt"), options);
+        ASSERT_TRUE(mount.mounted());
+        auto protection = std::make_unique<FolderProtection>(model, host);
+        QElapsedTimer window;
+        window.start();
+        protection->setFolders({tree.path("lib")});
+        protection->setFolders({tree.path("copies")}); // the first judging is given up, stuck
+        if (closeWhileStuck)
+            protection.reset();
+        EXPECT_LT(window.elapsed(), 1000);
+        if (closeWhileStuck)
+            continue; // the mount goes: the calls fail, and the threads left behind end
+        QTest::qWait(300);
+        EXPECT_FALSE(protection->settled()); // the second is stuck too
+        mount.unmount();
+        ASSERT_TRUE(WaitUntil([&] { return protection->settled(); }));
+        EXPECT_FALSE(model.row(0).inProtectedFolder);
+        EXPECT_TRUE(model.row(1).inProtectedFolder);
     }
 }

@@ -86,8 +86,9 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
 
     run("ShareStorage1", false);
     EXPECT_EQ(dialogs.questions,
-              QStringList{"2 files in 1 groups will share the storage of their group's kept copy. Each file keeps its "
-                          "own name and settings; a later change to one is written apart. Continue?"});
+              QStringList{"2 files in 1 groups, 390.63 KB in all, will share the storage of their group's kept copy. "
+                          "Each file keeps its own name and settings; a later change to one is written apart. "
+                          "Continue?"});
     EXPECT_TRUE(summaries().empty());
     EXPECT_EQ(results().rowCount(), 5);
 
@@ -114,7 +115,8 @@ TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
     scan();
     run("HardLinks1", true);
     EXPECT_EQ(dialogs.questions.size(), 1);
-    EXPECT_TRUE(dialogs.questions.front().startsWith("2 files in 1 groups will be replaced with hard links"));
+    EXPECT_TRUE(dialogs.questions.front().startsWith(
+        "2 files in 1 groups, 390.63 KB in all, will be replaced with hard links"));
     // XFS frees a last name's blocks in the background: the count waits for it.
     ASSERT_EQ(summaries().size(), 1u);
     EXPECT_TRUE(summaries().front().startsWith("1 files are now hard links to their kept copy. 196 KB space released."))

@@ -3,8 +3,11 @@
 // Shared storage and hard links through the real window and its real message
 // boxes on an X server (Xvfb), on Btrfs and XFS images: the confirmation and
 // the summary are photographed, then answered Yes and OK as a person would.
-// The pictures go to $VARNOK_SCREENS_DIR. Run through reclaim-screens, which
-// makes the machine read-only around the test's folder first.
+// The pictures go to $VARNOK_SCREENS_DIR as reclaim-<share|link>-<box>.png:
+// the boxes do not name the file system, so Btrfs and XFS give the same
+// pictures and the later one stands (docs/ keeps them). Run through
+// reclaim-screens, which makes the machine read-only around the test's
+// folder first.
 #include "platform/FileStatus.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
@@ -72,7 +75,8 @@ private:
 
 struct Case {
     LoopImageMount::Kind kind;
-    const char *name;
+    const char *name;  // of the test
+    const char *shots; // the pictures' names begin so
     const char *entry;
 };
 
@@ -102,18 +106,18 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
     }
     tree.setTime("disk/backup/beach.jpg", 1700000000);
     PhotographedDialogs dialogs;
-    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    dialogs.prefix = QString::fromLatin1(GetParam().shots);
     TForm1 form(dialogs);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("disk")));
     QTest::mouseClick(form.findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
-    dialogs.prefix = QString::fromLatin1(GetParam().name) + "-scan";
+    dialogs.prefix = QString::fromLatin1(GetParam().shots) + "-scan";
     QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
     ASSERT_EQ(form.resultModel().rowCount(), 3);
 
-    dialogs.prefix = QString::fromLatin1(GetParam().name);
+    dialogs.prefix = QString::fromLatin1(GetParam().shots);
     dialogs.shots.clear();
     form.findChild<QAction *>(GetParam().entry)->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.deletionRunning() && dialogs.shots.size() == 2; }));
@@ -122,13 +126,14 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
         EXPECT_EQ(FileContent(tree.path(std::string("disk/") + folder + "/beach.jpg")), bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, ReclaimScreens,
-                         ::testing::Values(Case{LoopImageMount::Kind::Btrfs, "btrfs-share", "ShareStorage1"},
-                                           Case{LoopImageMount::Kind::Xfs, "xfs-share", "ShareStorage1"},
-                                           Case{LoopImageMount::Kind::Btrfs, "btrfs-link", "HardLinks1"},
-                                           Case{LoopImageMount::Kind::Xfs, "xfs-link", "HardLinks1"}),
-                         [](const auto &info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Images, ReclaimScreens,
+    ::testing::Values(Case{LoopImageMount::Kind::Btrfs, "btrfs-share", "reclaim-share", "ShareStorage1"},
+                      Case{LoopImageMount::Kind::Xfs, "xfs-share", "reclaim-share", "ShareStorage1"},
+                      Case{LoopImageMount::Kind::Btrfs, "btrfs-link", "reclaim-link", "HardLinks1"},
+                      Case{LoopImageMount::Kind::Xfs, "xfs-link", "reclaim-link", "HardLinks1"}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
