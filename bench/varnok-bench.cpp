@@ -355,7 +355,8 @@ int main(int argc, char **argv)
         + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(stopAfter));
     std::chrono::steady_clock::time_point stopped;
     bool abandoned = false;
-    while (!job.Finished() && !abandoned) {
+    // Without a Stop to press there is nothing to watch: the job is waited for.
+    while (stopAfter >= 0 && !job.Finished() && !abandoned) {
         const auto now = std::chrono::steady_clock::now();
         if (stopAfter >= 0 && !host.stop_.load() && now >= stopAt) {
             stopped = now;

@@ -17,7 +17,10 @@ std::uint16_t CandidateList::adopt(FolderListing listing, const std::string &top
     std::string prefix = top;
     if (prefix.empty() || prefix.back() != '/')
         prefix.push_back('/');
-    listings_.push_back({std::move(listing), std::move(prefix)});
+    const std::uint32_t firstFolder = folderCount();
+    if (std::uint64_t(firstFolder) + listing.directoryCount() >= ReadTarget::kNoFolder)
+        throw std::length_error("too many folders for one scan");
+    listings_.push_back({std::move(listing), std::move(prefix), firstFolder});
     return std::uint16_t(listings_.size() - 1);
 }
 
@@ -46,7 +49,7 @@ void CandidateList::append(const PathStatus &status, std::string_view directoryP
 {
     loose_.push_back({status.identity, status.owner});
     loosePaths_.emplace_back(loosePool_.size(), std::uint32_t(directoryPrefix.size() + name.size()));
-    loosePool_.append(directoryPrefix).append(name);
+    loosePool_.append(directoryPrefix).append(name).push_back('\0');
     items_.push_back({std::uint32_t(loose_.size() - 1), kLoose, deviceIndex(status.identity.device)});
 }
 
@@ -73,4 +76,56 @@ std::string CandidateList::path(std::size_t i) const
     }
     const Adopted &from = listings_[ref.listing];
     return from.listing.pathUnder(from.prefix, ref.entry);
+}
+
+ReadTarget CandidateList::target(std::size_t i) const
+{
+    const Ref &ref = items_[i];
+    ReadTarget t;
+    t.index = std::uint32_t(i);
+    if (ref.listing == kLoose) {
+        t.name = loosePool_.data() + loosePaths_[ref.entry].first;
+        t.identity = loose_[ref.entry].identity;
+        t.owner = loose_[ref.entry].owner;
+        return t;
+    }
+    const Adopted &from = listings_[ref.listing];
+    t.folder = from.firstFolder + from.listing.directoryOf(ref.entry);
+    t.name = from.listing.name(ref.entry).data(); // the arena ends each name with a NUL
+    t.identity = from.listing.identity(ref.entry, devices_[ref.device]);
+    t.owner = from.listing.owner(ref.entry);
+    return t;
+}
+
+std::uint32_t CandidateList::folderCount() const
+{
+    if (listings_.empty())
+        return 0;
+    const Adopted &last = listings_.back();
+    return last.firstFolder + std::uint32_t(last.listing.directoryCount());
+}
+
+const CandidateList::Adopted &CandidateList::adoptedOf(std::uint32_t folder) const
+{
+    const auto after = std::upper_bound(listings_.begin(), listings_.end(), folder,
+                                        [](std::uint32_t f, const Adopted &a) { return f < a.firstFolder; });
+    return *(after - 1);
+}
+
+CandidateList::Folder CandidateList::folder(std::uint32_t number) const
+{
+    const Adopted &from = adoptedOf(number);
+    const FolderListing::Directory &dir = from.listing.directory(number - from.firstFolder);
+    if (dir.parent == FolderListing::kNoDirectory)
+        return {ReadTarget::kNoFolder, from.prefix.c_str()};
+    return {from.firstFolder + dir.parent, from.listing.name(dir.nameEntry).data()};
+}
+
+std::string CandidateList::folderPath(std::uint32_t number) const
+{
+    const Adopted &from = adoptedOf(number);
+    const FolderListing::Directory &dir = from.listing.directory(number - from.firstFolder);
+    if (dir.parent == FolderListing::kNoDirectory)
+        return from.prefix;
+    return from.listing.pathUnder(from.prefix, dir.nameEntry) + '/';
 }

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/DuplicateSearch.h"
 #include "engine/ContentGrouper.h"
+#include "engine/FolderDescriptors.h"
 #include "engine/HeadSweep.h"
 #include "engine/KeepRule.h"
 #include "engine/OpenFileBudget.h"
@@ -32,11 +33,17 @@ using BatchGroups = std::vector<std::optional<OrderedGroups>>;
 
 // What the readers of one lane share: how many work at once, and how they read.
 struct LaneReaders {
-    LaneReaders(ScanContext &ctx, const ReadLane &lane, OpenFileBudget &budget, std::size_t memory,
-                const std::function<bool()> &cancelled)
-        : depth(lane.profile.readers),
-          shared{cancelled,        budget, ctx.stats.bytesRead, ctx.stats.unreadableFiles, depth, lane.profile.reads,
-                 ctx.readObserver, memory}
+    LaneReaders(ScanContext &ctx, const ReadLane &lane, OpenFileBudget &budget, FolderDescriptors &folders,
+                std::size_t memory, const std::function<bool()> &cancelled)
+        : depth(lane.profile.readers), shared{cancelled,
+                                              budget,
+                                              ctx.stats.bytesRead,
+                                              ctx.stats.unreadableFiles,
+                                              depth,
+                                              lane.profile.reads,
+                                              ctx.readObserver,
+                                              memory,
+                                              &folders}
     {
     }
     DepthControl depth;
@@ -106,14 +113,14 @@ private:
 
 // Every lane's readers draw on one budget of descriptors, so together they
 // stay within the limit in force whatever their number, and share the
-// memory for reading.
+// memory for reading and the folders kept open.
 std::vector<std::unique_ptr<LaneReaders>> ReadersOf(ScanContext &ctx, const ReadLanes &lanes, OpenFileBudget &budget,
-                                                    const std::function<bool()> &cancelled)
+                                                    FolderDescriptors &folders, const std::function<bool()> &cancelled)
 {
     std::vector<std::unique_ptr<LaneReaders>> readers;
     for (const ReadLane &lane : lanes.lanes)
-        readers.push_back(
-            std::make_unique<LaneReaders>(ctx, lane, budget, lane.profile.memory / lanes.lanes.size(), cancelled));
+        readers.push_back(std::make_unique<LaneReaders>(ctx, lane, budget, folders,
+                                                        lane.profile.memory / lanes.lanes.size(), cancelled));
     return readers;
 }
 
@@ -226,7 +233,12 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     const auto classes = sharedSizes(sorted);
     const ReadLanes lanes = PlanReadLanes(sorted, classes, ctx.ensureProfiles());
     OpenFileBudget budget(OpenFileBudget::slotsUnder(OpenFileLimit()));
-    auto readers = ReadersOf(ctx, lanes, budget, cancelled);
+    const std::size_t kept = FolderDescriptors::slotsFor(budget.capacity(), sorted.folderCount());
+    std::optional<OpenFileLease> folderSlots;
+    if (kept > 0)
+        folderSlots.emplace(budget, kept, cancelled);
+    FolderDescriptors folders(sorted, folderSlots ? folderSlots->count() : 0);
+    auto readers = ReadersOf(ctx, lanes, budget, folders, cancelled);
     auto swept = SweepByPlace(ctx, sorted, classes, lanes, readers, rows);
     ReadAllSizes(ctx, sorted, classes, lanes, readers, swept, rows);
     rows.finish();

@@ -20,7 +20,7 @@ std::uint64_t FolderListing::appendName(std::string_view name)
     return place;
 }
 
-std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries, const std::vector<std::string> &names,
+std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries, const std::vector<std::string_view> &names,
                                           std::uint64_t device)
 {
     Directory dir;

@@ -41,7 +41,7 @@ public:
     // Directories are added once all their entries are known; children
     // after. A regular file on another device than its folder is a mount
     // point of its own and is kept as Other.
-    std::uint32_t addDirectory(const std::vector<Entry> &entries, const std::vector<std::string> &names,
+    std::uint32_t addDirectory(const std::vector<Entry> &entries, const std::vector<std::string_view> &names,
                                std::uint64_t device);
     void setChild(std::uint64_t entry, std::uint32_t child);
     // An entry whose kind the listing left open until its status was read.

@@ -3,11 +3,10 @@
 #include "engine/HeadSweep.h"
 #include "engine/Candidate.h"
 #include "engine/ContentDigest.h"
+#include "engine/FileReader.h"
 #include "engine/OpenFileBudget.h"
 #include "engine/PiecePartition.h"
-#include "engine/SizeClassGroups.h"
-#include "platform/DepthControl.h"
-#include "platform/OpenedFile.h"
+#include "engine/SizeClass.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,58 +22,43 @@ constexpr std::size_t kPiece = 1u << 20;
 using Member = std::pair<std::size_t, std::uint32_t>; // (size or set, index within the size)
 
 // Reading one file at a time for the passes, each file checked to be what
-// the walk saw.
+// the walk saw after its last read.
 class Reader
 {
 public:
     Reader(const CandidateList &sorted, const std::vector<SizeClass> &classes, ContentGrouper::Shared &shared)
-        : sorted_(sorted), classes_(classes), shared_(shared)
+        : sorted_(sorted), classes_(classes), reader_(shared, timings_)
     {
     }
 
-    std::int64_t size(std::size_t c) const { return sorted_[classes_[c].begin].identity.size; }
-    bool cancelled() const { return shared_.cancelled(); }
+    std::int64_t size(std::size_t c) const { return sorted_.sizeOf(classes_[c].begin); }
+    bool cancelled() { return reader_.cancelled(); }
+    ReadTarget target(Member f) const { return sorted_.target(classes_[f.first].begin + f.second); }
 
     // Opens a member; false when it cannot be read, or on Stop.
-    bool open(OpenedFile &handle, Member f)
+    bool open(FileReader::File &file, const ReadTarget &target)
     {
-        const Candidate &file = sorted_[index(f)];
-        const std::string path(sorted_.path(index(f)));
-        OpenedFile::Outcome opened;
-        while ((opened = handle.open(path, file.identity, file.owner)) == OpenedFile::Outcome::NoDescriptor) {
-            if (cancelled())
-                return false;
-            shared_.budget.waitForRelease(std::chrono::milliseconds(5));
-        }
-        if (opened == OpenedFile::Outcome::Failed)
-            shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
-        return opened == OpenedFile::Outcome::Opened;
+        return reader_.openWaiting(file, target) == FileReader::Access::Ready;
     }
-    bool read(OpenedFile &handle, Member f, std::int64_t offset, char *bytes, std::size_t length)
+    bool read(FileReader::File &file, const ReadTarget &target, std::int64_t offset, char *bytes, std::size_t length)
     {
-        if (shared_.onRead)
-            shared_.onRead(std::string(sorted_.path(index(f))), offset);
-        if (!shared_.depth.timed([&] { return handle.readFullyAt(offset, bytes, length); })) {
-            if (handle.readError() != 0)
-                shared_.unreadableFiles.fetch_add(1, std::memory_order_relaxed);
-            return false;
-        }
-        shared_.bytesRead.fetch_add(length, std::memory_order_relaxed);
-        return true;
+        return reader_.read(file, target, offset, bytes, length);
     }
     // A file read to its end is compared for good: it must still be what the
     // walk saw once read, or its bytes may be a mix of before and after.
-    bool unchanged(const OpenedFile &handle, Member f) const
+    bool unchanged(FileReader::File &file, const ReadTarget &target)
     {
-        return handle.unchangedSince(sorted_[index(f)].identity, true);
+        const auto same = reader_.unchanged(file, target);
+        return same && *same;
     }
+    // What one file cost, to the shared figures.
+    void settle() { reader_.settle(); }
 
 private:
-    std::size_t index(Member f) const { return classes_[f.first].begin + f.second; }
-
     const CandidateList &sorted_;
     const std::vector<SizeClass> &classes_;
-    ContentGrouper::Shared &shared_;
+    unsigned timings_ = 0;
+    FileReader reader_;
 };
 
 // The items in the order their files lie.
@@ -94,16 +78,19 @@ struct Heads {
 };
 
 // The first pass: each file's first read, digested. Nothing on Stop.
-std::optional<Heads> DigestHeads(Reader &reader, const std::vector<Member> &files, std::size_t sizes,
-                                 ContentGrouper::ReadSizes readSizes, std::size_t room,
-                                 const std::function<void()> &afterEachFile)
+std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<Member> &files, std::size_t sizes,
+                                   ContentGrouper::ReadSizes readSizes, std::size_t room,
+                                   const std::function<void()> &afterEachFile)
 {
-    Heads heads{decltype(Heads::digests)(sizes), decltype(Heads::whole)(sizes)};
+    auto found = std::make_unique<Heads>();
+    Heads &heads = *found;
+    heads.digests.resize(sizes);
+    heads.whole.resize(sizes);
     std::vector<char> buffer;
     std::size_t held = 0;
     for (const Member &f : files) {
         if (reader.cancelled())
-            return std::nullopt;
+            return nullptr;
         auto &digests = heads.digests[f.first];
         auto &whole = heads.whole[f.first];
         const std::size_t size = std::size_t(reader.size(f.first));
@@ -111,9 +98,10 @@ std::optional<Heads> DigestHeads(Reader &reader, const std::vector<Member> &file
         whole.resize(digests.size());
         const std::size_t length = std::size_t(ContentGrouper::firstReadLength(std::int64_t(size), readSizes));
         buffer.resize(std::max(buffer.size(), length));
-        OpenedFile handle;
-        if (reader.open(handle, f) && reader.read(handle, f, 0, buffer.data(), length)
-            && (length < size || reader.unchanged(handle, f))) {
+        const ReadTarget target = reader.target(f);
+        FileReader::File file;
+        if (reader.open(file, target) && reader.read(file, target, 0, buffer.data(), length)
+            && (length < size || reader.unchanged(file, target))) {
             digests[f.second] = DigestOf(buffer.data(), length);
             // A file read whole is kept while there is room: a copy of it met
             // later in the pass is then compared with no read more.
@@ -123,12 +111,13 @@ std::optional<Heads> DigestHeads(Reader &reader, const std::vector<Member> &file
                 held += length;
             }
         }
+        reader.settle();
         if (afterEachFile)
             afterEachFile();
     }
     if (reader.cancelled())
-        return std::nullopt; // the last file may have been given up for it
-    return heads;
+        return nullptr; // the last file may have been given up for it
+    return found;
 }
 
 // Compares a set whose every member the first pass kept, byte for byte:
@@ -212,6 +201,7 @@ public:
                     continue;
                 }
                 readOne(set, m);
+                reader_.settle();
                 if (reader_.cancelled())
                     return; // this file may have been given up for it
                 if (--set.left == 0)
@@ -227,9 +217,9 @@ private:
     void readOne(WholeSet &set, std::uint32_t m)
     {
         const std::size_t size = std::size_t(reader_.size(set.size));
-        const Member f{set.size, m};
-        OpenedFile handle;
-        if (!reader_.open(handle, f))
+        const ReadTarget target = reader_.target({set.size, m});
+        FileReader::File file;
+        if (!reader_.open(file, target))
             return;
         const bool room = held_ + size <= room_;
         std::unique_ptr<char[]> bytes = room ? std::make_unique<char[]>(size) : nullptr;
@@ -240,7 +230,7 @@ private:
         for (std::size_t at = 0; at < size; at += kPiece) {
             const std::size_t length = std::min(kPiece, size - at);
             char *into = bytes ? bytes.get() + at : piece_.data();
-            if (reader_.cancelled() || !reader_.read(handle, f, std::int64_t(at), into, length))
+            if (reader_.cancelled() || !reader_.read(file, target, std::int64_t(at), into, length))
                 return;
             std::erase_if(like,
                           [&](std::size_t h) { return std::memcmp(into, set.held[h].bytes.get() + at, length) != 0; });
@@ -249,7 +239,7 @@ private:
                 return;
             }
         }
-        if (!reader_.unchanged(handle, f))
+        if (!reader_.unchanged(file, target))
             return;
         if (!like.empty()) {
             set.held[like.front()].members.push_back(m); // the held ones all differ from each other

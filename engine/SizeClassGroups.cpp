@@ -53,12 +53,11 @@ std::optional<std::vector<ContentGrouper::Group>> compare(const CandidateList &s
         sets.emplace_back(sc.end - sc.begin);
         std::iota(sets.back().begin(), sets.back().end(), 0u);
     }
+    std::vector<ReadTarget> files;
     for (const auto &set : sets) {
-        std::vector<ContentGrouper::File> files;
-        files.reserve(set.size());
+        files.clear();
         for (std::uint32_t m : set)
-            files.push_back(
-                {std::string(sorted.path(sc.begin + m)), sorted[sc.begin + m].identity, sorted[sc.begin + m].owner});
+            files.push_back(sorted.target(sc.begin + m));
         const auto found = grouper.group(files, sorted[sc.begin].identity.size);
         if (!found)
             return std::nullopt;

@@ -3,6 +3,7 @@
 #pragma once
 #include "engine/Candidate.h"
 #include "engine/ResultRow.h"
+#include "engine/SizeClass.h"
 
 #include <cstddef>
 #include <optional>
@@ -11,10 +12,6 @@
 class ContentGrouper;
 class LocaleCompare;
 struct SweptHeads;
-
-struct SizeClass {
-    std::size_t begin, end; // a run of the sorted list sharing one size
-};
 
 using OrderedGroups = std::vector<std::vector<ResultRow>>;
 

@@ -53,6 +53,9 @@ constexpr std::size_t kMostPerSlice = 16;
 // Slices of one folder read at once. Where a file system answers one lookup
 // at a time in a folder, more would only queue there, and hold up Stop.
 constexpr std::size_t kSlicesPerFolder = 4;
+// Entries listed, or statuses read where answers come fast, between two
+// looks at Stop.
+constexpr std::size_t kAskStopEvery = 32;
 // Folders read at once, per thread: enough to spread over, few enough that
 // their descriptors stay within bounds however wide the tree.
 constexpr std::size_t kOpenFoldersPerThread = 4;
@@ -238,12 +241,14 @@ private:
                     std::optional<std::uint64_t> parentEntry)
     {
         std::vector<FolderListing::Entry> entries;
-        std::vector<std::string> names;
+        std::string pool; // the names one after another, each ended by a NUL: one allocation, not one a name
+        std::vector<std::size_t> nameAt;
         std::vector<std::size_t> unstated;
         std::vector<std::uint64_t> inodes;
         DirectoryReader::Entry e;
         FolderMarks marks;
-        while (!cancelled() && dir->next(e)) {
+        // Stop is asked of now and then: the entries come from memory, a batch a call.
+        for (std::size_t n = 0; (n % kAskStopEvery != 0 || !cancelled()) && dir->next(e); ++n) {
             marks.note(e.name, e.type);
             FolderListing::Entry rec;
             if (e.type == DirectoryReader::EntryType::Directory)
@@ -252,9 +257,14 @@ private:
                      || (e.type == DirectoryReader::EntryType::Regular && standing == FolderStanding::User))
                 unstated.push_back(entries.size()); // a way through's files are never candidates: not even read
             entries.push_back(rec);
-            names.emplace_back(e.name);
+            nameAt.push_back(pool.size());
+            pool.append(e.name).push_back('\0');
             inodes.push_back(e.inode);
         }
+        std::vector<std::string_view> names(entries.size());
+        for (std::size_t k = 0; k < names.size(); ++k)
+            names[k] = std::string_view(pool.data() + nameAt[k],
+                                        (k + 1 < names.size() ? nameAt[k + 1] : pool.size()) - nameAt[k] - 1);
         // Installed software and repository stores are known by what they
         // hold: passed by whole, nothing of them recorded.
         if (const PassedBy mark = ScanBoundary::markedBy(marks, dir->fd()); mark != PassedBy::Nothing) {
@@ -272,10 +282,11 @@ private:
         if (depth_.depth() <= depth_.least()) {
             std::int64_t bytes = 0;
             const auto started = depth_.now();
-            for (std::size_t k : unstated) {
-                if (cancelled())
+            for (std::size_t n = 0; n < unstated.size(); ++n) {
+                if (n % kAskStopEvery == 0 && cancelled())
                     break;
-                const PathStatus status = dir->statEntry(names[k].c_str());
+                const std::size_t k = unstated[n];
+                const PathStatus status = dir->statEntry(names[k].data());
                 entries[k].kind = kindOf(status, standing, self, names[k]);
                 entries[k].identity = status.identity;
                 entries[k].owner = status.owner;
@@ -295,14 +306,14 @@ private:
         const std::size_t pendingBefore = pending_.size();
         for (std::size_t k = entries.size(); k-- > 0;)
             if (entries[k].kind == FileKind::Directory)
-                pending_.push_back({dir, std::move(names[k]), first + k, self, standing});
+                pending_.push_back({dir, std::string(names[k]), first + k, self, standing});
         wake(pending_.size() - pendingBefore + std::min(unstated.size(), kSlicesPerFolder));
         if (!unstated.empty()) {
             auto statuses = std::make_shared<FolderStatuses>();
             *statuses = {dir, self, standing, {}, {}, 0, unstated.size()};
             for (std::size_t k : unstated) {
                 statuses->entries.push_back(first + k);
-                statuses->names.push_back(std::move(names[k]));
+                statuses->names.emplace_back(names[k]);
             }
             statting_.push_back(std::move(statuses));
             unassigned_ += unstated.size();

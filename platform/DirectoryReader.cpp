@@ -6,8 +6,27 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+namespace
+{
+
+// As the kernel lays out each entry of a listing.
+struct KernelEntry {
+    std::uint64_t inode;
+    std::int64_t offset;
+    unsigned short length;
+    unsigned char type;
+    char name[1];
+};
+
+// Large enough that a folder of a few hundred entries takes one call.
+constexpr std::size_t kListingBuffer = 32 * 1024;
+
+} // namespace
 
 bool DirectoryReader::open(const std::string &path)
 {
@@ -38,37 +57,53 @@ bool DirectoryReader::unreadable() const
 bool DirectoryReader::adopt(int fd)
 {
     openError_ = fd < 0 ? errno : 0;
-    if (fd < 0)
-        return false;
-    dir_ = ::fdopendir(fd);
-    if (!dir_) {
-        openError_ = errno;
-        ::close(fd);
-        return false;
-    }
     fd_ = fd;
-    return true;
+    return fd >= 0;
 }
 
 void DirectoryReader::close()
 {
-    if (dir_)
-        ::closedir(dir_); // also closes fd_
-    dir_ = nullptr;
+    if (fd_ >= 0)
+        ::close(fd_);
     fd_ = -1;
+    buffer_.reset();
+    at_ = filled_ = 0;
+    ended_ = false;
+}
+
+bool DirectoryReader::refill()
+{
+    if (ended_ || fd_ < 0)
+        return false;
+    if (!buffer_)
+        buffer_ = std::make_unique<char[]>(kListingBuffer);
+    long n = 0;
+    do
+        n = ::syscall(SYS_getdents64, fd_, buffer_.get(), kListingBuffer);
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        ended_ = true;
+        buffer_.reset(); // the folder is listed: its buffer goes
+        return false;
+    }
+    at_ = 0;
+    filled_ = std::size_t(n);
+    return true;
 }
 
 bool DirectoryReader::next(Entry &entry)
 {
-    if (!dir_)
-        return false;
-    while (const dirent *d = ::readdir(dir_)) {
-        const char *n = d->d_name;
+    for (;;) {
+        if (at_ >= filled_ && !refill())
+            return false;
+        const auto *d = reinterpret_cast<const KernelEntry *>(buffer_.get() + at_);
+        at_ += d->length;
+        const char *n = d->name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         entry.name = n;
-        entry.inode = d->d_ino;
-        switch (d->d_type) {
+        entry.inode = d->inode;
+        switch (d->type) {
         case DT_DIR:
             entry.type = EntryType::Directory;
             break;
@@ -84,7 +119,6 @@ bool DirectoryReader::next(Entry &entry)
         }
         return true;
     }
-    return false;
 }
 
 PathStatus DirectoryReader::statEntry(const char *name) const

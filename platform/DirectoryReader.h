@@ -3,18 +3,21 @@
 #pragma once
 #include "platform/FileStatus.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <dirent.h>
+#include <memory>
 #include <string>
 
 // Lists one directory, relative to its open descriptor so that entries are
 // examined without re-resolving the whole path. Links are never followed.
+// The entries come straight from the kernel's listing call into a buffer of
+// the reader's own, held only while the listing is read.
 class DirectoryReader
 {
 public:
     enum class EntryType { Directory, Regular, Other, Unknown };
     struct Entry {
-        const char *name = nullptr;
+        const char *name = nullptr; // valid until the next call of next()
         EntryType type = EntryType::Unknown;
         std::uint64_t inode = 0; // as the listing tells it
     };
@@ -35,7 +38,8 @@ public:
     // an I/O error), not because it went away.
     bool unreadable() const;
 
-    // Next entry other than "." and ".."; false at the end of the listing.
+    // Next entry other than "." and ".."; false at the end of the listing,
+    // or when the listing failed.
     bool next(Entry &entry);
     // Status of an entry of this directory, not following links.
     PathStatus statEntry(const char *name) const;
@@ -45,7 +49,11 @@ public:
 
 private:
     bool adopt(int fd);
-    DIR *dir_ = nullptr;
+    bool refill();
+
     int fd_ = -1;
     int openError_ = 0;
+    std::unique_ptr<char[]> buffer_; // while the listing is read
+    std::size_t at_ = 0, filled_ = 0;
+    bool ended_ = false;
 };

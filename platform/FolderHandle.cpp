@@ -6,6 +6,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -104,6 +105,18 @@ int FolderHandle::openChildLike(const FolderHandle &parent, const std::string &n
     if (error == 0 && made && ::geteuid() == 0)
         ::fchownat(fd_, "", like.st_uid, like.st_gid, AT_EMPTY_PATH);
     return error;
+}
+
+int FolderHandle::openIn(int folder, const char *name, bool followLink)
+{
+    close();
+    if (folder == AT_FDCWD && std::char_traits<char>::length(name) >= PATH_MAX)
+        return open(name); // piece by piece; a listed folder may be a link
+    const int fd = ::openat(folder, name, kFolderFlags | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return errno;
+    fd_ = fd;
+    return 0;
 }
 
 int FolderHandle::release()

@@ -30,6 +30,10 @@ public:
     // (the owner's own added, the umask taken off) and, for a caller that
     // may give files away, its owner and group. Returns 0 or the errno value.
     int openChildLike(const FolderHandle &parent, const std::string &name, const std::string &likePath);
+    // Opens the folder `name` of the open folder `folder` (a path of any
+    // length with AT_FDCWD), through a link as its last component only when
+    // `followLink` says so. Returns 0 or the errno value.
+    int openIn(int folder, const char *name, bool followLink);
     // Opens the folder that holds the last component of `path` and gives that
     // component's name. Returns 0 or the errno value.
     int openParentOf(const std::string &path, std::string &name);

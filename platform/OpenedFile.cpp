@@ -31,7 +31,8 @@ bool isOthers(std::optional<std::uint32_t> owner)
 
 int openAt(int dirFd, const char *name, std::optional<std::uint32_t> owner)
 {
-    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    // Never blocks on a FIFO swapped in, never takes a terminal for the process's own.
+    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     const bool others = isOthers(owner);
     if (!others || !othersRefuseNoAtime.load(std::memory_order_relaxed)) {
         const int fd = ::openat(dirFd, name, flags | O_NOATIME);
@@ -92,16 +93,25 @@ bool OpenedFile::open(const std::string &path)
 
 OpenedFile::Outcome OpenedFile::open(const std::string &path, const FileIdentity &expected, std::uint32_t owner)
 {
-    close();
-    fd_ = openForReading(path, owner);
-    if (fd_ < 0)
-        return IsOutOfDescriptors(errno) ? Outcome::NoDescriptor : Outcome::Failed;
+    const Outcome opened = openIn(AT_FDCWD, path.c_str(), owner);
+    if (opened != Outcome::Opened)
+        return opened;
     PathStatus now = StatOpenFile(fd_);
     if (now.kind != FileKind::Regular || !(now.identity == expected)) {
         close();
         return Outcome::Changed;
     }
     return Outcome::Opened;
+}
+
+OpenedFile::Outcome OpenedFile::openIn(int folder, const char *name, std::uint32_t owner)
+{
+    close();
+    fd_ = folder == AT_FDCWD ? openForReading(name, owner) : openAt(folder, name, owner);
+    readError_ = fd_ < 0 ? errno : 0;
+    if (fd_ >= 0)
+        return Outcome::Opened;
+    return IsOutOfDescriptors(readError_) ? Outcome::NoDescriptor : Outcome::Failed;
 }
 
 long OpenedFile::readAt(std::int64_t offset, char *buffer, std::size_t length)

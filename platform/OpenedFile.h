@@ -27,6 +27,11 @@ public:
 
     // Opens any regular file (no identity check).
     bool open(const std::string &path);
+    // Opens the entry `name` of the open folder `folder` (a path of any
+    // length with AT_FDCWD), whoever the walk saw owning it, without a look
+    // at what it is: the caller checks the file after its last read.
+    // Opened, Failed (readError() keeps why) or NoDescriptor.
+    Outcome openIn(int folder, const char *name, std::uint32_t owner);
     // Opens and checks device, inode, size and the times. The owner is whom
     // the walk saw owning the file.
     Outcome open(const std::string &path, const FileIdentity &expected, std::uint32_t owner);

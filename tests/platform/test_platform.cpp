@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "platform/DirectoryReader.h"
 #include "platform/FileStatus.h"
 #include "platform/LocalTime.h"
 #include "platform/LocaleCompare.h"
@@ -10,7 +11,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(LocaleCompare, IgnoresCaseAndStaysTotal)
@@ -77,4 +82,47 @@ TEST(OpenedFile, RefusesFilesThatAreNotWhatWasSeen)
     EXPECT_FALSE(f.open(t.path("pipe"))); // does not block, is not a file
     t.symlink(path, "link");
     EXPECT_FALSE(f.open(t.path("link")));
+}
+
+TEST(DirectoryReader, ListsEveryEntryOnceWithItsKindAcrossManyCallsWhateverItsName)
+{
+    // More entries than one call of the listing returns, with long names and
+    // names that are not UTF-8.
+    TempTree t;
+    std::set<std::string> made;
+    for (int k = 0; k < 3000; ++k) {
+        const std::string name = std::string(120, 'n') + "\xff" + std::to_string(k);
+        t.write(name, "");
+        made.insert(name);
+    }
+    t.mkdir("sub");
+    t.symlink(t.path("sub"), "link");
+    t.fifo("pipe");
+    DirectoryReader dir;
+    ASSERT_TRUE(dir.open(t.root()));
+    std::set<std::string> files;
+    std::map<std::string, DirectoryReader::EntryType> others;
+    DirectoryReader::Entry e;
+    while (dir.next(e)) {
+        struct stat st {
+        };
+        ASSERT_EQ(::fstatat(dir.fd(), e.name, &st, AT_SYMLINK_NOFOLLOW), 0) << e.name;
+        EXPECT_EQ(e.inode, st.st_ino);
+        if (e.type == DirectoryReader::EntryType::Regular)
+            EXPECT_TRUE(files.insert(e.name).second) << e.name;
+        else
+            others[e.name] = e.type;
+    }
+    EXPECT_EQ(files, made);
+    EXPECT_EQ(others,
+              (std::map<std::string, DirectoryReader::EntryType>{{"link", DirectoryReader::EntryType::Other},
+                                                                 {"pipe", DirectoryReader::EntryType::Other},
+                                                                 {"sub", DirectoryReader::EntryType::Directory}}));
+    EXPECT_FALSE(dir.next(e)); // and stays at its end
+
+    DirectoryReader child;
+    ASSERT_TRUE(child.openChild(dir, "sub"));
+    EXPECT_FALSE(child.next(e));
+    EXPECT_FALSE(child.openChild(dir, "link")); // never through a link
+    EXPECT_FALSE(child.unreadable());
 }
