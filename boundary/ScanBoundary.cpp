@@ -352,26 +352,42 @@ std::optional<ScanBoundary::Verdict> ScanBoundary::byAncestors(int folderFd, con
     FolderHandle up;
     int current = folderFd;
     PathStatus status = self;
+    // The ancestors met, each with the crossings that came before it.
+    std::vector<std::pair<PlaceKey, std::size_t>> met;
+    const auto found = [&](std::optional<Verdict> verdict) {
+        rememberClimbs(met, verdict, crossed);
+        return verdict;
+    };
     for (int level = 0; level < kMostLevels; ++level) {
+        // Above the folder itself, a place climbed from before answers for
+        // all above it. Its mount is part of it: a bind mount leads elsewhere.
+        if (level > 0 && status.mountId != 0) {
+            const PlaceKey place{status.mountId, status.identity.device, status.identity.inode};
+            if (const std::optional<Climb> known = climbFrom(place)) {
+                crossed.insert(crossed.end(), known->crossed.begin(), known->crossed.end());
+                return found(known->verdict);
+            }
+            met.emplace_back(place, crossed.size());
+        }
         if (const auto kind = byIdentity(status.identity); kind && (*kind != Kind::Root || level == 0))
-            return ofKind(*kind, level == 0);
+            return found(ofKind(*kind, level == 0));
         if (const PassedBy mark = MarkOfFolder(current); mark != PassedBy::Nothing)
-            return Verdict{FolderStanding::System, mark};
+            return found(Verdict{FolderStanding::System, mark});
         if (inTrash(current, status.identity))
-            return Verdict{FolderStanding::System, PassedBy::Trash};
+            return found(Verdict{FolderStanding::System, PassedBy::Trash});
         // A shortage of descriptors must not cut the climb short: a store or
         // a system tree above would go unseen.
         FolderHandle parent(OpenWaitingForDescriptors([&] { return OpenFolderAbove(current); }));
         if (!parent.isOpen())
-            break;
+            return std::nullopt; // not known for sure: nothing is remembered
         const PathStatus above = StatAt(parent.fd(), "");
         if (above.identity.device == status.identity.device && above.identity.inode == status.identity.inode)
-            break; // the top
+            return found(std::nullopt); // the top
         if (status.mountId != 0 && above.mountId != status.mountId) {
             // A drive or a share mounted for the user below /run is the
             // user's, whatever lies above it.
             if (isUsersRuntimeMount(status.mountId))
-                return Verdict{};
+                return found(Verdict{});
             crossed.push_back(status.mountId);
         }
         up = std::move(parent);
@@ -379,6 +395,25 @@ std::optional<ScanBoundary::Verdict> ScanBoundary::byAncestors(int folderFd, con
         status = above;
     }
     return std::nullopt;
+}
+
+std::optional<ScanBoundary::Climb> ScanBoundary::climbFrom(const PlaceKey &place)
+{
+    std::lock_guard lock(mutex_);
+    const auto known = climbs_.find(place);
+    if (known == climbs_.end())
+        return std::nullopt;
+    return known->second;
+}
+
+// Each ancestor met gets what was found above it, and the crossings from it on.
+void ScanBoundary::rememberClimbs(const std::vector<std::pair<PlaceKey, std::size_t>> &met,
+                                  const std::optional<Verdict> &verdict, const std::vector<std::uint64_t> &crossed)
+{
+    std::lock_guard lock(mutex_);
+    for (const auto &[place, from] : met)
+        climbs_.try_emplace(
+            place, Climb{verdict, std::vector<std::uint64_t>(crossed.begin() + std::ptrdiff_t(from), crossed.end())});
 }
 
 FolderStanding ScanBoundary::subfolder(FolderStanding parent, const PathStatus &parentStatus, const char *name,

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,13 @@ private:
         std::string innerPath;     // its path inside that file system
     };
     using Key = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+    // What a climb found from a folder met as an ancestor up: the verdict,
+    // none, and the mounts crossed on the way.
+    struct Climb {
+        std::optional<Verdict> verdict;
+        std::vector<std::uint64_t> crossed;
+    };
+    using PlaceKey = std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>; // mount, device, inode
 
     void addTree(const SystemTree &tree);
     void addRuntimeTree(const std::string &top);
@@ -90,6 +98,9 @@ private:
     Verdict judgeSubfolder(FolderStanding parent, const PathStatus &parentStatus, const char *name, int childFd,
                            const PathStatus &child);
     std::optional<Verdict> byAncestors(int folderFd, const PathStatus &self, std::vector<std::uint64_t> &crossed);
+    std::optional<Climb> climbFrom(const PlaceKey &place);
+    void rememberClimbs(const std::vector<std::pair<PlaceKey, std::size_t>> &met, const std::optional<Verdict> &verdict,
+                        const std::vector<std::uint64_t> &crossed);
     std::optional<Verdict> byLayers(const MountTable::Mount &mount, const std::string &innerPath);
     std::optional<MountTable::Mount> deepLayered(std::uint64_t mountId);
     bool isUsersRuntimeMount(std::uint64_t mountId);
@@ -106,6 +117,9 @@ private:
     std::mutex mutex_; // guards what follows, which learns as it goes
     std::map<std::uint64_t, Verdict> mountStanding_;
     std::map<Key, Verdict> listedStanding_;
+    // Ancestors already climbed past, so that the folders of one tree ask
+    // what lies above them once: a run judges each file's folder.
+    std::map<PlaceKey, Climb> climbs_;
     std::unique_ptr<PseudoFileSystems> pseudo_;
     std::unique_ptr<TrashFolders> trash_;
 };

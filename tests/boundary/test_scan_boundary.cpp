@@ -114,3 +114,32 @@ TEST(ScanBoundary, OnlyTheProgramsOwnInTransitNamesAreTakenForThem)
                              ".varnok-linking-1", ".varnok-linking-1-2.jpg"})
         EXPECT_FALSE(IsInTransitName(name)) << name;
 }
+
+// One boundary judges the folders of a whole run, and learns what lies
+// above them as it goes: a folder judged after its neighbours gets the
+// answer a boundary of its own would give, inside installed software and
+// out of it, whatever the order.
+TEST(ScanBoundary, FoldersJudgedOneAfterAnotherGetTheAnswersEachWouldGetAlone)
+{
+    TempTree tree;
+    tree.write("venv/pyvenv.cfg", "home = /usr/bin\n");
+    const std::vector<std::string> folders
+        = {"venv/lib/a/b", "plain/a/b", "venv/lib/a/c", "plain/a/c", "venv/lib/d", "plain/a", "venv", "plain"};
+    for (const std::string &folder : folders)
+        tree.mkdir(folder);
+    for (int order = 0; order < 2; ++order) {
+        ScanBoundary shared;
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            const std::string &folder = folders[order == 0 ? i : folders.size() - 1 - i];
+            const bool software = folder.starts_with("venv");
+            ScanBoundary alone;
+            const auto expected = StandingOf(alone, tree.path(folder));
+            EXPECT_EQ(expected, software ? FolderStanding::System : FolderStanding::User) << folder;
+            PassedBy why = PassedBy::Nothing;
+            DirectoryReader dir;
+            ASSERT_TRUE(dir.open(tree.path(folder)));
+            EXPECT_EQ(shared.listedFolder(dir.fd(), &why), expected) << folder;
+            EXPECT_EQ(why, software ? PassedBy::Software : PassedBy::Nothing) << folder;
+        }
+    }
+}
