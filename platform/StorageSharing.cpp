@@ -56,6 +56,12 @@ bool AllShared(const ExtentMap &map)
         && std::all_of(map.begin(), map.end(), [](const Extent &e) { return e.shared && !e.inlined && !e.unplaced; });
 }
 
+bool StoredInline(int fd)
+{
+    const std::optional<ExtentMap> map = ExtentsOf(fd);
+    return map && HasInlineData(*map);
+}
+
 // Whether the file's storage is all the kept copy's, by both maps now.
 bool SharesWith(int keptFd, const std::optional<ExtentMap> &map)
 {
@@ -112,6 +118,11 @@ ReclaimOutcome ShareStorage(const ReclaimPair &pair, ReclaimEffect &effect)
     const std::optional<ExtentMap> before = ExtentsOf(file.get());
     if (size == 0 || SharesWith(keptFd, before))
         return ReclaimOutcome::AlreadyDone;
+    // Data stored inside the file's own record, in both files, is in no
+    // block another file could share: asking the kernel would rewrite the
+    // record and share nothing.
+    if (before && HasInlineData(*before) && StoredInline(keptFd))
+        return ReclaimOutcome::TooSmallToShare;
 
     if (const ReclaimOutcome outcome = Deduplicate(keptFd, file.get(), size); outcome != ReclaimOutcome::Done)
         return outcome;

@@ -381,4 +381,22 @@ TEST_F(Safety, BtrfsTellsACopyOnWriteMismatchAndFilesTooSmallToShare)
             << file;
     EXPECT_EQ(sharer.released(), StatPathNoFollow(plain[0]).allocatedBytes);
     EXPECT_EQ(FileContent(tiny[1]).size(), 1000u);
+
+    // A small kept copy in a block of its own (cut down from a larger file,
+    // which stays in its block): a small copy is asked of the kernel, which
+    // may take the block for it; whatever it does, the map tells.
+    const std::string small = RandomBytes(1000, 4);
+    const std::vector<std::string> inBlock = group("disk/inblock", 1, small);
+    std::ofstream(at("inblock/a/kept"), std::ios::binary | std::ios::trunc) << small << std::string(64 << 10, 'x');
+    ::sync();
+    ASSERT_EQ(::truncate(at("inblock/a/kept").c_str(), 1000), 0);
+    ::sync();
+    const std::optional<ExtentMap> keptMap = ExtentsOfPath(at("inblock/a/kept"));
+    ASSERT_TRUE(keptMap && !keptMap->empty() && !HasInlineData(*keptMap));
+    const ReclaimOutcome outcome = sharer.apply(inBlock[0], seen(inBlock[0]), kept("disk/inblock"), {}).outcome;
+    const std::optional<ExtentMap> copyMap = ExtentsOfPath(inBlock[0]);
+    ASSERT_TRUE(copyMap);
+    EXPECT_EQ(outcome, ReclaimOutcome::Done);
+    EXPECT_EQ(outcome == ReclaimOutcome::Done, SameStorage(*copyMap, *ExtentsOfPath(at("inblock/a/kept"))));
+    EXPECT_EQ(FileContent(inBlock[0]), small);
 }
