@@ -12,8 +12,11 @@ SharedCopies CountSharedCopies(const OrderedGroups &groups, const StorageProfile
     SharedCopies shared;
     for (const std::vector<ResultRow> &rows : groups) {
         std::vector<ExtentMap> maps; // of the members seen so far that share all they hold
-        for (const ResultRow &row : rows) {
-            if (!profiles.sharesStorage(row.identity.device))
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const ResultRow &row = rows[i];
+            // The last member counts only by an earlier one sharing all it
+            // holds: with none, its map is not asked.
+            if (!profiles.sharesStorage(row.identity.device) || (i + 1 == rows.size() && maps.empty()))
                 continue;
             std::optional<ExtentMap> map = ExtentsOfPath(row.path);
             if (!map || map->empty()

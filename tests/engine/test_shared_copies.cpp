@@ -20,6 +20,7 @@ using Kind = LoopImageMount::Kind;
 class SharedCopiesTest : public ScanFixture, public ::testing::WithParamInterface<Kind>
 {
 };
+using SharedCopiesApart = ScanFixture;
 
 void Copy(const std::string &from, const std::string &to, const char *reflink)
 {
@@ -79,4 +80,31 @@ TEST(SharedCopies, OnlyFileSystemsThatShareStorageAreAsked)
     EXPECT_FALSE(TraitsOfFileSystemType(0x58465342).keepsSnapshots);
     EXPECT_FALSE(TraitsOfFileSystemType(0xEF53).sharesStorage);     // ext4
     EXPECT_FALSE(TraitsOfFileSystemType(0x01021994).sharesStorage); // tmpfs
+}
+
+// A copy sharing its storage with a file outside its group (a reflink of a
+// file not searched) takes space of its group all the same, wherever it
+// stands in the group.
+TEST_F(SharedCopiesApart, StorageSharedOnlyWithFilesOutsideTheGroupIsNotCounted)
+{
+    tree.mkdir("disk");
+    LoopImageMount disk(Kind::Btrfs, tree.path("disk.img"), tree.path("disk"));
+    if (!disk.made())
+        GTEST_SKIP() << "no image file system: " << disk.reason();
+    tree.mkdir("disk/in");
+    tree.mkdir("disk/out");
+    for (const char *group : {"last", "first"}) {
+        const std::string original = tree.path(std::string("disk/out/") + group);
+        std::ofstream(original, std::ios::binary) << RandomBytes(1 << 20, group[0]);
+        // Named so that the shared one comes last, or first, in its group.
+        const bool last = group[0] == 'l';
+        const std::string name = tree.path(std::string("disk/in/") + group);
+        Copy(original, name + (last ? "-c" : "-a"), "always");
+        Copy(original, name + (last ? "-a" : "-c"), "never");
+        Copy(original, name + "-b", "never");
+    }
+    ::sync();
+    scan({tree.path("disk/in")});
+    ASSERT_EQ(host.rows.size(), 6u);
+    EXPECT_EQ(host.lastSummary.sharedCopies, 0);
 }
