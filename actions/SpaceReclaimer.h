@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,12 @@ public:
 
 private:
     using Key = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+    struct KeyHash {
+        std::size_t operator()(const Key &key) const noexcept
+        {
+            return std::hash<std::uint64_t>{}(key.second * 0x9E3779B97F4A7C15ull ^ key.first);
+        }
+    };
     struct Renewal {
         FileIdentity before, after;
     };
@@ -74,8 +81,8 @@ private:
     // Files this run changed (a new link changes a file's status-change
     // time and link count), which later copies of their group must not
     // take for somebody else's change.
-    std::map<Key, Renewal> renewals_;
-    std::map<std::uint64_t, FileSystemTraits> traits_; // by device
+    std::unordered_map<Key, Renewal, KeyHash> renewals_; // looked up twice a file
+    std::map<std::uint64_t, FileSystemTraits> traits_;   // by device
     // The kept copy of the group in hand, its folder and the file held open
     // while its copies come one after another; asked by name each time.
     struct KeptInHand {
