@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "engine/ContentGrouper.h"
-#include "engine/PhysicalOrder.h"
 #include "engine/SweptHeads.h"
 
 #include <cstddef>
@@ -17,7 +16,7 @@ struct SizeClass;
 // On a spinning disk, files of one size lie all over it: comparing them size
 // by size sends the head back and forth for every first block. This reads
 // the first read of every file of the given sizes in one pass over the whole
-// disk, in the order they lie (`places`, by index in the sorted list), and
+// disk, in the order they lie (`sweep`: their indexes in the sorted list), and
 // keeps of each only its digest: files whose digests differ differ, and are
 // never visited again. The files still alike are then read from their start
 // to their end, one at a time, in the order they lie: the first of a set to
@@ -28,7 +27,16 @@ struct SizeClass;
 // to the usual comparison (empty files) or not read through before Stop (the
 // sizes decided before it still count). `afterEachFile` lets the window's
 // clock go on meanwhile.
+// What the first pass reads of each file, from its start: files of one size
+// that differ nearly always differ there already. Every file of a set still
+// alike is read again from its start in the second pass, so this much of it
+// is read twice: the less, the closer the bytes read come to once each. The
+// disk reads a block at least and the kernel reads ahead, so the rest of a
+// small file then comes from the page cache, with no move of the head.
+inline constexpr std::size_t kSweepFirstRead = 2048;
+
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
-                                                  std::size_t memory, const std::function<void()> &afterEachFile = {});
+                                                  const std::vector<std::uint32_t> &sweep,
+                                                  ContentGrouper::Shared &shared, std::size_t memory,
+                                                  const std::function<void()> &afterEachFile = {});
