@@ -74,12 +74,6 @@ std::size_t HeldRoom(std::size_t memory, std::size_t files)
     return room;
 }
 
-// The bytes from the start the first pass reads of a file of this size.
-std::size_t FirstPassLength(std::int64_t size)
-{
-    return std::size_t(std::min(size, std::int64_t(kSweepFirstRead)));
-}
-
 // What the first pass found: a digest of each file's first read, by its
 // index in the list, with the low bit set (zero: not read); and the bytes
 // of the files it read whole while there was room.
@@ -89,7 +83,8 @@ struct Heads {
 };
 
 // The first pass: each file's first read, digested. Nothing on Stop.
-std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep, std::size_t room,
+std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep,
+                                   ContentGrouper::ReadSizes readSizes, std::size_t room,
                                    const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
@@ -102,7 +97,7 @@ std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32
         const std::int64_t size = reader.sizeOfItem(item);
         if (size <= 0)
             continue;
-        const std::size_t length = FirstPassLength(size);
+        const std::size_t length = std::size_t(ContentGrouper::firstReadLength(size, readSizes));
         buffer.resize(std::max(buffer.size(), length));
         const ReadTarget target = reader.targetOfItem(item);
         FileReader::File file;
@@ -325,7 +320,7 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         return out;
 
     const std::size_t room = HeldRoom(memory, sweep.size());
-    auto found = DigestHeads(reader, sweep, room, afterEachFile);
+    auto found = DigestHeads(reader, sweep, shared.sizes, room, afterEachFile);
     if (!found)
         return out;
 

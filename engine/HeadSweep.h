@@ -27,14 +27,6 @@ struct SizeClass;
 // to the usual comparison (empty files) or not read through before Stop (the
 // sizes decided before it still count). `afterEachFile` lets the window's
 // clock go on meanwhile.
-// What the first pass reads of each file, from its start: files of one size
-// that differ nearly always differ there already. Every file of a set still
-// alike is read again from its start in the second pass, so this much of it
-// is read twice: the less, the closer the bytes read come to once each. The
-// disk reads a block at least and the kernel reads ahead, so the rest of a
-// small file then comes from the page cache, with no move of the head.
-inline constexpr std::size_t kSweepFirstRead = 2048;
-
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<std::uint32_t> &sweep,

@@ -145,7 +145,7 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
 
 TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
 {
-    const auto probe = kSweepFirstRead;
+    const auto probe = ContentGrouper::kRotationalReads.probe;
     readAsOnSpinningDisk = true;
     watchReads();
     // A file alike in its first read, and one larger than is ever read
@@ -243,7 +243,7 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     // One pass over every first read in the order they lie, whatever the
     // size, the small copies kept and compared there; then only the files
     // still alike, each from its start to its end.
-    const std::size_t probe = kSweepFirstRead;
+    const auto probe = std::size_t(ContentGrouper::kRotationalReads.probe);
     const std::vector<std::pair<std::string, std::int64_t>> expected{
         {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
         {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
@@ -406,7 +406,7 @@ TEST_F(PhysicalOrderScan, AMemberSetAsideForWantOfRoomIsNeverLeftBehindByACopyHe
     // One size: a pair t, and a set alike in its first read of a kind x
     // and a pair b a of another. With room for two files, b comes while t
     // and x are held; t's end frees room before a comes.
-    const std::size_t size = 8192;
+    const std::size_t size = (1u << 20) + 8192; // not read whole in the first pass
     const std::string t = RandomBytes(size, 21), x = RandomBytes(size, 22);
     std::string b = x;
     b.back() ^= 1;
