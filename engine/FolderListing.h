@@ -3,7 +3,9 @@
 #pragma once
 #include "engine/ChunkedArray.h"
 #include "platform/FileStatus.h"
+#include "platform/TransitNames.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -72,11 +74,13 @@ public:
     // Folders below the root passed by as installed software, and files left
     // under the program's own in-transit name, for the summary to tell.
     std::uint64_t softwareFolders() const { return software_; }
-    std::uint64_t inTransitFiles() const { return inTransit_; }
-    void countPassedBy(std::uint64_t softwareFolders, std::uint64_t inTransitFiles)
+    const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles() const { return inTransit_; }
+    void countPassedBy(std::uint64_t softwareFolders,
+                       const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles)
     {
         software_ += softwareFolders;
-        inTransit_ += inTransitFiles;
+        for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+            inTransit_[kind] += inTransitFiles[kind];
     }
     void clear();
 
@@ -104,6 +108,6 @@ private:
     ChunkedNames names_;
     std::uint64_t unreadable_ = 0;
     std::uint64_t software_ = 0;
-    std::uint64_t inTransit_ = 0;
+    std::array<std::uint64_t, kTransitKindCount> inTransit_{}; // by kind (TransitNames.h)
     bool walked_ = false;
 };

@@ -25,7 +25,7 @@ constexpr std::size_t kPiece = 1u << 20;
 class Reader
 {
 public:
-    Reader(const CandidateList &sorted, ContentGrouper::Shared &shared) : sorted_(sorted), reader_(shared, timings_) { }
+    Reader(const CandidateList &sorted, ReaderShared &shared) : sorted_(sorted), reader_(shared, timings_) { }
 
     std::size_t listSize() const { return sorted_.size(); }
     std::int64_t sizeOfItem(std::uint32_t item) const { return sorted_.sizeOf(item); }
@@ -84,7 +84,7 @@ struct Heads {
 
 // The first pass: each file's first read, digested. Nothing on Stop.
 std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep,
-                                   ContentGrouper::ReadSizes readSizes, std::size_t room,
+                                   ReadSizes readSizes, std::size_t room,
                                    const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
@@ -309,7 +309,7 @@ private:
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<std::uint32_t> &sweep,
-                                                  ContentGrouper::Shared &shared, std::size_t memory,
+                                                  ReaderShared &shared, std::size_t memory,
                                                   const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());

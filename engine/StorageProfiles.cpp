@@ -101,19 +101,19 @@ StorageProfile StorageProfiles::profileFor(StorageKind kind) const
         p.readers = {1, 1, 1};
         p.walk = {2, 2, 2};
         p.walkInInodeOrder = true;
-        p.reads = ContentGrouper::kRotationalReads;
+        p.reads = kRotationalReads;
         p.order = ReadOrder::ByPlace;
         break;
     case StorageKind::Network:
         p.readers = DepthControl::forStorage(true, readers);
         p.walk = DepthControl::forStorage(true, walkers);
-        p.reads = ContentGrouper::kRemoteReads;
+        p.reads = kRemoteReads;
         break;
     case StorageKind::Flash:
     case StorageKind::Unknown:
         p.readers = DepthControl::forStorage(false, readers);
         p.walk = DepthControl::forStorage(false, walkers);
-        p.reads = ContentGrouper::kLocalReads;
+        p.reads = kLocalReads;
         break;
     }
     if (choice_.readers > 0)
@@ -141,12 +141,28 @@ const StorageProfile &StorageProfiles::decide(std::uint64_t device, const std::f
 
 const StorageProfile &StorageProfiles::ofOpen(int fd, std::uint64_t device)
 {
-    return decide(device, [&] { return KindFrom(IsRemoteStorage(fd), RotationOf(device), choice_); });
+    return decide(device, [&] { return kindOf(KindOfFileSystem(fd), device); });
 }
 
 const StorageProfile &StorageProfiles::ofPath(const std::string &path, std::uint64_t device)
 {
-    return decide(device, [&] { return KindFrom(IsRemoteStorage(path), RotationOf(device), choice_); });
+    return decide(device, [&] { return kindOf(KindOfFileSystem(path), device); });
+}
+
+StorageKind StorageProfiles::kindOf(const FileSystemKind &fileSystem, std::uint64_t device)
+{
+    {
+        std::lock_guard lock(mutex_);
+        sharing_.emplace(device, fileSystem.traits.sharesStorage);
+    }
+    return KindFrom(fileSystem.remote, RotationOf(device), choice_);
+}
+
+bool StorageProfiles::sharesStorage(std::uint64_t device) const
+{
+    std::lock_guard lock(mutex_);
+    const auto found = sharing_.find(device);
+    return found != sharing_.end() && found->second;
 }
 
 std::vector<std::pair<std::uint64_t, StorageProfile>> StorageProfiles::decided() const

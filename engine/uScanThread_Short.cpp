@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/uScanThread_Short.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/CollectFiles.h"
 #include "engine/DuplicateSearch.h"
 #include "engine/FolderListing.h"
@@ -9,7 +10,6 @@
 #include "engine/ScanTexts.h"
 #include "engine/SortCandidates.h"
 #include "platform/DirectoryReader.h"
-#include "platform/ScanBoundary.h"
 
 #include <exception>
 

@@ -31,6 +31,8 @@ public:
     bool open(const std::string &path);
     // A subfolder met in a listing: never through a link.
     bool openChild(const DirectoryReader &parent, const char *name);
+    // A folder already open, as a path only or otherwise.
+    bool openFolder(int folderFd);
     void close();
     // The last open failed for a reason of the folder's own (no permission,
     // an I/O error), not because it went away.

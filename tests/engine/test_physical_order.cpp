@@ -45,14 +45,14 @@ protected:
     OpenFileBudget budget{8};
     std::atomic<std::uint64_t> sweptBytes{0}, unreadable{0};
     DepthControl depth{{1, 1, 1}};
-    ContentGrouper::Shared sweepShared()
+    ReaderShared sweepShared()
     {
         return {[] { return false; },
                 budget,
                 sweptBytes,
                 unreadable,
                 depth,
-                ContentGrouper::kRotationalReads,
+                kRotationalReads,
                 [this](const std::string &path, std::int64_t offset) { reads.emplace_back(relative(path), offset); }};
     }
     // The list's files in the order the given places put them.
@@ -145,14 +145,14 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
 
 TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
 {
-    const auto probe = ContentGrouper::kRotationalReads.probe;
+    const auto probe = kRotationalReads.probe;
     readAsOnSpinningDisk = true;
     watchReads();
     // A file alike in its first read, and one larger than is ever read
     // whole on other storage: each copy is read from its start to its end
     // before the other, never in turns.
     for (std::size_t size :
-         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(ContentGrouper::kRotationalReads.straightUpTo + 4096)}) {
+         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
         tree.write("one", big);
         tree.write("two", big);
@@ -232,7 +232,7 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     const std::uint64_t place[] = {60, 10, 40, 30, 50, 20}; // a2 b3 b1 a3 b2 a1 on the disk
     const auto sweep = SweepOf(list, place);
 
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     auto swept = SweepHeads(list, classes, {0, 1}, sweep, shared, 16u << 20);
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_TRUE(swept[0]->decided());
@@ -243,7 +243,7 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     // One pass over every first read in the order they lie, whatever the
     // size, the small copies kept and compared there; then only the files
     // still alike, each from its start to its end.
-    const auto probe = std::size_t(ContentGrouper::kRotationalReads.probe);
+    const auto probe = std::size_t(kRotationalReads.probe);
     const std::vector<std::pair<std::string, std::int64_t>> expected{
         {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
         {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
@@ -274,7 +274,7 @@ TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWith
     const auto classes = sharedSizes(list);
     const std::uint64_t place[] = {10, 30, 20, 40}; // x1 y1 x2 y2
     const auto sweep = SweepOf(list, place);
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     auto swept = SweepHeads(list, classes, {0}, sweep, shared, 16u << 20);
     ASSERT_TRUE(swept[0]);
     EXPECT_TRUE(swept[0]->decided());
@@ -298,7 +298,7 @@ TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySi
     ASSERT_EQ(classes.size(), 2u);
     const std::uint64_t place[] = {10, 30, 20, 40}; // a1 b1 a2 b2
     const auto sweep = SweepOf(list, place);
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     const std::size_t room = b.size() + (1u << 20);
     auto swept = SweepHeads(list, classes, {0, 1}, sweep, shared, room);
     ASSERT_TRUE(swept[0] && swept[1]);
@@ -378,7 +378,7 @@ TEST_F(PhysicalOrderScan, ManySetsInTurnsOfLittleRoomFindEveryCopy)
     for (auto &p : place)
         p = gen() % 100000;
     const auto sweep = SweepOf(list, place.data());
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     for (std::size_t room : {std::size_t(16) << 20, (1u << 20) + 3 * size, (1u << 20) + size}) {
         auto swept = SweepHeads(list, classes, {0}, sweep, shared, room);
         ASSERT_TRUE(swept[0]);
@@ -417,7 +417,7 @@ TEST_F(PhysicalOrderScan, AMemberSetAsideForWantOfRoomIsNeverLeftBehindByACopyHe
     const auto classes = sharedSizes(list);
     const std::uint64_t place[] = {50, 30, 10, 40, 20}; // t1 x b t2 a
     const auto sweep = SweepOf(list, place);
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     const auto swept = SweepHeads(list, classes, {0}, sweep, shared, (1u << 20) + 2 * size);
     ASSERT_TRUE(swept[0]);
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
