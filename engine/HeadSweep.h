@@ -21,7 +21,8 @@ struct SizeClass;
 // never visited again. The files still alike are then read from their start
 // to their end, one at a time, in the order they lie: the first of a set to
 // come is held whole, and each other is compared with it, byte for byte, as
-// it is read. Held bytes stay within `memory`: the sets that find no room
+// it is read. Held bytes stay within `memory`, less on a sweep of more than
+// 64Ki files (see HeldRoom): the sets that find no room
 // wait for the next pass, in the same order, over what is left. Sets larger
 // than that room are left alike. One entry per size; none for a size left
 // to the usual comparison (empty files) or not read through before Stop (the
@@ -29,6 +30,5 @@ struct SizeClass;
 // clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<std::uint32_t> &sweep,
-                                                  ContentGrouper::Shared &shared, std::size_t memory,
-                                                  const std::function<void()> &afterEachFile = {});
+                                                  const std::vector<std::uint32_t> &sweep, ReaderShared &shared,
+                                                  std::size_t memory, const std::function<void()> &afterEachFile = {});
