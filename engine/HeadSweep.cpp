@@ -83,9 +83,8 @@ struct Heads {
 };
 
 // The first pass: each file's first read, digested. Nothing on Stop.
-std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep,
-                                   ReadSizes readSizes, std::size_t room,
-                                   const std::function<void()> &afterEachFile)
+std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep, ReadSizes readSizes,
+                                   std::size_t room, const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
     found->digests.assign(reader.listSize(), 0);
@@ -308,9 +307,8 @@ private:
 
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<std::uint32_t> &sweep,
-                                                  ReaderShared &shared, std::size_t memory,
-                                                  const std::function<void()> &afterEachFile)
+                                                  const std::vector<std::uint32_t> &sweep, ReaderShared &shared,
+                                                  std::size_t memory, const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());
     Reader reader(sorted, shared);

@@ -151,8 +151,7 @@ TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
     // A file alike in its first read, and one larger than is ever read
     // whole on other storage: each copy is read from its start to its end
     // before the other, never in turns.
-    for (std::size_t size :
-         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
+    for (std::size_t size : {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
         tree.write("one", big);
         tree.write("two", big);
