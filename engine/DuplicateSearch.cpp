@@ -145,13 +145,13 @@ std::vector<std::optional<SweptHeads>> SweepByPlace(ScanContext &ctx, CandidateL
         std::vector<SizeClass> own;
         for (std::size_t c : lane.classes)
             own.push_back(classes[c]);
-        std::vector<DiskPlace> places;
-        const auto order = OrderByPlace(sorted, own, lookup, readers[l]->shared.cancelled, &places);
+        std::vector<std::uint32_t> sweep;
+        const auto order = OrderByPlace(sorted, own, lookup, readers[l]->shared.cancelled, &sweep);
         if (!order)
             continue; // after a Stop during the lookups nothing is read anyway
         for (std::size_t k : *order)
             readers[l]->placeOrder.push_back(lane.classes[k]);
-        auto found = SweepHeads(sorted, classes, readers[l]->placeOrder, places, readers[l]->shared,
+        auto found = SweepHeads(sorted, classes, readers[l]->placeOrder, sweep, readers[l]->shared,
                                 readers[l]->shared.memory, [&] { rows.showElapsed(); });
         for (std::size_t c : lane.classes)
             swept[c] = std::move(found[c]);
@@ -177,8 +177,13 @@ void ReadAllSizes(ScanContext &ctx, const CandidateList &sorted, const std::vect
     for (std::size_t l = 0; l < lanes.lanes.size(); ++l) {
         LaneReaders &r = *readers[l];
         std::vector<std::size_t> first;
+        // What the passes over the disk left to read goes first, in the order
+        // it lies (one size a batch there); the sizes they decided follow in
+        // size order, as the rows are shown, so their rows are not all held
+        // at once while the first size waits.
         for (std::size_t c : r.placeOrder)
-            first.push_back(batchOfClass[c]); // one size a batch there
+            if (!(swept[c] && swept[c]->decided()))
+                first.push_back(batchOfClass[c]);
         if (lanes.lanes[l].profile.order == ReadOrder::BySize)
             first = longBatches(batches, unsigned(l), classes, sorted, r.depth.depth(), r.shared.sizes.longest);
         // How far the readers may run ahead of the rows shown: far enough

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "engine/ContentGrouper.h"
-#include "engine/PhysicalOrder.h"
 #include "engine/SweptHeads.h"
 
 #include <cstddef>
@@ -17,12 +16,13 @@ struct SizeClass;
 // On a spinning disk, files of one size lie all over it: comparing them size
 // by size sends the head back and forth for every first block. This reads
 // the first read of every file of the given sizes in one pass over the whole
-// disk, in the order they lie (`places`, by index in the sorted list), and
+// disk, in the order they lie (`sweep`: their indexes in the sorted list), and
 // keeps of each only its digest: files whose digests differ differ, and are
 // never visited again. The files still alike are then read from their start
 // to their end, one at a time, in the order they lie: the first of a set to
 // come is held whole, and each other is compared with it, byte for byte, as
-// it is read. Held bytes stay within `memory`: the sets that find no room
+// it is read. Held bytes stay within `memory`, less on a sweep of more than
+// 64Ki files (see HeldRoom): the sets that find no room
 // wait for the next pass, in the same order, over what is left. Sets larger
 // than that room are left alike. One entry per size; none for a size left
 // to the usual comparison (empty files) or not read through before Stop (the
@@ -30,5 +30,5 @@ struct SizeClass;
 // clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<DiskPlace> &places, ReaderShared &shared,
+                                                  const std::vector<std::uint32_t> &sweep, ReaderShared &shared,
                                                   std::size_t memory, const std::function<void()> &afterEachFile = {});

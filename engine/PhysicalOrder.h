@@ -36,9 +36,14 @@ DiskPlace PlaceOf(const FileIdentity &identity, const std::optional<std::uint64_
 // Puts the files of each of the given sizes of the sorted list in the order
 // they lie on disk, and returns the sizes (indexes into `classes`) in the
 // order of the first file of each. Without a lookup, inode order. Nothing
-// when cancelled: a lookup may wait for the disk. Given `places`, it is
-// filled with each file's place, by its index in the reordered list (files
-// of no given size keep a default place).
+// when cancelled: a lookup may wait for the disk. Given `sweep`, it is
+// filled with the indexes in the reordered list of the files of all the
+// given sizes, in the order they lie (4 bytes a file: a million files must
+// not cost more than on other storage).
 std::optional<std::vector<std::size_t>> OrderByPlace(CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                      const ExtentLookup &lookup, const std::function<bool()> &cancelled,
-                                                     std::vector<DiskPlace> *places = nullptr);
+                                                     std::vector<std::uint32_t> *sweep = nullptr);
+
+// The indexes of `places` in the order of the places they give (ties in the
+// order given), for callers that know every place already.
+std::vector<std::uint32_t> SweepOrder(const std::vector<std::pair<std::uint32_t, DiskPlace>> &places);

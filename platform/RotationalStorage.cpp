@@ -41,17 +41,37 @@ std::vector<std::string> PartsOf(const std::string &deviceFolder)
     return parts;
 }
 
-DeviceRotation Rotation(const std::string &deviceFolder, int level)
+DeviceRotation RotationOfDevice(std::uint64_t device, const std::string &sysfs, int level);
+
+// A loop device copies its flag from wherever it was set up, and a virtual
+// disk's default of "spins" comes along: the device holding its backing file
+// says what reading it costs. Empty when the folder is no loop device.
+std::string BackingFileOf(const std::string &deviceFolder)
+{
+    std::ifstream named(deviceFolder + "/loop/backing_file");
+    std::string path;
+    std::getline(named, path);
+    return path;
+}
+
+DeviceRotation Rotation(const std::string &deviceFolder, const std::string &sysfs, int level)
 {
     if (deviceFolder.empty() || level > kMostLevels)
         return DeviceRotation::Unknown;
     if (Exists(deviceFolder + "/partition"))
-        return Rotation(ParentOf(deviceFolder), level + 1);
+        return Rotation(ParentOf(deviceFolder), sysfs, level + 1);
+    if (const std::string backing = BackingFileOf(deviceFolder); !backing.empty()) {
+        struct stat st;
+        // A backing file since removed reads "<path> (deleted)": nobody says.
+        if (::stat(backing.c_str(), &st) != 0)
+            return DeviceRotation::Unknown;
+        return RotationOfDevice(st.st_dev, sysfs, level + 1);
+    }
     const auto parts = PartsOf(deviceFolder);
     if (!parts.empty()) {
         DeviceRotation all = DeviceRotation::Still;
         for (const std::string &part : parts) {
-            const DeviceRotation r = Rotation(part, level + 1);
+            const DeviceRotation r = Rotation(part, sysfs, level + 1);
             if (r == DeviceRotation::Spins)
                 return r;
             if (r == DeviceRotation::Unknown)
@@ -70,13 +90,18 @@ DeviceRotation Rotation(const std::string &deviceFolder, int level)
     return rotational == 1 ? DeviceRotation::Spins : DeviceRotation::Still;
 }
 
+DeviceRotation RotationOfDevice(std::uint64_t device, const std::string &sysfs, int level)
+{
+    const std::string link
+        = sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    return Rotation(RealPath(link), sysfs, level);
+}
+
 } // namespace
 
 DeviceRotation RotationOf(std::uint64_t device, const std::string &sysfs)
 {
-    const std::string link
-        = sysfs + "/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
-    return Rotation(RealPath(link), 0);
+    return RotationOfDevice(device, sysfs, 0);
 }
 
 bool IsRotationalDevice(std::uint64_t device, const std::string &sysfs)

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <mutex>
+#include <random>
 #include <sys/stat.h>
 
 namespace
@@ -53,6 +54,14 @@ protected:
                 depth,
                 kRotationalReads,
                 [this](const std::string &path, std::int64_t offset) { reads.emplace_back(relative(path), offset); }};
+    }
+    // The list's files in the order the given places put them.
+    static std::vector<std::uint32_t> SweepOf(const CandidateList &list, const std::uint64_t *place)
+    {
+        std::vector<std::pair<std::uint32_t, DiskPlace>> places;
+        for (std::uint32_t k = 0; k < list.size(); ++k)
+            places.emplace_back(k, PlaceOf(list[k].identity, place[k]));
+        return SweepOrder(places);
     }
     CandidateList listOf(const V &names)
     {
@@ -219,13 +228,11 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     const CandidateList list = listOf({"a1", "a2", "a3", "b1", "b2", "b3"});
     const auto classes = sharedSizes(list);
     ASSERT_EQ(classes.size(), 2u);
-    std::vector<DiskPlace> places(list.size());
     const std::uint64_t place[] = {60, 10, 40, 30, 50, 20}; // a2 b3 b1 a3 b2 a1 on the disk
-    for (std::size_t k = 0; k < list.size(); ++k)
-        places[k] = PlaceOf(list[k].identity, place[k]);
+    const auto sweep = SweepOf(list, place);
 
     ReaderShared shared = sweepShared();
-    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 16u << 20);
+    auto swept = SweepHeads(list, classes, {0, 1}, sweep, shared, 16u << 20);
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_TRUE(swept[0]->decided());
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
@@ -235,17 +242,17 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     // One pass over every first read in the order they lie, whatever the
     // size, the small copies kept and compared there; then only the files
     // still alike, each from its start to its end.
-    const std::int64_t probe = kRotationalReads.probe;
+    const auto probe = std::size_t(kRotationalReads.probe);
     const std::vector<std::pair<std::string, std::int64_t>> expected{
         {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
         {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
     EXPECT_EQ(reads, expected);
-    EXPECT_EQ(sweptBytes.load(), 3u * 5 + 3 * std::size_t(probe) + 2 * head.size());
+    EXPECT_EQ(sweptBytes.load(), 3u * 5 + 3 * probe + 2 * head.size());
 
     // Without room to hold one of a set, its digests decide nothing: it is
     // left alike, for the usual comparison from its first byte.
     reads.clear();
-    swept = SweepHeads(list, classes, {0, 1}, places, shared, head.size());
+    swept = SweepHeads(list, classes, {0, 1}, sweep, shared, head.size());
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
     EXPECT_FALSE(swept[1]->decided());
@@ -265,16 +272,14 @@ TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWith
     const CandidateList list = listOf({"x1", "x2", "y1", "y2"});
     const auto classes = sharedSizes(list);
     const std::uint64_t place[] = {10, 30, 20, 40}; // x1 y1 x2 y2
-    std::vector<DiskPlace> places(list.size());
-    for (std::size_t k = 0; k < list.size(); ++k)
-        places[k] = PlaceOf(list[k].identity, place[k]);
+    const auto sweep = SweepOf(list, place);
     ReaderShared shared = sweepShared();
-    auto swept = SweepHeads(list, classes, {0}, places, shared, 16u << 20);
+    auto swept = SweepHeads(list, classes, {0}, sweep, shared, 16u << 20);
     ASSERT_TRUE(swept[0]);
     EXPECT_TRUE(swept[0]->decided());
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}, {2, 3}}));
     // Room to hold one: y is found unlike x, and left to be compared.
-    swept = SweepHeads(list, classes, {0}, places, shared, x.size() + (1u << 20));
+    swept = SweepHeads(list, classes, {0}, sweep, shared, x.size() + (1u << 20));
     ASSERT_TRUE(swept[0]);
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
     EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
@@ -291,12 +296,10 @@ TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySi
     const auto classes = sharedSizes(list);
     ASSERT_EQ(classes.size(), 2u);
     const std::uint64_t place[] = {10, 30, 20, 40}; // a1 b1 a2 b2
-    std::vector<DiskPlace> places(list.size());
-    for (std::size_t k = 0; k < list.size(); ++k)
-        places[k] = PlaceOf(list[k].identity, place[k]);
+    const auto sweep = SweepOf(list, place);
     ReaderShared shared = sweepShared();
     const std::size_t room = b.size() + (1u << 20);
-    auto swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
+    auto swept = SweepHeads(list, classes, {0, 1}, sweep, shared, room);
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
     EXPECT_EQ(swept[1]->groups, (std::vector<std::vector<std::uint32_t>>{{0, 1}}));
@@ -308,14 +311,14 @@ TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySi
     // Stop in the second pass, while b waits: a counts, b not.
     reads.clear();
     shared.cancelled = [&] { return reads.size() >= 7; };
-    swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
+    swept = SweepHeads(list, classes, {0, 1}, sweep, shared, room);
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_TRUE(swept[0]->decided());
     EXPECT_FALSE(swept[1]->decided());
     // Stop in the first pass: nothing counts.
     reads.clear();
     shared.cancelled = [&] { return reads.size() >= 3; };
-    swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
+    swept = SweepHeads(list, classes, {0, 1}, sweep, shared, room);
     EXPECT_FALSE(swept[0] || swept[1]);
 }
 
@@ -338,4 +341,99 @@ TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedB
     scan();
     EXPECT_EQ(rows(), (V{"1:t1", "1:t2", "2:s1", "2:s2"}));
     EXPECT_EQ(host.summaryGroups, 2);
+}
+
+TEST_F(PhysicalOrderScan, ManySetsInTurnsOfLittleRoomFindEveryCopy)
+{
+    // Sets of two and three copies and near copies of one size, scattered
+    // over the disk, with room to hold a few files at a time: the passes
+    // find what comparing each set whole finds.
+    std::mt19937 gen(11);
+    const std::size_t size = 2100;
+    V names;
+    std::vector<std::string> contents;
+    std::map<std::string, std::vector<std::string>> byContent;
+    for (int k = 0; k < 40; ++k) {
+        std::string bytes = RandomBytes(size, unsigned(100 + k % 17));
+        if (k % 5 == 4)
+            bytes[size - 1] ^= 1; // alike in the first read, not at the end
+        const std::string name = "f" + std::to_string(k);
+        tree.write(name, bytes);
+        names.push_back(name);
+        contents.push_back(bytes);
+    }
+    const CandidateList list = listOf(names);
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 1u);
+    std::map<std::string, std::vector<std::uint32_t>> expected;
+    for (std::uint32_t m = 0; m < list.size(); ++m)
+        expected[FileContent(list.path(m))].push_back(m);
+    std::vector<std::vector<std::uint32_t>> groups;
+    for (auto &[bytes, members] : expected)
+        if (members.size() >= 2)
+            groups.push_back(members);
+    std::sort(groups.begin(), groups.end());
+    std::vector<std::uint64_t> place(list.size());
+    for (auto &p : place)
+        p = gen() % 100000;
+    const auto sweep = SweepOf(list, place.data());
+    ReaderShared shared = sweepShared();
+    for (std::size_t room : {std::size_t(16) << 20, (1u << 20) + 3 * size, (1u << 20) + size}) {
+        auto swept = SweepHeads(list, classes, {0}, sweep, shared, room);
+        ASSERT_TRUE(swept[0]);
+        std::vector<std::vector<std::uint32_t>> found = swept[0]->groups;
+        ContentGrouper grouper(shared);
+        for (const auto &set : swept[0]->alike) {
+            std::vector<ReadTarget> files;
+            for (std::uint32_t m : set)
+                files.push_back(list.target(m));
+            const auto compared = grouper.group(files, std::int64_t(size));
+            ASSERT_TRUE(compared);
+            for (const auto &g : *compared) {
+                found.emplace_back();
+                for (std::uint32_t k : g)
+                    found.back().push_back(set[k]);
+            }
+        }
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, groups) << room;
+    }
+}
+
+TEST_F(PhysicalOrderScan, AMemberSetAsideForWantOfRoomIsNeverLeftBehindByACopyHeldLater)
+{
+    // One size: a pair t, and a set alike in its first read of a kind x
+    // and a pair b a of another. With room for two files, b comes while t
+    // and x are held; t's end frees room before a comes.
+    const std::size_t size = (1u << 20) + 8192; // not read whole in the first pass
+    const std::string t = RandomBytes(size, 21), x = RandomBytes(size, 22);
+    std::string b = x;
+    b.back() ^= 1;
+    for (const auto &[name, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"a", b}, {"b", b}, {"t1", t}, {"t2", t}, {"x", x}})
+        tree.write(name, bytes);
+    const CandidateList list = listOf({"a", "b", "t1", "t2", "x"});
+    const auto classes = sharedSizes(list);
+    const std::uint64_t place[] = {50, 30, 10, 40, 20}; // t1 x b t2 a
+    const auto sweep = SweepOf(list, place);
+    ReaderShared shared = sweepShared();
+    const auto swept = SweepHeads(list, classes, {0}, sweep, shared, (1u << 20) + 2 * size);
+    ASSERT_TRUE(swept[0]);
+    EXPECT_EQ(swept[0]->groups, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
+    EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 1}})); // compared from the start
+}
+
+TEST(SweepOrder, DevicesInTurnPlacedFilesBeforeUnplacedAndTiesAsGiven)
+{
+    const auto placed = [](std::uint64_t device, std::uint64_t offset, std::uint64_t inode) {
+        return PlaceOf(FileIdentity{device, inode}, offset);
+    };
+    const auto unplaced = [](std::uint64_t device, std::uint64_t inode) {
+        return PlaceOf(FileIdentity{device, inode}, std::nullopt);
+    };
+    const std::vector<std::pair<std::uint32_t, DiskPlace>> places{
+        {0, unplaced(9, 1)},    {1, placed(9, 500, 7)},        {2, placed(3, 900, 8)}, {3, unplaced(3, 2)},
+        {4, placed(9, 500, 3)}, {5, placed(1ull << 40, 0, 1)}, {6, placed(3, 100, 9)},
+    };
+    EXPECT_EQ(SweepOrder(places), (std::vector<std::uint32_t>{6, 2, 3, 1, 4, 0, 5}));
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 namespace
@@ -82,4 +83,48 @@ TEST_F(FakeSysfs, PartitionsAndStackedDevicesAnswerForWhatLiesUnderThem)
     EXPECT_EQ(rotation(253, 0), DeviceRotation::Unknown);
     EXPECT_EQ(rotation(252, 1), DeviceRotation::Unknown);
     EXPECT_EQ(rotation(9, 9), DeviceRotation::Unknown);
+}
+
+namespace
+{
+
+// A loop device set up over a real file, its flag copied as "spins" from a
+// virtual disk, and the device holding the file given the flag under test.
+DeviceRotation LoopOverFileOn(const std::string &backingDisk, bool removeBackingFile = false)
+{
+    TempTree files;
+    const std::string image = files.write("disk.img", "image");
+    struct stat st;
+    EXPECT_EQ(::stat(image.c_str(), &st), 0);
+    TempTree sys;
+    sys.write("devices/pci/block/sdb/queue/rotational", backingDisk == "virtio" ? "1\n" : backingDisk + "\n");
+    if (backingDisk == "virtio") {
+        sys.mkdir("bus/virtio/drivers/virtio_blk");
+        sys.symlink("../../../../../bus/virtio/drivers/virtio_blk", "devices/pci/block/sdb/device/driver");
+    }
+    sys.write("devices/virtual/block/loop5/queue/rotational", "1\n");
+    sys.write("devices/virtual/block/loop5/loop/backing_file", image + "\n");
+    sys.write("devices/virtual/block/loop5/loop5p1/partition", "1\n");
+    const auto link = [&](std::uint64_t device, const std::string &to) {
+        sys.symlink("../../devices/" + to,
+                    "dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)));
+    };
+    link(st.st_dev, "pci/block/sdb");
+    link(makedev(7, 5), "virtual/block/loop5");
+    link(makedev(259, 77), "virtual/block/loop5/loop5p1");
+    if (removeBackingFile)
+        ::unlink(image.c_str());
+    const DeviceRotation whole = RotationOf(makedev(7, 5), sys.root());
+    EXPECT_EQ(RotationOf(makedev(259, 77), sys.root()), whole) << "a partition answers as its loop device";
+    return whole;
+}
+
+} // namespace
+
+TEST(LoopDevice, AnswersAsTheDeviceHoldingItsBackingFile)
+{
+    EXPECT_EQ(LoopOverFileOn("0"), DeviceRotation::Still);
+    EXPECT_EQ(LoopOverFileOn("1"), DeviceRotation::Spins);
+    EXPECT_EQ(LoopOverFileOn("virtio"), DeviceRotation::Unknown);  // its own "spins" is only copied
+    EXPECT_EQ(LoopOverFileOn("1", true), DeviceRotation::Unknown); // the file is gone: nobody says
 }
