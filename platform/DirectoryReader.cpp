@@ -69,7 +69,7 @@ bool DirectoryReader::refill()
     if (ended_ || fd_ < 0)
         return false;
     if (!buffer_)
-        buffer_ = std::make_unique<char[]>(kListingBuffer);
+        buffer_ = std::make_unique_for_overwrite<char[]>(kListingBuffer); // the kernel writes it: never zeroed
     long n = 0;
     do
         n = ::syscall(SYS_getdents64, fd_, buffer_.get(), kListingBuffer);
