@@ -3,10 +3,12 @@
 #pragma once
 #include "engine/ChunkedArray.h"
 #include "platform/FileStatus.h"
+#include "platform/FolderHandle.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A folder tree as one walk read it: every directory's entries in listing
@@ -78,6 +80,12 @@ public:
         software_ += softwareFolders;
         inTransit_ += inTransitFiles;
     }
+    // Descriptors of listed folders the walk left open for the readers, by
+    // directory; closed with the listing unless taken.
+    using KeptFolder = std::pair<std::uint32_t, FolderHandle>;
+    void keepFolders(std::vector<KeptFolder> kept) { kept_ = std::move(kept); }
+    std::size_t keptFolderCount() const { return kept_.size(); }
+    std::vector<KeptFolder> takeKeptFolders() { return std::exchange(kept_, {}); }
     void clear();
 
 private:
@@ -102,6 +110,7 @@ private:
     std::vector<Directory> directories_;
     ChunkedArray<Stored> entries_;
     ChunkedNames names_;
+    std::vector<KeptFolder> kept_;
     std::uint64_t unreadable_ = 0;
     std::uint64_t software_ = 0;
     std::uint64_t inTransit_ = 0;

@@ -64,6 +64,14 @@ void DirectoryReader::close()
     ended_ = false;
 }
 
+int DirectoryReader::release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    close();
+    return fd;
+}
+
 bool DirectoryReader::refill()
 {
     if (ended_ || fd_ < 0)

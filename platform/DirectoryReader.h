@@ -32,6 +32,8 @@ public:
     // A subfolder met in a listing: never through a link.
     bool openChild(const DirectoryReader &parent, const char *name);
     void close();
+    // Gives the descriptor up, open, to the caller; the reader is closed.
+    int release();
     // The last open failed for a reason of the folder's own (no permission,
     // an I/O error), not because it went away.
     bool unreadable() const;

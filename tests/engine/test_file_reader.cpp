@@ -3,6 +3,8 @@
 // How candidates are reached and read: by name in their folders, kept open a
 // few at a time, and checked to be what the walk saw after their last reads.
 #include "engine/FolderDescriptors.h"
+#include "engine/FolderListing.h"
+#include "engine/FolderSize.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/ScanFixture.h"
 #include "tests/support/ScarceDescriptors.h"
@@ -128,6 +130,52 @@ TEST_F(FileReading, FolderDescriptorsKeepAFewOpenNeverCloseOneLentOutAndShrinkOn
     EXPECT_TRUE(SameFolder(lent.fd, list.folderPath(1)));
     none.giveBack(lent);
     EXPECT_EQ(open(), 0u);
+}
+
+TEST_F(FileReading, TheWalkLeavesAFewFoldersOpenAndTheReadersLendThemWithoutOpeningThemAgain)
+{
+    for (int k = 0; k < 5; ++k)
+        tree.write("d" + std::to_string(k) + "/f", "x");
+    const auto open = [&] { return OpenDescriptorsUnder(tree.root()); };
+    {
+        // None unless asked for, and none from a walk cut short.
+        FolderListing listing;
+        GetFolderSize(tree.root(), {}, &listing);
+        EXPECT_EQ(listing.keptFolderCount(), 0u);
+        GetFolderSize(tree.root(), [] { return true; }, &listing, nullptr, nullptr, 3);
+        EXPECT_EQ(listing.keptFolderCount(), 0u);
+        EXPECT_EQ(open(), 0u);
+    }
+    FolderListing listing;
+    GetFolderSize(tree.root(), {}, &listing, nullptr, nullptr, 3);
+    EXPECT_EQ(listing.keptFolderCount(), 3u);
+    EXPECT_EQ(open(), 3u);
+    ScanContext ctx(host, abortFlag);
+    CandidateList list;
+    CollectFiles(ctx, tree.root(), list, &listing);
+    ASSERT_EQ(list.folderCount(), 6u);
+    auto kept = list.takeKeptFolders();
+    ASSERT_EQ(kept.size(), 3u);
+    std::vector<std::pair<std::uint32_t, int>> fds;
+    for (const auto &[folder, handle] : kept) {
+        EXPECT_TRUE(SameFolder(handle.fd(), list.folderPath(folder))) << folder;
+        fds.emplace_back(folder, handle.fd());
+    }
+    // Two slots: two are kept, the third closed; a kept one is lent as it is.
+    FolderDescriptors folders(list, 2);
+    folders.adopt(std::move(kept));
+    EXPECT_EQ(open(), 2u);
+    int error = 0;
+    const auto lent = folders.lend(fds[0].first, error);
+    EXPECT_EQ(lent.fd, fds[0].second);
+    EXPECT_GE(lent.slot, 0);
+    folders.giveBack(lent);
+    EXPECT_EQ(open(), 2u);
+    // The folder closed is opened again when asked for, into a slot of its own.
+    const auto other = folders.lend(fds[2].first, error);
+    EXPECT_TRUE(SameFolder(other.fd, list.folderPath(fds[2].first)));
+    folders.giveBack(other);
+    EXPECT_EQ(open(), 2u);
 }
 
 TEST_F(FileReading, ManyFoldersOddNamesAndDeepPathsUnderALowLimitGroupAsWithoutOne)
