@@ -106,6 +106,8 @@ private:
 #pragma pack(pop)
     static_assert(sizeof(Stored) == 44);
     std::uint64_t appendName(std::string_view name);
+    // The same, for an entry of a folder on `folderDevice`.
+    static void setStatus(Stored &s, FileKind kind, const PathStatus &status, std::uint64_t folderDevice);
 
     std::vector<Directory> directories_;
     ChunkedArray<Stored> entries_;
