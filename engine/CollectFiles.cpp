@@ -71,7 +71,9 @@ bool collectDirectory(ScanContext &ctx, const FolderListing &listing, std::uint1
             list.append(number, k, dir.device);
         }
         // Links, FIFOs, sockets and devices were never touched.
-        if ((n + 1) % kAskStopEvery != 0 && n + 1 != dir.entryCount)
+        // Asked after the first entry, as a Stop already pressed must end each
+        // level at once, then every few entries and after the last.
+        if (n % kAskStopEvery != 0 && n + 1 != dir.entryCount)
             continue;
         progress.flush();
         if (ctx.host.stopFlag() || ctx.aborted())

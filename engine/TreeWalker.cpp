@@ -36,9 +36,19 @@ public:
         std::lock_guard lock(mutex_);
         return std::exchange(kept_, {});
     }
+    // Descriptors run short: those kept go back, and no more are kept.
+    void giveUp()
+    {
+        std::vector<FolderListing::KeptFolder> closing;
+        {
+            std::lock_guard lock(mutex_);
+            most_ = 0;
+            closing = std::exchange(kept_, {});
+        }
+    }
 
 private:
-    const std::size_t most_;
+    std::size_t most_;
     std::mutex mutex_;
     std::vector<FolderListing::KeptFolder> kept_;
 };
@@ -245,7 +255,7 @@ private:
                 continue;
             }
             auto dir = std::make_shared<ListedFolder>(kept_);
-            if (dir->reader.openChild(next.parent->reader, next.name.c_str())) {
+            if (dir->reader.openChild(next.parent->reader, next.name.c_str(), [this] { kept_.giveUp(); })) {
                 next.parent.reset();
                 const PathStatus self = dir->reader.status();
                 PassedBy why = PassedBy::Nothing;

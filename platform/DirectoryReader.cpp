@@ -34,11 +34,12 @@ bool DirectoryReader::open(const std::string &path)
     return adopt(OpenWaitingForDescriptors([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
 }
 
-bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name)
+bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name,
+                                const std::function<void()> &onShortage)
 {
     close();
     return adopt(OpenWaitingForDescriptors(
-        [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }));
+        [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }, onShortage));
 }
 
 bool DirectoryReader::unreadable() const

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,8 +30,9 @@ public:
 
     // A listed folder: the path itself may be a link the user chose.
     bool open(const std::string &path);
-    // A subfolder met in a listing: never through a link.
-    bool openChild(const DirectoryReader &parent, const char *name);
+    // A subfolder met in a listing: never through a link. `onShortage` is
+    // called while descriptors run short, before each wait for one.
+    bool openChild(const DirectoryReader &parent, const char *name, const std::function<void()> &onShortage = {});
     void close();
     // Gives the descriptor up, open, to the caller; the reader is closed.
     int release();
