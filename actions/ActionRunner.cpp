@@ -2,13 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "actions/ActionRunner.h"
 #include "actions/KeptCopyGuard.h"
+#include "boundary/ProtectedFolders.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/ScanTexts.h"
-#include "platform/ProtectedFolders.h"
-#include "platform/ScanBoundary.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 
 // One run, shared by the owner and its thread. The owner only reads the
@@ -28,26 +29,26 @@ struct ActionRunner::Run {
     std::mutex mutex; // guards the members below
     std::condition_variable arrived;
     std::vector<ActionOutcome> pending;
-    std::optional<std::int64_t> measured; // the action's own count of the bytes released
     bool done = false;
     bool wakeSent = false;
     std::string failure;
 
     // Worker side: hands over one outcome (or the end), and wakes the owner
-    // once per batch.
+    // once per batch: the owner takes what has come since, not one by one.
     void report(std::optional<ActionOutcome> outcome)
     {
         bool wakeNow = false;
         {
             std::lock_guard lock(mutex);
             if (outcome)
-                pending.push_back(*outcome);
+                pending.push_back(std::move(*outcome));
             else
                 done = true;
             wakeNow = !wakeSent;
             wakeSent = true;
         }
-        arrived.notify_all();
+        if (wakeNow || !outcome)
+            arrived.notify_all();
         if (wakeNow && wake)
             gate->run(wake);
     }
@@ -111,21 +112,33 @@ bool ActionRunner::start(std::vector<ActionFile> files, std::unique_ptr<FileActi
 void ActionRunner::work(Run &run) noexcept
 {
     try {
-        ScanBoundary boundary(run.trees ? *run.trees : ScanBoundary::standardTrees());
+        ScanBoundary boundary(run.trees ? *run.trees : StandardTrees());
         ProtectedFolders protectedFolders(run.protectedFolders ? run.protectedFolders->paths
                                                                : std::vector<std::string>{});
-        const ActionContext context{boundary, protectedFolders, run.guard};
+        const ActionContext context{boundary, protectedFolders, run.guard, &run.stop};
+        std::map<const ActionFile *, std::size_t> pending; // files whose verdict comes later, and their places
+        const auto settle = [&](bool last) {
+            for (const SettledFile &settled : run.action->settle(context, last)) {
+                const auto found = pending.find(settled.file);
+                if (found == pending.end())
+                    continue;
+                run.report(ActionOutcome{found->second, settled.verdict});
+                pending.erase(found);
+            }
+        };
         for (std::size_t i = 0; i < run.order.size() && !run.stop.load(); ++i) {
             const ActionFile &file = run.files[run.order[i]];
-            run.report(ActionOutcome{run.order[i],
-                                     file.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
-                                                            : run.action->apply(file, context)});
+            const FileVerdict verdict = file.inProtectedFolder ? FileVerdict{FileVerdict::InProtectedFolder}
+                                                               : run.action->apply(file, context);
+            if (verdict.kind == FileVerdict::Pending)
+                pending.emplace(&file, run.order[i]);
+            else
+                run.report(ActionOutcome{run.order[i], verdict});
+            settle(false);
         }
-        const std::optional<std::int64_t> measured = run.action->measuredRelease();
-        {
-            std::lock_guard lock(run.mutex);
-            run.measured = measured;
-        }
+        settle(true);
+        for (const auto &[file, place] : pending) // never settled: as they were
+            run.report(ActionOutcome{place, FileVerdict{FileVerdict::Left}});
         run.report(std::nullopt);
     } catch (...) {
         run.reportFailure(std::current_exception());
@@ -203,18 +216,21 @@ bool ActionRunner::gathered(ActionBatch &batch)
         done = run_->done;
         run_->wakeSent = false;
         tally_.failure = run_->failure;
-        if (run_->measured)
-            tally_.releasedBytes = *run_->measured;
         run_->action->note(tally_);
     }
     for (const ActionOutcome &outcome : batch.outcomes) {
         const FileVerdict &verdict = outcome.verdict;
         switch (verdict.kind) {
         case FileVerdict::Done:
+        case FileVerdict::Joined:
             ++tally_.done;
             tally_.releasedBytes += verdict.bytes;
+            tally_.releasedAtMost = tally_.releasedAtMost || (verdict.bytesAtMost && verdict.bytes > 0);
+            if (verdict.reason >= 0)
+                ++tally_.doneFor[verdict.reason];
             break;
-        case FileVerdict::Gone: // nothing to show for it, nothing to keep
+        case FileVerdict::Gone:    // nothing to show for it, nothing to keep
+        case FileVerdict::Pending: // never handed over
             break;
         case FileVerdict::InProtectedFolder:
             ++tally_.inProtectedFolders;

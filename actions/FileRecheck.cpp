@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "actions/FileRecheck.h"
-#include "platform/ProtectedFolders.h"
-#include "platform/ScanBoundary.h"
+#include "boundary/ProtectedFolders.h"
+#include "boundary/ScanBoundary.h"
 
 #include <memory>
 
@@ -14,16 +14,17 @@ bool StillAdmitted(const SeenEntry &entry, const PathStatus &status, ScanBoundar
     std::unique_ptr<ScanBoundary> own;
     if (!boundary)
         boundary = (own = std::make_unique<ScanBoundary>()).get();
-    const FolderStanding standing = boundary->listedFolder(entry.folder.fd());
-    return ScanBoundary::admitsFile(standing, StatAt(entry.folder.fd(), ""), entry.name, status);
+    PathStatus folder;
+    const FolderStanding standing = boundary->listedFolder(entry.folder.fd(), nullptr, &folder);
+    return ScanBoundary::admitsFile(standing, folder, entry.name, status);
 }
 
 } // namespace
 
 Recheck RecheckFile(const std::string &path, const FileIdentity &seen, ScanBoundary *boundary,
-                    ProtectedFolders *protectedFolders, SeenEntry &entry, PathStatus &status)
+                    ProtectedFolders *protectedFolders, SeenEntry &entry, PathStatus &status, RemoteDevices *devices)
 {
-    switch (OpenSeenEntry(path, seen, entry, status)) {
+    switch (OpenSeenEntry(path, seen, entry, status, devices)) {
     case Standing::Gone:
         return Recheck::Gone;
     case Standing::Changed:

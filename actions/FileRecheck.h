@@ -25,5 +25,7 @@ enum class Recheck {
 // candidate where it lies now (no system tree, no kernel guard, no
 // version-control store, no file mounted over another). Without a boundary,
 // one of its own; without protected folders, none is.
+// With `devices`, whether a file system is a share is asked once per device.
 Recheck RecheckFile(const std::string &path, const FileIdentity &seen, ScanBoundary *boundary,
-                    ProtectedFolders *protectedFolders, SeenEntry &entry, PathStatus &status);
+                    ProtectedFolders *protectedFolders, SeenEntry &entry, PathStatus &status,
+                    RemoteDevices *devices = nullptr);

@@ -13,9 +13,11 @@ KeptCopyGuard::KeptCopyGuard(std::span<const ActionFile> files)
         if (file.chosen)
             runGroups.insert(file.group);
     // A copy in a protected folder stays whether the run holds it or not.
-    for (const ActionFile &file : files)
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ActionFile &file = files[i];
         if (runGroups.count(file.group) > 0 && (!file.chosen || file.inProtectedFolder))
-            kept_[file.group].push_back({file.path, file.identity});
+            kept_[file.group].push_back({file.path, file.identity, i, file.inProtectedFolder});
+    }
 }
 
 std::function<bool()> KeptCopyGuard::checkFor(int group) const

@@ -8,8 +8,17 @@ FileVerdict ReclaimAction::apply(const ActionFile &file, const ActionContext &co
     const KeptCopy *kept = context.guard.firstKeptCopy(file.group);
     if (!kept)
         return verdictOf(ReclaimOutcome::NoKeptCopy);
-    return verdictOf(
-        reclaimer_.apply(file.path, file.identity, *kept, {&context.boundary, &context.protectedFolders, atLinkStep_}));
+    Reclaimed reclaimed = reclaimer_.apply(file.path, file.identity, *kept,
+                                           {&context.boundary, &context.protectedFolders, atLinkStep_});
+    FileVerdict verdict = verdictOf(reclaimed.outcome);
+    if (verdict.kind == FileVerdict::Joined) {
+        verdict.bytes = reclaimed.effect.released;
+        verdict.bytesAtMost = reclaimed.effect.releasedAtMost;
+        verdict.joinedWith = kept->file;
+        verdict.identity = reclaimed.identity;
+        verdict.renewed = std::move(reclaimed.renewed);
+    }
+    return verdict;
 }
 
 FileVerdict ReclaimAction::verdictOf(ReclaimOutcome outcome)
@@ -17,7 +26,7 @@ FileVerdict ReclaimAction::verdictOf(ReclaimOutcome outcome)
     switch (outcome) {
     case ReclaimOutcome::Done:
     case ReclaimOutcome::AlreadyDone:
-        return {FileVerdict::Done}; // the bytes are measured at the end
+        return {FileVerdict::Joined};
     case ReclaimOutcome::Gone:
         return {FileVerdict::Gone};
     case ReclaimOutcome::InProtectedFolder:

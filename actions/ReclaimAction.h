@@ -6,8 +6,9 @@
 
 // Joins each file of a run with its group's kept copy, the first copy of the
 // group in list order that the run leaves, by sharing storage or by a hard
-// link. A file whose group keeps no copy is left. The verdicts' reasons are
-// ReclaimOutcome values.
+// link. A file whose group keeps no copy is left. A file joined stays where
+// it is (Joined), with what it released and what it is now; the verdicts'
+// reasons are ReclaimOutcome values.
 class ReclaimAction : public FileAction
 {
 public:
@@ -17,7 +18,6 @@ public:
     }
 
     FileVerdict apply(const ActionFile &file, const ActionContext &context) override;
-    std::optional<std::int64_t> measuredRelease() override { return reclaimer_.released(); }
 
     // The verdict an outcome comes to.
     static FileVerdict verdictOf(ReclaimOutcome outcome);

@@ -4,8 +4,8 @@
 // Sends many files of one name to the trash, one after another, through the
 // program's own deletion, and prints how long the trashing took.
 #include "actions/FileDeletion.h"
+#include "boundary/ScanBoundary.h"
 #include "platform/FileStatus.h"
-#include "platform/ScanBoundary.h"
 
 #include <chrono>
 #include <cstdio>

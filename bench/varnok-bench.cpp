@@ -3,8 +3,11 @@
 // Runs one full scan job from the console, on the program's own code path,
 // and prints what it found and what it cost. With --apply it then shares
 // storage or links the checked copies of every group to its kept copy,
-// through the actions layer the window drives.
+// deletes them to the trash or moves them into a folder, through the
+// actions layer the window drives.
 #include "actions/ActionRunner.h"
+#include "actions/DeleteAction.h"
+#include "actions/MoveAction.h"
 #include "actions/ReclaimAction.h"
 #include "engine/ChunkedArray.h"
 #include "engine/ScanTexts.h"
@@ -21,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/sysmacros.h>
 #include <thread>
 #include <vector>
@@ -94,15 +98,41 @@ double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::stea
     return std::chrono::duration<double>(b - a).count();
 }
 
+// User and system time of the whole process so far.
+double ProcessCpuSeconds()
+{
+    struct rusage usage {
+    };
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const struct timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct Applied {
     int changed = 0;
     int left = 0;
     std::int64_t released = 0;
+    bool releasedAtMost = false;
 };
 
-// Joins the checked rows of each group with its first unchecked one, through
-// the runner the window uses; a group with no unchecked row is left whole.
-Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vector<std::string> &protectedPaths)
+// What --apply names: "share", "link", "trash" or "move:FOLDER"; none for
+// anything else. `listed`: the folders the scan searched.
+std::unique_ptr<FileAction> ActionNamed(const std::string &what, const std::vector<std::string> &listed)
+{
+    if (what == "share" || what == "link")
+        return std::make_unique<ReclaimAction>(what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink);
+    if (what == "trash")
+        return std::make_unique<DeleteAction>(true);
+    if (what.starts_with("move:") && what.size() > 5)
+        return std::make_unique<MoveAction>(MoveDestination(what.substr(5), listed));
+    return nullptr;
+}
+
+// Applies the action to the checked rows of each group, through the runner
+// the window uses: the reclaim actions join each with the group's first
+// unchecked row, and leave a group with no unchecked row whole.
+Applied ApplyToGroups(const ConsoleHost &host, std::unique_ptr<FileAction> action,
+                      const std::vector<std::string> &protectedPaths)
 {
     std::vector<ActionFile> files;
     files.reserve(host.rows_.size());
@@ -117,16 +147,20 @@ Applied ApplyToGroups(const ConsoleHost &host, ReclaimKind kind, const std::vect
     if (!protectedPaths.empty())
         runner.setProtectedFolders(std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, protectedPaths}));
     Applied applied;
-    if (!runner.start(std::move(files), std::make_unique<ReclaimAction>(kind)))
+    if (!runner.start(std::move(files), std::move(action)))
         return applied;
+    // Taken as the window takes them: a batch interval after the first
+    // outcome of a batch arrived.
     ActionBatch batch;
     while (!batch.finished) {
-        runner.waitForOutcomes(ActionRunner::kBatchInterval);
+        if (runner.waitForOutcomes(ActionRunner::kBatchInterval))
+            std::this_thread::sleep_for(ActionRunner::kBatchInterval);
         batch = runner.take();
     }
     applied.changed = batch.tally.done;
     applied.left = chosen - batch.tally.done;
     applied.released = batch.tally.releasedBytes;
+    applied.releasedAtMost = batch.tally.releasedAtMost;
     return applied;
 }
 
@@ -139,7 +173,7 @@ struct Settings {
     double stopAfter = -1;
     unsigned readers = 0;
     std::optional<bool> rotational;
-    std::optional<ReclaimKind> apply;
+    std::optional<std::string> apply; // as ActionNamed takes it
     std::vector<std::string> protectedFolders;
     std::vector<std::string> folders;
 
@@ -214,12 +248,13 @@ constexpr Option kOptions[] = {
          s.addProtected(v);
          return true;
      }},
-    {"--apply", "share|link", "then share storage with, or hard-link to, each group's kept copy",
+    {"--apply", "share|link|trash|move:FOLDER",
+     "then share storage with, or hard-link to, each group's kept copy, delete the checked copies to the trash, or "
+     "move them into FOLDER",
      [](Settings &s, const char *v) {
-         const std::string what = v;
-         if (what != "share" && what != "link")
+         if (!ActionNamed(v, {}))
              return false;
-         s.apply = what == "share" ? ReclaimKind::ShareStorage : ReclaimKind::HardLink;
+         s.apply = v;
          return true;
      }},
 };
@@ -292,7 +327,7 @@ int main(int argc, char **argv)
         return status;
     const std::vector<std::string> &folders = settings.folders;
     const std::vector<std::string> &protectedFolders = settings.protectedFolders;
-    const std::optional<ReclaimKind> &apply = settings.apply;
+    const std::optional<std::string> &apply = settings.apply;
     const std::optional<bool> &rotational = settings.rotational;
     const double stopAfter = settings.stopAfter;
     const bool printGroups = settings.printGroups, printMarks = settings.printMarks,
@@ -371,10 +406,12 @@ int main(int argc, char **argv)
     const int status = host.failure_.empty() ? 0 : 1;
     if (apply && status == 0 && !abandoned && !host.stop_.load()) {
         const auto from = std::chrono::steady_clock::now();
-        const Applied applied = ApplyToGroups(host, *apply, protectedFolders);
-        std::fprintf(stderr, "apply_seconds=%.3f\n", secondsBetween(from, std::chrono::steady_clock::now()));
-        std::printf("changed=%d released=%lld left=%d\n", applied.changed, static_cast<long long>(applied.released),
-                    applied.left);
+        const double cpuFrom = ProcessCpuSeconds();
+        const Applied applied = ApplyToGroups(host, ActionNamed(*apply, folders), protectedFolders);
+        std::fprintf(stderr, "apply_seconds=%.3f apply_cpu_seconds=%.3f\n",
+                     secondsBetween(from, std::chrono::steady_clock::now()), ProcessCpuSeconds() - cpuFrom);
+        std::printf("changed=%d released=%lld left=%d%s\n", applied.changed, static_cast<long long>(applied.released),
+                    applied.left, applied.releasedAtMost ? " released_at_most=1" : "");
     }
     if (status)
         std::fprintf(stderr, "%s\n", host.failure_.c_str());

@@ -100,7 +100,8 @@ void CollectFiles(ScanContext &context, const std::string &folder, CandidateList
         listing->clear();
     context.stats.unreadableFolders += walked.unreadableFolders();
     context.stats.softwareFolders += walked.softwareFolders();
-    context.stats.inTransitFiles += walked.inTransitFiles();
+    for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+        context.stats.inTransitFiles[kind] += walked.inTransitFiles()[kind];
     if (walked.empty())
         return;
     // The candidates' names and statuses stay where the walk put them.

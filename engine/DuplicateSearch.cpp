@@ -12,6 +12,7 @@
 #include "engine/ReadBatches.h"
 #include "engine/ReadLanes.h"
 #include "engine/ScanContext.h"
+#include "engine/SharedCopies.h"
 #include "engine/SizeClassGroups.h"
 #include "platform/LocalTime.h"
 #include "platform/LocaleCompare.h"
@@ -206,8 +207,13 @@ void ReadAllSizes(ScanContext &ctx, const CandidateList &sorted, const std::vect
                 const SweptHeads *decided = swept[k] ? &*swept[k] : nullptr;
                 if (lane.shared.cancelled() && !(decided && decided->decided()))
                     continue;
-                out[k - batches[b].firstClass]
-                    = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader], decided);
+                auto &groups = out[k - batches[b].firstClass];
+                groups = groupSizeClass(sorted, classes[k], *groupers[reader], *locales[reader], decided);
+                if (groups) {
+                    const SharedCopies shared = CountSharedCopies(*groups, *ctx.profiles);
+                    ctx.stats.sharedCopies += shared.copies;
+                    ctx.stats.sharedBytes += shared.bytes;
+                }
             }
             return out;
         },

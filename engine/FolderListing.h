@@ -4,7 +4,9 @@
 #include "engine/ChunkedArray.h"
 #include "platform/FileStatus.h"
 #include "platform/FolderHandle.h"
+#include "platform/TransitNames.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -74,11 +76,13 @@ public:
     // Folders below the root passed by as installed software, and files left
     // under the program's own in-transit name, for the summary to tell.
     std::uint64_t softwareFolders() const { return software_; }
-    std::uint64_t inTransitFiles() const { return inTransit_; }
-    void countPassedBy(std::uint64_t softwareFolders, std::uint64_t inTransitFiles)
+    const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles() const { return inTransit_; }
+    void countPassedBy(std::uint64_t softwareFolders,
+                       const std::array<std::uint64_t, kTransitKindCount> &inTransitFiles)
     {
         software_ += softwareFolders;
-        inTransit_ += inTransitFiles;
+        for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+            inTransit_[kind] += inTransitFiles[kind];
     }
     // Descriptors of listed folders the walk left open for the readers, by
     // directory; closed with the listing unless taken.
@@ -115,6 +119,6 @@ private:
     std::vector<KeptFolder> kept_;
     std::uint64_t unreadable_ = 0;
     std::uint64_t software_ = 0;
-    std::uint64_t inTransit_ = 0;
+    std::array<std::uint64_t, kTransitKindCount> inTransit_{}; // by kind (TransitNames.h)
     bool walked_ = false;
 };

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/FolderSize.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/FolderListing.h"
 #include "engine/TreeWalker.h"
-#include "platform/ScanBoundary.h"
 #include "platform/VolumeSpace.h"
 
 #include <memory>

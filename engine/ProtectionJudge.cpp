@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/ProtectionJudge.h"
-#include "platform/ProtectedFolders.h"
+#include "boundary/ProtectedFolders.h"
 
 ProtectionJudge::ProtectionJudge() = default;
 

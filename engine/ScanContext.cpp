@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/ScanContext.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/ScanTexts.h"
 #include "platform/LocalTime.h"
-#include "platform/ScanBoundary.h"
 
 ScanContext::ScanContext(ScanHost &h, const std::atomic<bool> &a) : host(h), abort(a)
 {
@@ -20,7 +20,10 @@ ScanSummary ScanStats::summary(int groupCount) const
     s.systemFolders = systemFolders;
     s.trashFolders = trashFolders;
     s.softwareFolders = capped(softwareFolders);
-    s.inTransitFiles = capped(inTransitFiles);
+    for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+        s.inTransitFiles[kind] = capped(inTransitFiles[kind]);
+    s.sharedCopies = sharedCopies;
+    s.sharedBytes = sharedBytes;
     std::lock_guard lock(missingMutex_);
     s.missingFolders = missingFolders_;
     return s;
@@ -35,7 +38,7 @@ void ScanStats::addMissingFolder(const std::string &folder)
 ScanBoundary &ScanContext::ensureBoundary()
 {
     if (!boundary)
-        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : ScanBoundary::standardTrees());
+        boundary = std::make_unique<ScanBoundary>(systemTrees ? *systemTrees : StandardTrees());
     return *boundary;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/StorageProfiles.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <cstdint>
@@ -30,7 +31,10 @@ struct ScanStats {
     std::atomic<int> systemFolders{0};             // listed folders passed by as the system's
     std::atomic<int> trashFolders{0};              // ... as the trash
     std::atomic<std::uint64_t> softwareFolders{0}; // listed or met, passed by as installed software
-    std::atomic<std::uint64_t> inTransitFiles{0};  // left by a deletion that did not finish
+    std::array<std::atomic<std::uint64_t>, kTransitKindCount>
+        inTransitFiles{};                     // left by a step that did not finish, by kind
+    std::atomic<int> sharedCopies{0};         // copies found sharing all their storage with another of their group
+    std::atomic<std::int64_t> sharedBytes{0}; // ... and their bytes
     std::size_t candidates = 0;
     int groups = 0;
     int rows = 0;

@@ -4,7 +4,9 @@
 #include "engine/KeepRule.h"
 #include "engine/ProtectedFolderList.h"
 #include "engine/ResultRow.h"
+#include "platform/TransitNames.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,9 +25,14 @@ struct ScanSummary {
     // Folders of installed software (a virtual environment, node_modules, a
     // toolchain, a cache), listed or met, that were not searched.
     int softwareFolders = 0;
-    // Files under the program's own in-transit name, left by a deletion that
-    // did not finish; never offered.
-    int inTransitFiles = 0;
+    // Files under a hidden name of the program's own, left by a step that
+    // did not finish, by kind (see TransitNames.h); never offered.
+    std::array<int, kTransitKindCount> inTransitFiles{};
+    // Listed copies whose storage is all shared with another copy of their
+    // group (one copy of each such set is not counted), and their bytes: they
+    // take no extra space. Asked only on file systems that can share storage.
+    int sharedCopies = 0;
+    std::int64_t sharedBytes = 0;
     // An error, neither Stop nor closing, ended the scan before its end. The
     // groups counted are whole; others may never have been compared.
     bool endedEarly = false;

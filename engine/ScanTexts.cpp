@@ -1,10 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/ScanTexts.h"
+#include "engine/CountText.h"
 #include "engine/ScanHost.h"
+#include "platform/FormatByteSize.h"
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -65,31 +68,38 @@ bool ExtensionPasses(std::string_view name, std::string_view upperFilter)
 
 std::string SystemFoldersText(int count)
 {
-    if (count == 1)
-        return "1 listed folder is a system folder and was not searched.";
-    return std::to_string(count) + " listed folders are system folders and were not searched.";
+    return CountOf(count, "listed folder", "listed folders") + std::string(ByCount(count, " is a", " are"))
+        + std::string(ByCount(count, " system folder", " system folders")) + " and "
+        + std::string(ByCount(count, "was", "were")) + " not searched.";
 }
 
 std::string TrashFoldersText(int count)
 {
-    if (count == 1)
-        return "1 listed folder is in the Trash and was not searched.";
-    return std::to_string(count) + " listed folders are in the Trash and were not searched.";
+    return CountOf(count, "listed folder", "listed folders") + std::string(ByCount(count, " is", " are"))
+        + " in the Trash and " + std::string(ByCount(count, "was", "were")) + " not searched.";
 }
 
 std::string SoftwareFoldersText(int count)
 {
-    if (count == 1)
-        return "1 folder of installed software was not searched.";
-    return std::to_string(count) + " folders of installed software were not searched.";
+    return CountOf(count, "folder", "folders") + " of installed software " + std::string(ByCount(count, "was", "were"))
+        + " not searched.";
 }
 
-std::string InTransitText(int count)
+std::string InTransitText(std::size_t kind, int count)
 {
-    if (count == 1)
-        return "1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered.";
-    return std::to_string(count)
-        + " files named .varnok-deleting-... were left by deletions that did not finish; they were not offered.";
+    const TransitKind &what = kTransitKinds[kind];
+    return CountOf(count, "file", "files") + " named " + std::string(what.prefix) + "... "
+        + std::string(ByCount(count, "was", "were")) + " left by "
+        + ByCount(count, what.leftByOne, what.leftByMany).data() + "; "
+        + std::string(ByCount(count, "it was", "they were")) + " not offered.";
+}
+
+std::string SharedStorageText(int copies, std::int64_t bytes)
+{
+    return CountOf(copies, "listed copy", "listed copies") + " already "
+        + std::string(ByCount(copies, "shares all its", "share all their")) + " storage with another copy of "
+        + std::string(ByCount(copies, "its", "their")) + " group: " + FormatByteSize(bytes) + " that "
+        + std::string(ByCount(copies, "takes", "take")) + " no extra space.";
 }
 
 std::string SummaryNotes(const ScanSummary &summary)
@@ -104,7 +114,11 @@ std::string SummaryNotes(const ScanSummary &summary)
     add(summary.systemFolders, SystemFoldersText);
     add(summary.trashFolders, TrashFoldersText);
     add(summary.softwareFolders, SoftwareFoldersText);
-    add(summary.inTransitFiles, InTransitText);
+    for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+        if (summary.inTransitFiles[kind] > 0)
+            notes += "\n" + InTransitText(kind, summary.inTransitFiles[kind]);
+    if (summary.sharedCopies > 0)
+        notes += "\n" + SharedStorageText(summary.sharedCopies, summary.sharedBytes);
     add(summary.unreadable, UnreadText);
     return notes;
 }
@@ -116,9 +130,7 @@ std::string MissingFolderText(const std::string &folder)
 
 std::string UnreadText(int count)
 {
-    if (count == 1)
-        return "1 folder or file could not be read.";
-    return std::to_string(count) + " folders or files could not be read.";
+    return CountOf(count, "folder or file", "folders or files") + " could not be read.";
 }
 
 std::string EndedEarlyText(const std::string &reason)

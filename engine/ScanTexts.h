@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -28,8 +29,12 @@ std::string SystemFoldersText(int count);
 std::string TrashFoldersText(int count);
 // ... when folders of installed software were passed by.
 std::string SoftwareFoldersText(int count);
-// ... when files left by a deletion that did not finish were found.
-std::string InTransitText(int count);
+// ... when files under a hidden name of the program's own were found, of
+// this kind (see TransitNames.h), left by a step that did not finish.
+std::string InTransitText(std::size_t kind, int count);
+// ... when listed copies already share all their storage with another copy
+// of their group, `bytes` in all: they take no extra space.
+std::string SharedStorageText(int copies, std::int64_t bytes);
 
 // ... naming a listed folder where no folder was.
 std::string MissingFolderText(const std::string &folder);

@@ -141,12 +141,28 @@ const StorageProfile &StorageProfiles::decide(std::uint64_t device, const std::f
 
 const StorageProfile &StorageProfiles::ofOpen(int fd, std::uint64_t device)
 {
-    return decide(device, [&] { return KindFrom(IsRemoteStorage(fd), RotationOf(device), choice_); });
+    return decide(device, [&] { return kindOf(KindOfFileSystem(fd), device); });
 }
 
 const StorageProfile &StorageProfiles::ofPath(const std::string &path, std::uint64_t device)
 {
-    return decide(device, [&] { return KindFrom(IsRemoteStorage(path), RotationOf(device), choice_); });
+    return decide(device, [&] { return kindOf(KindOfFileSystem(path), device); });
+}
+
+StorageKind StorageProfiles::kindOf(const FileSystemKind &fileSystem, std::uint64_t device)
+{
+    {
+        std::lock_guard lock(mutex_);
+        sharing_.emplace(device, fileSystem.traits.sharesStorage);
+    }
+    return KindFrom(fileSystem.remote, RotationOf(device), choice_);
+}
+
+bool StorageProfiles::sharesStorage(std::uint64_t device) const
+{
+    std::lock_guard lock(mutex_);
+    const auto found = sharing_.find(device);
+    return found != sharing_.end() && found->second;
 }
 
 std::vector<std::pair<std::uint64_t, StorageProfile>> StorageProfiles::decided() const

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "engine/StorageProfile.h"
+#include "platform/RemoteStorage.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,9 @@ public:
     const StorageProfile &ofPath(const std::string &path, std::uint64_t device);
     // Every device decided so far, by number, with its profile.
     std::vector<std::pair<std::uint64_t, StorageProfile>> decided() const;
+    // Whether the file system of a device decided so far lets files share
+    // storage (asked in the same call that told whether it is a share).
+    bool sharesStorage(std::uint64_t device) const;
 
     // The profile a kind gets here.
     StorageProfile profileFor(StorageKind kind) const;
@@ -51,9 +55,11 @@ public:
 
 private:
     const StorageProfile &decide(std::uint64_t device, const std::function<StorageKind()> &ask);
+    StorageKind kindOf(const FileSystemKind &fileSystem, std::uint64_t device);
 
     StorageChoice choice_;
     unsigned cores_;
     mutable std::mutex mutex_;
     std::map<std::uint64_t, StorageProfile> byDevice_;
+    std::map<std::uint64_t, bool> sharing_; // devices whose files may share storage
 };

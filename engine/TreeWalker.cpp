@@ -5,8 +5,10 @@
 #include "engine/FolderListing.h"
 #include "engine/StorageProfiles.h"
 #include "platform/DirectoryReader.h"
+#include "platform/TransitNames.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -141,7 +143,13 @@ public:
 
     bool cancelled() const { return failed_.load() || (cancel_ && cancel_()); }
     // What the boundary passed by below the top, for the summary.
-    void countPassedBy() { listing_.countPassedBy(softwareFolders_.load(), inTransitFiles_.load()); }
+    void countPassedBy()
+    {
+        std::array<std::uint64_t, kTransitKindCount> inTransit{};
+        for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
+            inTransit[kind] = inTransitFiles_[kind].load();
+        listing_.countPassedBy(softwareFolders_.load(), inTransit);
+    }
     // Whether the boundary kept the listing out of some folder below the top.
     bool passedBy() const { return passedBy_.load(); }
 
@@ -154,7 +162,7 @@ private:
             return status.kind == FileKind::Missing ? FileKind::Other : status.kind;
         const PassedBy passed = ScanBoundary::fileStanding(standing, folder, name, status);
         if (passed == PassedBy::InTransit)
-            ++inTransitFiles_;
+            ++inTransitFiles_[std::size_t(TransitKindOf(name))];
         return passed == PassedBy::Nothing ? FileKind::Regular : FileKind::Other;
     }
 
@@ -422,7 +430,7 @@ private:
     KeptFolders &kept_;
     std::atomic<bool> passedBy_{false};
     std::atomic<std::uint64_t> softwareFolders_{0};
-    std::atomic<std::uint64_t> inTransitFiles_{0};
+    std::array<std::atomic<std::uint64_t>, kTransitKindCount> inTransitFiles_{}; // by kind
     std::atomic<std::int64_t> total_{0};
     std::mutex mutex_;
     std::condition_variable workers_; // threads waiting for work

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "boundary/ScanBoundary.h"
 #include "platform/DepthControl.h"
-#include "platform/ScanBoundary.h"
 
 #include <cstdint>
 #include <functional>

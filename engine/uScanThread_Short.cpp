@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/uScanThread_Short.h"
+#include "boundary/ScanBoundary.h"
 #include "engine/CollectFiles.h"
 #include "engine/DuplicateSearch.h"
 #include "engine/FolderDescriptors.h"
@@ -10,7 +11,6 @@
 #include "engine/ScanTexts.h"
 #include "engine/SortCandidates.h"
 #include "platform/DirectoryReader.h"
-#include "platform/ScanBoundary.h"
 
 #include <exception>
 

@@ -42,6 +42,13 @@ bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name,
         [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }, onShortage));
 }
 
+bool DirectoryReader::openFolder(int folderFd)
+{
+    close();
+    return adopt(
+        OpenWaitingForDescriptors([&] { return ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+}
+
 bool DirectoryReader::unreadable() const
 {
     // Gone, or turned into something else since it was listed: nothing was missed.

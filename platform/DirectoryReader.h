@@ -33,6 +33,8 @@ public:
     // A subfolder met in a listing: never through a link. `onShortage` is
     // called while descriptors run short, before each wait for one.
     bool openChild(const DirectoryReader &parent, const char *name, const std::function<void()> &onShortage = {});
+    // A folder already open, as a path only or otherwise.
+    bool openFolder(int folderFd);
     void close();
     // Gives the descriptor up, open, to the caller; the reader is closed.
     int release();

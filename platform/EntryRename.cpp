@@ -19,3 +19,8 @@ int RenameNoReplace(const FolderHandle &from, const std::string &name, const Fol
         return EEXIST;
     return ::renameat(from.fd(), name.c_str(), to.fd(), newName.c_str()) == 0 ? 0 : errno;
 }
+
+int ExchangeEntries(const FolderHandle &folder, const std::string &name, const std::string &otherName)
+{
+    return ::renameat2(folder.fd(), name.c_str(), folder.fd(), otherName.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+}

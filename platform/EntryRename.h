@@ -11,3 +11,7 @@
 // Returns 0 or the errno value (EEXIST when the new name is taken).
 int RenameNoReplace(const FolderHandle &from, const std::string &name, const FolderHandle &to,
                     const std::string &newName);
+// Swaps the entries `name` and `otherName` of one folder in one step, so
+// that each name leads to what the other led to. Returns 0 or the errno
+// value (EINVAL or ENOSYS where the file system or kernel cannot).
+int ExchangeEntries(const FolderHandle &folder, const std::string &name, const std::string &otherName);

@@ -1,13 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/FileRemoval.h"
+#include "platform/DirectoryReader.h"
 #include "platform/EntryRename.h"
 #include "platform/SeenEntry.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace
@@ -28,9 +29,8 @@ std::string AbsolutePath(const std::string &path)
 // A name of this process's own beside the file, short whatever the file's.
 int MoveToHiddenName(const SeenEntry &entry, std::string &hidden)
 {
-    static std::atomic<std::uint64_t> counter{0};
     for (int tries = 0; tries < kMaxHiddenNameTries; ++tries) {
-        hidden = std::string(kInTransitPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        hidden = NextTransitName(kDeletingKind);
         const int error = RenameNoReplace(entry.folder, entry.name, entry.folder, hidden);
         if (error != EEXIST)
             return error;
@@ -39,21 +39,6 @@ int MoveToHiddenName(const SeenEntry &entry, std::string &hidden)
 }
 
 } // namespace
-
-bool IsInTransitName(std::string_view name)
-{
-    if (name.starts_with(kInTransitPrefix))
-        name.remove_prefix(kInTransitPrefix.size());
-    else if (name.starts_with(kLinkingPrefix))
-        name.remove_prefix(kLinkingPrefix.size());
-    else
-        return false;
-    const std::size_t dash = name.find('-');
-    const auto digits = [](std::string_view part) {
-        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    return dash != std::string_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
-}
 
 bool IsFileAsSeen(const std::string &path, const FileIdentity &seen)
 {

@@ -3,23 +3,22 @@
 #pragma once
 #include "platform/FileIdentity.h"
 #include "platform/FreedesktopTrash.h"
+#include "platform/TransitNames.h"
 
 #include <string>
 #include <string_view>
 
 struct SeenEntry;
 
-// The name a file takes in its own folder while it is deleted for good: this
-// prefix, the process id, "-" and a counter. A deletion killed midway may
-// leave one behind, which no scan offers.
-inline constexpr std::string_view kInTransitPrefix = ".varnok-deleting-";
+// The name a file takes in its own folder while it is deleted for good (see
+// TransitNames.h).
+inline constexpr std::string_view kInTransitPrefix = kTransitKinds[kDeletingKind].prefix;
 // The name a link to a group's kept copy takes in the folder of the file it
-// is about to replace (see HardLinkReplace.h), made the same way. One left by
-// a run killed midway is another name of the kept copy, never a file of the
-// user's; no scan offers it.
-inline constexpr std::string_view kLinkingPrefix = ".varnok-linking-";
-// Whether `name` is one of the two: prefix, digits, "-", digits.
-bool IsInTransitName(std::string_view name);
+// is about to replace (see HardLinkReplace.h).
+inline constexpr std::string_view kLinkingPrefix = kTransitKinds[kLinkingKind].prefix;
+// The name a copy takes in the folder it is moved to on another file system
+// until it is whole, checked and settled (see HiddenCopy.h).
+inline constexpr std::string_view kMovingPrefix = kTransitKinds[kMovingKind].prefix;
 
 // Whether `path`, not followed through a link, still names the regular file
 // the scan saw: same device, inode, size, modification and status-change time.

@@ -29,6 +29,7 @@ PathStatus FromStat(const struct stat &st)
     s.ownerGroup = st.st_gid;
     s.permissions = st.st_mode & 07777;
     s.links = st.st_nlink;
+    s.allocatedBytes = std::int64_t(st.st_blocks) * 512;
     return s;
 }
 
@@ -53,6 +54,7 @@ PathStatus FromStatx(const struct statx &st)
     s.ownerGroup = st.stx_gid;
     s.permissions = st.stx_mode & 07777;
     s.links = st.stx_nlink;
+    s.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
     s.kernelProtected = (st.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
     if (st.stx_mask & STATX_MNT_ID)
         s.mountId = st.stx_mnt_id;

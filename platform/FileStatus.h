@@ -11,12 +11,13 @@ enum class FileKind { Missing, Regular, Directory, Other };
 struct PathStatus {
     FileKind kind = FileKind::Missing;
     FileIdentity identity;
-    std::uint32_t owner = 0;       // user id
-    std::uint32_t ownerGroup = 0;  // group id
-    std::uint32_t permissions = 0; // the mode's permission bits (07777)
-    std::uint64_t links = 0;       // names the file has
-    bool kernelProtected = false;  // immutable or append-only: the kernel bars its removal
-    std::uint64_t mountId = 0;     // the mount it was reached through; 0 when the kernel does not tell
+    std::uint32_t owner = 0;         // user id
+    std::uint32_t ownerGroup = 0;    // group id
+    std::uint32_t permissions = 0;   // the mode's permission bits (07777)
+    std::uint64_t links = 0;         // names the file has
+    std::int64_t allocatedBytes = 0; // the storage it holds (blocks of 512 bytes), shared or not
+    bool kernelProtected = false;    // immutable or append-only: the kernel bars its removal
+    std::uint64_t mountId = 0;       // the mount it was reached through; 0 when the kernel does not tell
 };
 
 // Status of a path without following a final symbolic link.

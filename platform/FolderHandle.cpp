@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace
@@ -41,6 +43,10 @@ int FolderHandle::open(const std::string &path)
     close();
     if (path.empty())
         return ENOENT;
+    if (path.size() < PATH_MAX) { // one call does it; longer paths go in pieces
+        fd_ = ::open(path.c_str(), kFolderFlags);
+        return fd_ >= 0 ? 0 : errno;
+    }
     int fd = ::open(path[0] == '/' ? "/" : ".", kFolderFlags);
     std::string::size_type from = path.find_first_not_of('/');
     while (fd >= 0 && from != std::string::npos && from < path.size()) {
@@ -58,16 +64,47 @@ int FolderHandle::open(const std::string &path)
     return 0;
 }
 
-int FolderHandle::openChild(const FolderHandle &parent, const std::string &name, bool create)
+int FolderHandle::openChild(const FolderHandle &parent, const std::string &name, bool create, unsigned mode)
 {
     close();
-    if (create && ::mkdirat(parent.fd(), name.c_str(), 0700) != 0 && errno != EEXIST)
+    if (create && ::mkdirat(parent.fd(), name.c_str(), mode) != 0 && errno != EEXIST)
         return errno;
     const int fd = ::openat(parent.fd(), name.c_str(), kFolderFlags | O_NOFOLLOW);
     if (fd < 0)
         return errno == ELOOP ? ENOTDIR : errno;
     fd_ = fd;
     return 0;
+}
+
+int FolderHandle::openBeneath(const FolderHandle &parent, const std::string &relative)
+{
+    close();
+    open_how how{};
+    how.flags = kFolderFlags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const long fd = ::syscall(SYS_openat2, parent.fd(), relative.c_str(), &how, sizeof how);
+    if (fd < 0)
+        return errno;
+    fd_ = int(fd);
+    return 0;
+}
+
+int FolderHandle::openChildLike(const FolderHandle &parent, const std::string &name, const std::string &likePath)
+{
+    int error = openChild(parent, name, false);
+    if (error != ENOENT)
+        return error;
+    struct stat like {
+    };
+    if (::stat(likePath.c_str(), &like) != 0 || !S_ISDIR(like.st_mode))
+        like.st_mode = 0700;
+    const bool made = ::mkdirat(parent.fd(), name.c_str(), (like.st_mode & 07777) | 0700) == 0;
+    if (!made && errno != EEXIST)
+        return errno;
+    error = openChild(parent, name, false);
+    if (error == 0 && made && ::geteuid() == 0)
+        ::fchownat(fd_, "", like.st_uid, like.st_gid, AT_EMPTY_PATH);
+    return error;
 }
 
 int FolderHandle::openIn(int folder, const char *name, bool followLink)

@@ -3,7 +3,7 @@
 #include "platform/FreedesktopTrash.h"
 #include "platform/EntryRename.h"
 #include "platform/MountTable.h"
-#include "platform/UserHomes.h"
+#include "platform/PasswordDatabase.h"
 
 #include <cerrno>
 #include <climits>

@@ -35,3 +35,19 @@ bool IsRemoteStorage(const std::string &path)
     struct statfs fs;
     return ::statfs(path.c_str(), &fs) == 0 && isRemoteType(fs);
 }
+
+FileSystemKind KindOfFileSystem(int fd)
+{
+    struct statfs fs;
+    if (fd < 0 || ::fstatfs(fd, &fs) != 0)
+        return {};
+    return {isRemoteType(fs), TraitsOfFileSystemType(fs.f_type)};
+}
+
+FileSystemKind KindOfFileSystem(const std::string &path)
+{
+    struct statfs fs;
+    if (::statfs(path.c_str(), &fs) != 0)
+        return {};
+    return {isRemoteType(fs), TraitsOfFileSystemType(fs.f_type)};
+}

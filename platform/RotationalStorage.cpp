@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "platform/RotationalStorage.h"
+#include "platform/RealPath.h"
 
-#include <climits>
-#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -15,14 +14,6 @@ namespace
 
 // Stacks of devices are shallow; this only bounds a loop in a broken tree.
 constexpr int kMostLevels = 16;
-
-std::string RealPath(const std::string &path)
-{
-    char *real = ::realpath(path.c_str(), nullptr);
-    std::string out = real ? real : "";
-    std::free(real);
-    return out;
-}
 
 bool Exists(const std::string &path)
 {

@@ -17,10 +17,7 @@ bool MeansAbsent(int error)
 int OpenEntry(const std::string &path, SeenEntry &entry)
 {
     // Run out of descriptors, the file is neither gone nor refused: wait.
-    const int error = RetryWhileOutOfDescriptors([&] { return entry.folder.openParentOf(path, entry.name); });
-    if (error == 0)
-        entry.remote = IsRemoteStorage(entry.folder.fd());
-    return error;
+    return RetryWhileOutOfDescriptors([&] { return entry.folder.openParentOf(path, entry.name); });
 }
 
 } // namespace
@@ -31,11 +28,29 @@ int StatEntry(const SeenEntry &entry, PathStatus &status)
     return status.kind == FileKind::Missing ? errno : 0;
 }
 
-Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, SeenEntry &entry, PathStatus &status)
+bool RemoteDevices::remote(std::uint64_t device, int folderFd)
+{
+    const auto found = known_.find(device);
+    if (found != known_.end())
+        return found->second;
+    return known_.emplace(device, IsRemoteStorage(folderFd)).first->second;
+}
+
+Standing OpenSeenEntry(const std::string &path, const FileIdentity &seen, SeenEntry &entry, PathStatus &status,
+                       RemoteDevices *devices)
 {
     int error = OpenEntry(path, entry);
-    if (error == 0)
+    if (error == 0 && devices) {
+        // Asked where it is first; a share is asked again of its server.
         error = StatEntry(entry, status);
+        if (error == 0 && devices->remote(status.identity.device, entry.folder.fd())) {
+            entry.remote = true;
+            error = StatEntry(entry, status);
+        }
+    } else if (error == 0) {
+        entry.remote = IsRemoteStorage(entry.folder.fd());
+        error = StatEntry(entry, status);
+    }
     if (error != 0)
         return MeansAbsent(error) ? Standing::Gone : Standing::Unreachable;
     return status.kind == FileKind::Regular && status.identity == seen ? Standing::Seen : Standing::Changed;

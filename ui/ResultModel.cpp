@@ -67,8 +67,9 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
 QString ResultModel::toolTipOf(const Entry &entry) const
 {
     if (entry.inProtectedFolder)
-        return LocaleCompare::toDisplay(pathOf(entry)) + QLatin1Char('\n') + QString::fromLatin1(kProtectedCopyTip);
-    return LocaleCompare::toDisplay(pathOf(entry));
+        return LocaleCompare::toDisplay(pathOf(entry)) + QLatin1Char('\n') + QString::fromLatin1(kProtectedCopyTip)
+            + joinedTip(entry);
+    return LocaleCompare::toDisplay(pathOf(entry)) + joinedTip(entry);
 }
 
 QVariant ResultModel::displayText(const Entry &entry, int column) const
@@ -224,6 +225,7 @@ void ResultModel::clear()
     beginResetModel();
     std::deque<Entry>().swap(entries_);
     paths_ = ChunkedNames();
+    joined_.clear();
     endResetModel();
     setCheckedTotal({});
 }
@@ -281,6 +283,31 @@ void ResultModel::setProtection(int i, bool inProtectedFolder, std::uint32_t ser
     row.inProtectedFolder = inProtectedFolder;
     const QModelIndex cell = index(i, PathColumn);
     emit dataChanged(cell, cell, {Qt::ToolTipRole});
+}
+
+void ResultModel::setJoined(int i, JoinedAs how, std::string_view withPath)
+{
+    joined_[entries_[std::size_t(i)].id] = {how, std::string(withPath)};
+    const QModelIndex cell = index(i, PathColumn);
+    emit dataChanged(cell, cell, {Qt::ToolTipRole});
+}
+
+void ResultModel::setIdentity(int i, const FileIdentity &identity)
+{
+    entries_[std::size_t(i)].identity = identity;
+    emit dataChanged(index(i, SizeColumn), index(i, TimeColumn), {Qt::DisplayRole});
+}
+
+// Its own line below the path; none for a row no action joined.
+QString ResultModel::joinedTip(const Entry &entry) const
+{
+    const auto found = joined_.find(entry.id);
+    if (found == joined_.end())
+        return {};
+    const QString with = LocaleCompare::toDisplay(found->second.withPath);
+    return QLatin1Char('\n')
+        + (found->second.how == JoinedAs::HardLink ? QStringLiteral("A hard link to %1").arg(with)
+                                                   : QStringLiteral("Shares storage with %1").arg(with));
 }
 
 int ResultModel::groupCount() const

@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <deque>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 // The result list: one row per file of a duplicate group, in the order the
 // scan added them. It never sorts itself and no cell is editable in place;
@@ -62,6 +64,16 @@ public:
     // Sets whether the row's file lies in a protected folder, as judged
     // against change `serial`. Its mark is the keep rule's to set.
     void setProtection(int i, bool inProtectedFolder, std::uint32_t serial);
+
+    // What an action made of a row's file that stays in the list: another
+    // name of a copy of its group, or sharing that copy's storage. The row's
+    // tooltip tells it, with that copy's path.
+    enum class JoinedAs { HardLink, SharedStorage };
+    void setJoined(int i, JoinedAs how, std::string_view withPath);
+    // The file as it is now, taken as what the scan saw: an action of the
+    // program's own changed it (a new link changes its status-change time).
+    void setIdentity(int i, const FileIdentity &identity);
+    const FileIdentity &identity(int i) const { return entries_[std::size_t(i)].identity; }
 
     // Marks the rows from firstRow on by the rule, from the rows' order,
     // group numbers (a group is a run of one group number) and protection
@@ -113,4 +125,10 @@ private:
     std::uint64_t nextId_ = 1;
     CheckedTotal checked_;
     mutable FileTypeIcons icons_;
+    struct Joined {
+        JoinedAs how;
+        std::string withPath;
+    };
+    std::unordered_map<std::uint64_t, Joined> joined_; // by row id: the few rows an action joined
+    QString joinedTip(const Entry &entry) const;
 };

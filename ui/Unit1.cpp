@@ -340,6 +340,7 @@ void TForm1::buildMenus()
     PopupMenu1->addSeparator();
     ShareStorage1 = entry(PopupMenu1, "ShareStorage1", "Share Storage of Checked Files with Kept Copy");
     HardLinks1 = entry(PopupMenu1, "HardLinks1", "Replace Checked Files with Hard Links to Kept Copy");
+    MoveChecked1 = entry(PopupMenu1, "MoveChecked1", "Move Checked Files to Folder...");
     PopupMenu1->addSeparator();
     Open1 = entry(PopupMenu1, "Open1", "Open");
     OpenContainingFolder1 = entry(PopupMenu1, "OpenContainingFolder1", "Open Containing Folder");
@@ -435,6 +436,7 @@ void TForm1::PNGButton10Click()
         dialogs_.messageBox(this, unusable, QStringLiteral("Note:"));
         return;
     }
+    scannedFolders_ = folders; // where a move finds the folder each file was found under
     ProgressBar1->setRange(0, kScanProgressMaximum);
     ProgressBar1->setValue(0);
     host_->resetProgress(kScanProgressMaximum);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class FolderListView;
@@ -105,6 +106,7 @@ public slots:
     void DeleteCheckedForever1Click();
     void ShareStorage1Click();
     void HardLinks1Click();
+    void MoveChecked1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -147,12 +149,12 @@ private:
     void showPopupRow(const QPoint &at);
     KeepRule keepRuleChosen() const;
 
-    enum class DeleteReport { Summary, FailuresOnly, Reclaimed };
+    enum class DeleteReport { Summary, FailuresOnly, Reclaimed, Moved };
     void connectDeleteCommands();
     bool deletionBarred() const;
     std::vector<int> checkedRows() const;
     std::vector<int> selectedRows() const;
-    void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which);
+    void spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which, const char *verb = "Delete");
     void startDeletion(const std::vector<int> &rows, bool recycle, DeleteReport report);
     void beginRun(std::size_t files, DeleteReport report);
     void showDeleteProgress(int done, int total);
@@ -161,6 +163,9 @@ private:
     void connectReclaimCommands();
     void reclaimChecked(ReclaimKind kind);
     void showReclaimSummary(const ActionTally &tally);
+    void connectMoveCommands();
+    bool targetBesideCheckedFiles(const std::vector<int> &rows, const std::string &target);
+    void showMoveSummary(const ActionTally &tally);
 
     UserDialogs &dialogs_;
     ResultModel *model_;
@@ -180,6 +185,8 @@ private:
     WindowActionRunner *deleter_ = nullptr;
     DeleteReport deleteReport_ = DeleteReport::Summary;
     ReclaimKind reclaimKind_{};
+    std::string moveTarget_;                  // of the move in hand
+    std::vector<std::string> scannedFolders_; // the folders the last scan was given, in list order
 
     // Top band.
     TImage *Image1 = nullptr;
@@ -204,7 +211,7 @@ private:
     QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
     QAction *DeletetoRecycle1 = nullptr, *DeleteForever1 = nullptr, *DeleteCheckedtoRecycle1 = nullptr,
             *DeleteCheckedForever1 = nullptr;
-    QAction *ShareStorage1 = nullptr, *HardLinks1 = nullptr;
+    QAction *ShareStorage1 = nullptr, *HardLinks1 = nullptr, *MoveChecked1 = nullptr;
     QAction *Open1 = nullptr, *OpenContainingFolder1 = nullptr;
     QAction *ProtectFolder1 = nullptr;
 };

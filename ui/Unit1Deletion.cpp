@@ -7,6 +7,7 @@
 // files, so that the code able to destroy data can be read and reviewed on its
 // own, apart from building the window and running scans (Unit1.cpp).
 #include "actions/KeptCopyGuard.h"
+#include "engine/CountText.h"
 #include "engine/ScanTexts.h"
 #include "platform/FormatByteSize.h"
 #include "platform/LocaleCompare.h"
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 
 namespace
 {
@@ -34,27 +36,25 @@ constexpr char kCheckedQuestion[] = "The Checked Files will be deleted directly 
 constexpr char kSelectedQuestion[]
     = "The Selected Files will be deleted directly and will not be recoveryed. Continue?";
 constexpr char kSummaryFormat[] = "%d duplicate files deleted. %s space released!";
-constexpr char kLeftOne[] = "1 file could not be deleted; its row remains in the list.";
-constexpr char kLeftFormat[] = "%d files could not be deleted; their rows remain in the list.";
 constexpr char kEndedEarlyFormat[] = "Deleting ended early after an error (%s).";
-constexpr char kProtectedOne[] = "1 file is in a protected folder and was not deleted.";
-constexpr char kProtectedFormat[] = "%d files are in protected folders and were not deleted.";
 
 constexpr char kChecked[] = "checked";
 constexpr char kSelected[] = "selected";
-constexpr char kWholeGroupFormat[] = "The %s files include every copy of 1 group. Delete every copy of it too?";
-constexpr char kWholeGroupsFormat[] = "The %s files include every copy of %d groups. Delete every copy of them too?";
 
 constexpr char kTrashUnusable[] = "The Trash could not be used (%1); it was looked for at %2.";
 
 QString LeftText(int left)
 {
-    return left == 1 ? QString::fromLatin1(kLeftOne) : QString::asprintf(kLeftFormat, left);
+    return QString::fromStdString(CountOf(left, "file", "files") + " could not be deleted; "
+                                  + std::string(ByCount(left, "its row remains", "their rows remain"))
+                                  + " in the list.");
 }
 
 QString ProtectedText(int kept)
 {
-    return kept == 1 ? QString::fromLatin1(kProtectedOne) : QString::asprintf(kProtectedFormat, kept);
+    return QString::fromStdString(CountOf(kept, "file", "files")
+                                  + std::string(ByCount(kept, " is in a protected folder", " are in protected folders"))
+                                  + " and " + std::string(ByCount(kept, "was", "were")) + " not deleted.");
 }
 
 // What a run did not do, a line each; empty when it did all it was asked.
@@ -80,10 +80,11 @@ QString StakedQuestion(const char *which, const CheckedTotal &stake, const char 
     return StakeText(which, stake) + QLatin1Char('\n') + QString::fromLatin1(question);
 }
 
-QString WholeGroupsQuestion(const char *which, int groups)
+QString WholeGroupsQuestion(const char *which, int groups, const char *verb)
 {
-    return groups == 1 ? QString::asprintf(kWholeGroupFormat, which)
-                       : QString::asprintf(kWholeGroupsFormat, which, groups);
+    return QString::fromStdString(std::string("The ") + which + " files include every copy of "
+                                  + CountOf(groups, "group", "groups") + ". " + verb + " every copy of "
+                                  + std::string(ByCount(groups, "it", "them")) + " too?");
 }
 
 } // namespace
@@ -99,6 +100,7 @@ void TForm1::connectDeleteCommands()
     connect(DeleteCheckedtoRecycle1, &QAction::triggered, this, &TForm1::DeleteCheckedtoRecycle1Click);
     connect(DeleteCheckedForever1, &QAction::triggered, this, &TForm1::DeleteCheckedForever1Click);
     connectReclaimCommands();
+    connectMoveCommands();
 }
 
 bool TForm1::deletionRunning() const
@@ -201,14 +203,14 @@ std::vector<int> TForm1::selectedRows() const
 
 // Rows that hold every copy of a group stay out of the run unless the user
 // says that is what was meant.
-void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which)
+void TForm1::spareWholeGroupsUnlessConfirmed(std::vector<int> &rows, const char *which, const char *verb)
 {
     const KeptCopyGuard guard(WindowActionRunner::filesOf(*model_, rows));
     std::set<int> whole;
     for (int row : rows)
         if (!guard.keepsCopyOf(model_->row(row).group))
             whole.insert(model_->row(row).group);
-    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()))))
+    if (whole.empty() || dialogs_.confirm(this, WholeGroupsQuestion(which, int(whole.size()), verb)))
         return;
     std::erase_if(rows, [&](int row) { return whole.count(model_->row(row).group) > 0; });
 }
@@ -241,6 +243,8 @@ void TForm1::deletionFinished(const ActionTally &tally)
     setScanning(false);
     if (deleteReport_ == DeleteReport::Reclaimed)
         showReclaimSummary(tally);
+    else if (deleteReport_ == DeleteReport::Moved)
+        showMoveSummary(tally);
     else if (deleteReport_ == DeleteReport::Summary)
         showDeleteSummary(tally);
     else if (const QString undone = UndoneText(tally); !undone.isEmpty())

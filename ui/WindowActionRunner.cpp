@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "ui/WindowActionRunner.h"
-#include "platform/ScanBoundary.h"
+#include "boundary/ScanBoundary.h"
 #include "ui/ResultModel.h"
 
 #include <algorithm>
@@ -67,11 +67,20 @@ void WindowActionRunner::start(const std::vector<int> &rows, bool recycle)
     start(rows, std::make_unique<DeleteAction>(recycle, remover_));
 }
 
-void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<FileAction> action)
+void WindowActionRunner::start(const std::vector<int> &rows, std::unique_ptr<FileAction> action,
+                               ResultModel::JoinedAs joinedAs)
 {
     drainTimer_.stop();
     stopTimer_.stop();
-    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile_);
+    joinedAs_ = joinedAs;
+    std::vector<int> rowOfFile;
+    std::vector<ActionFile> files = filesOf(model_, rows, &rowOfFile);
+    rowIdOfFile_.clear();
+    filesOfGroup_.clear();
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        rowIdOfFile_.push_back(model_.rowId(rowOfFile[f]));
+        filesOfGroup_[files[f].group].push_back(f);
+    }
     if (!runner_.start(std::move(files), std::move(action)))
         emit finished(ActionTally{});
 }
@@ -118,13 +127,53 @@ void WindowActionRunner::giveUpWhenDue()
     }
 }
 
+int WindowActionRunner::currentRow(std::size_t file) const
+{
+    return model_.rowWithId(rowIdOfFile_[file]);
+}
+
+// The row stays, unchecked: the file is still there. Rows of its group whose
+// files the action changed take them as they are now.
+void WindowActionRunner::showJoined(const ActionOutcome &outcome)
+{
+    const FileVerdict &verdict = outcome.verdict;
+    const int row = currentRow(outcome.file);
+    if (row < 0)
+        return;
+    const int with = currentRow(verdict.joinedWith);
+    model_.setChecked(row, false);
+    if (with >= 0 && with != row)
+        model_.setJoined(row, joinedAs_, model_.path(with));
+    if (verdict.identity)
+        model_.setIdentity(row, *verdict.identity);
+    for (const FileIdentity &now : verdict.renewed)
+        for (std::size_t f : filesOfGroup_[model_.group(row)]) {
+            const int other = currentRow(f);
+            if (other < 0)
+                continue;
+            const FileIdentity &listed = model_.identity(other);
+            if (listed.device == now.device && listed.inode == now.inode)
+                model_.setIdentity(other, now);
+        }
+}
+
 void WindowActionRunner::show(const ActionBatch &batch)
 {
+    // An action that settles files in batches may settle a row after rows
+    // below it left: rows are found by their numbers that stay.
     std::vector<int> leaving;
-    for (const ActionOutcome &outcome : batch.outcomes)
-        if (outcome.verdict.kind == FileVerdict::Done || outcome.verdict.kind == FileVerdict::Gone)
-            leaving.push_back(rowOfFile_[outcome.file]);
-    std::reverse(leaving.begin(), leaving.end()); // handled from the last row down
+    for (const ActionOutcome &outcome : batch.outcomes) {
+        if (outcome.verdict.kind == FileVerdict::Joined) {
+            showJoined(outcome);
+            continue;
+        }
+        if (outcome.verdict.kind != FileVerdict::Done && outcome.verdict.kind != FileVerdict::Gone)
+            continue;
+        if (const int row = currentRow(outcome.file); row >= 0)
+            leaving.push_back(row);
+    }
+    std::sort(leaving.begin(), leaving.end());
+    leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
     model_.removeRowSet(leaving);
     emit progressed(int(batch.handled), int(batch.total));
 }

@@ -3,30 +3,33 @@
 #pragma once
 #include "actions/ActionRunner.h"
 #include "actions/DeleteAction.h"
+#include "ui/ResultModel.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
-
-class ResultModel;
 
 // The window's side of an ActionRunner: it tells the runner of the chosen
 // result rows, takes the outcomes on the window's thread in batches, and
 // takes the rows of the files done with (or already gone) off the list, so
-// the list and the tally agree whenever the run is stopped. Rows are handled
-// from the last down, and only handled rows leave, so the row numbers still
-// to come keep pointing at the same rows. While it runs, rows must only
-// leave the list through it.
+// the list and the tally agree whenever the run is stopped. Rows are found by
+// the numbers they keep (ResultModel::rowId), whatever left before them.
+// While it runs, rows must only leave the list through it.
 class WindowActionRunner : public QObject
 {
     Q_OBJECT
 public:
     explicit WindowActionRunner(ResultModel &model, QObject *parent = nullptr);
 
-    // Starts the action on the files of these rows, last row first.
-    void start(const std::vector<int> &rows, std::unique_ptr<FileAction> action);
+    // Starts the action on the files of these rows, last row first. A file
+    // the action joins with another copy (Joined) keeps its row, unchecked,
+    // its tooltip saying `joinedAs` which copy.
+    void start(const std::vector<int> &rows, std::unique_ptr<FileAction> action,
+               ResultModel::JoinedAs joinedAs = ResultModel::JoinedAs::HardLink);
     // Starts deleting them, to the trash when `recycle`, through the remover.
     void start(const std::vector<int> &rows, bool recycle);
     bool isRunning() const { return runner_.isRunning(); }
@@ -60,11 +63,17 @@ private:
     void drain();
     void giveUpWhenDue();
     void show(const ActionBatch &batch);
+    void showJoined(const ActionOutcome &outcome);
+    int currentRow(std::size_t file) const;
 
     ResultModel &model_;
     FileRemover remover_; // none: ShellDeleteFile
     QTimer drainTimer_;
     QTimer stopTimer_;
-    std::vector<int> rowOfFile_; // of the run in hand
-    ActionRunner runner_;        // last: let go of before the timers go
+    // Of the run in hand: each file's row by its number, which stays with it
+    // while rows before it leave, and the files of each group.
+    std::vector<std::uint64_t> rowIdOfFile_;
+    std::unordered_map<int, std::vector<std::size_t>> filesOfGroup_;
+    ResultModel::JoinedAs joinedAs_ = ResultModel::JoinedAs::HardLink;
+    ActionRunner runner_; // last: let go of before the timers go
 };

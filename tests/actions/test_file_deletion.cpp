@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "actions/FileDeletion.h"
+#include "boundary/ScanBoundary.h"
 #include "platform/FileRemoval.h"
 #include "platform/FileStatus.h"
 #include "platform/FolderHandle.h"
 #include "platform/FreedesktopTrash.h"
-#include "platform/ScanBoundary.h"
 #include "tests/support/FrozenFolder.h"
 #include "tests/support/FuseAliasMount.h"
 #include "tests/support/ScarceDescriptors.h"

@@ -37,7 +37,8 @@ expect 0 '--protect FOLDER' out -h
 expect 2 'unknown option --bogus' err --bogus "$work/tree"
 expect 2 '--filter needs a value' err "$work/tree" --filter
 expect 2 '--readers takes N, not "many"' err --readers many "$work/tree"
-expect 2 '--apply takes share|link, not "copy"' err --apply copy "$work/tree"
+expect 2 '--apply takes share|link|trash|move:FOLDER, not "copy"' err --apply copy "$work/tree"
+expect 2 '--apply takes share|link|trash|move:FOLDER, not "move:"' err --apply move: "$work/tree"
 expect 2 '^usage: varnok-bench' err
 # Not an option once options have ended.
 expect 0 '^groups=1 files=2 ' out -- "$work/tree/-odd"

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "actions/FileDeletion.h"
+#include "engine/ScanTexts.h"
 #include "platform/DirectoryReader.h"
 #include "tests/support/ScanFixture.h"
 
@@ -24,7 +25,7 @@ protected:
         tree.write(b, content);
     }
     // The home's own software list, as the machine's trees carry it.
-    void useHomesSoftware() { systemTrees = ScanBoundary::softwareTreesOf(home); }
+    void useHomesSoftware() { systemTrees = SoftwareTreesOf(home); }
     FolderStanding standingOf(ScanBoundary &boundary, const std::string &relative)
     {
         DirectoryReader dir;
@@ -102,6 +103,23 @@ TEST_F(DeveloperHome, FilesLeftUnderTheInTransitNameAreNeverOfferedButCounted)
     tree.setTime("home/.varnok-deleting-notes.txt", 1500000000);
     scan({home});
     EXPECT_EQ(rows(), (V{"1:home/.varnok-deleting-notes.txt", "1:home/notes.txt"}));
-    EXPECT_EQ(host.lastSummary.inTransitFiles, 1);
+    EXPECT_EQ(host.lastSummary.inTransitFiles[kDeletingKind], 1);
     EXPECT_EQ(walk({home}), (V{"home/.varnok-deleting-notes.txt", "home/notes.txt", "home/photo.jpg"}));
+}
+
+// A link killed midway leaves a name of its own kind: counted and named by
+// what left it, apart from a deletion's.
+TEST_F(DeveloperHome, LeftoversAreNamedByWhatLeftThem)
+{
+    writeBoth("home/photo.jpg", "home/.varnok-linking-4242-0", "a photo");
+    tree.write("home/.varnok-linking-4242-1", "a photo");
+    tree.write("home/.varnok-deleting-4242-2", "a photo");
+    scan({home});
+    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(host.lastSummary.inTransitFiles[kLinkingKind], 2);
+    EXPECT_EQ(host.lastSummary.inTransitFiles[kDeletingKind], 1);
+    EXPECT_EQ(SummaryNotes(host.lastSummary),
+              "\n1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered."
+              "\n2 files named .varnok-linking-... were left by hard links that did not finish; they were not "
+              "offered.");
 }

@@ -1,6 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "engine/CountText.h"
 #include "engine/ScanTexts.h"
+#include "platform/TransitNames.h"
 
 #include <gtest/gtest.h>
 
@@ -62,4 +64,30 @@ TEST(ScanTexts, AnErrorIsNamedInPlainWords)
     EXPECT_EQ(EndedEarlyText("not enough memory"),
               "The scan ended early after an error (not enough memory). "
               "The groups listed so far are complete, but others may be missing.");
+}
+
+// Every text of the program's own agrees with its count; the scan's first
+// line above is the window's own and stays as it always was.
+TEST(ScanTexts, CountsAgreeWithTheirWords)
+{
+    EXPECT_EQ(CountOf(1, "file", "files"), "1 file");
+    EXPECT_EQ(CountOf(0, "file", "files"), "0 files");
+    EXPECT_EQ(SystemFoldersText(1), "1 listed folder is a system folder and was not searched.");
+    EXPECT_EQ(SystemFoldersText(3), "3 listed folders are system folders and were not searched.");
+    EXPECT_EQ(TrashFoldersText(1), "1 listed folder is in the Trash and was not searched.");
+    EXPECT_EQ(SoftwareFoldersText(2), "2 folders of installed software were not searched.");
+    EXPECT_EQ(UnreadText(1), "1 folder or file could not be read.");
+    EXPECT_EQ(InTransitText(kDeletingKind, 1),
+              "1 file named .varnok-deleting-... was left by a deletion that did not finish; it was not offered.");
+    EXPECT_EQ(InTransitText(kLinkingKind, 2),
+              "2 files named .varnok-linking-... were left by hard links that did "
+              "not finish; they were not offered.");
+    EXPECT_EQ(InTransitText(kMovingKind, 1),
+              "1 file named .varnok-moving-... was left by a move that did not finish; it was not offered.");
+    EXPECT_EQ(SharedStorageText(1, 2048),
+              "1 listed copy already shares all its storage with another copy of its group: 2 KB that takes no extra "
+              "space.");
+    EXPECT_EQ(SharedStorageText(2, 3 << 20),
+              "2 listed copies already share all their storage with another copy of "
+              "their group: 3 MB that take no extra space.");
 }

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
+#include "boundary/ScanBoundary.h"
 #include "engine/FolderListing.h"
 #include "engine/TreeWalker.h"
-#include "platform/ScanBoundary.h"
 #include "tests/support/TempTree.h"
 
 #include <atomic>

@@ -5,7 +5,6 @@
 #include "platform/LocalTime.h"
 #include "platform/LocaleCompare.h"
 #include "platform/OpenedFile.h"
-#include "platform/PseudoFileSystems.h"
 #include "platform/RemoteStorage.h"
 #include "tests/support/TempTree.h"
 
@@ -18,15 +17,6 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
-
-TEST(PseudoFileSystems, KnowsKernelFileSystemsFromData)
-{
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("proc"));
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("sysfs"));
-    EXPECT_TRUE(PseudoFileSystems::isPseudoType("cgroup2"));
-    EXPECT_FALSE(PseudoFileSystems::isPseudoType("ext4"));
-    EXPECT_FALSE(PseudoFileSystems::isPseudoType("tmpfs"));
-}
 
 TEST(LocaleCompare, IgnoresCaseAndStaysTotal)
 {

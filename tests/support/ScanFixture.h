@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "boundary/ScanBoundary.h"
 #include "engine/CollectFiles.h"
 #include "engine/DuplicateSearch.h"
 #include "engine/SortCandidates.h"
 #include "engine/uScanThread_Short.h"
-#include "platform/ScanBoundary.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempTree.h"
 

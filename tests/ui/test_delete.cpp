@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: MIT
 // The delete commands driven through the real window on real folders, with
 // scripted answers and the desktop trash in a folder of the test's own.
+#include "boundary/ScanBoundary.h"
 #include "platform/FileStatus.h"
 #include "platform/FolderHandle.h"
 #include "platform/FreedesktopTrash.h"
-#include "platform/ScanBoundary.h"
 #include "tests/support/FrozenFolder.h"
 #include "tests/support/FuseAliasMount.h"
 #include "tests/support/MainWindowFixture.h"

@@ -75,7 +75,15 @@ public:
     QDBusConnection connect(const QString &name)
     {
         names_ << name;
-        return QDBusConnection::connectToBus(QString::fromStdString(address_), name);
+        // The socket's file appears when the daemon binds it, a moment before
+        // it listens: a busy machine may refuse the first tries.
+        for (int waited = 0;; waited += 10) {
+            QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(address_), name);
+            if (connection.isConnected() || daemon_ <= 0 || waited >= 10000)
+                return connection;
+            QDBusConnection::disconnectFromBus(name);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
 
 private:

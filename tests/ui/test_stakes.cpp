@@ -187,12 +187,13 @@ TEST_F(StakesTest, ConfirmationsSayHowManyFilesAndHowMuch)
     trigger("DeleteForever1");
     trigger("HardLinks1");
     const QString ever = "\nThe Selected Files will be deleted directly and will not be recoveryed. Continue?";
-    EXPECT_EQ(dialogs.questions,
-              (QStringList{"2 checked files take 3 GB.\nThe Checked Files will be deleted directly and will not be "
-                           "recoveryed. Continue?",
-                           "1 selected file takes 5 bytes." + ever, "2 selected files take 3 GB." + ever,
-                           "2 files in 2 groups, 3 GB in all, will be replaced with hard links to their group's "
-                           "kept copy. The files become one file under several names: a change through one name "
-                           "shows under every name. Continue?"}));
+    EXPECT_EQ(
+        dialogs.questions,
+        (QStringList{"2 checked files take 3 GB.\nThe Checked Files will be deleted directly and will not be "
+                     "recoveryed. Continue?",
+                     "1 selected file takes 5 bytes." + ever, "2 selected files take 3 GB." + ever,
+                     "2 files in 2 groups, 3 GB in all, will be replaced with hard links to their group's "
+                     "kept copy. The files become one file under several names: a change through one name "
+                     "shows under every name. The linked paths take the kept copy's modification time. Continue?"}));
     EXPECT_EQ(results().rowCount(), 4);
 }
