@@ -41,9 +41,11 @@ constexpr std::size_t kFirstHashed = 256;
 using Positions = std::vector<std::size_t>; // into members and pieces
 
 // Adds the runs of identical pieces among `ids`, each compared with each
-// run's first; piece(i) is what was read of ids[i].
+// run's first; piece(i) is what was read of ids[i]. False, and nothing
+// added, when there would be more than `most` runs.
 template <class Id, class Piece>
-void CompareWithFirsts(const std::vector<Id> &ids, Piece piece, std::size_t length, std::vector<std::vector<Id>> &parts)
+bool CompareWithFirsts(const std::vector<Id> &ids, Piece piece, std::size_t length, std::vector<std::vector<Id>> &parts,
+                       std::size_t most = SIZE_MAX)
 {
     const std::size_t before = parts.size();
     std::vector<const char *> firsts;
@@ -52,11 +54,16 @@ void CompareWithFirsts(const std::vector<Id> &ids, Piece piece, std::size_t leng
         while (p < firsts.size() && std::memcmp(firsts[p], piece(i), length) != 0)
             ++p;
         if (p == firsts.size()) {
+            if (firsts.size() == most) {
+                parts.resize(before);
+                return false;
+            }
             parts.emplace_back();
             firsts.push_back(piece(i));
         }
         parts[before + p].push_back(ids[i]);
     }
+    return true;
 }
 
 // Many are sorted by a hash of their first `hashed` bytes; pieces can only
@@ -78,10 +85,13 @@ void Partition(const Positions &at, const std::vector<const char *> &pieces, std
         run.clear();
         for (j = i; j < keyed.size() && keyed[j].first == keyed[i].first; ++j)
             run.push_back(keyed[j].second);
-        if (run.size() > kFewMembers && hashed < length)
+        const auto piece = [&](std::size_t n) { return pieces[run[n]]; };
+        // Alike in their heads, they are mostly copies of a few: compared
+        // with each kind's first, and hashed whole only once there are many kinds.
+        if (run.size() <= kFewMembers || hashed == length)
+            CompareWithFirsts(run, piece, length, parts);
+        else if (!CompareWithFirsts(run, piece, length, parts, kFewMembers))
             Partition(run, pieces, length, length, parts);
-        else
-            CompareWithFirsts(run, [&](std::size_t n) { return pieces[run[n]]; }, length, parts);
     }
 }
 

@@ -61,3 +61,23 @@ TEST(PiecePartition, ManyPiecesAlikeInTheirHeadsOrWholeSplitAsComparedOneByOne)
         }
     }
 }
+
+TEST(PiecePartition, CopiesOfAFewKindsAlikeInTheirHeadsSplitByKindInOrder)
+{
+    for (const std::size_t kinds : {1u, 3u, 8u, 9u, 20u}) {
+        std::vector<std::string> bytes;
+        std::vector<std::uint32_t> members;
+        std::vector<const char *> pieces;
+        for (std::uint32_t k = 0; k < 200; ++k) {
+            std::string piece(1000, 'h');
+            piece[999] = char('A' + (k * 7) % kinds);
+            bytes.push_back(piece);
+            members.push_back(k);
+        }
+        for (const std::string &b : bytes)
+            pieces.push_back(b.data());
+        const auto runs = PartitionAlike(members, pieces, 1000);
+        EXPECT_EQ(runs, ComparedOneByOne(members, bytes)) << kinds << " kinds";
+        EXPECT_EQ(runs.size(), kinds);
+    }
+}
