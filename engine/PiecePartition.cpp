@@ -68,11 +68,12 @@ bool CompareWithFirsts(const std::vector<Id> &ids, Piece piece, std::size_t leng
 
 // Many are sorted by a hash of their first `hashed` bytes; pieces can only
 // be identical within a run of one hash.
-void Partition(const Positions &at, const std::vector<const char *> &pieces, std::size_t length,
-               std::size_t hashed, std::vector<Positions> &parts)
+void Partition(const Positions &at, const std::vector<const char *> &pieces, std::size_t length, std::size_t hashed,
+               std::vector<Positions> &parts)
 {
     if (at.size() <= kFewMembers) {
-        CompareWithFirsts(at, [&](std::size_t n) { return pieces[at[n]]; }, length, parts);
+        CompareWithFirsts(
+            at, [&](std::size_t n) { return pieces[at[n]]; }, length, parts);
         return;
     }
     std::vector<std::pair<std::size_t, std::size_t>> keyed; // hash, position
@@ -102,7 +103,8 @@ std::vector<std::vector<std::uint32_t>> PartitionAlike(const std::vector<std::ui
 {
     std::vector<std::vector<std::uint32_t>> runs;
     if (members.size() <= kFewMembers) {
-        CompareWithFirsts(members, [&](std::size_t n) { return pieces[n]; }, length, runs);
+        CompareWithFirsts(
+            members, [&](std::size_t n) { return pieces[n]; }, length, runs);
         return runs;
     }
     Positions all(members.size());

@@ -143,7 +143,8 @@ TEST_F(FileReading, TheWalkLeavesAFewFoldersOpenAndTheReadersLendThemWithoutOpen
         FolderListing listing;
         GetFolderSize(tree.root(), {}, &listing);
         EXPECT_EQ(listing.keptFolderCount(), 0u);
-        GetFolderSize(tree.root(), [] { return true; }, &listing, nullptr, nullptr, 3);
+        GetFolderSize(
+            tree.root(), [] { return true; }, &listing, nullptr, nullptr, 3);
         EXPECT_EQ(listing.keptFolderCount(), 0u);
         EXPECT_EQ(open(), 0u);
     }
