@@ -71,21 +71,24 @@ std::size_t FolderDescriptors::keptByWalks()
     return slotsFor(OpenFileBudget::slotsUnder(OpenFileLimit()), SIZE_MAX);
 }
 
-void FolderDescriptors::adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> open)
+void FolderDescriptors::adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> &&open)
 {
-    std::lock_guard lock(mutex_);
-    for (auto &[folder, handle] : open) {
-        if (hand_ == slots_.size() || folder >= slotOf_.size() || slotOf_[folder].load() >= 0)
-            continue; // closed with the handle
-        Slot &slot = slots_[hand_];
-        slot.fd.store(handle.release(), std::memory_order_relaxed);
-        slot.folder.store(folder, std::memory_order_relaxed);
-        slotOf_[folder].store(std::int32_t(hand_), std::memory_order_relaxed);
-        slot.lent.store(0, std::memory_order_release);
-        ++hand_;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto &[folder, handle] : open) {
+            if (hand_ == slots_.size() || folder >= slotOf_.size() || slotOf_[folder].load() >= 0)
+                continue; // closed below
+            Slot &slot = slots_[hand_];
+            slot.fd.store(handle.release(), std::memory_order_relaxed);
+            slot.folder.store(folder, std::memory_order_relaxed);
+            slotOf_[folder].store(std::int32_t(hand_), std::memory_order_relaxed);
+            slot.lent.store(0, std::memory_order_release);
+            ++hand_;
+        }
+        if (hand_ == slots_.size())
+            hand_ = 0;
     }
-    if (hand_ == slots_.size())
-        hand_ = 0;
+    open.clear(); // those left over close now, without the lock
 }
 
 FolderDescriptors::Lent FolderDescriptors::lend(std::uint32_t folder, int &error)

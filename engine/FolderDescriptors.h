@@ -40,7 +40,7 @@ public:
 
     // Keeps the descriptors the walk left open (folder numbers with them),
     // as many as there are slots; the rest are closed. Before any lending.
-    void adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> open);
+    void adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> &&open);
     // The folder's descriptor until it is given back; fd -1 and the errno
     // value in `error` when it cannot be opened.
     Lent lend(std::uint32_t folder, int &error);
