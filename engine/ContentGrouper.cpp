@@ -30,7 +30,7 @@ struct Range {
 };
 using Plan = std::vector<Range>;
 
-void addGap(Plan &plan, std::int64_t from, std::int64_t to, ContentGrouper::ReadSizes sizes)
+void addGap(Plan &plan, std::int64_t from, std::int64_t to, ReadSizes sizes)
 {
     std::int64_t chunk = std::min(std::max(sizes.firstPiece, sizes.probe), sizes.longest);
     while (from < to) {
@@ -43,7 +43,7 @@ void addGap(Plan &plan, std::int64_t from, std::int64_t to, ContentGrouper::Read
 
 // Files of one size usually differ in their headers or trailers, so those are
 // compared first; the rest follows in growing sequential chunks.
-Plan readingPlan(std::int64_t size, ContentGrouper::ReadSizes sizes)
+Plan readingPlan(std::int64_t size, ReadSizes sizes)
 {
     const std::int64_t probe = sizes.probe;
     if (size <= std::max(sizes.whole, probe))

@@ -47,7 +47,7 @@ struct LaneReaders {
     {
     }
     DepthControl depth;
-    ContentGrouper::Shared shared;
+    ReaderShared shared;
     std::vector<std::size_t> placeOrder; // of a lane read by place: its sizes in the order their first files lie
 };
 

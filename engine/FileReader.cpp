@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <string>
 
-FileReader::FileReader(ContentGrouper::Shared &shared, unsigned &timings)
+FileReader::FileReader(ReaderShared &shared, unsigned &timings)
     : shared_(shared), timed_(shared.depth.least() != shared.depth.most()), timings_(timings)
 {
 }

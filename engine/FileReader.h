@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "engine/Candidate.h"
-#include "engine/ContentGrouper.h"
+#include "engine/ReaderShared.h"
 #include "platform/DepthControl.h"
 #include "platform/OpenedFile.h"
 
@@ -39,7 +39,7 @@ public:
     // `timings` counts the calls toward the next one timed: the caller keeps
     // it from one use of a reader to the next, so that small sets, of a few
     // calls each, are timed as often as large ones.
-    FileReader(ContentGrouper::Shared &shared, unsigned &timings);
+    FileReader(ReaderShared &shared, unsigned &timings);
     ~FileReader() { settle(); }
     FileReader(const FileReader &) = delete;
     FileReader &operator=(const FileReader &) = delete;
@@ -86,7 +86,7 @@ public:
 
     // Hands what was counted to the shared figures.
     void settle();
-    ContentGrouper::Shared &shared() { return shared_; }
+    ReaderShared &shared() { return shared_; }
 
 private:
     bool check(File &file, const ReadTarget &target);
@@ -122,7 +122,7 @@ private:
     static constexpr std::uint64_t kAskAfterCalls = 16;
     static constexpr std::uint64_t kAskAfterBytes = 256 * 1024;
 
-    ContentGrouper::Shared &shared_;
+    ReaderShared &shared_;
     const bool timed_; // whether the depth control wants timings
     unsigned &timings_;
     std::uint64_t bytes_ = 0;

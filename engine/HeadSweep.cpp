@@ -26,7 +26,7 @@ using Member = std::pair<std::size_t, std::uint32_t>; // (size or set, index wit
 class Reader
 {
 public:
-    Reader(const CandidateList &sorted, const std::vector<SizeClass> &classes, ContentGrouper::Shared &shared)
+    Reader(const CandidateList &sorted, const std::vector<SizeClass> &classes, ReaderShared &shared)
         : sorted_(sorted), classes_(classes), reader_(shared, timings_)
     {
     }
@@ -79,8 +79,7 @@ struct Heads {
 
 // The first pass: each file's first read, digested. Nothing on Stop.
 std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<Member> &files, std::size_t sizes,
-                                   ContentGrouper::ReadSizes readSizes, std::size_t room,
-                                   const std::function<void()> &afterEachFile)
+                                   ReadSizes readSizes, std::size_t room, const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
     Heads &heads = *found;
@@ -266,7 +265,7 @@ private:
 
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
+                                                  const std::vector<DiskPlace> &places, ReaderShared &shared,
                                                   std::size_t memory, const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());

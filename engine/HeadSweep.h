@@ -30,5 +30,5 @@ struct SizeClass;
 // clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
-                                                  const std::vector<DiskPlace> &places, ContentGrouper::Shared &shared,
+                                                  const std::vector<DiskPlace> &places, ReaderShared &shared,
                                                   std::size_t memory, const std::function<void()> &afterEachFile = {});

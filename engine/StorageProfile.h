@@ -28,9 +28,9 @@ struct StorageProfile {
     DepthControl::Range readers{2, 2, 8}; // files compared side by side
     DepthControl::Range walk{1, 1, 4};    // folders listed side by side
     bool walkInInodeOrder = false;        // statuses read in the order of their inodes
-    ContentGrouper::ReadSizes reads = ContentGrouper::kLocalReads;
+    ReadSizes reads = kLocalReads;
     ReadOrder order = ReadOrder::BySize;
-    std::size_t memory = ContentGrouper::kAllBuffers; // bytes held by its readers at once
+    std::size_t memory = kAllReaderBuffers; // bytes held by its readers at once
 
     // A size whose files lie on two devices is read under the more careful
     // of their profiles (see StorageProfiles::moreCareful).

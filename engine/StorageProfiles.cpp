@@ -101,19 +101,19 @@ StorageProfile StorageProfiles::profileFor(StorageKind kind) const
         p.readers = {1, 1, 1};
         p.walk = {2, 2, 2};
         p.walkInInodeOrder = true;
-        p.reads = ContentGrouper::kRotationalReads;
+        p.reads = kRotationalReads;
         p.order = ReadOrder::ByPlace;
         break;
     case StorageKind::Network:
         p.readers = DepthControl::forStorage(true, readers);
         p.walk = DepthControl::forStorage(true, walkers);
-        p.reads = ContentGrouper::kRemoteReads;
+        p.reads = kRemoteReads;
         break;
     case StorageKind::Flash:
     case StorageKind::Unknown:
         p.readers = DepthControl::forStorage(false, readers);
         p.walk = DepthControl::forStorage(false, walkers);
-        p.reads = ContentGrouper::kLocalReads;
+        p.reads = kLocalReads;
         break;
     }
     if (choice_.readers > 0)

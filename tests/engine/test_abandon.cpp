@@ -108,7 +108,7 @@ TEST(Abandon, AJobWithAStuckReaderIsLeftBehindAtOnceAndFreesItselfWhenItsThreadE
         recording, std::vector<std::string>{tree.path("mnt")}, false, [inJob](std::int64_t) {},
         [finishedRan] { finishedRan->store(true); });
     inJob.reset();
-    std::this_thread::sleep_for(500ms); // the reader of "stuck" waits for its answer by now
+    ASSERT_TRUE(WaitFor([&] { return mount->hanging(); })); // the reader of "stuck" waits for its answer
     ASSERT_FALSE(finishedRan->load());
 
     recording.stop.store(true);

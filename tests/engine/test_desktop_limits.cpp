@@ -170,7 +170,7 @@ TEST_F(DesktopLimits, StopDuringALargeComparisonEndsWithinABlockAndKeepsFinished
         job.Start();
         job.WaitFor();
         // Stop is seen within one block of reading, not after the whole size.
-        const std::uint64_t piece = spinning ? ContentGrouper::kRotationalReads.longest : 2u << 20;
+        const std::uint64_t piece = spinning ? kRotationalReads.longest : 2u << 20;
         EXPECT_LT(job.Stats().bytesRead.load(), host.stoppedAt + piece) << spinning;
         // The half-compared size is dropped whole; the pair, finished before
         // Stop unless it waited behind the large size, keeps its rows; the

@@ -217,7 +217,7 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     readAsOnSpinningDisk = true;
     scan();
     EXPECT_EQ(rows(), (V{"1:big1", "1:big2"}));
-    EXPECT_LE(bytesRead, 5 * (big.size() + std::size_t(ContentGrouper::kRotationalReads.probe)));
+    EXPECT_LE(bytesRead, 5 * (big.size() + std::size_t(kRotationalReads.probe)));
     EXPECT_GE(bytesRead, 2 * big.size());
 }
 

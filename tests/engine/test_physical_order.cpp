@@ -44,14 +44,14 @@ protected:
     OpenFileBudget budget{8};
     std::atomic<std::uint64_t> sweptBytes{0}, unreadable{0};
     DepthControl depth{{1, 1, 1}};
-    ContentGrouper::Shared sweepShared()
+    ReaderShared sweepShared()
     {
         return {[] { return false; },
                 budget,
                 sweptBytes,
                 unreadable,
                 depth,
-                ContentGrouper::kRotationalReads,
+                kRotationalReads,
                 [this](const std::string &path, std::int64_t offset) { reads.emplace_back(relative(path), offset); }};
     }
     CandidateList listOf(const V &names)
@@ -136,14 +136,13 @@ TEST_F(PhysicalOrderScan, ReadsFollowTheOffsetsGivenThenInodesAndTheRowsStayAsEl
 
 TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
 {
-    const auto probe = ContentGrouper::kRotationalReads.probe;
+    const auto probe = kRotationalReads.probe;
     readAsOnSpinningDisk = true;
     watchReads();
     // A file alike in its first read, and one larger than is ever read
     // whole on other storage: each copy is read from its start to its end
     // before the other, never in turns.
-    for (std::size_t size :
-         {std::size_t(3 * 1024 * 1024 + 17), std::size_t(ContentGrouper::kRotationalReads.straightUpTo + 4096)}) {
+    for (std::size_t size : {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
         tree.write("one", big);
         tree.write("two", big);
@@ -225,7 +224,7 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, place[k]);
 
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     auto swept = SweepHeads(list, classes, {0, 1}, places, shared, 16u << 20);
     ASSERT_TRUE(swept[0] && swept[1]);
     EXPECT_TRUE(swept[0]->decided());
@@ -236,7 +235,7 @@ TEST_F(PhysicalOrderScan, OnePassDigestsEveryFirstReadThenSetsStillAlikeAreCompa
     // One pass over every first read in the order they lie, whatever the
     // size, the small copies kept and compared there; then only the files
     // still alike, each from its start to its end.
-    const std::int64_t probe = ContentGrouper::kRotationalReads.probe;
+    const std::int64_t probe = kRotationalReads.probe;
     const std::vector<std::pair<std::string, std::int64_t>> expected{
         {"a2", 0}, {"b3", 0},       {"b1", 0}, {"a3", 0},      {"b2", 0}, {"a1", 0}, // first reads
         {"b1", 0}, {"b1", 1 << 20}, {"b2", 0}, {"b2", 1 << 20}};                     // the held one, then the compared
@@ -269,7 +268,7 @@ TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWith
     std::vector<DiskPlace> places(list.size());
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, place[k]);
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     auto swept = SweepHeads(list, classes, {0}, places, shared, 16u << 20);
     ASSERT_TRUE(swept[0]);
     EXPECT_TRUE(swept[0]->decided());
@@ -295,7 +294,7 @@ TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySi
     std::vector<DiskPlace> places(list.size());
     for (std::size_t k = 0; k < list.size(); ++k)
         places[k] = PlaceOf(list[k].identity, place[k]);
-    ContentGrouper::Shared shared = sweepShared();
+    ReaderShared shared = sweepShared();
     const std::size_t room = b.size() + (1u << 20);
     auto swept = SweepHeads(list, classes, {0, 1}, places, shared, room);
     ASSERT_TRUE(swept[0] && swept[1]);

@@ -114,7 +114,7 @@ TEST_F(MixedStorage, AFlashFolderBesideASpinningOneIsReadWithItsOwnReaders)
     for (const auto &f : across)
         EXPECT_EQ(offsets[f], (std::set<std::int64_t>{0})) << f;
     for (const auto &f : flash)
-        EXPECT_EQ(offsets[f], (std::set<std::int64_t>{0, ContentGrouper::kLocalReads.probe})) << f;
+        EXPECT_EQ(offsets[f], (std::set<std::int64_t>{0, kLocalReads.probe})) << f;
     const auto sweeper = threadsOf(disk);
     EXPECT_EQ(sweeper.size(), 1u);
     for (const auto &t : threadsOf(flash))

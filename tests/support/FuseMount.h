@@ -89,6 +89,8 @@ public:
     FuseMount &operator=(const FuseMount &) = delete;
 
     bool mounted() const { return mounted_; }
+    // Whether a call the server never answers has come in.
+    bool hanging() const { return !readyDir_.empty() && ::access((readyDir_ + "/ready.hung").c_str(), F_OK) == 0; }
     const std::string &path() const { return mountPoint_; }
 
     // Detaches the mount at once and waits a while for the server to go,

@@ -69,7 +69,11 @@ class Passthrough(Operations):
 
     def _hang(self):
         # Never answers while the mount is there; once it is gone the caller
-        # gets an error, so that the kernel can let the mount go.
+        # gets an error, so that the kernel can let the mount go. A test
+        # learns that a call hangs by the file beside the ready file.
+        if self.args.ready_file:
+            with open(self.args.ready_file + ".hung", "w"):
+                pass
         while not self.unmounted.wait(0.1):
             if not self._still_mounted():
                 self.unmounted.set()
