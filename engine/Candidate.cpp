@@ -129,3 +129,12 @@ std::string CandidateList::folderPath(std::uint32_t number) const
         return from.prefix;
     return from.listing.pathUnder(from.prefix, dir.nameEntry) + '/';
 }
+
+std::vector<FolderListing::KeptFolder> CandidateList::takeKeptFolders()
+{
+    std::vector<FolderListing::KeptFolder> kept;
+    for (Adopted &from : listings_)
+        for (auto &[directory, handle] : from.listing.takeKeptFolders())
+            kept.emplace_back(from.firstFolder + directory, std::move(handle));
+    return kept;
+}

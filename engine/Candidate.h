@@ -66,6 +66,8 @@ public:
     Folder folder(std::uint32_t number) const;
     // The folder's path, ending in '/'.
     std::string folderPath(std::uint32_t number) const;
+    // The folders the walks left open, by number, taken from the listings.
+    std::vector<FolderListing::KeptFolder> takeKeptFolders();
 
     std::vector<Ref> &items() { return items_; }
     const std::vector<Ref> &items() const { return items_; }

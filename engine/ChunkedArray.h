@@ -45,7 +45,8 @@ public:
         const std::size_t needed = name.size() + 1;
         if (blocks_.empty() || used_ + needed > blockSize_) {
             blockSize_ = std::max(kBlock, needed);
-            blocks_.push_back(std::make_unique<char[]>(blockSize_));
+            // Not zeroed: a page is touched only once a name reaches it.
+            blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
             used_ = 0;
         }
         char *at = blocks_.back().get() + used_;

@@ -243,6 +243,7 @@ void FindDuplicateGroups(ScanContext &ctx, CandidateList &sorted)
     if (kept > 0)
         folderSlots.emplace(budget, kept, cancelled);
     FolderDescriptors folders(sorted, folderSlots ? folderSlots->count() : 0);
+    folders.adopt(sorted.takeKeptFolders());
     auto readers = ReadersOf(ctx, lanes, budget, folders, cancelled);
     auto swept = SweepByPlace(ctx, sorted, classes, lanes, readers, rows);
     ReadAllSizes(ctx, sorted, classes, lanes, readers, swept, rows);

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/FolderDescriptors.h"
 #include "engine/Candidate.h"
-#include "platform/FolderHandle.h"
+#include "engine/OpenFileBudget.h"
+#include "platform/OpenFileLimit.h"
 
 #include <algorithm>
 #include <climits>
@@ -63,6 +64,31 @@ bool FolderDescriptors::close(Slot &slot, int &closeAfter)
 std::size_t FolderDescriptors::slotsFor(std::size_t slots, std::size_t folders)
 {
     return std::min({slots / 2, folders, kMostKept});
+}
+
+std::size_t FolderDescriptors::keptByWalks()
+{
+    return slotsFor(OpenFileBudget::slotsUnder(OpenFileLimit()), SIZE_MAX);
+}
+
+void FolderDescriptors::adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> &&open)
+{
+    {
+        std::lock_guard lock(mutex_);
+        for (auto &[folder, handle] : open) {
+            if (hand_ == slots_.size() || folder >= slotOf_.size() || slotOf_[folder].load() >= 0)
+                continue; // closed below
+            Slot &slot = slots_[hand_];
+            slot.fd.store(handle.release(), std::memory_order_relaxed);
+            slot.folder.store(folder, std::memory_order_relaxed);
+            slotOf_[folder].store(std::int32_t(hand_), std::memory_order_relaxed);
+            slot.lent.store(0, std::memory_order_release);
+            ++hand_;
+        }
+        if (hand_ == slots_.size())
+            hand_ = 0;
+    }
+    open.clear(); // those left over close now, without the lock
 }
 
 FolderDescriptors::Lent FolderDescriptors::lend(std::uint32_t folder, int &error)

@@ -1,11 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "platform/FolderHandle.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 class CandidateList;
@@ -35,6 +38,9 @@ public:
     FolderDescriptors(const FolderDescriptors &) = delete;
     FolderDescriptors &operator=(const FolderDescriptors &) = delete;
 
+    // Keeps the descriptors the walk left open (folder numbers with them),
+    // as many as there are slots; the rest are closed. Before any lending.
+    void adopt(std::vector<std::pair<std::uint32_t, FolderHandle>> &&open);
     // The folder's descriptor until it is given back; fd -1 and the errno
     // value in `error` when it cannot be opened.
     Lent lend(std::uint32_t folder, int &error);
@@ -46,6 +52,9 @@ public:
     // `folders` folders: a share of the budget, so that the readers keep
     // theirs, and never more than there are folders.
     static std::size_t slotsFor(std::size_t slots, std::size_t folders);
+    // How many the walks may leave open for a scan under the process's
+    // limit of descriptors: as many as its readers would keep of any tree.
+    static std::size_t keptByWalks();
     std::size_t size() const { return slots_.size(); }
     const CandidateList &list() const { return list_; }
 

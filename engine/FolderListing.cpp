@@ -38,7 +38,7 @@ std::uint32_t FolderListing::addDirectory(const std::vector<Entry> &entries, con
         PathStatus status;
         status.identity = entries[k].identity;
         status.owner = entries[k].owner;
-        setStatus(entries_.size() - 1, entries[k].kind, status);
+        setStatus(entries_.back(), entries[k].kind, status, device);
         if (entries[k].kind == FileKind::Directory)
             entries_.back().childOrOwner = entries[k].child;
     }
@@ -54,8 +54,12 @@ void FolderListing::setChild(std::uint64_t entry, std::uint32_t child)
 
 void FolderListing::setStatus(std::uint64_t entry, FileKind kind, const PathStatus &status)
 {
-    Stored &s = entries_[entry];
-    if (kind == FileKind::Regular && status.identity.device != directories_[directoryOf(entry)].device)
+    setStatus(entries_[entry], kind, status, directories_[directoryOf(entry)].device);
+}
+
+void FolderListing::setStatus(Stored &s, FileKind kind, const PathStatus &status, std::uint64_t folderDevice)
+{
+    if (kind == FileKind::Regular && status.identity.device != folderDevice)
         kind = FileKind::Other; // a file mounted over a file: not the folder's own
     s.kind = std::uint8_t(kind);
     if (kind != FileKind::Regular) {

@@ -3,12 +3,14 @@
 #pragma once
 #include "engine/ChunkedArray.h"
 #include "platform/FileStatus.h"
+#include "platform/FolderHandle.h"
 #include "platform/TransitNames.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A folder tree as one walk read it: every directory's entries in listing
@@ -82,6 +84,12 @@ public:
         for (std::size_t kind = 0; kind < kTransitKindCount; ++kind)
             inTransit_[kind] += inTransitFiles[kind];
     }
+    // Descriptors of listed folders the walk left open for the readers, by
+    // directory; closed with the listing unless taken.
+    using KeptFolder = std::pair<std::uint32_t, FolderHandle>;
+    void keepFolders(std::vector<KeptFolder> kept) { kept_ = std::move(kept); }
+    std::size_t keptFolderCount() const { return kept_.size(); }
+    std::vector<KeptFolder> takeKeptFolders() { return std::exchange(kept_, {}); }
     void clear();
 
 private:
@@ -102,10 +110,13 @@ private:
 #pragma pack(pop)
     static_assert(sizeof(Stored) == 44);
     std::uint64_t appendName(std::string_view name);
+    // The same, for an entry of a folder on `folderDevice`.
+    static void setStatus(Stored &s, FileKind kind, const PathStatus &status, std::uint64_t folderDevice);
 
     std::vector<Directory> directories_;
     ChunkedArray<Stored> entries_;
     ChunkedNames names_;
+    std::vector<KeptFolder> kept_;
     std::uint64_t unreadable_ = 0;
     std::uint64_t software_ = 0;
     std::array<std::uint64_t, kTransitKindCount> inTransit_{}; // by kind (TransitNames.h)

@@ -9,7 +9,7 @@
 #include <memory>
 
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancel, FolderListing *listing,
-                           ScanBoundary *boundary, StorageProfiles *profiles)
+                           ScanBoundary *boundary, StorageProfiles *profiles, std::size_t keepFolders)
 {
     // The root of a file system counts as its volume's used space; it is
     // still listed when the caller wants the tree, for the walk to reuse.
@@ -22,6 +22,8 @@ std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> 
     if (!boundary)
         boundary = (own = std::make_unique<ScanBoundary>()).get();
     TreeWalker walker(*boundary, cancel, profiles);
+    if (listing)
+        walker.keepFolders(keepFolders);
     const TreeWalker::Result walked = walker.walk(path, target);
     if (!walked.opened)
         return mountPoint ? UsedSpace(path) : -1;

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +18,8 @@ class StorageProfiles;
 // given, the tree is read (the root of a file system too) and recorded there.
 // The walk reads the folder as `profiles` say its device is read (as this
 // machine's storage says when none are given).
+// `keepFolders`: how many of its folders the listing may keep open for the
+// readers (see TreeWalker::keepFolders).
 std::int64_t GetFolderSize(const std::string &path, const std::function<bool()> &cancelled = {},
                            FolderListing *listing = nullptr, ScanBoundary *boundary = nullptr,
-                           StorageProfiles *profiles = nullptr);
+                           StorageProfiles *profiles = nullptr, std::size_t keepFolders = 0);

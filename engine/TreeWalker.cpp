@@ -21,10 +21,60 @@
 namespace
 {
 
+// Descriptors of listed folders left open for the readers, up to a number:
+// each is offered once the walk no longer needs it.
+class KeptFolders
+{
+public:
+    explicit KeptFolders(std::size_t most) : most_(most) { }
+    void offer(std::uint32_t directory, DirectoryReader &reader)
+    {
+        std::lock_guard lock(mutex_);
+        if (kept_.size() < most_)
+            kept_.emplace_back(directory, FolderHandle(reader.release()));
+    }
+    std::vector<FolderListing::KeptFolder> take()
+    {
+        std::lock_guard lock(mutex_);
+        return std::exchange(kept_, {});
+    }
+    // Descriptors run short: those kept go back, and no more are kept.
+    void giveUp()
+    {
+        std::vector<FolderListing::KeptFolder> closing;
+        {
+            std::lock_guard lock(mutex_);
+            most_ = 0;
+            closing = std::exchange(kept_, {});
+        }
+    }
+
+private:
+    std::size_t most_;
+    std::mutex mutex_;
+    std::vector<FolderListing::KeptFolder> kept_;
+};
+
+// A folder's reader, and its number in the listing once it is recorded: the
+// last part of the walk that needs it offers its descriptor to be kept.
+struct ListedFolder {
+    explicit ListedFolder(KeptFolders &k) : kept(k) { }
+    ListedFolder(const ListedFolder &) = delete;
+    ListedFolder &operator=(const ListedFolder &) = delete;
+    ~ListedFolder()
+    {
+        if (directory != FolderListing::kNoDirectory && reader.fd() >= 0)
+            kept.offer(directory, reader);
+    }
+    DirectoryReader reader;
+    KeptFolders &kept;
+    std::uint32_t directory = FolderListing::kNoDirectory;
+};
+
 // A folder waiting to be listed, opened relative to its parent so that no
 // link on the way is ever followed.
 struct PendingFolder {
-    std::shared_ptr<DirectoryReader> parent;
+    std::shared_ptr<ListedFolder> parent;
     std::string name;
     std::uint64_t parentEntry = 0;
     PathStatus parentStatus;
@@ -36,7 +86,7 @@ struct PendingFolder {
 // systems answer only one lookup at a time in a folder, so the requests in
 // flight must spread over many folders.
 struct FolderStatuses {
-    std::shared_ptr<DirectoryReader> dir;
+    std::shared_ptr<ListedFolder> dir;
     PathStatus status;
     FolderStanding standing = FolderStanding::User;
     std::vector<std::uint64_t> entries; // into the listing
@@ -67,12 +117,12 @@ class TreeWalker::Run
 {
 public:
     Run(FolderListing &listing, const std::function<bool()> &cancel, DepthControl::Range depth, ScanBoundary &boundary,
-        bool inodeOrder)
-        : listing_(listing), cancel_(cancel), boundary_(boundary), depth_(depth), inodeOrder_(inodeOrder)
+        bool inodeOrder, KeptFolders &kept)
+        : listing_(listing), cancel_(cancel), boundary_(boundary), kept_(kept), depth_(depth), inodeOrder_(inodeOrder)
     {
     }
 
-    std::int64_t run(std::shared_ptr<DirectoryReader> root, FolderStanding standing)
+    std::int64_t run(std::shared_ptr<ListedFolder> root, FolderStanding standing)
     {
         AdaptivePool threads([this] { return depth_.depth(); }, depth_.most(), [this](unsigned t) { work(t); });
         pool_ = &threads;
@@ -82,7 +132,7 @@ public:
                 Run &run;
                 ~JoinOnExit() { run.stopAndJoin(); }
             } joinOnExit{*this};
-            const PathStatus self = root->status();
+            const PathStatus self = root->reader.status();
             listFolder(std::move(root), self, standing, std::nullopt);
             superviseThreads();
         }
@@ -212,20 +262,20 @@ private:
                 readStatuses(slice);
                 continue;
             }
-            auto dir = std::make_shared<DirectoryReader>();
-            if (dir->openChild(*next.parent, next.name.c_str())) {
+            auto dir = std::make_shared<ListedFolder>(kept_);
+            if (dir->reader.openChild(next.parent->reader, next.name.c_str(), [this] { kept_.giveUp(); })) {
                 next.parent.reset();
-                const PathStatus self = dir->status();
+                const PathStatus self = dir->reader.status();
                 PassedBy why = PassedBy::Nothing;
                 const FolderStanding standing = boundary_.subfolder(next.parentStanding, next.parentStatus,
-                                                                    next.name.c_str(), dir->fd(), self, &why);
+                                                                    next.name.c_str(), dir->reader.fd(), self, &why);
                 if (standing != FolderStanding::System)
                     listFolder(std::move(dir), self, standing, next.parentEntry);
                 else if (why == PassedBy::Software)
                     ++softwareFolders_;
                 if (standing != FolderStanding::User)
                     passedBy_ = true;
-            } else if (dir->unreadable()) {
+            } else if (dir->reader.unreadable()) {
                 std::lock_guard lock(mutex_);
                 listing_.countUnreadableFolder();
             }
@@ -237,7 +287,7 @@ private:
     // over, so that its descriptor closes on return unless a subfolder or a
     // slice of statuses still needs it.
     // NOLINTNEXTLINE(performance-unnecessary-value-param)
-    void listFolder(std::shared_ptr<DirectoryReader> dir, const PathStatus &self, FolderStanding standing,
+    void listFolder(std::shared_ptr<ListedFolder> dir, const PathStatus &self, FolderStanding standing,
                     std::optional<std::uint64_t> parentEntry)
     {
         std::vector<FolderListing::Entry> entries;
@@ -248,7 +298,7 @@ private:
         DirectoryReader::Entry e;
         FolderMarks marks;
         // Stop is asked of now and then: the entries come from memory, a batch a call.
-        for (std::size_t n = 0; (n % kAskStopEvery != 0 || !cancelled()) && dir->next(e); ++n) {
+        for (std::size_t n = 0; (n % kAskStopEvery != 0 || !cancelled()) && dir->reader.next(e); ++n) {
             marks.note(e.name, e.type);
             FolderListing::Entry rec;
             if (e.type == DirectoryReader::EntryType::Directory)
@@ -267,7 +317,7 @@ private:
                                         (k + 1 < names.size() ? nameAt[k + 1] : pool.size()) - nameAt[k] - 1);
         // Installed software and repository stores are known by what they
         // hold: passed by whole, nothing of them recorded.
-        if (const PassedBy mark = ScanBoundary::markedBy(marks, dir->fd()); mark != PassedBy::Nothing) {
+        if (const PassedBy mark = ScanBoundary::markedBy(marks, dir->reader.fd()); mark != PassedBy::Nothing) {
             if (mark == PassedBy::Software)
                 ++softwareFolders_;
             passedBy_ = true;
@@ -286,7 +336,7 @@ private:
                 if (n % kAskStopEvery == 0 && cancelled())
                     break;
                 const std::size_t k = unstated[n];
-                const PathStatus status = dir->statEntry(names[k].data());
+                const PathStatus status = dir->reader.statEntry(names[k].data());
                 entries[k].kind = kindOf(status, standing, self, names[k]);
                 entries[k].identity = status.identity;
                 entries[k].owner = status.owner;
@@ -299,6 +349,7 @@ private:
         }
         std::lock_guard lock(mutex_);
         const std::uint32_t index = listing_.addDirectory(entries, names, self.identity.device);
+        dir->directory = index;
         if (parentEntry)
             listing_.setChild(*parentEntry, index);
         const std::uint64_t first = listing_.directory(index).firstEntry;
@@ -349,7 +400,7 @@ private:
         for (std::size_t i = slice.begin; i < slice.end; ++i) {
             if (cancelled())
                 return; // half a tree is thrown away anyway
-            found.push_back(folder.dir->statEntry(folder.names[i].c_str()));
+            found.push_back(folder.dir->reader.statEntry(folder.names[i].c_str()));
         }
         depth_.record(depth_.now() - started, found.size());
         std::int64_t bytes = 0;
@@ -376,6 +427,7 @@ private:
     FolderListing &listing_;
     const std::function<bool()> &cancel_;
     ScanBoundary &boundary_;
+    KeptFolders &kept_;
     std::atomic<bool> passedBy_{false};
     std::atomic<std::uint64_t> softwareFolders_{0};
     std::array<std::atomic<std::uint64_t>, kTransitKindCount> inTransitFiles_{}; // by kind
@@ -405,28 +457,33 @@ TreeWalker::Result TreeWalker::walk(const std::string &folder, FolderListing &li
 {
     listing.clear();
     Result result;
-    auto dir = std::make_shared<DirectoryReader>();
-    if (!dir->open(folder)) {
-        if (dir->unreadable())
+    KeptFolders kept(keepFolders_); // outlives every folder of the walk, which offer theirs to it
+    auto dir = std::make_shared<ListedFolder>(kept);
+    if (!dir->reader.open(folder)) {
+        if (dir->reader.unreadable())
             listing.countUnreadableFolder();
         listing.markWalked();
         return result;
     }
     result.opened = true;
-    result.standing = boundary_.listedFolder(dir->fd());
+    result.standing = boundary_.listedFolder(dir->reader.fd());
     if (result.standing != FolderStanding::System) {
         StorageProfiles own;
-        const StorageProfile &profile = (profiles_ ? *profiles_ : own).ofOpen(dir->fd(), dir->status().identity.device);
+        const StorageProfile &profile
+            = (profiles_ ? *profiles_ : own).ofOpen(dir->reader.fd(), dir->reader.status().identity.device);
         Run run(listing, cancelled_, depth_.value_or(profile.walk), boundary_,
-                inodeOrder_.value_or(profile.walkInInodeOrder));
+                inodeOrder_.value_or(profile.walkInInodeOrder), kept);
         result.bytes = run.run(std::move(dir), result.standing);
         result.passedBy = run.passedBy();
         result.cancelled = run.cancelled();
         run.countPassedBy();
     }
-    if (result.cancelled)
+    dir.reset();
+    if (result.cancelled) {
         listing.clear();
-    else
+    } else {
+        listing.keepFolders(kept.take());
         listing.markWalked();
+    }
     return result;
 }

@@ -40,6 +40,9 @@ public:
     // For tests: the depth, and the order of statuses, whatever the profile says.
     void setDepth(DepthControl::Range depth) { depth_ = depth; }
     void setInodeOrder(bool inodeOrder) { inodeOrder_ = inodeOrder; }
+    // Leaves up to `most` of the listed folders open, in the listing, for
+    // the readers to open the files in (see FolderDescriptors); none unless set.
+    void keepFolders(std::size_t most) { keepFolders_ = most; }
 
     // Fills the listing (cleared first) and marks it walked unless cancelled:
     // half a tree must not pass for the whole. A folder that cannot be
@@ -55,4 +58,5 @@ private:
     StorageProfiles *profiles_;
     std::optional<DepthControl::Range> depth_;
     std::optional<bool> inodeOrder_;
+    std::size_t keepFolders_ = 0;
 };

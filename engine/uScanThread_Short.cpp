@@ -4,6 +4,7 @@
 #include "boundary/ScanBoundary.h"
 #include "engine/CollectFiles.h"
 #include "engine/DuplicateSearch.h"
+#include "engine/FolderDescriptors.h"
 #include "engine/FolderListing.h"
 #include "engine/FolderSize.h"
 #include "engine/HostGate.h"
@@ -202,8 +203,13 @@ void TScanThread_Short::Job::execute()
         // Stop ends the measuring too; the walk then reads the disk itself.
         const auto cancelled = [this] { return context.aborted() || context.host.stopFlag(); };
         std::int64_t total = 0;
-        for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i)
-            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, &profiles);
+        // The walks leave folders open for the readers, together no more
+        // than the readers keep.
+        std::size_t keep = FolderDescriptors::keptByWalks();
+        for (std::size_t i = 0; i < searched.size() && !cancelled(); ++i) {
+            total += GetFolderSize(searched[i], cancelled, &listings[i], &boundary, &profiles, keep);
+            keep -= std::min(keep, listings[i].keptFolderCount());
+        }
         calls.pass([&] { estimateReady(total); });
     }
     CandidateList list;

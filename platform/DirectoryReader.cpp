@@ -34,11 +34,12 @@ bool DirectoryReader::open(const std::string &path)
     return adopt(OpenWaitingForDescriptors([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
 }
 
-bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name)
+bool DirectoryReader::openChild(const DirectoryReader &parent, const char *name,
+                                const std::function<void()> &onShortage)
 {
     close();
     return adopt(OpenWaitingForDescriptors(
-        [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }));
+        [&] { return ::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }, onShortage));
 }
 
 bool DirectoryReader::openFolder(int folderFd)
@@ -71,12 +72,20 @@ void DirectoryReader::close()
     ended_ = false;
 }
 
+int DirectoryReader::release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    close();
+    return fd;
+}
+
 bool DirectoryReader::refill()
 {
     if (ended_ || fd_ < 0)
         return false;
     if (!buffer_)
-        buffer_ = std::make_unique<char[]>(kListingBuffer);
+        buffer_ = std::make_unique_for_overwrite<char[]>(kListingBuffer); // the kernel writes it: never zeroed
     long n = 0;
     do
         n = ::syscall(SYS_getdents64, fd_, buffer_.get(), kListingBuffer);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,11 +30,14 @@ public:
 
     // A listed folder: the path itself may be a link the user chose.
     bool open(const std::string &path);
-    // A subfolder met in a listing: never through a link.
-    bool openChild(const DirectoryReader &parent, const char *name);
+    // A subfolder met in a listing: never through a link. `onShortage` is
+    // called while descriptors run short, before each wait for one.
+    bool openChild(const DirectoryReader &parent, const char *name, const std::function<void()> &onShortage = {});
     // A folder already open, as a path only or otherwise.
     bool openFolder(int folderFd);
     void close();
+    // Gives the descriptor up, open, to the caller; the reader is closed.
+    int release();
     // The last open failed for a reason of the folder's own (no permission,
     // an I/O error), not because it went away.
     bool unreadable() const;

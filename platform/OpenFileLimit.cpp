@@ -42,24 +42,28 @@ bool IsOutOfDescriptors(int error)
     return error == EMFILE || error == ENFILE;
 }
 
-int RetryWhileOutOfDescriptors(const std::function<int()> &attempt)
+int RetryWhileOutOfDescriptors(const std::function<int()> &attempt, const std::function<void()> &beforeWait)
 {
     constexpr int kTries = 200;
     for (int tried = 0;; ++tried) {
         const int error = attempt();
         if (!IsOutOfDescriptors(error) || tried == kTries)
             return error;
+        if (beforeWait)
+            beforeWait();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
-int OpenWaitingForDescriptors(const std::function<int()> &open)
+int OpenWaitingForDescriptors(const std::function<int()> &open, const std::function<void()> &beforeWait)
 {
     int fd = -1;
-    const int error = RetryWhileOutOfDescriptors([&] {
-        fd = open();
-        return fd >= 0 ? 0 : errno;
-    });
+    const int error = RetryWhileOutOfDescriptors(
+        [&] {
+            fd = open();
+            return fd >= 0 ? 0 : errno;
+        },
+        beforeWait);
     errno = error;
     return fd;
 }

@@ -18,6 +18,8 @@ bool IsOutOfDescriptors(int error);
 // other threads give theirs back, and a perfectly good folder or file must
 // not be taken for a faulty or a missing one. Gives what the last try gave.
 // Never call it holding a lock that a holder of descriptors may wait for.
-int RetryWhileOutOfDescriptors(const std::function<int()> &attempt);
+// `beforeWait`, if given, is called before each wait: to give back
+// descriptors of the caller's own.
+int RetryWhileOutOfDescriptors(const std::function<int()> &attempt, const std::function<void()> &beforeWait = {});
 // The same for a call that gives a descriptor, or -1 with errno set.
-int OpenWaitingForDescriptors(const std::function<int()> &open);
+int OpenWaitingForDescriptors(const std::function<int()> &open, const std::function<void()> &beforeWait = {});
