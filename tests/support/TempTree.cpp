@@ -45,6 +45,12 @@ std::string TempTree::write(const std::string &relative, const std::string &cont
     return p.string();
 }
 
+void TempTree::writeCopies(const std::string &content, const std::vector<std::string> &relatives)
+{
+    for (const std::string &relative : relatives)
+        write(relative, content);
+}
+
 std::string TempTree::writeZeros(const std::string &relative, std::int64_t size)
 {
     const std::string p = write(relative, "");
@@ -62,6 +68,12 @@ void TempTree::setTime(const std::string &relative, std::int64_t seconds)
     struct timeval times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
     if (::lutimes(path(relative).c_str(), times) != 0)
         throw std::runtime_error("lutimes failed");
+}
+
+void TempTree::setTimes(const std::vector<std::string> &relatives, std::int64_t seconds)
+{
+    for (const std::string &relative : relatives)
+        setTime(relative, seconds);
 }
 
 std::string TempTree::mkdir(const std::string &relative)

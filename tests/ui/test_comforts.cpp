@@ -150,8 +150,7 @@ TEST_F(ComfortsTest, ScanNowNamesFolderRowsThatAreNoFolders)
 {
     TempTree tree;
     const std::string real = tree.mkdir("real");
-    tree.write("real/a", "same");
-    tree.write("real/b", "same");
+    tree.writeCopies("same", {"real/a", "real/b"});
     for (const char *row : {"/x", "", "relative/dir", "/y"})
         folders()->appendFolder(row);
     folders()->topLevelItem(3)->setText(0, "   "); // edited to blank in place

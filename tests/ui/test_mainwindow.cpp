@@ -441,8 +441,7 @@ TEST_F(MainWindowTest, CopiesInTheRepeatedHourFollowTheirTimeNotItsText)
 {
     ScopedTimeZone zone("America/New_York");
     TempTree tree;
-    tree.write("t/older.txt", "same");
-    tree.write("t/newer.txt", "same");
+    tree.writeCopies("same", {"t/older.txt", "t/newer.txt"});
     tree.setTime("t/older.txt", 1793511600); // 2026-11-01 05:40 UTC, 01:40 daylight time
     tree.setTime("t/newer.txt", 1793513400); // 06:10 UTC, 01:10 standard time
     addFolder(tree.path("t"));
@@ -655,8 +654,7 @@ TEST_F(MainWindowTest, StopEndsAScanStuckOnAMountThatNeverAnswers)
         SCOPED_TRACE(stuckWhileMeasuring ? "status" : "read");
         TempTree tree;
         tree.writePairs("src/pairs", 3);
-        tree.write("src/stuck", "same size");
-        tree.write("src/twin1", "same size");
+        tree.writeCopies("same size", {"src/stuck", "src/twin1"});
         tree.mkdir("mnt");
         FuseMount::Options options;
         (stuckWhileMeasuring ? options.hangGetattr : options.hangRead) = "stuck";

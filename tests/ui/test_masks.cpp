@@ -402,9 +402,9 @@ protected:
     void SetUp() override
     {
         MaskDialogs::SetUp();
-        for (const char *name :
-             {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README", "crop.jp", "clip.mpeg"})
-            tree.write(name, "x");
+        tree.writeCopies(
+            "x",
+            {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README", "crop.jp", "clip.mpeg"});
     }
 
     std::set<std::string> walk()

@@ -30,8 +30,7 @@ protected:
             tree.write(at + "IMG_0001.jpg", photo);
             tree.write(at + "song.mp3", song);
             const std::int64_t time = folder[0] == 'B' ? 1500000000 : 1600000000;
-            tree.setTime(at + "IMG_0001.jpg", time);
-            tree.setTime(at + "song.mp3", time);
+            tree.setTimes({at + "IMG_0001.jpg", at + "song.mp3"}, time);
         }
         addFolder(tree.path("Photos"));
         addFolder(tree.path("Backup/Photos"));

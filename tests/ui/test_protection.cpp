@@ -196,10 +196,8 @@ TEST(FolderProtectionOnAStuckShare, NeverHoldsTheWindowAndOnlyTheLastJudgingCoun
 {
     SKIP_UNLESS_FUSE();
     TempTree tree;
-    tree.write("lib/a", "same");
-    tree.write("copies/a", "same");
-    tree.write("src/stuck/b", "other");
-    tree.write("src/b", "other");
+    tree.writeCopies("same", {"lib/a", "copies/a"});
+    tree.writeCopies("other", {"src/stuck/b", "src/b"});
     tree.mkdir("mnt");
     FuseMount::Options options;
     options.hangGetattr = "stuck";

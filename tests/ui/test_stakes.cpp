@@ -131,10 +131,8 @@ TEST_F(StakesTest, DeleteTooltipsAndTheSummaryTellTheCheckedFilesAsMarksChange)
 {
     EXPECT_EQ(deleteTip(), "No file is checked.");
     const std::string kilobyte(1500, 'k');
-    for (const char *name : {"scan/a.dat", "scan/b.dat", "scan/c.dat"})
-        tree.write(name, kilobyte);
-    tree.write("scan/d.txt", "hello");
-    tree.write("scan/e.txt", "hello");
+    tree.writeCopies(kilobyte, {"scan/a.dat", "scan/b.dat", "scan/c.dat"});
+    tree.writeCopies("hello", {"scan/d.txt", "scan/e.txt"});
     tree.mkdir("data");
     addFolder(tree.path("scan"));
     scanToEnd();

@@ -139,11 +139,12 @@ protected:
         for (const char *name : {"IMG_1031.jpg", "IMG_1044.jpg"})
             tree.write(std::string("ann/Backup/Pictures/2023/Summer holidays/") + name,
                        FileContent(tree.path(std::string("ann/Pictures/2023/Summer holidays/") + name)));
-        tree.write("ann/Downloads/invoice-2025 (1).pdf", bills);
-        tree.write("ann/Downloads/invoice-2025 (2).pdf", bills);
-        tree.write("ann/Documents/Accounts/Household/invoice-2025.pdf", bills);
-        tree.write("ann/Documents/Work/Reports/quarterly report final.odt", report);
-        tree.write("ann/Downloads/quarterly report final.odt", report);
+        tree.writeCopies(bills,
+                         {"ann/Downloads/invoice-2025 (1).pdf", "ann/Downloads/invoice-2025 (2).pdf",
+                          "ann/Documents/Accounts/Household/invoice-2025.pdf"});
+        tree.writeCopies(
+            report,
+            {"ann/Documents/Work/Reports/quarterly report final.odt", "ann/Downloads/quarterly report final.odt"});
         std::int64_t time = 1690000000;
         for (const char *file :
              {"ann/Documents/Accounts/Household/invoice-2025.pdf", "ann/Downloads/invoice-2025 (1).pdf",
