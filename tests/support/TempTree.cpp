@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/TempTree.h"
 
+#include "platform/TransitNames.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -144,6 +146,15 @@ bool PathExists(const std::string &path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> InTransitNamesBelow(const std::string &folder)
+{
+    std::vector<std::string> found;
+    for (const auto &entry : fs::recursive_directory_iterator(folder))
+        if (IsInTransitName(entry.path().filename().string()))
+            found.push_back(entry.path().string());
+    return found;
 }
 
 std::string FileContent(const std::string &path)

@@ -45,5 +45,8 @@ private:
 
 // Whether anything (a link included) stands at the path.
 bool PathExists(const std::string &path);
+// The paths of the names a step that did not finish leaves, in the folder
+// and below it.
+std::vector<std::string> InTransitNamesBelow(const std::string &folder);
 // A whole file's bytes by its full path; empty when it cannot be read.
 std::string FileContent(const std::string &path);

@@ -104,16 +104,13 @@ TEST_F(MoveTest, AFolderBesideACheckedFileIsRefusedAndOneInAListedFolderIsTold)
 
 TEST_F(MoveTest, OntoAnotherFileSystemTheRowsOfEveryBatchLeaveAndTheLeftOnesStay)
 {
-    tree.mkdir("disk");
-    LoopImageMount disk(LoopImageMount::Kind::Ext4, tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, LoopImageMount::Kind::Ext4);
+    SKIP_UNLESS_IMAGE(*disk);
     // 30 groups of two, spread over folders, so that rows leave between others.
     for (int i = 0; i < 30; ++i) {
         const std::string name = "f" + std::to_string(i) + ".bin";
         const std::string content = RandomBytes(1000 + i, i);
-        tree.write("new/" + std::to_string(i % 4) + "/" + name, content);
-        tree.write("old/" + name, content);
+        tree.writeCopies(content, {"new/" + std::to_string(i % 4) + "/" + name, "old/" + name});
         tree.setTime("old/" + name, 1500000000);
     }
     addFolder(tree.path("new"));

@@ -50,10 +50,8 @@ protected:
 TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
 {
     TempTree tree;
-    tree.mkdir("disk");
-    LoopImageMount disk(GetParam().kind, tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, GetParam().kind);
+    SKIP_UNLESS_IMAGE(*disk);
     const std::string bytes = RandomBytes(3 << 20, 9);
     for (const char *folder : {"album", "project", "backup"}) {
         tree.mkdir(std::string("disk/") + folder);
