@@ -391,11 +391,7 @@ TEST_F(MainWindowTest, RowsOnTheirWayAreReMarkedToo)
     tree.writePairs("many", 300);
     addFolder(tree.path("many"));
     click("PNGButton10");
-    // Without the event loop nothing reaches the list: rows pile up in transit.
-    WindowScanHost &host = form->scanHost();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (host.rowsInTransit() < 40 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    waitForRowsInTransit(40);
     ASSERT_EQ(results().rowCount(), 0);
     click("RadioGroup1Item1");
     ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));

@@ -42,8 +42,7 @@ protected:
     {
         dialogs.foldersToPick.push_back(QByteArray::fromStdString(target));
         dialogs.answers = std::move(answers);
-        trigger("MoveChecked1");
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+        run([&] { trigger("MoveChecked1"); });
     }
 };
 

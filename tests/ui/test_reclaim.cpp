@@ -58,8 +58,7 @@ protected:
     void run(const char *entry, bool answer)
     {
         dialogs.answers.push_back(answer);
-        trigger(entry);
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+        MainWindowFixture::run([&] { trigger(entry); });
     }
     // The summary's lines after the first, which tells the space.
     QString tip(int row) { return results().index(row, 0).data(Qt::ToolTipRole).toString(); }
