@@ -5,6 +5,7 @@
 // shared storage and hard links.
 #include "actions/SpaceReclaimer.h"
 #include "platform/FileStatus.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/TempTree.h"
@@ -18,16 +19,10 @@
 #include <grp.h>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 using ImageKind = LoopImageMount::Kind;
-
-inline const char *ImageName(ImageKind kind)
-{
-    return kind == ImageKind::Btrfs ? "Btrfs" : kind == ImageKind::Xfs ? "Xfs" : "Ext4";
-}
 
 class ReclaimImages : public ::testing::Test
 {
@@ -38,12 +33,11 @@ protected:
     std::unique_ptr<LoopImageMount> disk;
     std::string bytes = RandomBytes(kFileSize, 7);
 
-    // A fresh file system of this kind at `name`; false (the test skipped) when none can be made.
-    bool mountDisk(ImageKind kind, const std::string &name = "disk")
+    // A fresh file system of this kind at `name`.
+    const LoopImageMount &mountDisk(ImageKind kind, const std::string &name = "disk")
     {
-        tree.mkdir(name);
-        disk = std::make_unique<LoopImageMount>(kind, tree.path(name + ".img"), tree.path(name));
-        return disk->made();
+        disk = MountImage(tree, kind, name);
+        return *disk;
     }
     std::string at(const std::string &relative) const { return tree.path("disk/" + relative); }
     // The kept copy `<folder>/a/kept` and `count` copies `<folder>/copyN` of
@@ -72,23 +66,14 @@ protected:
     static FileIdentity seen(const std::string &path) { return StatPathNoFollow(path).identity; }
 };
 
-#define SKIP_UNLESS(made)                                                                                              \
-    if (!(made))                                                                                                       \
-    GTEST_SKIP() << "no image file system: " << disk->reason()
-
 // Runs `body` in a child process as user and group `id` (nobody: 65534),
 // without supplementary groups; its exit status, or -1 when it did not exit.
 inline int AsUser(unsigned id, const std::function<int()> &body)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
+    return InChild([&] {
         if (::setgroups(0, nullptr) != 0 || ::setresgid(id, id, id) != 0 || ::setresuid(id, id, id) != 0)
-            ::_exit(120);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+            return 120;
+        return body();
+    });
 }
 inline constexpr unsigned kNobody = 65534;

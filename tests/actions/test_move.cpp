@@ -12,6 +12,7 @@
 #include "engine/uScanThread_Short.h"
 #include "platform/FileRemoval.h"
 #include "platform/FileStatus.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/LoopImageMount.h"
 #include "tests/support/RandomBytes.h"
 #include "tests/support/RecordingHost.h"
@@ -23,7 +24,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -65,13 +65,12 @@ protected:
     std::vector<std::unique_ptr<LoopImageMount>> disks;
     std::string bytes = RandomBytes((1 << 20) + 4321, 11);
     std::vector<SystemTree> trees; // none: none at all, so the temporary folder is the user's
+    std::shared_ptr<const ProtectedFolderList> protectedFolders;
 
-    // A fresh file system at `name`; false when none can be made.
-    bool mountDisk(Kind kind, const std::string &name, int mib = 0)
+    const LoopImageMount &mountDisk(Kind kind, const std::string &name, int mib = 0)
     {
-        tree.mkdir(name);
-        disks.push_back(std::make_unique<LoopImageMount>(kind, tree.path(name + ".img"), tree.path(name), mib));
-        return disks.back()->made();
+        disks.push_back(MountImage(tree, kind, name, mib));
+        return *disks.back();
     }
     std::string write(const std::string &relative, const std::string &content, std::int64_t time = 1600000000)
     {
@@ -92,6 +91,8 @@ protected:
     {
         ActionRunner runner;
         runner.setSystemTrees(trees);
+        if (protectedFolders)
+            runner.setProtectedFolders(protectedFolders);
         EXPECT_TRUE(runner.start(std::move(files), std::make_unique<MoveAction>(MoveDestination(target, listed))));
         ActionBatch batch;
         while (!batch.finished) {
@@ -102,24 +103,11 @@ protected:
         }
         return batch;
     }
-    // The names of the program's own below a folder.
-    V hiddenNamesIn(const std::string &folder)
-    {
-        V found;
-        for (const auto &entry : fs::recursive_directory_iterator(folder))
-            if (IsInTransitName(entry.path().filename().string()))
-                found.push_back(entry.path().string());
-        return found;
-    }
 };
-
-#define SKIP_UNLESS(made)                                                                                              \
-    if (!(made))                                                                                                       \
-    GTEST_SKIP() << "no image file system: " << disks.back()->reason()
 
 TEST_F(Move, OnOneFileSystemEachFileIsRenamedBelowItsListedFolderAndNoNameIsTaken)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a"));
     const std::string kept = write("a/Photos/2020/IMG_0001.jpg", bytes, 1500000000);
     const std::string copy = write("a/Backup/Photos/2020/IMG_0001.jpg", bytes);
     const std::string taken = write("a/Dups/Photos (2)/2020/IMG_0001.jpg", "the user's own");
@@ -152,8 +140,8 @@ TEST_F(Move, OnOneFileSystemEachFileIsRenamedBelowItsListedFolderAndNoNameIsTake
 
 TEST_F(Move, AcrossFileSystemsTheCopyKeepsBytesHolesOwnerModeTimesAndAttributes)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a"));
-    SKIP_UNLESS(mountDisk(Kind::Xfs, "b"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Xfs, "b"));
     const std::string kept = write("a/Photos/beach.jpg", bytes, 1500000000);
     const std::string copy = write("a/Old/Photos/trip/beach.jpg", bytes);
     ::chmod(tree.path("a/Old/Photos/trip").c_str(), 0750);
@@ -207,14 +195,14 @@ TEST_F(Move, AcrossFileSystemsTheCopyKeepsBytesHolesOwnerModeTimesAndAttributes)
     EXPECT_EQ(FileContent(tree.path("b/Dups/Photos (2)/disk.img")), "taken");
     EXPECT_FALSE(PathExists(copy));
     EXPECT_FALSE(PathExists(sparse));
-    EXPECT_EQ(hiddenNamesIn(tree.path("b")), V{});
-    EXPECT_EQ(hiddenNamesIn(tree.path("a")), V{});
+    EXPECT_EQ(InTransitNamesBelow(tree.path("b")), V{});
+    EXPECT_EQ(InTransitNamesBelow(tree.path("a")), V{});
 }
 
 TEST_F(Move, AFullOrReadOnlyTargetLeavesEveryFileWhereItWasAndNoHiddenName)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a", 128));
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "small", 16));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a", 128));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "small", 16));
     const std::string big = RandomBytes(24 << 20, 5);
     const std::string kept = write("a/Photos/film.mov", big, 1500000000);
     const std::string copy = write("a/Old/film.mov", big);
@@ -228,7 +216,7 @@ TEST_F(Move, AFullOrReadOnlyTargetLeavesEveryFileWhereItWasAndNoHiddenName)
     EXPECT_EQ(full.tally.done, 1); // the note fits
     EXPECT_EQ(full.tally.leftFor, (std::map<int, int>{{int(MoveOutcome::NoSpace), 1}}));
     EXPECT_EQ(FileContent(copy), big);
-    EXPECT_EQ(hiddenNamesIn(tree.path("small")), V{});
+    EXPECT_EQ(InTransitNamesBelow(tree.path("small")), V{});
     EXPECT_EQ(FileContent(tree.path("small/Old/note.txt")), "a note");
 
     ASSERT_EQ(std::system(("mount -o remount,ro '" + tree.path("small") + "'").c_str()), 0);
@@ -240,8 +228,8 @@ TEST_F(Move, AFullOrReadOnlyTargetLeavesEveryFileWhereItWasAndNoHiddenName)
 
 TEST_F(Move, AKillAtEachStepOfACopyLosesNothingAndTheNextScanAndMoveNameWhatItLeft)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a"));
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "b"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "b"));
     const CopyStep steps[] = {CopyStep::Created,  CopyStep::Copied, CopyStep::Settled,
                               CopyStep::Compared, CopyStep::Placed, CopyStep::Synced};
     const std::string kept = write("a/kept/photo.jpg", bytes, 1500000000);
@@ -249,8 +237,7 @@ TEST_F(Move, AKillAtEachStepOfACopyLosesNothingAndTheNextScanAndMoveNameWhatItLe
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         const std::string copy = write("a/copies/photo" + std::to_string(i) + ".jpg", bytes);
         files.push_back({copy, seen(copy), 1, false, true});
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const int killed = InChild([&] {
             ScanBoundary boundary(trees);
             ProtectedFolders none(std::vector<std::string>{});
             const KeptCopyGuard guard(files);
@@ -261,13 +248,11 @@ TEST_F(Move, AKillAtEachStepOfACopyLosesNothingAndTheNextScanAndMoveNameWhatItLe
             const ActionContext context{boundary, none, guard};
             move.apply(files.back(), context);
             move.settle(context, true);
-            ::_exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << i;
+            return 1;
+        });
+        ASSERT_EQ(killed, 0) << i;
         EXPECT_EQ(FileContent(copy), bytes) << i;
-        EXPECT_EQ(hiddenNamesIn(tree.path("b")).size(), std::min<std::size_t>(i + 1, 4)) << i;
+        EXPECT_EQ(InTransitNamesBelow(tree.path("b")).size(), std::min<std::size_t>(i + 1, 4)) << i;
     }
     // Cut off once placed, the file is in both places, whole.
     EXPECT_EQ(FileContent(tree.path("b/copies/photo4.jpg")), bytes);
@@ -297,8 +282,8 @@ TEST_F(Move, AKillAtEachStepOfACopyLosesNothingAndTheNextScanAndMoveNameWhatItLe
 
 TEST_F(Move, StopOrACopyThatReadsBackOtherwiseLeavesTheFileAndNoHiddenName)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a", 160));
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "b", 80));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a", 160));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "b", 80));
     const std::string big = RandomBytes(48 << 20, 8);
     const std::string kept = write("a/kept/film.mov", big, 1500000000);
     const std::string copy = write("a/copies/film.mov", big);
@@ -321,12 +306,12 @@ TEST_F(Move, StopOrACopyThatReadsBackOtherwiseLeavesTheFileAndNoHiddenName)
     MoveAction garbled(MoveDestination(tree.path("b"), {tree.path("a/copies")}), [&](CopyStep step) {
         if (step != CopyStep::Settled)
             return;
-        for (const std::string &hidden : hiddenNamesIn(tree.path("b")))
+        for (const std::string &hidden : InTransitNamesBelow(tree.path("b")))
             std::fstream(hidden, std::ios::binary | std::ios::in | std::ios::out).seekp(12345).put('!');
     });
     EXPECT_EQ(garbled.apply(files[1], context).reason, int(MoveOutcome::CopyDiffered));
     EXPECT_EQ(FileContent(copy), big);
-    EXPECT_EQ(hiddenNamesIn(tree.path("b")), V{});
+    EXPECT_EQ(InTransitNamesBelow(tree.path("b")), V{});
     EXPECT_FALSE(PathExists(tree.path("b/copies/film.mov")));
 
     // Every copy gone while the placed one waits for its batch: it stays.
@@ -372,7 +357,7 @@ TEST_F(Move, NoFileGoesIntoTheTrashASystemTreeInstalledSoftwareOrBelowItsOwnFold
 
 TEST_F(Move, AProtectedOrImmutableFileOrOneWhoseKeptCopyWentStaysWhereItIs)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "a"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "a"));
     std::vector<ActionFile> files;
     V copies;
     for (int group = 1; group <= 3; ++group) {
@@ -389,17 +374,9 @@ TEST_F(Move, AProtectedOrImmutableFileOrOneWhoseKeptCopyWentStaysWhereItIs)
     files[3] = {guarded, seen(guarded), 2, false, true};
     tree.mkdir("a/moved");
 
-    ActionRunner runner;
-    runner.setSystemTrees(trees);
-    runner.setProtectedFolders(
-        std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, {tree.path("a/copies/guarded")}}));
-    ASSERT_TRUE(runner.start(
-        files, std::make_unique<MoveAction>(MoveDestination(tree.path("a/moved"), {tree.path("a/copies")}))));
-    ActionBatch batch;
-    while (!batch.finished) {
-        runner.waitForOutcomes(ActionRunner::kBatchInterval);
-        batch = runner.take();
-    }
+    protectedFolders
+        = std::make_shared<const ProtectedFolderList>(ProtectedFolderList{1, {tree.path("a/copies/guarded")}});
+    const ActionBatch batch = run(files, tree.path("a/moved"), {tree.path("a/copies")});
     EXPECT_EQ(batch.tally.done, 0);
     EXPECT_EQ(batch.tally.inProtectedFolders, 1);
     EXPECT_EQ(batch.tally.leftFor,

@@ -20,7 +20,7 @@ class ShareOn : public Reclaim, public ::testing::WithParamInterface<Kind>
 
 TEST_P(ShareOn, KeepsEveryPathItsBytesAndSettingsAndReleasesWhatEachFileGaveUp)
 {
-    SKIP_UNLESS(mountDisk(GetParam()));
+    SKIP_UNLESS_IMAGE(mountDisk(GetParam()));
     const std::vector<std::string> files = copies(3);
     ::chmod(files[0].c_str(), 0640);
     ::chown(files[0].c_str(), 1234, 1235);
@@ -65,7 +65,7 @@ TEST_P(ShareOn, KeepsEveryPathItsBytesAndSettingsAndReleasesWhatEachFileGaveUp)
 
 TEST_P(ShareOn, LeavesACopyChangedSinceTheScanOrWhoseKeptCopyWent)
 {
-    SKIP_UNLESS(mountDisk(GetParam()));
+    SKIP_UNLESS_IMAGE(mountDisk(GetParam()));
     const std::vector<std::string> files = copies(2);
     const FileIdentity seenFirst = seen(files[0]);
     const KeptCopy keptSeen = kept();
@@ -84,12 +84,11 @@ TEST_P(ShareOn, LeavesACopyChangedSinceTheScanOrWhoseKeptCopyWent)
     EXPECT_EQ(sharer.released(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, ShareOn, ::testing::Values(Kind::Btrfs, Kind::Xfs),
-                         [](const auto &info) { return ImageName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Images, ShareOn, ::testing::Values(Kind::Btrfs, Kind::Xfs), ImageCaseName);
 
 TEST_F(Reclaim, Ext4CannotShareAndNoFileSystemJoinsAcrossItselfOrWithTheSameFile)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4));
     const std::vector<std::string> files = copies(1);
     SpaceReclaimer sharer(ReclaimKind::ShareStorage);
     EXPECT_EQ(sharer.apply(files[0], seen(files[0]), kept(), {}).outcome, ReclaimOutcome::Unsupported);
@@ -97,7 +96,7 @@ TEST_F(Reclaim, Ext4CannotShareAndNoFileSystemJoinsAcrossItselfOrWithTheSameFile
 
     // The kept copy on another file system: neither joins.
     const std::unique_ptr<LoopImageMount> first = std::move(disk);
-    SKIP_UNLESS(mountDisk(Kind::Ext4, "other"));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4, "other"));
     copies(0, "other");
     SpaceReclaimer linker(ReclaimKind::HardLink);
     EXPECT_EQ(sharer.apply(files[0], seen(files[0]), kept("other"), {}).outcome, ReclaimOutcome::OtherFileSystem);
@@ -116,7 +115,7 @@ TEST_F(Reclaim, Ext4CannotShareAndNoFileSystemJoinsAcrossItselfOrWithTheSameFile
 
 TEST_F(Reclaim, HardLinksReleaseTheBlocksOfALastNameAndTellWhatTheyChanged)
 {
-    SKIP_UNLESS(mountDisk(Kind::Btrfs));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Btrfs));
     const std::vector<std::string> files = copies(3);
     ::link(files[1].c_str(), at("a/second-name").c_str());
     const std::int64_t allocated = StatPathNoFollow(files[0]).allocatedBytes;
@@ -149,38 +148,33 @@ TEST_F(Reclaim, HardLinksReleaseTheBlocksOfALastNameAndTellWhatTheyChanged)
 
 TEST_F(Reclaim, AKillAtAnyStepOfLinkingLeavesAWholeFileAtThePath)
 {
-    SKIP_UNLESS(mountDisk(Kind::Xfs));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Xfs));
     const std::vector<std::string> files = copies(5);
     const LinkStep steps[]
         = {LinkStep::Checked, LinkStep::Linked, LinkStep::Verified, LinkStep::Exchanged, LinkStep::Replaced};
     for (int i = 0; i < 5; ++i) {
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const int killed = InChild([&] {
             SpaceReclaimer linker(ReclaimKind::HardLink);
             const SpaceReclaimer::Checks checks{nullptr, nullptr, [&](LinkStep step) {
                                                     if (step == steps[i])
                                                         ::_exit(0);
                                                 }};
             linker.apply(files[std::size_t(i)], seen(files[std::size_t(i)]), kept(), checks);
-            ::_exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << i;
+            return 1;
+        });
+        ASSERT_EQ(killed, 0) << i;
         EXPECT_EQ(FileContent(files[std::size_t(i)]), bytes) << i;
         EXPECT_EQ(seen(files[std::size_t(i)]).inode == seen(at("a/kept")).inode, i >= 3) << i;
     }
     // Killed after linking, after checking (the kept copy's new name) and
     // after the swap (the old copy): one hidden name each, a whole file with
     // the group's bytes, which no scan offers.
-    int hidden = 0;
-    for (const auto &entry : fs::directory_iterator(at("")))
-        if (entry.path().filename().string().starts_with(kLinkingPrefix)) {
-            ++hidden;
-            EXPECT_TRUE(IsInTransitName(entry.path().filename().string())) << entry.path();
-            EXPECT_EQ(FileContent(entry.path()), bytes);
-        }
-    EXPECT_EQ(hidden, 3);
+    const std::vector<std::string> hidden = InTransitNamesBelow(at(""));
+    EXPECT_EQ(hidden.size(), 3u);
+    for (const std::string &path : hidden) {
+        EXPECT_TRUE(fs::path(path).filename().string().starts_with(kLinkingPrefix)) << path;
+        EXPECT_EQ(FileContent(path), bytes);
+    }
 }
 
 } // namespace

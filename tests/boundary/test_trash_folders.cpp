@@ -37,25 +37,16 @@ protected:
         scan({folder});
         EXPECT_EQ(rows(), groupedRows);
     }
-    // Copies of one time, so that their rows follow path order.
-    void giveOneTime(const V &files)
-    {
-        for (const auto &file : files)
-            tree.setTime(file, 1500000000);
-    }
 };
 
 } // namespace
 
 TEST_F(TrashWalk, TheHomeTrashIsPassedByEvenListedItself)
 {
-    tree.write("home/report.txt", "report");
-    tree.write("home/.local/share/Trash/files/report.txt", "report");
+    tree.writeCopies("report", {"home/report.txt", "home/.local/share/Trash/files/report.txt"});
     tree.write("home/.local/share/Trash/info/report.txt.trashinfo", "[Trash Info]\n");
-    tree.write("home/.local/share/Trash/files/old/notes.txt", "notes");
-    tree.write("home/notes.txt", "notes");
-    tree.write("home/notes copy.txt", "notes");
-    giveOneTime({"home/notes.txt", "home/notes copy.txt"});
+    tree.writeCopies("notes", {"home/.local/share/Trash/files/old/notes.txt", "home/notes.txt", "home/notes copy.txt"});
+    tree.setTimes({"home/notes.txt", "home/notes copy.txt"}, 1500000000); // copies of one time: rows in path order
     expectBothWalks({"home/notes copy.txt", "home/notes.txt", "home/report.txt"},
                     {"1:home/notes copy.txt", "1:home/notes.txt"}, tree.path("home"));
     // Listed by the user, or its files/ folder beside the home, it is still
@@ -75,11 +66,11 @@ TEST_F(TrashWalk, TheTrashAtTheTopOfAMountIsPassedByButNotAFolderOfThatNameElsew
     TestMount usb(tree.path("home/usb"));
     if (!usb.made())
         GTEST_SKIP() << "making a mount needs root";
-    tree.write("home/usb/photo.jpg", "photo");
-    tree.write("home/usb/.Trash-" + uid + "/files/photo.jpg", "photo");
-    tree.write("home/usb/.Trash/" + uid + "/files/photo.jpg", "photo");
-    tree.write("home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "photo");
-    giveOneTime({"home/usb/photo.jpg", "home/usb/deeper/.Trash-" + uid + "/files/photo.jpg"});
+    tree.writeCopies("photo",
+                     {"home/usb/photo.jpg", "home/usb/.Trash-" + uid + "/files/photo.jpg",
+                      "home/usb/.Trash/" + uid + "/files/photo.jpg",
+                      "home/usb/deeper/.Trash-" + uid + "/files/photo.jpg"});
+    tree.setTimes({"home/usb/photo.jpg", "home/usb/deeper/.Trash-" + uid + "/files/photo.jpg"}, 1500000000);
     expectBothWalks({"home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "home/usb/photo.jpg"},
                     {"1:home/usb/deeper/.Trash-" + uid + "/files/photo.jpg", "1:home/usb/photo.jpg"},
                     tree.path("home"));

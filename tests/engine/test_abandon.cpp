@@ -91,8 +91,7 @@ TEST(Abandon, AJobWithAStuckReaderIsLeftBehindAtOnceAndFreesItselfWhenItsThreadE
 {
     SKIP_UNLESS_FUSE();
     TempTree tree;
-    tree.write("src/stuck", "same");
-    tree.write("src/twin", "same");
+    tree.writeCopies("same", {"src/stuck", "src/twin"});
     tree.writePairs("src/pairs", 3);
     tree.mkdir("mnt");
     FuseMount::Options options;

@@ -154,8 +154,7 @@ TEST_F(DesktopLimits, SetsAlikePastTheirProbesKeepEveryGroupUnderALowLimit)
 
 TEST_F(DesktopLimits, StopDuringALargeComparisonEndsWithinABlockAndKeepsFinishedSizes)
 {
-    tree.write("a1", "small pair");
-    tree.write("a2", "small pair");
+    tree.writeCopies("small pair", {"a1", "a2"});
     for (auto n : {"z1", "z2"})
         tree.writeZeros(n, 64LL << 20);
     // A spinning disk is read in larger pieces; Stop is seen after one all the same.

@@ -252,8 +252,7 @@ TEST_F(FileReading, AFileReplacedWhileItsSetIsReadThroughDescriptorsOpenedPerPie
 TEST_F(FileReading, FilesReplacedOrInAFolderRenamedSinceTheWalkNeverGroup)
 {
     const std::string same = "the same bytes";
-    for (auto n : {"keep1", "keep2", "replaced", "sub/s1", "sub/s2"})
-        tree.write(n, same);
+    tree.writeCopies(same, {"keep1", "keep2", "replaced", "sub/s1", "sub/s2"});
     CandidateList list = walked();
     Replace(tree.path("replaced"), same);
     // The folder moves away and another takes its name, with a file of the

@@ -20,8 +20,7 @@ using V = std::vector<std::string>;
 
 TEST_F(Grouping, CopiesFollowTimeThenPathAndTheKeepRuleAndCarryWhatTheScanSaw)
 {
-    tree.write("new", "same");
-    tree.write("old", "same");
+    tree.writeCopies("same", {"new", "old"});
     tree.write("other", "diff");
     tree.setTime("new", 2000000000);
     tree.setTime("old", 1000000000);
@@ -124,11 +123,7 @@ TEST_F(Grouping, TheSameFileIsNeverItsOwnCopy)
 
 TEST_F(Grouping, FilesThatVanishOrChangeAfterTheWalkAreLeftOut)
 {
-    tree.write("keep1", "same-content");
-    tree.write("keep2", "same-content");
-    tree.write("gone", "same-content");
-    tree.write("changed", "same-content");
-    tree.write("swapped", "same-content");
+    tree.writeCopies("same-content", {"keep1", "keep2", "gone", "changed", "swapped"});
     ScanContext ctx(host, abortFlag);
     CandidateList list;
     CollectFiles(ctx, tree.root(), list);
@@ -151,10 +146,7 @@ std::int64_t AccessTime(const std::string &path)
 
 TEST_F(Grouping, AsAnOrdinaryUserUnreadableFilesNeverGroupAndOwnAccessTimesStay)
 {
-    tree.write("r1", "data");
-    tree.write("r2", "data");
-    tree.write("r3", "data");
-    tree.write("locked/inside", "data");
+    tree.writeCopies("data", {"r1", "r2", "r3", "locked/inside"});
     ::chmod(tree.root().c_str(), 0755);
     ::chmod(tree.path("r2").c_str(), 0);
     ::chmod(tree.path("locked").c_str(), 0);
@@ -198,8 +190,7 @@ TEST_F(Grouping, LargeFilesAreReadOnceAndLateDifferencesCount)
     lastByte.back() ^= 1;
     middle[big.size() / 2 + 100] ^= 1;
     early[70000] ^= 1;
-    tree.write("big1", big);
-    tree.write("big2", big);
+    tree.writeCopies(big, {"big1", "big2"});
     tree.write("big3", lastByte);
     tree.write("big4", middle);
     tree.write("big5", early);
@@ -429,10 +420,8 @@ TEST_F(Grouping, OnAShareAFileTheServerChangesAfterItsFirstReadLeavesItsGroup)
          {std::pair<std::string, std::size_t>{"same", 300 * 1024}, {"whole", 100 * 1024}, {"grow", 300 * 1024}}) {
         const bool grow = mode == "grow";
         const std::string copy = RandomBytes(size, 5), other = RandomBytes(200 * 1024, 6);
-        for (auto n : {"/a", "/b"})
-            tree.write("src-" + mode + n, copy);
-        for (auto n : {"/c", "/d"}) // left alone: still copies
-            tree.write("src-" + mode + n, other);
+        tree.writeCopies(copy, {"src-" + mode + "/a", "src-" + mode + "/b"});
+        tree.writeCopies(other, {"src-" + mode + "/c", "src-" + mode + "/d"}); // left alone: still copies
         tree.mkdir(mode);
         FuseMount::Options options;
         options.changeAfterFirstRead = "b";

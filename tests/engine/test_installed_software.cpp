@@ -19,11 +19,6 @@ class DeveloperHome : public ScanFixture
 protected:
     std::string home = tree.mkdir("home");
 
-    void writeBoth(const std::string &a, const std::string &b, const std::string &content)
-    {
-        tree.write(a, content);
-        tree.write(b, content);
-    }
     // The home's own software list, as the machine's trees carry it.
     void useHomesSoftware() { systemTrees = SoftwareTreesOf(home); }
     FolderStanding standingOf(ScanBoundary &boundary, const std::string &relative)
@@ -41,19 +36,20 @@ TEST_F(DeveloperHome, ListsOnlyTheUsersOwnCopiesAndCountsTheSoftwarePassedBy)
     for (const char *venv : {"home/proj/.venv", "home/tools/env"})
         if (std::system(("python3 -m venv --without-pip '" + tree.path(venv) + "' >/dev/null 2>&1").c_str()) != 0)
             GTEST_SKIP() << "python3 -m venv is not available here";
-    writeBoth("home/proj/.venv/lib/site/pkg.py", "home/tools/env/lib/site/pkg.py", "an installed package");
-    writeBoth("home/web1/node_modules/left-pad/index.js", "home/web2/node_modules/left-pad/index.js", "pad");
-    writeBoth("home/miniconda3/conda-meta/history", "home/envs/data/conda-meta/history", "==> 2026 <==");
-    writeBoth("home/miniconda3/lib/libz.so", "home/envs/data/lib/libz.so", "a library");
-    writeBoth("home/.rustup/toolchains/stable/libstd.rlib", "home/.cargo/registry/cache/std.crate", "rust");
-    writeBoth("home/.pyenv/versions/3.12/lib/six.py", "home/.local/lib/python3.12/site-packages/six.py", "six");
-    writeBoth("home/.npm/_cacache/content", "home/web1/node_modules/.cache/content", "cached");
+    tree.writeCopies("an installed package", {"home/proj/.venv/lib/site/pkg.py", "home/tools/env/lib/site/pkg.py"});
+    tree.writeCopies("pad", {"home/web1/node_modules/left-pad/index.js", "home/web2/node_modules/left-pad/index.js"});
+    tree.writeCopies("==> 2026 <==", {"home/miniconda3/conda-meta/history", "home/envs/data/conda-meta/history"});
+    tree.writeCopies("a library", {"home/miniconda3/lib/libz.so", "home/envs/data/lib/libz.so"});
+    tree.writeCopies("rust", {"home/.rustup/toolchains/stable/libstd.rlib", "home/.cargo/registry/cache/std.crate"});
+    tree.writeCopies("six",
+                     {"home/.pyenv/versions/3.12/lib/six.py", "home/.local/lib/python3.12/site-packages/six.py"});
+    tree.writeCopies("cached", {"home/.npm/_cacache/content", "home/web1/node_modules/.cache/content"});
     tree.write("home/.cache/thumbnails/photo.jpg", "a photo");
     // The user's own, beside the software: sources, a download, a document.
-    writeBoth("home/web1/src/app.js", "home/web2/src/app.js", "the user's code");
-    writeBoth("home/web1/package.json", "home/web2/package.json", "{}");
-    writeBoth("home/Downloads/photo.jpg", "home/Pictures/photo.jpg", "a photo");
-    writeBoth("home/proj/notes.txt", "home/proj/notes copy.txt", "notes");
+    tree.writeCopies("the user's code", {"home/web1/src/app.js", "home/web2/src/app.js"});
+    tree.writeCopies("{}", {"home/web1/package.json", "home/web2/package.json"});
+    tree.writeCopies("a photo", {"home/Downloads/photo.jpg", "home/Pictures/photo.jpg"});
+    tree.writeCopies("notes", {"home/proj/notes.txt", "home/proj/notes copy.txt"});
     for (const char *file :
          {"home/proj/notes.txt", "home/proj/notes copy.txt", "home/Downloads/photo.jpg", "home/Pictures/photo.jpg"})
         tree.setTime(file, 1500000000);
@@ -97,10 +93,9 @@ TEST_F(DeveloperHome, ListsOnlyTheUsersOwnCopiesAndCountsTheSoftwarePassedBy)
 // beside the copy it kept: never offered, and counted so the user can look.
 TEST_F(DeveloperHome, FilesLeftUnderTheInTransitNameAreNeverOfferedButCounted)
 {
-    writeBoth("home/photo.jpg", "home/.varnok-deleting-4242-0", "a photo");
-    writeBoth("home/notes.txt", "home/.varnok-deleting-notes.txt", "notes"); // the user's own name
-    tree.setTime("home/notes.txt", 1500000000);
-    tree.setTime("home/.varnok-deleting-notes.txt", 1500000000);
+    tree.writeCopies("a photo", {"home/photo.jpg", "home/.varnok-deleting-4242-0"});
+    tree.writeCopies("notes", {"home/notes.txt", "home/.varnok-deleting-notes.txt"}); // the user's own name
+    tree.setTimes({"home/notes.txt", "home/.varnok-deleting-notes.txt"}, 1500000000);
     scan({home});
     EXPECT_EQ(rows(), (V{"1:home/.varnok-deleting-notes.txt", "1:home/notes.txt"}));
     EXPECT_EQ(host.lastSummary.inTransitFiles[kDeletingKind], 1);
@@ -111,9 +106,9 @@ TEST_F(DeveloperHome, FilesLeftUnderTheInTransitNameAreNeverOfferedButCounted)
 // what left it, apart from a deletion's.
 TEST_F(DeveloperHome, LeftoversAreNamedByWhatLeftThem)
 {
-    writeBoth("home/photo.jpg", "home/.varnok-linking-4242-0", "a photo");
-    tree.write("home/.varnok-linking-4242-1", "a photo");
-    tree.write("home/.varnok-deleting-4242-2", "a photo");
+    tree.writeCopies("a photo",
+                     {"home/photo.jpg", "home/.varnok-linking-4242-0", "home/.varnok-linking-4242-1",
+                      "home/.varnok-deleting-4242-2"});
     scan({home});
     EXPECT_TRUE(rows().empty());
     EXPECT_EQ(host.lastSummary.inTransitFiles[kLinkingKind], 2);

@@ -153,8 +153,7 @@ TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
     // before the other, never in turns, in each pass.
     for (std::size_t size : {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
-        tree.write("one", big);
-        tree.write("two", big);
+        tree.writeCopies(big, {"one", "two"});
         reads.clear();
         host.rows.clear();
         scan();
@@ -274,9 +273,8 @@ TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWith
     const std::string x = RandomBytes(1536 * 1024, 8);
     std::string y = x;
     y[1300 * 1024] ^= 1;
-    for (const auto &[name, bytes] :
-         std::vector<std::pair<std::string, std::string>>{{"x1", x}, {"x2", x}, {"y1", y}, {"y2", y}})
-        tree.write(name, bytes);
+    tree.writeCopies(x, {"x1", "x2"});
+    tree.writeCopies(y, {"y1", "y2"});
     const CandidateList list = listOf({"x1", "x2", "y1", "y2"});
     const auto classes = sharedSizes(list);
     const std::uint64_t place[] = {10, 30, 20, 40}; // x1 y1 x2 y2
@@ -366,9 +364,8 @@ TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySi
 {
     // Two pairs of copies, interleaved on the disk, with room to hold one file.
     const std::string a = RandomBytes(300 * 1024, 5), b = RandomBytes(400 * 1024, 6);
-    for (const auto &[name, bytes] :
-         std::vector<std::pair<std::string, std::string>>{{"a1", a}, {"a2", a}, {"b1", b}, {"b2", b}})
-        tree.write(name, bytes);
+    tree.writeCopies(a, {"a1", "a2"});
+    tree.writeCopies(b, {"b1", "b2"});
     const CandidateList list = listOf({"a1", "a2", "b1", "b2"});
     const auto classes = sharedSizes(list);
     ASSERT_EQ(classes.size(), 2u);
@@ -404,12 +401,9 @@ TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedB
     // Small pairs, decided by their first reads; larger pairs, read to their
     // ends in the second pass, where Stop is pressed at its first read.
     const std::string large = RandomBytes(2048 * 1024, 7);
-    for (const char *name : {"s1", "s2"})
-        tree.write(name, "small pair");
-    for (const char *name : {"t1", "t2"})
-        tree.write(name, "tiny");
-    for (const char *name : {"l1", "l2"})
-        tree.write(name, large);
+    tree.writeCopies("small pair", {"s1", "s2"});
+    tree.writeCopies("tiny", {"t1", "t2"});
+    tree.writeCopies(large, {"l1", "l2"});
     readAsOnSpinningDisk = true;
     // The first pass reads each large file from its start too (then on from
     // there): the second time one is read from its start is the second pass.

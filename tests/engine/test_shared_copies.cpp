@@ -31,10 +31,8 @@ void Copy(const std::string &from, const std::string &to, const char *reflink)
 
 TEST_P(SharedCopiesTest, TheSummaryTellsCopiesThatTakeNoExtraSpace)
 {
-    tree.mkdir("disk");
-    LoopImageMount disk(GetParam(), tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, GetParam());
+    SKIP_UNLESS_IMAGE(*disk);
     const std::string bytes = RandomBytes(1 << 20, 4);
     std::ofstream(tree.path("disk/photo.jpg"), std::ios::binary) << bytes;
     const bool shares = GetParam() != Kind::Ext4;
@@ -62,9 +60,7 @@ TEST_P(SharedCopiesTest, TheSummaryTellsCopiesThatTakeNoExtraSpace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, SharedCopiesTest, ::testing::Values(Kind::Btrfs, Kind::Xfs, Kind::Ext4),
-                         [](const auto &info) {
-                             return info.param == Kind::Btrfs ? "Btrfs" : info.param == Kind::Xfs ? "Xfs" : "Ext4";
-                         });
+                         ImageCaseName);
 
 // The extent maps are asked only where the file system can share storage:
 // its kind comes with the call that tells a share from a local disk.
@@ -87,10 +83,8 @@ TEST(SharedCopies, OnlyFileSystemsThatShareStorageAreAsked)
 // stands in the group.
 TEST_F(SharedCopiesApart, StorageSharedOnlyWithFilesOutsideTheGroupIsNotCounted)
 {
-    tree.mkdir("disk");
-    LoopImageMount disk(Kind::Btrfs, tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, Kind::Btrfs);
+    SKIP_UNLESS_IMAGE(*disk);
     tree.mkdir("disk/in");
     tree.mkdir("disk/out");
     for (const char *group : {"last", "first"}) {

@@ -99,8 +99,7 @@ TEST_F(MixedStorage, AFlashFolderBesideASpinningOneIsReadWithItsOwnReaders)
     }
     const std::string both = RandomBytes(kSize + 200, 99);
     across = {"disk/across", "flash/across"};
-    for (const auto &name : across)
-        tree.write(name, both);
+    tree.writeCopies(both, across);
     cores = 4;
     watch();
     scan();

@@ -36,16 +36,12 @@ class SystemTrees : public Boundary
 protected:
     void SetUp() override
     {
-        for (const char *f : {"sys/usr/share/a.txt", "sys/usr/lib/a.txt", "home/me/a.txt"})
-            tree.write(f, "the same bytes in a system file and a user file");
-        tree.write("home/me/b1", "a pair of the user's");
-        tree.write("home/me/b2", "a pair of the user's");
-        tree.write("sys/var/lib/c1", "a pair in a system tree");
-        tree.write("sys/var/lib/c2", "a pair in a system tree");
-        tree.write("sys/var/d1", "a pair in a way through");
-        tree.write("sys/var/d2", "a pair in a way through");
-        tree.write("sys/var/tmp/e1", "a pair in a user folder inside a system tree");
-        tree.write("sys/var/tmp/e2", "a pair in a user folder inside a system tree");
+        tree.writeCopies("the same bytes in a system file and a user file",
+                         {"sys/usr/share/a.txt", "sys/usr/lib/a.txt", "home/me/a.txt"});
+        tree.writeCopies("a pair of the user's", {"home/me/b1", "home/me/b2"});
+        tree.writeCopies("a pair in a system tree", {"sys/var/lib/c1", "sys/var/lib/c2"});
+        tree.writeCopies("a pair in a way through", {"sys/var/d1", "sys/var/d2"});
+        tree.writeCopies("a pair in a user folder inside a system tree", {"sys/var/tmp/e1", "sys/var/tmp/e2"});
         systemTrees
             = std::vector<SystemTree>{{tree.path("sys/usr"), {}}, {tree.path("sys/var"), {tree.path("sys/var/tmp")}}};
     }
@@ -172,8 +168,7 @@ TEST_F(Stores, EveryKindOfStoreIsPassedByAndOnlyWhatGitWouldTakeIsABareRepositor
         tree.write(top + "almost/HEAD", "ref: refs/heads/main\n");
         tree.write(top + "almost/objects/notes.txt", "no config, no repository");
         tree.mkdir(top + "almost/refs");
-        tree.setTime(top + "saves/objects/sword.dat", 1500000000);
-        tree.setTime(top + "almost/objects/notes.txt", 1500000000);
+        tree.setTimes({top + "saves/objects/sword.dat", top + "almost/objects/notes.txt"}, 1500000000);
     }
     // A bare repository beside the user's files passes by itself only.
     tree.write("x/repo.git/HEAD", "0123456789012345678901234567890123456789\n");
@@ -206,8 +201,7 @@ TEST_F(OtherFileSystems, OverlaysAndPassthroughsAreJudgedByTheFoldersTheyShow)
     for (const char *folder :
          {"up", "work", "view/share", "view/bind", "view/sys", "view/pass", "mine/up", "mine/work", "mine/view"})
         tree.mkdir(folder);
-    tree.write("mine/lower/p1", "the user's pair through an overlay");
-    tree.write("mine/lower/p2", "the user's pair through an overlay");
+    tree.writeCopies("the user's pair through an overlay", {"mine/lower/p1", "mine/lower/p2"});
     OverlayMount overlay(tree.path("sys/usr/share"), tree.path("up"), tree.path("work"), tree.path("view/share"));
     OverlayMount users(tree.path("mine/lower"), tree.path("mine/up"), tree.path("mine/work"), tree.path("mine/view"));
     FuseAliasMount bindfs(tree.path("sys/usr/share"), tree.path("view/bind"));
@@ -243,15 +237,12 @@ TEST_F(OtherFileSystems, AFileMountedOnItsOwnOrInAnImmutableFolderIsNoCandidate)
 {
     if (!root())
         GTEST_SKIP() << "mounts and the immutable attribute need root";
-    tree.write("sys/usr/passwd", "root:x:0:0");
-    tree.write("home/me/passwd-copy", "root:x:0:0");
+    tree.writeCopies("root:x:0:0", {"sys/usr/passwd", "home/me/passwd-copy"});
     tree.write("home/me/passwd-bind", "");
     TestMount file(tree.path("home/me/passwd-bind"), tree.path("sys/usr/passwd"));
     ASSERT_TRUE(file.made());
-    tree.write("home/me/frozen/f1", "a pair in an immutable folder");
-    tree.write("home/me/frozen/f2", "a pair in an immutable folder");
-    tree.write("home/me/frozen/open/g1", "a pair below it");
-    tree.write("home/me/frozen/open/g2", "a pair below it");
+    tree.writeCopies("a pair in an immutable folder", {"home/me/frozen/f1", "home/me/frozen/f2"});
+    tree.writeCopies("a pair below it", {"home/me/frozen/open/g1", "home/me/frozen/open/g2"});
     if (std::system(("chattr +i '" + tree.path("home/me/frozen") + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system keeps no immutable attribute";
     scan({tree.path("home/me")});
@@ -275,31 +266,25 @@ TEST_F(OtherFileSystems, BelowRunOnlyTheUsersDrivesAndSharesAreSearched)
         GTEST_SKIP() << "mounts need root";
     const std::string run = tree.mkdir("run");
     systemTrees->push_back({run, {}, SystemTree::Kind::Runtime});
-    tree.write("run/adduser", "");
-    tree.write("run/lock", "");
+    tree.writeCopies("", {"run/adduser", "run/lock"});
     for (const char *folder : {"run/media/me/USB", "run/user/0", "run/host", "host/disk"})
         tree.mkdir(folder);
-    tree.write("host/etc/hostname", "the host's own");
-    tree.write("host/etc/hostname.old", "the host's own");
+    tree.writeCopies("the host's own", {"host/etc/hostname", "host/etc/hostname.old"});
     Ext4ImageMount usb(tree.path("usb.img"), tree.path("run/media/me/USB"));
     TestMount runtime(tree.path("run/user/0"));
     TestMount hostView(tree.path("run/host"), tree.path("host"));
     Ext4ImageMount hostDisk(tree.path("host-disk.img"), tree.path("run/host/disk"));
     if (!usb.made() || !runtime.made() || !hostView.made())
         GTEST_SKIP() << "could not make the mounts here";
-    tree.write("run/media/me/USB/photos/a.jpg", "a photo on a stick");
-    tree.write("run/media/me/USB/photos/b.jpg", "a photo on a stick");
-    tree.write("run/user/0/x1", "a runtime pair");
-    tree.write("run/user/0/x2", "a runtime pair");
+    tree.writeCopies("a photo on a stick", {"run/media/me/USB/photos/a.jpg", "run/media/me/USB/photos/b.jpg"});
+    tree.writeCopies("a runtime pair", {"run/user/0/x1", "run/user/0/x2"});
     if (hostDisk.made()) {
-        tree.write("run/host/disk/d1", "on the host's disk");
-        tree.write("run/host/disk/d2", "on the host's disk");
+        tree.writeCopies("on the host's disk", {"run/host/disk/d1", "run/host/disk/d2"});
     }
     V expected{"1:run/media/me/USB/photos/a.jpg", "1:run/media/me/USB/photos/b.jpg"};
     std::optional<FuseMount> gvfs;
     if (FuseMount::unavailable().empty()) {
-        tree.write("share/s1", "a pair on a share");
-        tree.write("share/s2", "a pair on a share");
+        tree.writeCopies("a pair on a share", {"share/s1", "share/s2"});
         tree.mkdir("run/user/0/gvfs");
         gvfs.emplace(tree.path("share"), tree.path("run/user/0/gvfs"));
         ASSERT_TRUE(gvfs->mounted());

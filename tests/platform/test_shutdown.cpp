@@ -45,8 +45,7 @@ int ExitStatusOf(pid_t child)
 TEST(Shutdown, EndsTheProcessWhenTheScanThreadIsStuck)
 {
     TempTree tree;
-    tree.write("a.txt", "same");
-    tree.write("b.txt", "same");
+    tree.writeCopies("same", {"a.txt", "b.txt"});
     const std::string output = tree.path("stdout");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -73,8 +72,7 @@ TEST(Shutdown, EndsTheProcessWhenTheScanThreadIsStuck)
 TEST(Shutdown, ReturnsOnceTheScanHasEnded)
 {
     TempTree tree;
-    tree.write("a.txt", "same");
-    tree.write("b.txt", "same");
+    tree.writeCopies("same", {"a.txt", "b.txt"});
     RecordingHost recording;
     StuckHost stuck(recording);
     TScanThread_Short job(stuck, {tree.root()});

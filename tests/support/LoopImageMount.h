@@ -1,9 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #pragma once
+#include "tests/support/TempTree.h"
 #include "tests/support/TestMount.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -73,3 +77,27 @@ private:
         return true;
     }
 };
+
+// A fresh file system of the kind at `name` in the test's folder, its image
+// beside it.
+inline std::unique_ptr<LoopImageMount> MountImage(TempTree &tree, LoopImageMount::Kind kind,
+                                                  const std::string &name = "disk", int mib = 0)
+{
+    tree.mkdir(name);
+    return std::make_unique<LoopImageMount>(kind, tree.path(name + ".img"), tree.path(name), mib);
+}
+
+inline const char *ImageName(LoopImageMount::Kind kind)
+{
+    return kind == LoopImageMount::Kind::Btrfs ? "Btrfs" : kind == LoopImageMount::Kind::Xfs ? "Xfs" : "Ext4";
+}
+// Names the cases of a suite over kinds of image.
+inline std::string ImageCaseName(const ::testing::TestParamInfo<LoopImageMount::Kind> &info)
+{
+    return ImageName(info.param);
+}
+
+// Skips the test, saying why, when the image's file system is not there.
+#define SKIP_UNLESS_IMAGE(mount)                                                                                       \
+    if (const LoopImageMount &image_ = (mount); !image_.made())                                                        \
+    GTEST_SKIP() << "no image file system: " << image_.reason()

@@ -5,14 +5,20 @@
 #include "ui/FolderListView.h"
 #include "ui/ResultModel.h"
 #include "ui/Unit1.h"
+#include "ui/WindowScanHost.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The real main window with scripted dialogs, driven through its controls.
@@ -62,6 +68,47 @@ protected:
     {
         click("PNGButton10");
         ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
+    }
+    // Waits without the event loop, so that nothing reaches the list, until
+    // the scan's rows pile up on their way to it.
+    void waitForRowsInTransit(int count)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (form->scanHost().rowsInTransit() < count && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // Runs a command and lets the window work until the action it started is over.
+    void run(const std::function<void()> &command)
+    {
+        command();
+        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+    }
+    // Rows of one group, as a scan would list them, each of `size` bytes.
+    void listRows(const std::vector<std::string> &paths, std::int64_t size = 0)
+    {
+        std::vector<ResultRow> rows(paths.size());
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            rows[i].path = paths[i];
+            rows[i].group = 1;
+            rows[i].identity.size = size;
+        }
+        results().appendRows(rows);
+    }
+    int rowOf(const std::string &path)
+    {
+        for (int i = 0; i < results().rowCount(); ++i)
+            if (results().row(i).path == path)
+                return i;
+        ADD_FAILURE() << "no row for " << path;
+        return -1;
+    }
+    // Selects the rows of these files in the result list, and only them.
+    void select(const std::vector<std::string> &paths)
+    {
+        auto *selection = child<QTableView>("ListView2")->selectionModel();
+        selection->clearSelection();
+        for (const std::string &path : paths)
+            selection->select(results().index(rowOf(path), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     std::vector<std::string> rowPaths()
     {

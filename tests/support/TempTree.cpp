@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/TempTree.h"
 
+#include "platform/TransitNames.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -45,6 +47,12 @@ std::string TempTree::write(const std::string &relative, const std::string &cont
     return p.string();
 }
 
+void TempTree::writeCopies(const std::string &content, const std::vector<std::string> &relatives)
+{
+    for (const std::string &relative : relatives)
+        write(relative, content);
+}
+
 std::string TempTree::writeZeros(const std::string &relative, std::int64_t size)
 {
     const std::string p = write(relative, "");
@@ -62,6 +70,12 @@ void TempTree::setTime(const std::string &relative, std::int64_t seconds)
     struct timeval times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
     if (::lutimes(path(relative).c_str(), times) != 0)
         throw std::runtime_error("lutimes failed");
+}
+
+void TempTree::setTimes(const std::vector<std::string> &relatives, std::int64_t seconds)
+{
+    for (const std::string &relative : relatives)
+        setTime(relative, seconds);
 }
 
 std::string TempTree::mkdir(const std::string &relative)
@@ -132,6 +146,15 @@ bool PathExists(const std::string &path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> InTransitNamesBelow(const std::string &folder)
+{
+    std::vector<std::string> found;
+    for (const auto &entry : fs::recursive_directory_iterator(folder))
+        if (IsInTransitName(entry.path().filename().string()))
+            found.push_back(entry.path().string());
+    return found;
 }
 
 std::string FileContent(const std::string &path)

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A real temporary folder for a test, removed with everything below it.
 class TempTree
@@ -18,11 +19,14 @@ public:
 
     // Writes a file (creating its folders); returns its full path.
     std::string write(const std::string &relative, const std::string &content);
+    // The same bytes at every path: copies, each a file of its own.
+    void writeCopies(const std::string &content, const std::vector<std::string> &relatives);
     // Writes `size` zero bytes as data, not as a hole, so reading them costs
     // what reading any data costs.
     std::string writeZeros(const std::string &relative, std::int64_t size);
     // Sets a file's modification time, seconds since the epoch.
     void setTime(const std::string &relative, std::int64_t seconds);
+    void setTimes(const std::vector<std::string> &relatives, std::int64_t seconds);
     std::string mkdir(const std::string &relative);
     void symlink(const std::string &target, const std::string &relative);
     void hardlink(const std::string &existing, const std::string &relative);
@@ -41,5 +45,8 @@ private:
 
 // Whether anything (a link included) stands at the path.
 bool PathExists(const std::string &path);
+// The paths of the names a step that did not finish leaves, in the folder
+// and below it.
+std::vector<std::string> InTransitNamesBelow(const std::string &folder);
 // A whole file's bytes by its full path; empty when it cannot be read.
 std::string FileContent(const std::string &path);

@@ -40,18 +40,6 @@ class ComfortsTest : public MainWindowFixture
 protected:
     QTableView *resultList() { return child<QTableView>("ListView2"); }
 
-    void addRows(const std::vector<std::string> &paths)
-    {
-        std::vector<ResultRow> rows;
-        for (const std::string &path : paths) {
-            ResultRow row;
-            row.path = path;
-            row.identity.size = 5;
-            row.group = 1;
-            rows.push_back(row);
-        }
-        results().appendRows(rows);
-    }
     // Shown and active, so that keys and double clicks reach the controls.
     void showActive()
     {
@@ -95,13 +83,41 @@ QUrl RawFileUrl(const std::string &path)
     return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
 
+// The folder chooser's parts a user works with.
+struct ChooserParts {
+    explicit ChooserParts(const QWidget *chooser)
+        : tree(chooser->findChild<QTreeView *>("FolderTree")), places(chooser->findChild<QListWidget *>("Places")),
+          path(chooser->findChild<QLineEdit *>("FolderPath"))
+    {
+    }
+    QTreeView *tree;
+    QListWidget *places;
+    QLineEdit *path;
+
+    // Whether the folder is the tree's current row, and in view.
+    bool shows(const QString &folder) const
+    {
+        const QModelIndex current = tree->currentIndex();
+        return current.data(QFileSystemModel::FilePathRole).toString() == folder
+            && tree->visualRect(current).intersects(tree->viewport()->rect());
+    }
+    // Clicks the Home place; false when there is none.
+    bool clickHome() const
+    {
+        QListWidgetItem *home = places->findItems("Home", Qt::MatchExactly).value(0);
+        if (home)
+            QTest::mouseClick(places->viewport(), Qt::LeftButton, {}, places->visualItemRect(home).center());
+        return home;
+    }
+};
+
 } // namespace
 
 TEST_F(ComfortsTest, EveryRowShowsItsWholePathOnHoverAsTheListShowsIt)
 {
     const std::vector<std::string> paths
         = {"/data/caf\xe9/a long name that the column cuts off.txt", "/data/<b>bold</b>.txt"};
-    addRows(paths);
+    listRows(paths, 5);
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < ResultModel::ColumnCount; ++column) {
             const QString tip = results().data(results().index(row, column), Qt::ToolTipRole).toString();
@@ -150,8 +166,7 @@ TEST_F(ComfortsTest, ScanNowNamesFolderRowsThatAreNoFolders)
 {
     TempTree tree;
     const std::string real = tree.mkdir("real");
-    tree.write("real/a", "same");
-    tree.write("real/b", "same");
+    tree.writeCopies("same", {"real/a", "real/b"});
     for (const char *row : {"/x", "", "relative/dir", "/y"})
         folders()->appendFolder(row);
     folders()->topLevelItem(3)->setText(0, "   "); // edited to blank in place
@@ -184,7 +199,7 @@ TEST_F(ComfortsTest, DoubleClickOpensTheFileAndSaysWhenTheDesktopCannot)
     TempTree tree;
     const std::string plain = tree.write("plain name.txt", "hello");
     const std::string raw = tree.write("caf\xe9.txt", "hello");
-    addRows({plain, raw});
+    listRows({plain, raw}, 5);
     recordOpenedUrls();
     showActive();
     auto doubleClick = [&](int row) {
@@ -236,7 +251,7 @@ TEST_F(ComfortsTest, DroppedFoldersJoinTheListAndEverythingElseIsIgnored)
 
 TEST_F(ComfortsTest, TabMovesBetweenControlsAndArrowsMoveInsideTheLists)
 {
-    addRows({"/a", "/b", "/c"});
+    listRows({"/a", "/b", "/c"}, 5);
     folders()->appendFolder("/x");
     folders()->appendFolder("/y");
     showActive();
@@ -313,20 +328,16 @@ TEST(FolderChooserTest, OpensAtTheTopWithHomeOneClickAwayAndWritesNothing)
     QTimer::singleShot(0, [&] {
         auto *chooser = qobject_cast<FolderChooser *>(QApplication::activeModalWidget());
         ASSERT_NE(chooser, nullptr);
-        auto *tree = chooser->findChild<QTreeView *>("FolderTree");
-        auto *places = chooser->findChild<QListWidget *>("Places");
-        auto *path = chooser->findChild<QLineEdit *>("FolderPath");
-        ASSERT_TRUE(tree && places && path);
-        pathAtStart = path->text();
+        const ChooserParts parts(chooser);
+        ASSERT_TRUE(parts.tree && parts.places && parts.path);
+        pathAtStart = parts.path->text();
         // The top of the file system is the tree's one top row.
-        const QModelIndex top = tree->model()->index(0, 0, tree->rootIndex());
-        EXPECT_EQ(tree->model()->rowCount(tree->rootIndex()), 1);
+        const QModelIndex top = parts.tree->model()->index(0, 0, parts.tree->rootIndex());
+        EXPECT_EQ(parts.tree->model()->rowCount(parts.tree->rootIndex()), 1);
         EXPECT_EQ(top.data(QFileSystemModel::FilePathRole).toString(), "/");
-        EXPECT_TRUE(tree->isExpanded(top));
-        QListWidgetItem *homePlace = places->findItems("Home", Qt::MatchExactly).value(0);
-        ASSERT_NE(homePlace, nullptr);
-        QTest::mouseClick(places->viewport(), Qt::LeftButton, {}, places->visualItemRect(homePlace).center());
-        chosenPlace = path->text();
+        EXPECT_TRUE(parts.tree->isExpanded(top));
+        ASSERT_TRUE(parts.clickHome());
+        chosenPlace = parts.path->text();
         chooser->accept();
     });
     QtUserDialogs dialogs;
@@ -350,15 +361,11 @@ TEST(FolderChooserTest, OpensAtHomeWithNothingChosenAndOkDisabledUntilAFolderIs)
     chooser.show();
     QApplication::setActiveWindow(&chooser);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
-    auto *view = chooser.findChild<QTreeView *>("FolderTree");
-    auto *path = chooser.findChild<QLineEdit *>("FolderPath");
+    const ChooserParts parts(&chooser);
+    QTreeView *view = parts.tree;
+    QLineEdit *path = parts.path;
     QPushButton *ok = chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
-    auto atHome = [&] {
-        const QModelIndex current = view->currentIndex();
-        return current.data(QFileSystemModel::FilePathRole).toString() == home
-            && view->visualRect(current).intersects(view->viewport()->rect());
-    };
-    ASSERT_TRUE(WaitUntil(atHome));
+    ASSERT_TRUE(WaitUntil([&] { return parts.shows(home); }));
     view->setFocus(); // as Tab or a click on the tree gives it
     QTest::qWait(100);
     EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
@@ -418,24 +425,14 @@ TEST(FolderChooserTest, HomeIsBroughtIntoViewDeepBelowTheTop)
     const ScopedEnv homeEnv("HOME", deep);
     FolderChooser chooser("Pick");
     chooser.show();
-    auto *view = chooser.findChild<QTreeView *>("FolderTree");
-    auto *places = chooser.findChild<QListWidget *>("Places");
-    auto *path = chooser.findChild<QLineEdit *>("FolderPath");
-    QListWidgetItem *homePlace = places->findItems("Home", Qt::MatchExactly).value(0);
-    ASSERT_NE(homePlace, nullptr);
-    QTest::mouseClick(places->viewport(), Qt::LeftButton, {}, places->visualItemRect(homePlace).center());
-
-    auto shown = [&] {
-        const QModelIndex current = view->currentIndex();
-        return current.data(QFileSystemModel::FilePathRole).toString() == home
-            && view->visualRect(current).intersects(view->viewport()->rect());
-    };
+    const ChooserParts parts(&chooser);
+    ASSERT_TRUE(parts.clickHome());
     // Listing every level takes a while; then nothing may move it away.
-    for (int waited = 0; waited < 10000 && !shown(); waited += 20)
+    for (int waited = 0; waited < 10000 && !parts.shows(home); waited += 20)
         QTest::qWait(20);
     QTest::qWait(300);
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(path->text(), home);
+    EXPECT_TRUE(parts.shows(home));
+    EXPECT_EQ(parts.path->text(), home);
     chooser.accept();
     EXPECT_EQ(chooser.chosenFolder(), home);
 }

@@ -55,12 +55,6 @@ protected:
         scanToEnd();
         dialogs.boxes.clear();
     }
-    // Runs a command and lets the window work until the deletion is over.
-    void run(const std::function<void()> &command)
-    {
-        command();
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
-    }
     // A file whose modification time puts it at place `order` in its group.
     std::string writeInOrder(const std::string &relative, const std::string &content, int order)
     {
@@ -74,25 +68,10 @@ protected:
     }
     void choosePermanent() { child<QRadioButton>("RadioGroup2Item1")->click(); }
 
-    int rowOf(const std::string &path)
-    {
-        for (int i = 0; i < results().rowCount(); ++i)
-            if (results().row(i).path == path)
-                return i;
-        ADD_FAILURE() << "no row for " << path;
-        return -1;
-    }
     void checkOnly(const std::set<std::string> &paths)
     {
         for (int i = 0; i < results().rowCount(); ++i)
             results().setChecked(i, paths.count(results().row(i).path) > 0);
-    }
-    void select(const std::vector<std::string> &paths)
-    {
-        auto *selection = child<QTableView>("ListView2")->selectionModel();
-        selection->clearSelection();
-        for (const std::string &path : paths)
-            selection->select(results().index(rowOf(path), 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     // The original path a trashed file's info records.
     std::string trashedFrom(const std::string &trashName)

@@ -391,11 +391,7 @@ TEST_F(MainWindowTest, RowsOnTheirWayAreReMarkedToo)
     tree.writePairs("many", 300);
     addFolder(tree.path("many"));
     click("PNGButton10");
-    // Without the event loop nothing reaches the list: rows pile up in transit.
-    WindowScanHost &host = form->scanHost();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (host.rowsInTransit() < 40 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    waitForRowsInTransit(40);
     ASSERT_EQ(results().rowCount(), 0);
     click("RadioGroup1Item1");
     ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning(); }));
@@ -441,8 +437,7 @@ TEST_F(MainWindowTest, CopiesInTheRepeatedHourFollowTheirTimeNotItsText)
 {
     ScopedTimeZone zone("America/New_York");
     TempTree tree;
-    tree.write("t/older.txt", "same");
-    tree.write("t/newer.txt", "same");
+    tree.writeCopies("same", {"t/older.txt", "t/newer.txt"});
     tree.setTime("t/older.txt", 1793511600); // 2026-11-01 05:40 UTC, 01:40 daylight time
     tree.setTime("t/newer.txt", 1793513400); // 06:10 UTC, 01:10 standard time
     addFolder(tree.path("t"));
@@ -655,8 +650,7 @@ TEST_F(MainWindowTest, StopEndsAScanStuckOnAMountThatNeverAnswers)
         SCOPED_TRACE(stuckWhileMeasuring ? "status" : "read");
         TempTree tree;
         tree.writePairs("src/pairs", 3);
-        tree.write("src/stuck", "same size");
-        tree.write("src/twin1", "same size");
+        tree.writeCopies("same size", {"src/stuck", "src/twin1"});
         tree.mkdir("mnt");
         FuseMount::Options options;
         (stuckWhileMeasuring ? options.hangGetattr : options.hangRead) = "stuck";

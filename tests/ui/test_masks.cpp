@@ -6,6 +6,7 @@
 #include "engine/CollectFiles.h"
 #include "engine/ScanContext.h"
 #include "engine/uScanThread_Short.h"
+#include "tests/support/CheckIndicator.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempTree.h"
@@ -82,14 +83,9 @@ protected:
     QPoint checkBoxCentre(int index) const
     {
         const QModelIndex cell = view->model()->index(index, 0);
-        QStyleOptionViewItem option;
-        option.initFrom(view->viewport());
-        option.rect = view->visualRect(cell);
-        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        option.text = cell.data().toString();
-        const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+        const QRect box = CheckIndicatorRect(view, cell);
         EXPECT_FALSE(box.isEmpty());
-        EXPECT_TRUE(option.rect.contains(box));
+        EXPECT_TRUE(view->visualRect(cell).contains(box));
         return box.center();
     }
     // A point of the row away from its check box: the middle of its masks.
@@ -402,9 +398,9 @@ protected:
     void SetUp() override
     {
         MaskDialogs::SetUp();
-        for (const char *name :
-             {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README", "crop.jp", "clip.mpeg"})
-            tree.write(name, "x");
+        tree.writeCopies(
+            "x",
+            {"photo.jpg", "scan.JPEG", "song.mp3", "deep/tune.Mp3", "notes.txt", "README", "crop.jp", "clip.mpeg"});
     }
 
     std::set<std::string> walk()

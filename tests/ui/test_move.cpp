@@ -30,8 +30,7 @@ protected:
             tree.write(at + "IMG_0001.jpg", photo);
             tree.write(at + "song.mp3", song);
             const std::int64_t time = folder[0] == 'B' ? 1500000000 : 1600000000;
-            tree.setTime(at + "IMG_0001.jpg", time);
-            tree.setTime(at + "song.mp3", time);
+            tree.setTimes({at + "IMG_0001.jpg", at + "song.mp3"}, time);
         }
         addFolder(tree.path("Photos"));
         addFolder(tree.path("Backup/Photos"));
@@ -43,8 +42,7 @@ protected:
     {
         dialogs.foldersToPick.push_back(QByteArray::fromStdString(target));
         dialogs.answers = std::move(answers);
-        trigger("MoveChecked1");
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+        run([&] { trigger("MoveChecked1"); });
     }
 };
 
@@ -105,16 +103,13 @@ TEST_F(MoveTest, AFolderBesideACheckedFileIsRefusedAndOneInAListedFolderIsTold)
 
 TEST_F(MoveTest, OntoAnotherFileSystemTheRowsOfEveryBatchLeaveAndTheLeftOnesStay)
 {
-    tree.mkdir("disk");
-    LoopImageMount disk(LoopImageMount::Kind::Ext4, tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, LoopImageMount::Kind::Ext4);
+    SKIP_UNLESS_IMAGE(*disk);
     // 30 groups of two, spread over folders, so that rows leave between others.
     for (int i = 0; i < 30; ++i) {
         const std::string name = "f" + std::to_string(i) + ".bin";
         const std::string content = RandomBytes(1000 + i, i);
-        tree.write("new/" + std::to_string(i % 4) + "/" + name, content);
-        tree.write("old/" + name, content);
+        tree.writeCopies(content, {"new/" + std::to_string(i % 4) + "/" + name, "old/" + name});
         tree.setTime("old/" + name, 1500000000);
     }
     addFolder(tree.path("new"));

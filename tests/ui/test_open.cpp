@@ -118,10 +118,7 @@ protected:
     {
         MainWindowFixture::SetUp();
         file = tree.write("photos/caf\xe9 beach.jpg", "not really a picture");
-        ResultRow row;
-        row.path = file;
-        row.group = 1;
-        results().appendRows(std::span<ResultRow>(&row, 1));
+        listRows({file});
         recordOpenedUrls();
     }
     // The popup menu opened over the row (or below every row), then closed

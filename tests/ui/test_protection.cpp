@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // Protected folders in the real window: the folder list's popup entry, how a
 // protected row looks, and the marks of the result list.
+#include "tests/support/CheckIndicator.h"
 #include "tests/support/FuseMount.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TempTree.h"
@@ -57,12 +58,8 @@ protected:
     void clickCheckBox(int row)
     {
         auto *view = child<QTableView>("ListView2");
-        QStyleOptionViewItem option;
-        option.initFrom(view->viewport());
-        option.rect = view->visualRect(results().index(row, 0));
-        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          CheckIndicatorRect(view, results().index(row, 0)).center());
     }
 };
 
@@ -169,10 +166,7 @@ TEST_F(ProtectionTest, ProtectingDuringAScanReachesRowsOnTheirWayAndLaterOnes)
     addFolder(tree.path("lib"));
     addFolder(tree.path("copies"));
     click("PNGButton10");
-    WindowScanHost &host = form->scanHost();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (host.rowsInTransit() < 40 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    waitForRowsInTransit(40);
     ASSERT_EQ(results().rowCount(), 0);
     protect({0});
     ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning() && form->folderProtection().settled(); }));
@@ -196,10 +190,8 @@ TEST(FolderProtectionOnAStuckShare, NeverHoldsTheWindowAndOnlyTheLastJudgingCoun
 {
     SKIP_UNLESS_FUSE();
     TempTree tree;
-    tree.write("lib/a", "same");
-    tree.write("copies/a", "same");
-    tree.write("src/stuck/b", "other");
-    tree.write("src/b", "other");
+    tree.writeCopies("same", {"lib/a", "copies/a"});
+    tree.writeCopies("other", {"src/stuck/b", "src/b"});
     tree.mkdir("mnt");
     FuseMount::Options options;
     options.hangGetattr = "stuck";

@@ -29,11 +29,10 @@ protected:
     std::unique_ptr<LoopImageMount> disk;
     std::string bytes = RandomBytes(200000, 3);
 
-    bool mountDisk(Kind kind)
+    const LoopImageMount &mountDisk(Kind kind)
     {
-        tree.mkdir("disk");
-        disk = std::make_unique<LoopImageMount>(kind, tree.path("disk.img"), tree.path("disk"));
-        return disk->made();
+        disk = MountImage(tree, kind);
+        return *disk;
     }
     // A group of `count` copies with storage of their own, oldest first.
     std::vector<std::string> group(const std::string &name, int count, const std::string &content)
@@ -59,8 +58,7 @@ protected:
     void run(const char *entry, bool answer)
     {
         dialogs.answers.push_back(answer);
-        trigger(entry);
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
+        MainWindowFixture::run([&] { trigger(entry); });
     }
     // The summary's lines after the first, which tells the space.
     QString tip(int row) { return results().index(row, 0).data(Qt::ToolTipRole).toString(); }
@@ -74,15 +72,11 @@ protected:
     }
 };
 
-#define SKIP_UNLESS(made)                                                                                              \
-    if (!(made))                                                                                                       \
-    GTEST_SKIP() << "no image file system: " << disk->reason()
-
 } // namespace
 
 TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWithoutAKeptCopy)
 {
-    SKIP_UNLESS(mountDisk(Kind::Btrfs));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Btrfs));
     const std::vector<std::string> photos = group("photo", 3, bytes);
     const std::vector<std::string> notes = group("note", 2, RandomBytes(9000, 4));
     scan();
@@ -127,7 +121,7 @@ TEST_F(ReclaimTest, SharingAsksFirstThenJoinsTheCheckedCopiesAndLeavesGroupsWith
 
 TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
 {
-    SKIP_UNLESS(mountDisk(Kind::Xfs));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Xfs));
     const std::vector<std::string> photos = group("photo", 3, bytes);
     ::chmod(photos[1].c_str(), 0600);
     scan();
@@ -154,7 +148,7 @@ TEST_F(ReclaimTest, HardLinksOnXfsLeaveACopyWithAnotherModeAndSayWhy)
 
 TEST_F(ReclaimTest, Ext4RefusesSharingInOneLine)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4));
     group("photo", 3, bytes);
     scan();
     run("ShareStorage1", true);
@@ -172,7 +166,7 @@ TEST_F(ReclaimTest, Ext4RefusesSharingInOneLine)
 // then the newest again, never "changed since the scan".
 TEST_F(ReclaimTest, ASecondActionOnAGroupTakesTheFirstOnesChangesAsItsOwn)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4));
     const std::vector<std::string> photos = group("photo", 3, bytes);
     scan();
     const auto linkChecked = [&](std::vector<bool> checked) {
@@ -207,7 +201,7 @@ TEST_F(ReclaimTest, ASecondActionOnAGroupTakesTheFirstOnesChangesAsItsOwn)
 // would be made, and every copy of its group is left.
 TEST_F(ReclaimTest, AKeptCopyProtectedAfterTheScanIsNeverLinkedTo)
 {
-    SKIP_UNLESS(mountDisk(Kind::Ext4));
+    SKIP_UNLESS_IMAGE(mountDisk(Kind::Ext4));
     tree.mkdir("disk/album");
     tree.mkdir("disk/backup");
     const std::string kept = tree.path("disk/album/beach.jpg");

@@ -62,18 +62,6 @@ protected:
     ScopedEnv dataHome{"XDG_DATA_HOME", tree.path("data")};
 
     QString deleteTip() { return child<QWidget>("PNGButton12")->toolTip(); }
-    void run(const std::function<void()> &command)
-    {
-        command();
-        ASSERT_TRUE(WaitUntil([&] { return !form->deletionRunning(); }));
-    }
-    void select(std::initializer_list<int> rows)
-    {
-        auto *selection = child<QTableView>("ListView2")->selectionModel();
-        selection->clearSelection();
-        for (int row : rows)
-            selection->select(results().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
 };
 
 } // namespace
@@ -131,10 +119,8 @@ TEST_F(StakesTest, DeleteTooltipsAndTheSummaryTellTheCheckedFilesAsMarksChange)
 {
     EXPECT_EQ(deleteTip(), "No file is checked.");
     const std::string kilobyte(1500, 'k');
-    for (const char *name : {"scan/a.dat", "scan/b.dat", "scan/c.dat"})
-        tree.write(name, kilobyte);
-    tree.write("scan/d.txt", "hello");
-    tree.write("scan/e.txt", "hello");
+    tree.writeCopies(kilobyte, {"scan/a.dat", "scan/b.dat", "scan/c.dat"});
+    tree.writeCopies("hello", {"scan/d.txt", "scan/e.txt"});
     tree.mkdir("data");
     addFolder(tree.path("scan"));
     scanToEnd();
@@ -181,9 +167,9 @@ TEST_F(StakesTest, ConfirmationsSayHowManyFilesAndHowMuch)
     results().appendRows(rows);
     child<QRadioButton>("RadioGroup2Item1")->click();
     click("PNGButton12"); // answered No: nothing happens
-    select({1});
+    select({"/x/2"});
     trigger("DeleteForever1");
-    select({0, 3});
+    select({"/x/1", "/x/4"});
     trigger("DeleteForever1");
     trigger("HardLinks1");
     const QString ever = "\nThe Selected Files will be deleted directly and will not be recoveryed. Continue?";

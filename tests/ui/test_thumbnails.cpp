@@ -26,17 +26,6 @@ class ThumbnailTest : public MainWindowFixture
 protected:
     TempTree tree;
 
-    void list(const std::vector<std::string> &paths)
-    {
-        std::vector<ResultRow> rows;
-        for (const std::string &path : paths) {
-            ResultRow row;
-            row.path = path;
-            row.group = 1;
-            rows.push_back(row);
-        }
-        results().appendRows(rows);
-    }
     QTableView *view() { return child<QTableView>("ListView2"); }
     ThumbnailLoader *loader() { return child<ThumbnailLoader>("ThumbnailLoader"); }
     // The pointer rests on the row: the tooltip is asked for there. How long
@@ -86,7 +75,7 @@ TEST_F(ThumbnailTest, APictureShowsAboveItsPathAndOtherFilesShowThePathAlone)
     ASSERT_TRUE(wide.save(QString::fromStdString(picture), "PNG"));
     const std::string broken = tree.write("pics/broken.jpg", std::string(5000, 'x'));
     const std::string notes = tree.write("pics/notes.txt", "not a picture");
-    list({picture, broken, notes});
+    listRows({picture, broken, notes});
     form->show();
 
     hover(0);
@@ -124,7 +113,7 @@ TEST_F(ThumbnailTest, APictureReadAfterThePointerLeftIsNotShownAndTheNextIsNotRe
         paths.push_back(tree.path(name));
         ASSERT_TRUE(small.save(QString::fromStdString(paths.back()), "PNG"));
     }
-    list(paths);
+    listRows(paths);
     form->show();
     hover(0);
     hover(1); // waits for the read in hand
@@ -150,7 +139,7 @@ TEST_F(ThumbnailTest, AReadThatHangsOnAShareNeverHoldsTheWindow)
     options.hangRead = "stuck.png";
     FuseMount share(tree.path("src"), tree.path("mnt"), options);
     ASSERT_TRUE(share.mounted());
-    list({tree.path("mnt/stuck.png"), tree.path("mnt/other.png")});
+    listRows({tree.path("mnt/stuck.png"), tree.path("mnt/other.png")});
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QTest::qWait(200); // drawn once: the watch is for what the hovering does
@@ -177,7 +166,7 @@ TEST_F(ThumbnailTest, AReadThatHangsOnAShareNeverHoldsTheWindow)
     tree.mkdir("mnt2");
     FuseMount again(tree.path("src"), tree.path("mnt2"), options);
     ASSERT_TRUE(again.mounted());
-    list({tree.path("mnt2/stuck.png")});
+    listRows({tree.path("mnt2/stuck.png")});
     QToolTip::hideText();
     hover(2);
     ASSERT_TRUE(WaitUntil([&] { return loader()->readsStarted() == 2; }));

@@ -6,8 +6,8 @@
 // chooser as it opens. The confirmation is answered No: nothing is deleted.
 // Run through comforts-screens, which makes the machine read-only around
 // the test's folder first. The pictures go to $VARNOK_SCREENS_DIR.
+#include "tests/support/PhotographedDialogs.h"
 #include "tests/support/ScopedEnv.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempTree.h"
 #include "ui/FolderChooser.h"
 #include "ui/RadioGroup.h"
@@ -15,10 +15,7 @@
 #include "ui/ThumbnailLoader.h"
 #include "ui/Unit1.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCursor>
-#include <QDir>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
@@ -28,74 +25,11 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolTip>
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <utility>
-
 namespace
 {
-
-QString ShotsFolder()
-{
-    const QString folder = qEnvironmentVariable("VARNOK_SCREENS_DIR", QDir::currentPath());
-    QDir().mkpath(folder);
-    return folder;
-}
-
-// The screen's pixels over the rectangle, windows of every kind included.
-QImage Grab(const QRect &area)
-{
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-// The program's own boxes, each photographed and then answered: OK, and No
-// to every question.
-class PhotographedDialogs : public QtUserDialogs
-{
-public:
-    std::deque<QByteArray> foldersToPick;
-    QString next; // the name of the next box's picture; each name serves one box
-    QStringList shots;
-    int answered = 0;
-
-    QByteArray pickFolder(QWidget *, const QString &) override
-    {
-        QByteArray folder = foldersToPick.front();
-        foldersToPick.pop_front();
-        return folder;
-    }
-    void messageBox(QWidget *owner, const QString &text, const QString &caption) override
-    {
-        answerSoon(QMessageBox::Ok);
-        QtUserDialogs::messageBox(owner, text, caption);
-    }
-    bool confirm(QWidget *owner, const QString &text) override
-    {
-        answerSoon(QMessageBox::No);
-        return QtUserDialogs::confirm(owner, text);
-    }
-
-private:
-    void answerSoon(QMessageBox::StandardButton answer)
-    {
-        const QString name = std::exchange(next, QString());
-        QTimer::singleShot(500, [this, name, answer] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            if (!name.isEmpty() && box->grab().save(ShotsFolder() + "/" + name))
-                shots << name;
-            box->button(answer)->click();
-            ++answered;
-        });
-    }
-};
 
 // A photo-like picture: a sky, a sea and a sun.
 void WritePhoto(const std::string &path, int width, int height)
@@ -121,11 +55,7 @@ protected:
     PhotographedDialogs dialogs;
     std::unique_ptr<TForm1> form;
 
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "needs an X server (run through xvfb-run)";
-    }
+    void SetUp() override { SKIP_UNLESS_X_SERVER(); }
     void TearDown() override { form.reset(); }
 
     // A home of photos with a backup, repeated downloads and documents.
@@ -139,11 +69,12 @@ protected:
         for (const char *name : {"IMG_1031.jpg", "IMG_1044.jpg"})
             tree.write(std::string("ann/Backup/Pictures/2023/Summer holidays/") + name,
                        FileContent(tree.path(std::string("ann/Pictures/2023/Summer holidays/") + name)));
-        tree.write("ann/Downloads/invoice-2025 (1).pdf", bills);
-        tree.write("ann/Downloads/invoice-2025 (2).pdf", bills);
-        tree.write("ann/Documents/Accounts/Household/invoice-2025.pdf", bills);
-        tree.write("ann/Documents/Work/Reports/quarterly report final.odt", report);
-        tree.write("ann/Downloads/quarterly report final.odt", report);
+        tree.writeCopies(bills,
+                         {"ann/Downloads/invoice-2025 (1).pdf", "ann/Downloads/invoice-2025 (2).pdf",
+                          "ann/Documents/Accounts/Household/invoice-2025.pdf"});
+        tree.writeCopies(
+            report,
+            {"ann/Documents/Work/Reports/quarterly report final.odt", "ann/Downloads/quarterly report final.odt"});
         std::int64_t time = 1690000000;
         for (const char *file :
              {"ann/Documents/Accounts/Household/invoice-2025.pdf", "ann/Downloads/invoice-2025 (1).pdf",
@@ -156,14 +87,11 @@ protected:
     void scan()
     {
         form = std::make_unique<TForm1>(dialogs);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QCursor::setPos(0, 0);
-        dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("ann")));
-        QTest::mouseClick(form->findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
+        dialogs.confirmAnswer = QMessageBox::No;
         dialogs.next = "summary-with-size.png";
-        QTest::mouseClick(form->findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
-        ASSERT_TRUE(WaitUntil([&] { return !form->scanRunning() && dialogs.answered == 1; }));
+        QCursor::setPos(0, 0);
+        ASSERT_TRUE(ShowAndScan(*form, dialogs, {tree.path("ann")}));
+        ASSERT_TRUE(WaitUntil([&] { return dialogs.answered == 1; }));
     }
     QTableView *list() { return form->findChild<QTableView *>("ListView2"); }
     int rowOf(const std::string &relative)
@@ -203,7 +131,7 @@ TEST_F(ComfortsScreens, TheListTheTooltipThePopupTheSummaryAndTheConfirmation)
     EXPECT_EQ(dialogs.shots, QStringList{"summary-with-size.png"});
     form->repaint();
     QTest::qWait(300);
-    EXPECT_TRUE(Grab(form->frameGeometry()).save(ShotsFolder() + "/window-names.png"));
+    EXPECT_TRUE(SaveShot(Grab(form->frameGeometry()), "window-names.png"));
 
     // A picture's tooltip: the pointer rests on the photo's row.
     const int photo = rowOf("ann/Backup/Pictures/2023/Summer holidays/IMG_1031.jpg");
@@ -217,7 +145,7 @@ TEST_F(ComfortsScreens, TheListTheTooltipThePopupTheSummaryAndTheConfirmation)
     QTest::qWait(700);
     ASSERT_TRUE(QToolTip::isVisible());
     EXPECT_TRUE(QToolTip::text().contains("<img"));
-    EXPECT_TRUE(Grab(windowAnd(110, 0)).save(ShotsFolder() + "/tooltip-thumbnail.png"));
+    EXPECT_TRUE(SaveShot(Grab(windowAnd(110, 0)), "tooltip-thumbnail.png"));
     QToolTip::hideText();
 
     // The popup menu over a row, with its entries of its own at the end.
@@ -230,7 +158,7 @@ TEST_F(ComfortsScreens, TheListTheTooltipThePopupTheSummaryAndTheConfirmation)
     ASSERT_TRUE(menu->isVisible());
     menu->setActiveAction(form->findChild<QAction *>("OpenContainingFolder1"));
     QTest::qWait(300);
-    EXPECT_TRUE(Grab(windowAnd(80, 0)).save(ShotsFolder() + "/popup-open.png"));
+    EXPECT_TRUE(SaveShot(Grab(windowAnd(80, 0)), "popup-open.png"));
     menu->hide();
     list()->clearSelection();
 
@@ -255,5 +183,5 @@ TEST_F(ComfortsScreens, TheChooserAsItOpens)
     chooser.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
     QTest::qWait(1500); // the tree has listed the folders on the way home
-    EXPECT_TRUE(Grab(chooser.frameGeometry()).save(ShotsFolder() + "/chooser-opening.png"));
+    EXPECT_TRUE(SaveShot(Grab(chooser.frameGeometry()), "chooser-opening.png"));
 }

@@ -22,15 +22,12 @@
 
 TEST(MoveScreens, TheConfirmationAndTheSummaryAsShown)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        GTEST_SKIP() << "needs an X server (run through xvfb-run)";
+    SKIP_UNLESS_X_SERVER();
     TempTree tree;
-    tree.mkdir("photos");
-    tree.mkdir("usb");
-    LoopImageMount from(LoopImageMount::Kind::Ext4, tree.path("photos.img"), tree.path("photos"), 64);
-    LoopImageMount to(LoopImageMount::Kind::Ext4, tree.path("usb.img"), tree.path("usb"), 64);
-    if (!from.made() || !to.made())
-        GTEST_SKIP() << "no image file system: " << from.reason() << to.reason();
+    const auto from = MountImage(tree, LoopImageMount::Kind::Ext4, "photos", 64);
+    SKIP_UNLESS_IMAGE(*from);
+    const auto to = MountImage(tree, LoopImageMount::Kind::Ext4, "usb", 64);
+    SKIP_UNLESS_IMAGE(*to);
     const std::string bytes = RandomBytes(3 << 20, 9);
     for (const char *folder : {"photos/Pictures/2021 Summer", "photos/Old phone/Pictures/2021 Summer"}) {
         tree.write(std::string(folder) + "/beach.jpg", bytes);
@@ -42,16 +39,9 @@ TEST(MoveScreens, TheConfirmationAndTheSummaryAsShown)
     tree.mkdir("usb/Set aside");
 
     PhotographedDialogs dialogs;
-    TForm1 form(dialogs);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    for (const char *folder : {"photos/Pictures", "photos/Old phone/Pictures"}) {
-        dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path(folder)));
-        QTest::mouseClick(form.findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
-    }
     dialogs.prefix = "move-scan";
-    QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
+    TForm1 form(dialogs);
+    ASSERT_TRUE(ShowAndScan(form, dialogs, {tree.path("photos/Pictures"), tree.path("photos/Old phone/Pictures")}));
     ASSERT_EQ(form.resultModel().rowCount(), 6);
     // Changed after the scan: it stays, and the summary says why.
     std::ofstream(tree.path("photos/Old phone/Pictures/2021 Summer/notes.txt"), std::ios::app) << " (edited)";

@@ -5,12 +5,13 @@
 // its marks; every other pixel of the window is as it was before. The
 // pictures are written to $VARNOK_SCREENS_DIR (default: the working folder).
 // Nothing here deletes anything.
+#include "tests/support/CheckIndicator.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/PhotographedDialogs.h"
 #include "tests/support/TempTree.h"
 #include "ui/FolderProtection.h"
 
 #include <QCursor>
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
@@ -43,8 +44,7 @@ class ProtectionScreens : public MainWindowFixture
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "needs an X server (run through xvfb-run)";
+        SKIP_UNLESS_X_SERVER();
         MainWindowFixture::SetUp();
     }
     // The window as the X server shows it, with no row selected.
@@ -56,12 +56,7 @@ protected:
         QTest::qWait(300); // the server has drawn what the window sent
         return form->screen()->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     }
-    void save(const QImage &image, const char *name)
-    {
-        const QString folder = qEnvironmentVariable("VARNOK_SCREENS_DIR", QDir::currentPath());
-        QDir().mkpath(folder);
-        EXPECT_TRUE(image.save(folder + "/" + name)) << name;
-    }
+    void save(const QImage &image, const char *name) { EXPECT_TRUE(SaveShot(image, name)) << name; }
     // A control's rectangle in the window's pixels.
     QRect placeOf(const QWidget *control) const
     {
@@ -69,12 +64,8 @@ protected:
     }
     QRect checkBoxOf(QTableView *view, int row)
     {
-        QStyleOptionViewItem option;
-        option.initFrom(view->viewport());
-        option.rect = view->visualRect(results().index(row, 0));
-        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-        const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
-        return box.translated(view->viewport()->mapTo(form.get(), QPoint(0, 0)));
+        return CheckIndicatorRect(view, results().index(row, 0))
+            .translated(view->viewport()->mapTo(form.get(), QPoint(0, 0)));
     }
 };
 

@@ -38,11 +38,7 @@ struct Case {
 class ReclaimScreens : public ::testing::TestWithParam<Case>
 {
 protected:
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "needs an X server (run through xvfb-run)";
-    }
+    void SetUp() override { SKIP_UNLESS_X_SERVER(); }
 };
 
 } // namespace
@@ -50,10 +46,8 @@ protected:
 TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
 {
     TempTree tree;
-    tree.mkdir("disk");
-    LoopImageMount disk(GetParam().kind, tree.path("disk.img"), tree.path("disk"));
-    if (!disk.made())
-        GTEST_SKIP() << "no image file system: " << disk.reason();
+    const auto disk = MountImage(tree, GetParam().kind);
+    SKIP_UNLESS_IMAGE(*disk);
     const std::string bytes = RandomBytes(3 << 20, 9);
     for (const char *folder : {"album", "project", "backup"}) {
         tree.mkdir(std::string("disk/") + folder);
@@ -65,15 +59,9 @@ TEST_P(ReclaimScreens, TheConfirmationAndTheSummaryAsShown)
     ::chmod(tree.path("disk/project/beach-private.jpg").c_str(), 0600);
     tree.setTime("disk/project/beach-private.jpg", 1600000000); // never the kept copy
     PhotographedDialogs dialogs;
-    dialogs.prefix = QString::fromLatin1(GetParam().shots);
-    TForm1 form(dialogs);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    dialogs.foldersToPick.push_back(QByteArray::fromStdString(tree.path("disk")));
-    QTest::mouseClick(form.findChild<QWidget *>("PNGButton13"), Qt::LeftButton);
     dialogs.prefix = QString::fromLatin1(GetParam().shots) + "-scan";
-    QTest::mouseClick(form.findChild<QWidget *>("PNGButton10"), Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return !form.scanRunning(); }));
+    TForm1 form(dialogs);
+    ASSERT_TRUE(ShowAndScan(form, dialogs, {tree.path("disk")}));
     ASSERT_EQ(form.resultModel().rowCount(), 4);
 
     dialogs.prefix = QString::fromLatin1(GetParam().shots);
