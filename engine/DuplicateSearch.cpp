@@ -152,7 +152,7 @@ std::vector<std::optional<SweptHeads>> SweepByPlace(ScanContext &ctx, CandidateL
         for (std::size_t k : *order)
             readers[l]->placeOrder.push_back(lane.classes[k]);
         auto found = SweepHeads(sorted, classes, readers[l]->placeOrder, sweep, readers[l]->shared,
-                                readers[l]->shared.memory, [&] { rows.showElapsed(); });
+                                readers[l]->shared.memory, lane.profile.readOnFirst, [&] { rows.showElapsed(); });
         for (std::size_t c : lane.classes)
             swept[c] = std::move(found[c]);
     }

@@ -13,12 +13,15 @@
 #include <memory>
 #include <numeric>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
 
 // What a file compared with a held one is read in.
 constexpr std::size_t kPiece = 1u << 20;
+// Files up to this size are read on in the first pass whatever their first read.
+constexpr std::size_t kReadOnFirst = 16u << 20;
 
 // Reading one file at a time for the passes, each file checked to be what
 // the walk saw after its last read.
@@ -82,14 +85,27 @@ struct Heads {
     std::unordered_map<std::uint32_t, std::unique_ptr<char[]>> whole;
 };
 
+// Reads a file on from `from` to its end, keeping nothing: the second pass
+// will read it whole, and while the head is here the rest costs no move.
+void ReadOn(Reader &reader, FileReader::File &file, const ReadTarget &target, std::size_t from, std::size_t size,
+            std::vector<char> &buffer)
+{
+    buffer.resize(std::max(buffer.size(), std::min(kPiece, size - from)));
+    for (std::size_t at = from; at < size && !reader.cancelled(); at += kPiece)
+        if (!reader.read(file, target, std::int64_t(at), buffer.data(), std::min(kPiece, size - at)))
+            return;
+}
+
 // The first pass: each file's first read, digested. Nothing on Stop.
 std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32_t> &sweep, ReadSizes readSizes,
-                                   std::size_t room, const std::function<void()> &afterEachFile)
+                                   std::size_t room, std::size_t readOnRoom, const std::function<void()> &afterEachFile)
 {
     auto found = std::make_unique<Heads>();
     found->digests.assign(reader.listSize(), 0);
     std::vector<char> buffer;
     std::size_t held = 0;
+    // The first reads of the files over 16 MiB, by size and digest.
+    std::unordered_set<std::uint64_t> largeHeads;
     for (std::uint32_t item : sweep) {
         if (reader.cancelled())
             return nullptr;
@@ -103,6 +119,16 @@ std::unique_ptr<Heads> DigestHeads(Reader &reader, const std::vector<std::uint32
         if (reader.open(file, target) && reader.read(file, target, 0, buffer.data(), length)
             && (length < std::size_t(size) || reader.unchanged(file, target))) {
             found->digests[item] = DigestOf(buffer.data(), length)[0] | 1u;
+            // Read on now, where the head is, rather than by a move there and
+            // back later: the second pass finds it in the page cache. Above
+            // 16 MiB only when its first read is like one met before.
+            const std::size_t rest = std::size_t(size) - length;
+            if (rest > 0 && rest <= readOnRoom
+                && (std::size_t(size) <= kReadOnFirst
+                    || !largeHeads.insert(found->digests[item] ^ (std::uint64_t(size) * 0x9E3779B97F4A7C15u)).second)) {
+                ReadOn(reader, file, target, length, std::size_t(size), buffer);
+                readOnRoom -= rest;
+            }
             // A file read whole is kept while there is room: a copy of it met
             // later in the pass is then compared with no read more.
             if (length == std::size_t(size) && held + length <= room) {
@@ -308,7 +334,8 @@ private:
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<std::uint32_t> &sweep, ReaderShared &shared,
-                                                  std::size_t memory, const std::function<void()> &afterEachFile)
+                                                  std::size_t memory, std::size_t readOnFirst,
+                                                  const std::function<void()> &afterEachFile)
 {
     std::vector<std::optional<SweptHeads>> out(classes.size());
     Reader reader(sorted, shared);
@@ -318,7 +345,7 @@ std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, c
         return out;
 
     const std::size_t room = HeldRoom(memory, sweep.size());
-    auto found = DigestHeads(reader, sweep, shared.sizes, room, afterEachFile);
+    auto found = DigestHeads(reader, sweep, shared.sizes, room, readOnFirst, afterEachFile);
     if (!found)
         return out;
 

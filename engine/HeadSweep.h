@@ -24,11 +24,16 @@ struct SizeClass;
 // it is read. Held bytes stay within `memory`, less on a sweep of more than
 // 64Ki files (see HeldRoom): the sets that find no room
 // wait for the next pass, in the same order, over what is left. Sets larger
-// than that room are left alike. One entry per size; none for a size left
+// than that room are left alike. In the first pass a file too large to read
+// whole is read on to its end where the head stands, up to `readOnFirst`
+// bytes in all, when it is at most 16 MiB or when its first read is like
+// one met before of its size: coming back for it later would cost a move,
+// and the page cache gives it to the second pass. One entry per size; none for a size left
 // to the usual comparison (empty files) or not read through before Stop (the
 // sizes decided before it still count). `afterEachFile` lets the window's
 // clock go on meanwhile.
 std::vector<std::optional<SweptHeads>> SweepHeads(const CandidateList &sorted, const std::vector<SizeClass> &classes,
                                                   const std::vector<std::size_t> &sizeOrder,
                                                   const std::vector<std::uint32_t> &sweep, ReaderShared &shared,
-                                                  std::size_t memory, const std::function<void()> &afterEachFile = {});
+                                                  std::size_t memory, std::size_t readOnFirst = 0,
+                                                  const std::function<void()> &afterEachFile = {});

@@ -31,6 +31,10 @@ struct StorageProfile {
     ReadSizes reads = kLocalReads;
     ReadOrder order = ReadOrder::BySize;
     std::size_t memory = kAllReaderBuffers; // bytes held by its readers at once
+    // A spinning disk's first pass reads on past the first reads of large
+    // files up to this many bytes, for the second pass to find them in the
+    // page cache (see SweepHeads).
+    std::size_t readOnFirst = 0;
 
     // A size whose files lie on two devices is read under the more careful
     // of their profiles (see StorageProfiles::moreCareful).

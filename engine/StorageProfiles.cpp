@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Varnok developers
 // SPDX-License-Identifier: MIT
 #include "engine/StorageProfiles.h"
+#include "platform/AvailableMemory.h"
 #include "platform/RemoteStorage.h"
 #include "platform/RotationalStorage.h"
 
@@ -71,12 +72,15 @@ std::string DescribeProfile(const StorageProfile &p)
         << (p.walkInInodeOrder ? " inode-order" : "") << " whole=" << p.reads.whole << " probe=" << p.reads.probe
         << " pieces=" << p.reads.firstPiece << ".." << p.reads.longest << " straight=" << p.reads.straightUpTo
         << " order=" << (p.order == ReadOrder::ByPlace ? "place" : "size") << " memory=" << p.memory;
+    if (p.readOnFirst > 0)
+        out << " read-on=" << p.readOnFirst;
     return out.str();
 }
 
 StorageProfiles::StorageProfiles(StorageChoice choice)
     : choice_(std::move(choice)),
-      cores_(choice_.cores ? choice_.cores : std::max(1u, std::thread::hardware_concurrency()))
+      cores_(choice_.cores ? choice_.cores : std::max(1u, std::thread::hardware_concurrency())),
+      readOnFirst_(std::size_t(AvailableMemory() / 2))
 {
 }
 
@@ -103,6 +107,9 @@ StorageProfile StorageProfiles::profileFor(StorageKind kind) const
         p.walkInInodeOrder = true;
         p.reads = kRotationalReads;
         p.order = ReadOrder::ByPlace;
+        // What the first pass reads on must still be in the page cache when
+        // the second comes for it: half of what the system can spare.
+        p.readOnFirst = readOnFirst_;
         break;
     case StorageKind::Network:
         p.readers = DepthControl::forStorage(true, readers);

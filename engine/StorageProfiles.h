@@ -59,6 +59,7 @@ private:
 
     StorageChoice choice_;
     unsigned cores_;
+    std::size_t readOnFirst_; // half the memory available when the scan began
     mutable std::mutex mutex_;
     std::map<std::uint64_t, StorageProfile> byDevice_;
     std::map<std::uint64_t, bool> sharing_; // devices whose files may share storage

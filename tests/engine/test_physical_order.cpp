@@ -150,7 +150,7 @@ TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
     watchReads();
     // A file alike in its first read, and one larger than is ever read
     // whole on other storage: each copy is read from its start to its end
-    // before the other, never in turns.
+    // before the other, never in turns, in each pass.
     for (std::size_t size : {std::size_t(3 * 1024 * 1024 + 17), std::size_t(kRotationalReads.straightUpTo + 4096)}) {
         const std::string big = RandomBytes(size, 9);
         tree.write("one", big);
@@ -159,19 +159,27 @@ TEST_F(PhysicalOrderScan, CopiesAreReadOneAfterTheOtherEachToItsEnd)
         host.rows.clear();
         scan();
         EXPECT_EQ(rows(), (V{"1:one", "1:two"}));
-        EXPECT_EQ(bytesRead, 2 * big.size() + 2 * std::size_t(probe));
-        ASSERT_GE(reads.size(), 4u);
-        EXPECT_EQ(reads[0].second, 0);
-        EXPECT_EQ(reads[1].second, 0);
-        EXPECT_NE(reads[0].first, reads[1].first);
-        std::size_t switches = 0;
-        for (std::size_t r = 3; r < reads.size(); ++r) {
-            switches += reads[r].first != reads[r - 1].first ? 1 : 0;
-            if (reads[r].first == reads[r - 1].first) {
-                EXPECT_EQ(reads[r].second, reads[r - 1].second + (1 << 20)) << r; // straight on
-            }
+        // Both passes read each whole, the first from where its first read
+        // ended (the second finds it in the page cache).
+        EXPECT_EQ(bytesRead, 4 * big.size());
+        std::vector<std::pair<std::string, std::vector<std::int64_t>>> runs; // a file's reads in a row
+        for (const auto &[name, offset] : reads) {
+            if (runs.empty() || runs.back().first != name)
+                runs.push_back({name, {}});
+            runs.back().second.push_back(offset);
         }
-        EXPECT_EQ(switches, 1u) << size;
+        ASSERT_EQ(runs.size(), 4u) << size;
+        EXPECT_NE(runs[0].first, runs[1].first);
+        EXPECT_EQ(runs[2].first, runs[0].first);
+        EXPECT_EQ(runs[3].first, runs[1].first);
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            const auto &at = runs[k].second;
+            ASSERT_GE(at.size(), 3u);
+            EXPECT_EQ(at[0], 0);
+            EXPECT_EQ(at[1], k < 2 ? std::int64_t(probe) : std::int64_t(1) << 20);
+            for (std::size_t r = 2; r < at.size(); ++r)
+                EXPECT_EQ(at[r], at[r - 1] + (1 << 20)) << k << " " << r; // straight on
+        }
     }
 }
 
@@ -285,6 +293,75 @@ TEST_F(PhysicalOrderScan, TwoKindsAlikeInTheirFirstReadsAreToldApartWholeAndWith
     EXPECT_EQ(swept[0]->alike, (std::vector<std::vector<std::uint32_t>>{{2, 3}}));
 }
 
+TEST_F(PhysicalOrderScan, TheFirstPassReadsLargeFilesOnWhereTheHeadStandsWithinItsRoomAndDecidesNothingByIt)
+{
+    // Up to 16 MiB a file is read on after its first read; above, only one
+    // whose first read is like an earlier one's of its size. The second pass
+    // still compares every set from its start, byte for byte.
+    const std::string m = RandomBytes(1536 * 1024, 11);
+    std::string mLate = m;
+    mLate.back() ^= 1;
+    const std::string big = RandomBytes(17u << 20, 12);
+    std::string bigEarly = big;
+    bigEarly[100] ^= 1;
+    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"m1", m}, {"m2", mLate}, {"g1", big}, {"g2", bigEarly}, {"g3", big}})
+        tree.write(name, bytes);
+    const CandidateList list = listOf({"m1", "m2", "g1", "g2", "g3"});
+    const auto classes = sharedSizes(list);
+    ASSERT_EQ(classes.size(), 2u);
+    const std::uint64_t place[] = {10, 20, 30, 40, 50};
+    const auto sweep = SweepOf(list, place);
+
+    using Offsets = std::vector<std::int64_t>;
+    const auto offsetsOf = [&](const std::string &name) {
+        Offsets at;
+        for (const auto &[path, offset] : reads)
+            if (path == name)
+                at.push_back(offset);
+        return at;
+    };
+    const std::int64_t probe = kRotationalReads.probe, mib = 1 << 20;
+    const std::int64_t mRest = std::int64_t(m.size()) - probe, gRest = std::int64_t(big.size()) - probe;
+    // A first read, then what is read on from there in 1 MiB pieces.
+    const auto readOn = [&](std::int64_t size) {
+        Offsets at{0};
+        for (std::int64_t o = probe; o < size; o += mib)
+            at.push_back(o);
+        return at;
+    };
+    const Offsets mOn = readOn(std::int64_t(m.size())), gOn = readOn(std::int64_t(big.size()));
+    const auto secondPass = [&](Offsets first) {
+        first.insert(first.end(), {0, mib}); // the middle pair compared whole
+        return first;
+    };
+    struct Case {
+        std::int64_t readOnFirst;
+        Offsets m1, m2, g3;
+    };
+    for (const Case &c : std::vector<Case>{
+             {0, secondPass({0}), secondPass({0}), {0}},
+             {mRest, secondPass(mOn), secondPass({0}), {0}}, // the first to come takes the room
+             {2 * mRest, secondPass(mOn), secondPass(mOn), {0}},
+             {2 * mRest + gRest, secondPass(mOn), secondPass(mOn), gOn},
+         }) {
+        SCOPED_TRACE(c.readOnFirst);
+        reads.clear();
+        ReaderShared shared = sweepShared();
+        // Room to hold a middle-sized file, not a large one.
+        const auto swept = SweepHeads(list, classes, {0, 1}, sweep, shared, 4u << 20, std::size_t(c.readOnFirst));
+        ASSERT_TRUE(swept[0] && swept[1]);
+        EXPECT_TRUE(swept[0]->decided());
+        EXPECT_TRUE(swept[0]->groups.empty()); // told apart by the last byte
+        EXPECT_EQ(swept[1]->alike, (std::vector<std::vector<std::uint32_t>>{{0, 2}}));
+        EXPECT_EQ(offsetsOf("m1"), c.m1);
+        EXPECT_EQ(offsetsOf("m2"), c.m2);
+        EXPECT_EQ(offsetsOf("g1"), Offsets{0}); // the first of its kind to come
+        EXPECT_EQ(offsetsOf("g2"), Offsets{0}); // unlike g1 in its first read
+        EXPECT_EQ(offsetsOf("g3"), c.g3);
+    }
+}
+
 TEST_F(PhysicalOrderScan, SetsThatFindNoRoomWaitForTheNextPassAndStopKeepsOnlySizesDecidedBefore)
 {
     // Two pairs of copies, interleaved on the disk, with room to hold one file.
@@ -334,11 +411,15 @@ TEST_F(PhysicalOrderScan, AStopWhileFilesAreReadToTheirEndsKeepsTheSizesDecidedB
     for (const char *name : {"l1", "l2"})
         tree.write(name, large);
     readAsOnSpinningDisk = true;
-    readObserver = [this](const std::string &, std::int64_t offset) {
-        if (offset > 0)
+    // The first pass reads each large file from its start too (then on from
+    // there): the second time one is read from its start is the second pass.
+    std::map<std::string, int> fromStart;
+    readObserver = [this, &fromStart](const std::string &path, std::int64_t offset) {
+        if (offset == 0 && ++fromStart[path] == 2)
             host.stop = true;
     };
     scan();
+    EXPECT_EQ(fromStart.size(), 6u);
     EXPECT_EQ(rows(), (V{"1:t1", "1:t2", "2:s1", "2:s2"}));
     EXPECT_EQ(host.summaryGroups, 2);
 }
