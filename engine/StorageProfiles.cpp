@@ -79,8 +79,7 @@ std::string DescribeProfile(const StorageProfile &p)
 
 StorageProfiles::StorageProfiles(StorageChoice choice)
     : choice_(std::move(choice)),
-      cores_(choice_.cores ? choice_.cores : std::max(1u, std::thread::hardware_concurrency())),
-      readOnFirst_(std::size_t(AvailableMemory() / 2))
+      cores_(choice_.cores ? choice_.cores : std::max(1u, std::thread::hardware_concurrency()))
 {
 }
 
@@ -109,6 +108,7 @@ StorageProfile StorageProfiles::profileFor(StorageKind kind) const
         p.order = ReadOrder::ByPlace;
         // What the first pass reads on must still be in the page cache when
         // the second comes for it: half of what the system can spare.
+        std::call_once(readOnFirstRead_, [this] { readOnFirst_ = std::size_t(AvailableMemory() / 2); });
         p.readOnFirst = readOnFirst_;
         break;
     case StorageKind::Network:

@@ -59,7 +59,10 @@ private:
 
     StorageChoice choice_;
     unsigned cores_;
-    std::size_t readOnFirst_; // half the memory available when the scan began
+    // Half the memory available when the first spinning disk was met: read
+    // once, and only by scans that meet one.
+    mutable std::once_flag readOnFirstRead_;
+    mutable std::size_t readOnFirst_ = 0;
     mutable std::mutex mutex_;
     std::map<std::uint64_t, StorageProfile> byDevice_;
     std::map<std::uint64_t, bool> sharing_; // devices whose files may share storage

@@ -18,7 +18,7 @@ std::optional<std::uint64_t> MemAvailableIn(std::string_view meminfo)
     rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
     std::uint64_t kib = 0;
     const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), kib);
-    if (error != std::errc{} || std::string_view(end, std::size_t(rest.data() + rest.size() - end)).substr(0, 3) != " kB")
+    if (error != std::errc{} || rest.substr(std::size_t(end - rest.data()), 3) != " kB")
         return std::nullopt;
     return kib * 1024;
 }
